@@ -1,0 +1,26 @@
+#include "runtime/headless/backend.h"
+
+#include <memory>
+#include <utility>
+
+namespace runtime::headless {
+
+namespace {
+
+// Hands the adapter to the platform and returns where it now lives.
+template <typename Adapter, typename Setter>
+Adapter* give(Platform& platform, Setter setter) {
+    auto adapter = std::make_unique<Adapter>();
+    Adapter* kept = adapter.get();
+    (platform.*setter)(std::move(adapter));
+    return kept;
+}
+
+}  // namespace
+
+Backend::Backend()
+    : message_boxes_(give<HeadlessMessageBoxes>(platform_, &Platform::set_message_boxes)),
+      code_pages_(give<IconvCodePages>(platform_, &Platform::set_code_pages)),
+      install_(platform_) {}
+
+}  // namespace runtime::headless

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "runtime/headless/iconv_code_pages.h"
+#include "runtime/headless/message_boxes.h"
+#include "runtime/platform.h"
+
+namespace runtime::headless {
+
+// The in-memory backend, current for the lifetime of the object. Tests
+// create one and reach the concrete adapters to script and inspect them.
+class Backend {
+  public:
+    Backend();
+    Backend(const Backend&) = delete;
+    Backend& operator=(const Backend&) = delete;
+
+    HeadlessMessageBoxes& message_boxes() { return *message_boxes_; }
+    IconvCodePages& code_pages() { return *code_pages_; }
+    Platform& platform() { return platform_; }
+
+  private:
+    Platform platform_;
+    // Owned by platform_; kept here with their concrete types.
+    HeadlessMessageBoxes* message_boxes_;
+    IconvCodePages* code_pages_;
+    PlatformInstall install_;
+};
+
+}  // namespace runtime::headless

@@ -1,0 +1,60 @@
+#include "runtime/platform.h"
+
+#include <stdexcept>
+#include <string>
+#include <utility>
+
+namespace runtime {
+
+namespace {
+
+// Not owning: the installer owns the platform and PlatformInstall clears this.
+Platform* current_platform = nullptr;
+
+template <typename Adapter>
+Adapter& require(const std::unique_ptr<Adapter>& adapter, const char* what) {
+    if (!adapter) throw std::logic_error(std::string("platform has no ") + what + " adapter");
+    return *adapter;
+}
+
+}  // namespace
+
+Platform::Platform() = default;
+Platform::~Platform() = default;
+
+void Platform::set_message_boxes(std::unique_ptr<MessageBoxAdapter> adapter) {
+    message_boxes_ = std::move(adapter);
+}
+
+void Platform::set_code_pages(std::unique_ptr<CodePageAdapter> adapter) {
+    code_pages_ = std::move(adapter);
+}
+
+MessageBoxAdapter& Platform::message_boxes() const {
+    return require(message_boxes_, "message box");
+}
+
+CodePageAdapter& Platform::code_pages() const {
+    return require(code_pages_, "code page");
+}
+
+Platform& platform() {
+    if (current_platform == nullptr) throw std::logic_error("no platform installed");
+    return *current_platform;
+}
+
+bool has_platform() {
+    return current_platform != nullptr;
+}
+
+PlatformInstall::PlatformInstall(Platform& installed) : previous_(current_platform) {
+    current_platform = &installed;
+}
+
+PlatformInstall::~PlatformInstall() {
+    // Installs end in reverse order; restoring unconditionally keeps the
+    // pointer from dangling even if that order were broken.
+    current_platform = previous_;
+}
+
+}  // namespace runtime

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <memory>
+
+#include "runtime/code_pages.h"
+#include "runtime/message_box.h"
+
+namespace runtime {
+
+// The adapters of one backend (Win32 or headless). A backend fills a
+// Platform and makes it current with PlatformInstall; the program reaches
+// it through platform(). The Platform owns its adapters.
+class Platform {
+  public:
+    Platform();
+    ~Platform();
+    Platform(const Platform&) = delete;
+    Platform& operator=(const Platform&) = delete;
+    // Not movable either: PlatformInstall keeps its address.
+    Platform(Platform&&) = delete;
+    Platform& operator=(Platform&&) = delete;
+
+    void set_message_boxes(std::unique_ptr<MessageBoxAdapter> adapter);
+    void set_code_pages(std::unique_ptr<CodePageAdapter> adapter);
+
+    // Each accessor throws std::logic_error when the backend supplied no
+    // such adapter: a wiring fault, not a run-time condition.
+    MessageBoxAdapter& message_boxes() const;
+    CodePageAdapter& code_pages() const;
+
+  private:
+    std::unique_ptr<MessageBoxAdapter> message_boxes_;
+    std::unique_ptr<CodePageAdapter> code_pages_;
+};
+
+// The current platform. Throws std::logic_error when none is installed.
+Platform& platform();
+
+// True while some platform is installed.
+bool has_platform();
+
+// Makes a platform current for its own lifetime and puts back the one that
+// was current before, so installs nest (a test inside a running program).
+// The platform must outlive the install.
+class PlatformInstall {
+  public:
+    explicit PlatformInstall(Platform& installed);
+    ~PlatformInstall();
+    PlatformInstall(const PlatformInstall&) = delete;
+    PlatformInstall& operator=(const PlatformInstall&) = delete;
+    PlatformInstall(PlatformInstall&&) = delete;
+    PlatformInstall& operator=(PlatformInstall&&) = delete;
+
+  private:
+    Platform* previous_;
+};
+
+}  // namespace runtime

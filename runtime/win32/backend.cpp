@@ -1,0 +1,15 @@
+#include "runtime/win32/backend.h"
+
+#include <memory>
+
+#include "runtime/win32/code_pages.h"
+#include "runtime/win32/message_boxes.h"
+
+namespace runtime::win32 {
+
+void install_adapters(Platform& platform) {
+    platform.set_message_boxes(std::make_unique<Win32MessageBoxes>());
+    platform.set_code_pages(std::make_unique<Win32CodePages>());
+}
+
+}  // namespace runtime::win32

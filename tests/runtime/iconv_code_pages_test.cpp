@@ -1,0 +1,75 @@
+#include "runtime/headless/iconv_code_pages.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace runtime::headless {
+namespace {
+
+using namespace std::string_literals;
+
+TEST(IconvCodePages, ChineseTextHasItsGbkBytes) {
+    IconvCodePages pages;
+    EXPECT_EQ(pages.utf8_to_gbk("中"), "\xD6\xD0");
+    EXPECT_EQ(pages.utf8_to_gbk("岚桥管家"), "\xE1\xB0\xC7\xC5\xB9\xDC\xBC\xD2");
+    EXPECT_EQ(pages.utf8_to_gbk("tb_旺旺123"),
+              "tb_\xCD\xFA\xCD\xFA"
+              "123");
+    EXPECT_EQ(pages.utf8_to_gbk("é"), "\xA8\xA6");
+    EXPECT_EQ(pages.utf8_to_gbk("abc 1.2\r\n"), "abc 1.2\r\n");
+
+    EXPECT_EQ(pages.gbk_to_utf8("\xD6\xD0"), "中");
+    EXPECT_EQ(pages.gbk_to_utf8("\xE1\xB0\xC7\xC5\xB9\xDC\xBC\xD2"), "岚桥管家");
+    EXPECT_EQ(pages.gbk_to_utf8("tb_\xCD\xFA\xCD\xFA"), "tb_旺旺");
+    EXPECT_EQ(pages.utf8_to_gbk(""), "");
+    EXPECT_EQ(pages.gbk_to_utf8(""), "");
+}
+
+TEST(IconvCodePages, CharactersOutsideGbkRoundTripInFourBytes) {
+    IconvCodePages pages;
+    // U+00A5 is outside GBK, U+20000 outside the BMP.
+    EXPECT_EQ(pages.utf8_to_gbk("¥"), "\x81\x30\x84\x36");
+    EXPECT_EQ(pages.utf8_to_gbk("𠀀"), "\x95\x32\x82\x36");
+    EXPECT_EQ(pages.gbk_to_utf8("\x81\x30\x84\x36"), "¥");
+    EXPECT_EQ(pages.gbk_to_utf8("\x95\x32\x82\x36"), "𠀀");
+    const std::string mixed = "买家𠀀¥€中文abc";
+    EXPECT_EQ(pages.gbk_to_utf8(pages.utf8_to_gbk(mixed)), mixed);
+}
+
+TEST(IconvCodePages, InvalidBytesAreDroppedAndTheRestKept) {
+    IconvCodePages pages;
+    EXPECT_EQ(pages.utf8_to_gbk("a\xFF"
+                                "b"),
+              "ab");
+    EXPECT_EQ(pages.utf8_to_gbk("a\xC3(b"), "a(b");
+    EXPECT_EQ(pages.utf8_to_gbk("中\xE4\xB8"), "\xD6\xD0");  // cut inside a character
+    EXPECT_EQ(pages.utf8_to_gbk("\xED\xA0\x80x"), "x");      // a surrogate is no character
+    EXPECT_EQ(pages.gbk_to_utf8("\xD6\xD0\xFF"
+                                "a"),
+              "中a");
+    EXPECT_EQ(pages.gbk_to_utf8("a\xD6"), "a");  // a lead byte without its second byte
+    EXPECT_EQ(pages.gbk_to_utf8("\x81\x30"), "");
+    // The next conversion starts clean after a broken one.
+    EXPECT_EQ(pages.gbk_to_utf8("\xD6\xD0"), "中");
+    EXPECT_EQ(pages.utf8_to_gbk(std::string(3000, '\xFF')), "");
+}
+
+TEST(IconvCodePages, LongTextAndZeroBytesConvertWhole) {
+    IconvCodePages pages;
+    std::string utf8;
+    std::string gbk;
+    for (int i = 0; i < 5000; ++i) {
+        utf8 += "中a";
+        gbk +=
+            "\xD6\xD0"
+            "a";
+    }
+    EXPECT_EQ(pages.utf8_to_gbk(utf8), gbk);
+    EXPECT_EQ(pages.gbk_to_utf8(gbk), utf8);
+    // The adapter converts bytes, zero included; cutting at zero is the caller's choice.
+    EXPECT_EQ(pages.gbk_to_utf8("\xD6\xD0\0\xD6\xD0"s), "中\0中"s);
+}
+
+}  // namespace
+}  // namespace runtime::headless
