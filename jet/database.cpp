@@ -1,0 +1,117 @@
+#include "jet/database.h"
+
+#include "jet/format.h"
+#include "jet/row_codec.h"
+#include "jet/text.h"
+#include "jet/usage_map.h"
+
+namespace jet {
+
+namespace {
+
+constexpr std::int64_t kTableObject = 1;
+constexpr std::uint32_t kSystemFlags = 0x80000002u;
+
+const Value* field(const TableDef& t, const std::vector<Value>& row, std::string_view name) {
+    for (std::size_t i = 0; i < t.columns.size(); ++i)
+        if (text_equal_nocase(t.columns[i].name, name)) return &row[i];
+    return nullptr;
+}
+
+}  // namespace
+
+Result<std::unique_ptr<Database>> Database::open(File& file, std::string_view password) {
+    JET_ASSIGN(auto pager, Pager::open(file));
+    if (!password_opens(pager->header(), password))
+        return make_error(Errc::wrong_password, "the password does not open this database");
+    auto db = std::make_unique<Database>(std::move(pager));
+    // A database whose catalog cannot be read is no usable database.
+    JET_TRY(db->catalog());
+    return db;
+}
+
+Result<std::vector<CatalogEntry>> Database::catalog() {
+    if (catalog_read_) return catalog_;
+    JET_ASSIGN(TableDef objects, read_table_def(*pager_, kCatalogPage));
+    JET_ASSIGN(auto rows, scan(objects));
+    std::vector<CatalogEntry> entries;
+    for (const auto& r : rows) {
+        const Value* id = field(objects, r.values, "Id");
+        const Value* name = field(objects, r.values, "Name");
+        const Value* type = field(objects, r.values, "Type");
+        const Value* flags = field(objects, r.values, "Flags");
+        if (!id || !name || !type || !std::holds_alternative<std::int64_t>(*type) ||
+            !std::holds_alternative<std::int64_t>(*id) ||
+            !std::holds_alternative<std::string>(*name))
+            continue;
+        if ((std::get<std::int64_t>(*type) & 0x7FFF) != kTableObject) continue;
+        CatalogEntry e;
+        e.name = std::get<std::string>(*name);
+        e.definition_page = static_cast<std::uint32_t>(std::get<std::int64_t>(*id)) & 0x00FFFFFFu;
+        if (flags && std::holds_alternative<std::int64_t>(*flags))
+            e.flags = static_cast<std::uint32_t>(std::get<std::int64_t>(*flags));
+        e.system = (e.flags & kSystemFlags) != 0;
+        entries.push_back(std::move(e));
+    }
+    catalog_ = std::move(entries);
+    catalog_read_ = true;
+    return catalog_;
+}
+
+Result<std::vector<CatalogEntry>> Database::tables(bool include_system) {
+    JET_ASSIGN(auto all, catalog());
+    std::vector<CatalogEntry> out;
+    for (auto& e : all)
+        if (include_system || !e.system) out.push_back(e);
+    return out;
+}
+
+Result<TableDef> Database::table(std::string_view name) {
+    JET_ASSIGN(auto all, catalog());
+    for (const auto& e : all)
+        if (text_equal_nocase(e.name, name)) return read_table_def(*pager_, e.definition_page);
+    return make_error(Errc::not_found, "no table named " + std::string(name));
+}
+
+Result<Bytes> Database::live_row_bytes(const TableDef& table, Bytes page, std::uint16_t row) {
+    // A moved row may move again; a few hops is all the engine ever makes.
+    for (int hop = 0; hop < 8; ++hop) {
+        JET_ASSIGN(RowSlot slot, row_slot(page, row));
+        if (!slot.overflow) return page.subspan(slot.start, slot.end - slot.start);
+        auto packed = u32_at(page, slot.start);
+        if (!packed || slot.end - slot.start < 4)
+            return make_error(Errc::corrupt, "moved-row pointer too short");
+        RowPointer to = RowPointer::unpack(*packed);
+        JET_ASSIGN(page, pager_->page(to.page));
+        if (page[0] != static_cast<std::uint8_t>(PageType::data) ||
+            load_u32(page.data() + datapage::kOwnerOffset) != table.page)
+            return make_error(Errc::corrupt, "moved row points outside its table");
+        row = to.row;
+    }
+    return make_error(Errc::corrupt, "moved-row pointers loop");
+}
+
+Result<std::vector<Record>> Database::scan(const TableDef& table) {
+    JET_ASSIGN(auto pages, read_usage_map(*pager_, table.used_pages));
+    std::vector<Record> out;
+    for (std::uint32_t p : pages) {
+        JET_ASSIGN(Bytes page, pager_->page(p));
+        // The map may name pages that were freed or reused since: only our data pages count.
+        if (page[0] != static_cast<std::uint8_t>(PageType::data) ||
+            load_u32(page.data() + datapage::kOwnerOffset) != table.page)
+            continue;
+        JET_ASSIGN(std::uint16_t count, row_count(page));
+        for (std::uint16_t r = 0; r < count; ++r) {
+            JET_ASSIGN(RowSlot slot, row_slot(page, r));
+            // Deleted rows, and rows that moved here from another page, carry the deleted bit;
+            // a moved row is read through the pointer left at its first home.
+            if (slot.deleted) continue;
+            JET_ASSIGN(Bytes bytes, live_row_bytes(table, page, r));
+            JET_ASSIGN(auto values, decode_row(*pager_, table, bytes));
+            out.push_back(Record{{p, static_cast<std::uint8_t>(r)}, std::move(values)});
+        }
+    }
+    return out;
+}
+
+}  // namespace jet

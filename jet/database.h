@@ -1,0 +1,59 @@
+#pragma once
+// An open Jet 4 database: its catalog and the rows of its tables.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "jet/data_page.h"
+#include "jet/file.h"
+#include "jet/pager.h"
+#include "jet/result.h"
+#include "jet/table_def.h"
+#include "jet/value.h"
+
+namespace jet {
+
+struct CatalogEntry {
+    std::string name;
+    std::uint32_t definition_page = 0;
+    std::uint32_t flags = 0;
+    bool system = false;
+};
+
+// A live row and where it is stored.
+struct Record {
+    RowPointer where;
+    std::vector<Value> values;  // in the table's column order
+};
+
+class Database {
+  public:
+    // Opens `file` with `password`; the file must outlive the database.
+    static Result<std::unique_ptr<Database>> open(File& file, std::string_view password);
+
+    explicit Database(std::unique_ptr<Pager> pager) : pager_(std::move(pager)) {}
+
+    Pager& pager() { return *pager_; }
+    const Header& header() const { return pager_->header(); }
+
+    // Tables of the catalog; system tables only when asked.
+    Result<std::vector<CatalogEntry>> tables(bool include_system = false);
+    // The definition of a table found by name, letter case ignored.
+    Result<TableDef> table(std::string_view name);
+    // Every live row, in storage order (pages ascending, rows in page order).
+    Result<std::vector<Record>> scan(const TableDef& table);
+
+    // The bytes of the row whose first home is `row` of `page`, following a move.
+    Result<Bytes> live_row_bytes(const TableDef& table, Bytes page, std::uint16_t row);
+
+  private:
+    Result<std::vector<CatalogEntry>> catalog();
+
+    std::unique_ptr<Pager> pager_;
+    std::vector<CatalogEntry> catalog_;
+    bool catalog_read_ = false;
+};
+
+}  // namespace jet

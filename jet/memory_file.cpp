@@ -1,0 +1,28 @@
+#include <algorithm>
+
+#include "jet/file.h"
+
+namespace jet {
+
+Status MemoryFile::read_at(std::uint64_t offset, std::span<std::uint8_t> out) const {
+    if (offset > bytes_.size() || out.size() > bytes_.size() - offset)
+        return make_error(Errc::io, "read past the end of the file");
+    std::copy_n(bytes_.begin() + static_cast<std::ptrdiff_t>(offset), out.size(), out.begin());
+    return {};
+}
+
+Status MemoryFile::write_at(std::uint64_t offset, std::span<const std::uint8_t> data) {
+    constexpr std::uint64_t kLimit = std::uint64_t{1} << 31;  // the format's own ceiling
+    if (offset > kLimit || data.size() > kLimit - offset)
+        return make_error(Errc::full, "write beyond the largest database size");
+    if (bytes_.size() < offset + data.size()) bytes_.resize(offset + data.size());
+    std::copy(data.begin(), data.end(), bytes_.begin() + static_cast<std::ptrdiff_t>(offset));
+    return {};
+}
+
+Status MemoryFile::truncate(std::uint64_t size) {
+    bytes_.resize(size);
+    return {};
+}
+
+}  // namespace jet

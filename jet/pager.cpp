@@ -1,0 +1,49 @@
+#include "jet/pager.h"
+
+#include "jet/rc4.h"
+
+namespace jet {
+
+Pager::Pager(File& file, Header header, std::uint32_t page_count)
+    : file_(file), header_(std::move(header)), page_count_(page_count), cache_(page_count) {}
+
+Result<std::unique_ptr<Pager>> Pager::open(File& file) {
+    JET_ASSIGN(std::uint64_t size, file.size());
+    if (size < kPageSize) return make_error(Errc::not_a_database, "file shorter than one page");
+    if (size > (std::uint64_t{1} << 32) * kPageSize)
+        return make_error(Errc::corrupt, "file larger than any Jet database");
+    PageBytes first;
+    JET_TRY(file.read_at(0, first));
+    JET_ASSIGN(Header h, parse_header(first));
+    // A trailing partial page cannot hold anything the engine wrote whole.
+    auto count = static_cast<std::uint32_t>(size / kPageSize);
+    auto pager = std::make_unique<Pager>(file, std::move(h), count);
+    pager->cache_[0] = std::make_unique<PageBytes>(first);
+    return pager;
+}
+
+Result<Bytes> Pager::page(std::uint32_t number) {
+    if (number >= page_count_)
+        return make_error(Errc::corrupt, "page " + std::to_string(number) + " lies past the end");
+    auto& slot = cache_[number];
+    if (!slot) {
+        auto bytes = std::make_unique<PageBytes>();
+        JET_TRY(file_.read_at(static_cast<std::uint64_t>(number) * kPageSize, *bytes));
+        if (header_.database_key != 0 && number != 0) {
+            std::uint32_t k = header_.database_key ^ number;
+            std::uint8_t key[4] = {static_cast<std::uint8_t>(k), static_cast<std::uint8_t>(k >> 8),
+                                   static_cast<std::uint8_t>(k >> 16),
+                                   static_cast<std::uint8_t>(k >> 24)};
+            rc4_apply(key, *bytes);
+        }
+        slot = std::move(bytes);
+    }
+    return Bytes(*slot);
+}
+
+void Pager::forget() {
+    for (std::size_t i = 1; i < cache_.size(); ++i)
+        cache_[i].reset();
+}
+
+}  // namespace jet

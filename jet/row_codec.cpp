@@ -1,0 +1,258 @@
+#include "jet/row_codec.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <unordered_set>
+
+#include "jet/text.h"
+
+namespace jet {
+
+namespace {
+
+constexpr std::uint32_t kInlineFlag = 0x80000000u;
+constexpr std::uint32_t kSinglePageFlag = 0x40000000u;
+constexpr std::uint32_t kLengthMask = 0x3FFFFFFFu;
+constexpr std::size_t kLongValueHeader = 12;
+
+std::size_t fixed_size(const Column& c) {
+    switch (c.type) {
+        case ColumnType::boolean:
+            return 0;
+        case ColumnType::byte:
+            return 1;
+        case ColumnType::integer:
+            return 2;
+        case ColumnType::long_integer:
+        case ColumnType::single:
+        case ColumnType::complex:
+            return 4;
+        case ColumnType::money:
+        case ColumnType::double_:
+        case ColumnType::datetime:
+        case ColumnType::big_integer:
+            return 8;
+        case ColumnType::guid:
+            return 16;
+        case ColumnType::numeric:
+            return 17;
+        default:
+            return c.length;
+    }
+}
+
+// Long values are followed through their own pages, so a hostile chain must end.
+Result<Bytes> long_value_row(Pager& pager, std::uint32_t packed) {
+    RowPointer where = RowPointer::unpack(packed);
+    JET_ASSIGN(Bytes page, pager.page(where.page));
+    if (page[0] != static_cast<std::uint8_t>(PageType::data) ||
+        std::memcmp(page.data() + 4, "LVAL", 4) != 0)
+        return make_error(Errc::corrupt, "long value points at a page that holds none");
+    return row_bytes(page, where.row);
+}
+
+std::string guid_text(Bytes b) {
+    static const char* hex = "0123456789ABCDEF";
+    // The first three groups are stored little-endian.
+    static constexpr int order[16] = {3, 2, 1, 0, 5, 4, 7, 6, 8, 9, 10, 11, 12, 13, 14, 15};
+    std::string s = "{";
+    for (int i = 0; i < 16; ++i) {
+        if (i == 4 || i == 6 || i == 8 || i == 10) s.push_back('-');
+        std::uint8_t v = b[static_cast<std::size_t>(order[i])];
+        s.push_back(hex[v >> 4]);
+        s.push_back(hex[v & 15]);
+    }
+    s.push_back('}');
+    return s;
+}
+
+Result<Value> decode_field(Pager& pager, const Column& c, Bytes f) {
+    auto need = [&](std::size_t n) -> Status {
+        if (f.size() < n) return make_error(Errc::corrupt, "field " + c.name + " is too short");
+        return {};
+    };
+    switch (c.type) {
+        case ColumnType::byte:
+            JET_TRY(need(1));
+            return Value(std::int64_t{f[0]});
+        case ColumnType::integer:
+            JET_TRY(need(2));
+            return Value(std::int64_t{static_cast<std::int16_t>(load_u16(f.data()))});
+        case ColumnType::long_integer:
+        case ColumnType::complex:
+            JET_TRY(need(4));
+            return Value(std::int64_t{static_cast<std::int32_t>(load_u32(f.data()))});
+        case ColumnType::big_integer:
+            JET_TRY(need(8));
+            return Value(static_cast<std::int64_t>(*u64_at(f, 0)));
+        case ColumnType::money:
+            JET_TRY(need(8));
+            return Value(decode_money(static_cast<std::int64_t>(*u64_at(f, 0))));
+        case ColumnType::single:
+            JET_TRY(need(4));
+            return Value(double{*f32_at(f, 0)});
+        case ColumnType::double_:
+            JET_TRY(need(8));
+            return Value(*f64_at(f, 0));
+        case ColumnType::datetime:
+            JET_TRY(need(8));
+            return Value(DateTime{*f64_at(f, 0)});
+        case ColumnType::guid:
+            JET_TRY(need(16));
+            return Value(guid_text(f));
+        case ColumnType::numeric:
+            JET_TRY(need(17));
+            return Value(decode_numeric(f, c.scale));
+        case ColumnType::text:
+            return Value(decode_text(f));
+        case ColumnType::binary:
+            return Value(Binary{{f.begin(), f.end()}});
+        case ColumnType::memo: {
+            JET_ASSIGN(auto bytes, read_long_value(pager, f));
+            return Value(decode_text(bytes));
+        }
+        case ColumnType::ole: {
+            JET_ASSIGN(auto bytes, read_long_value(pager, f));
+            return Value(Binary{std::move(bytes)});
+        }
+        case ColumnType::boolean:
+            break;
+    }
+    return make_error(Errc::corrupt, "column " + c.name + " has an unknown type");
+}
+
+}  // namespace
+
+Result<std::vector<std::uint8_t>> read_long_value(Pager& pager, Bytes f) {
+    if (f.size() < kLongValueHeader)
+        return make_error(Errc::corrupt, "long value reference too short");
+    std::uint32_t head = load_u32(f.data());
+    std::uint32_t length = head & kLengthMask;
+    std::uint32_t pointer = load_u32(f.data() + 4);
+    if (head & kInlineFlag) {
+        if (f.size() - kLongValueHeader < length)
+            return make_error(Errc::corrupt, "inline long value longer than its field");
+        return std::vector<std::uint8_t>(f.begin() + kLongValueHeader,
+                                         f.begin() + kLongValueHeader + length);
+    }
+    // No value can be longer than the file that holds it.
+    if (std::uint64_t{length} > std::uint64_t{pager.page_count()} * kPageSize)
+        return make_error(Errc::corrupt, "long value longer than the file");
+    if (head & kSinglePageFlag) {
+        JET_ASSIGN(Bytes row, long_value_row(pager, pointer));
+        if (row.size() < length) return make_error(Errc::corrupt, "long value row too short");
+        return std::vector<std::uint8_t>(row.begin(), row.begin() + length);
+    }
+    std::vector<std::uint8_t> out;
+    out.reserve(length);
+    std::unordered_set<std::uint32_t> seen;
+    while (out.size() < length) {
+        if (pointer == 0) return make_error(Errc::corrupt, "long value chain ends early");
+        if (!seen.insert(pointer).second)
+            return make_error(Errc::corrupt, "long value chain loops");
+        JET_ASSIGN(Bytes row, long_value_row(pager, pointer));
+        if (row.size() < 4) return make_error(Errc::corrupt, "long value link too short");
+        pointer = load_u32(row.data());
+        std::size_t take = std::min<std::size_t>(row.size() - 4, length - out.size());
+        out.insert(out.end(), row.begin() + 4, row.begin() + 4 + static_cast<std::ptrdiff_t>(take));
+    }
+    return out;
+}
+
+Decimal decode_money(std::int64_t v) {
+    bool negative = v < 0;
+    std::uint64_t mag =
+        negative ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
+    std::string digits = std::to_string(mag);
+    if (digits.size() < 5) digits.insert(0, 5 - digits.size(), '0');
+    digits.insert(digits.size() - 4, ".");
+    return Decimal{(negative ? "-" : "") + digits};
+}
+
+Decimal decode_numeric(Bytes f, std::uint8_t scale) {
+    // Sign byte, then a 128-bit magnitude as four 32-bit little-endian words, high word first.
+    std::array<std::uint32_t, 4> w{};
+    for (std::size_t i = 0; i < 4; ++i)
+        w[3 - i] = load_u32(f.data() + 1 + 4 * i);
+    std::string digits;
+    while (w[0] | w[1] | w[2] | w[3]) {
+        std::uint64_t rem = 0;
+        for (int i = 3; i >= 0; --i) {
+            std::uint64_t cur = (rem << 32) | w[static_cast<std::size_t>(i)];
+            w[static_cast<std::size_t>(i)] = static_cast<std::uint32_t>(cur / 10);
+            rem = cur % 10;
+        }
+        digits.push_back(static_cast<char>('0' + rem));
+    }
+    std::reverse(digits.begin(), digits.end());
+    if (scale > 38) scale = 38;
+    if (digits.size() <= scale) digits.insert(0, scale + 1 - digits.size(), '0');
+    if (scale > 0) digits.insert(digits.size() - scale, ".");
+    bool negative = (f[0] & 0x80) != 0 && digits.find_first_not_of("0.") != std::string::npos;
+    return Decimal{(negative ? "-" : "") + digits};
+}
+
+Result<std::vector<Value>> decode_row(Pager& pager, const TableDef& table, Bytes row) {
+    if (row.size() < 2) return make_error(Errc::corrupt, "row shorter than its column count");
+    std::uint16_t row_columns = load_u16(row.data());
+    std::size_t mask_size = (std::size_t{row_columns} + 7) / 8;
+    if (row.size() < 2 + mask_size)
+        return make_error(Errc::corrupt, "row shorter than its null mask");
+    Bytes mask = row.subspan(row.size() - mask_size);
+    auto present = [&](std::uint16_t number) {
+        return number < row_columns && (mask[number / 8] & (1u << (number % 8))) != 0;
+    };
+
+    std::size_t var_count = 0;
+    std::size_t table_at = 0;  // where the variable-offset table ends (its lowest byte)
+    if (table.variable_columns > 0) {
+        if (row.size() < 2 + mask_size + 2)
+            return make_error(Errc::corrupt, "row lacks its offset table");
+        var_count = load_u16(row.data() + row.size() - mask_size - 2);
+        std::size_t table_bytes = (var_count + 1) * 2;
+        if (row.size() < 2 + mask_size + 2 + table_bytes)
+            return make_error(Errc::corrupt, "variable-offset table larger than its row");
+        table_at = row.size() - mask_size - 2 - table_bytes;
+    }
+    auto var_offset = [&](std::size_t i) {
+        return std::size_t{load_u16(row.data() + row.size() - mask_size - 4 - 2 * i)};
+    };
+
+    std::vector<Value> values;
+    values.reserve(table.columns.size());
+    for (const Column& c : table.columns) {
+        if (c.type == ColumnType::boolean) {
+            values.emplace_back(present(c.number));
+            continue;
+        }
+        if (!present(c.number)) {
+            values.emplace_back(std::monostate{});
+            continue;
+        }
+        Bytes field;
+        if (c.is_fixed()) {
+            std::size_t at = 2 + std::size_t{c.fixed_offset};
+            std::size_t len = fixed_size(c);
+            if (at + len > row.size() - mask_size)
+                return make_error(Errc::corrupt, "fixed column " + c.name + " runs past its row");
+            field = row.subspan(at, len);
+        } else {
+            if (c.var_index >= var_count) {
+                values.emplace_back(std::monostate{});
+                continue;
+            }
+            std::size_t from = var_offset(c.var_index);
+            std::size_t to = var_offset(std::size_t{c.var_index} + 1);
+            if (from > to || to > table_at)
+                return make_error(Errc::corrupt,
+                                  "variable column " + c.name + " lies outside its row");
+            field = row.subspan(from, to - from);
+        }
+        JET_ASSIGN(Value v, decode_field(pager, c, field));
+        values.push_back(std::move(v));
+    }
+    return values;
+}
+
+}  // namespace jet

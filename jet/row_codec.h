@@ -1,0 +1,24 @@
+#pragma once
+// Turning a stored row into values (and, for the writer, back).
+#include <vector>
+
+#include "jet/bytes.h"
+#include "jet/pager.h"
+#include "jet/result.h"
+#include "jet/table_def.h"
+#include "jet/value.h"
+
+namespace jet {
+
+// Values of every column of `table` (in its column order) from the row's bytes. Long values
+// are read from their pages through `pager`.
+Result<std::vector<Value>> decode_row(Pager& pager, const TableDef& table, Bytes row);
+
+// Reads a memo or OLE field (the 12-byte reference and what follows it) into its bytes.
+Result<std::vector<std::uint8_t>> read_long_value(Pager& pager, Bytes field);
+
+// Formats the 17-byte scaled decimal of a numeric column.
+Decimal decode_numeric(Bytes field, std::uint8_t scale);
+Decimal decode_money(std::int64_t ten_thousandths);
+
+}  // namespace jet

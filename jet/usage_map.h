@@ -1,0 +1,20 @@
+#pragma once
+// Page usage maps: which pages belong to a table (or have free space).
+#include <cstdint>
+#include <vector>
+
+#include "jet/data_page.h"
+#include "jet/pager.h"
+#include "jet/result.h"
+
+namespace jet {
+
+inline constexpr std::uint8_t kInlineMap = 0x00;
+inline constexpr std::uint8_t kReferenceMap = 0x01;
+// Pages one usage-map page covers: its bytes after the 4-byte header, one bit a page.
+inline constexpr std::uint32_t kPagesPerMapPage = (kPageSize - 4) * 8;
+
+// Page numbers set in the map stored at `where`, ascending; pages past the file are refused.
+Result<std::vector<std::uint32_t>> read_usage_map(Pager& pager, RowPointer where);
+
+}  // namespace jet

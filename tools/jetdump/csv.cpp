@@ -1,0 +1,111 @@
+#include "tools/jetdump/csv.h"
+
+#include <cfloat>
+#include <cmath>
+#include <cstdio>
+
+namespace jetdump {
+
+namespace {
+
+std::string quoted(const std::string& s) {
+    std::string out = "\"";
+    for (char c : s) {
+        if (c == '"') out.push_back('"');
+        out.push_back(c);
+    }
+    out.push_back('"');
+    return out;
+}
+
+// Significant digits as the export tool chooses them: all the type carries, no trailing zeros.
+std::string real_text(double v, int digits) {
+    if (v == 0 || !std::isfinite(v)) {
+        char buf[32];
+        std::snprintf(buf, sizeof buf, "%g", v);
+        return buf;
+    }
+    int decimals = digits - static_cast<int>(std::floor(std::log10(std::fabs(v)))) - 1;
+    if (decimals < 0) decimals = 0;
+    char buf[512];
+    std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
+    std::string s = buf;
+    if (s.find('.') != std::string::npos) {
+        while (s.back() == '0')
+            s.pop_back();
+        if (s.back() == '.') s.pop_back();
+    }
+    return s;
+}
+
+void civil_from_days(long long z, int& y, unsigned& m, unsigned& d) {
+    z += 719468;
+    long long era = (z >= 0 ? z : z - 146096) / 146097;
+    auto doe = static_cast<unsigned>(z - era * 146097);
+    unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    long long yy = static_cast<long long>(yoe) + era * 400;
+    unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    unsigned mp = (5 * doy + 2) / 153;
+    d = doy - (153 * mp + 2) / 5 + 1;
+    m = mp < 10 ? mp + 3 : mp - 9;
+    y = static_cast<int>(yy + (m <= 2));
+}
+
+}  // namespace
+
+std::string export_date(double days) {
+    if (!std::isfinite(days) || std::fabs(days) > 3e6) return "";
+    double whole = std::floor(days);
+    // Before the epoch the fraction still counts forward from midnight of the whole day.
+    double frac = std::fabs(days - std::trunc(days));
+    if (days < 0) whole = std::trunc(days);
+    long long secs = std::llround(frac * 86400.0);
+    if (secs >= 86400) {
+        secs -= 86400;
+        whole += days < 0 ? -1 : 1;
+    }
+    int y;
+    unsigned m, d;
+    // 1899-12-30 is day 0; 1970-01-01 is day 25569.
+    civil_from_days(static_cast<long long>(whole) - 25569, y, m, d);
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%02u/%02u/%02d %02lld:%02lld:%02lld", m, d,
+                  ((y % 100) + 100) % 100, secs / 3600, secs / 60 % 60, secs % 60);
+    return buf;
+}
+
+std::string csv_header(const jet::TableDef& table) {
+    std::string out;
+    for (std::size_t i = 0; i < table.columns.size(); ++i) {
+        if (i) out.push_back(',');
+        out += table.columns[i].name;
+    }
+    return out;
+}
+
+std::string csv_line(const jet::TableDef& table, const std::vector<jet::Value>& row) {
+    std::string out;
+    for (std::size_t i = 0; i < row.size(); ++i) {
+        if (i) out.push_back(',');
+        const jet::Value& v = row[i];
+        const jet::Column& c = table.columns[i];
+        if (auto b = std::get_if<bool>(&v)) {
+            out += *b ? "1" : "0";
+        } else if (auto n = std::get_if<std::int64_t>(&v)) {
+            out += std::to_string(*n);
+        } else if (auto r = std::get_if<double>(&v)) {
+            out += real_text(*r, c.type == jet::ColumnType::single ? FLT_DIG : DBL_DIG);
+        } else if (auto t = std::get_if<jet::DateTime>(&v)) {
+            out += quoted(export_date(t->days));
+        } else if (auto s = std::get_if<std::string>(&v)) {
+            out += quoted(*s);
+        } else if (auto dec = std::get_if<jet::Decimal>(&v)) {
+            out += dec->text;
+        } else if (auto bin = std::get_if<jet::Binary>(&v)) {
+            out += quoted(std::string(bin->bytes.begin(), bin->bytes.end()));
+        }
+    }
+    return out;
+}
+
+}  // namespace jetdump
