@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds and runs every test:
+#   1. the Node oracle against mdbtools on every Jet 4 fixture;
+#   2. native build (g++) and its tests: unit tests, the cross-checks with
+#      mdbtools and mdb-reader, the Wine end-to-end tests;
+#   3. the same tests under AddressSanitizer and UndefinedBehaviorSanitizer;
+#   4. the libFuzzer target for the Jet reader, for a minute;
+#   5. the Windows builds, x86_64 (the product) and i686.
+# Stops at the first failure with a non-zero exit.
+# CTEST_PARALLEL_LEVEL and LQ_FUZZ_SECONDS may be set to change the defaults.
+set -euo pipefail
+
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+
+step() { printf '\n==> %s\n' "$*"; }
+
+step "setup"
+bash scripts/setup.sh
+
+jobs="$(nproc)"
+
+step "oracle: mdb-reader against mdbtools"
+bash scripts/check-oracle.sh
+
+step "native: configure, build, test"
+cmake --preset native
+cmake --build --preset native -j"$jobs"
+# A run that finds no test has tested nothing: count it as a failure.
+ctest --preset native --no-tests=error
+
+step "sanitize: configure, build, test"
+cmake --preset sanitize
+cmake --build --preset sanitize -j"$jobs"
+ctest --preset sanitize --no-tests=error
+
+step "fuzz: configure, build, run"
+cmake --preset fuzz
+cmake --build --preset fuzz -j"$jobs"
+fuzzer=build/fuzz/tests/fuzz/jet_fuzz
+if [[ -x "$fuzzer" ]]; then
+  # New inputs go to a scratch folder under build/, so fuzzing never changes
+  # the committed seed corpus; crashes are kept there as artefacts.
+  scratch=build/fuzz/corpus
+  artefacts=build/fuzz/artefacts
+  mkdir -p "$scratch" "$artefacts"
+  seeds=()
+  [[ -d tests/fuzz/corpus ]] && seeds=(tests/fuzz/corpus)
+  "$fuzzer" -max_total_time="${LQ_FUZZ_SECONDS:-60}" -print_final_stats=1 \
+    -artifact_prefix="$artefacts/" "$scratch" "${seeds[@]}"
+else
+  echo "note: $fuzzer was not built; skipping the fuzz run"
+fi
+
+step "mingw64: cross-build"
+cmake --preset mingw64
+cmake --build --preset mingw64 -j"$jobs"
+
+step "mingw32: cross-build"
+cmake --preset mingw32
+cmake --build --preset mingw32 -j"$jobs"
+
+step "all tests passed and both Windows builds compiled"
