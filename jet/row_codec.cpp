@@ -169,7 +169,8 @@ Decimal decode_money(std::int64_t v) {
     std::string digits = std::to_string(mag);
     if (digits.size() < 5) digits.insert(0, 5 - digits.size(), '0');
     digits.insert(digits.size() - 4, ".");
-    return Decimal{(negative ? "-" : "") + digits};
+    if (negative) digits.insert(digits.begin(), '-');
+    return Decimal{std::move(digits)};
 }
 
 Decimal decode_numeric(Bytes f, std::uint8_t scale) {
@@ -192,7 +193,8 @@ Decimal decode_numeric(Bytes f, std::uint8_t scale) {
     if (digits.size() <= scale) digits.insert(0, scale + 1 - digits.size(), '0');
     if (scale > 0) digits.insert(digits.size() - scale, ".");
     bool negative = (f[0] & 0x80) != 0 && digits.find_first_not_of("0.") != std::string::npos;
-    return Decimal{(negative ? "-" : "") + digits};
+    if (negative) digits.insert(digits.begin(), '-');
+    return Decimal{std::move(digits)};
 }
 
 Result<std::vector<Value>> decode_row(Pager& pager, const TableDef& table, Bytes row) {

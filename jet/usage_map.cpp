@@ -4,17 +4,23 @@ namespace jet {
 
 namespace {
 
-void collect_bits(Bytes bitmap, std::uint64_t first_page, std::uint32_t page_limit,
+// False when a set bit names a page past the end of the file: rows would be lost unseen.
+bool collect_bits(Bytes bitmap, std::uint64_t first_page, std::uint32_t page_limit,
                   std::vector<std::uint32_t>& out) {
     for (std::size_t i = 0; i < bitmap.size(); ++i) {
         if (bitmap[i] == 0) continue;
         for (int bit = 0; bit < 8; ++bit) {
             if (!(bitmap[i] & (1u << bit))) continue;
             std::uint64_t page = first_page + i * 8 + static_cast<std::uint64_t>(bit);
-            // Access sets bits for pages it reserved but never wrote; those lie past the end.
-            if (page < page_limit) out.push_back(static_cast<std::uint32_t>(page));
+            if (page >= page_limit) return false;
+            out.push_back(static_cast<std::uint32_t>(page));
         }
     }
+    return true;
+}
+
+Error past_end() {
+    return make_error(Errc::corrupt, "usage map names a page past the end of the file");
 }
 
 }  // namespace
@@ -27,7 +33,7 @@ Result<std::vector<std::uint32_t>> read_usage_map(Pager& pager, RowPointer where
     if (map[0] == kInlineMap) {
         auto start = u32_at(map, 1);
         if (!start) return make_error(Errc::corrupt, "usage map too short");
-        collect_bits(map.subspan(5), *start, pager.page_count(), pages);
+        if (!collect_bits(map.subspan(5), *start, pager.page_count(), pages)) return past_end();
     } else if (map[0] == kReferenceMap) {
         for (std::size_t i = 1; i + 4 <= map.size(); i += 4) {
             std::uint32_t map_page = *u32_at(map, i);
@@ -36,7 +42,7 @@ Result<std::vector<std::uint32_t>> read_usage_map(Pager& pager, RowPointer where
             if (bits[0] != static_cast<std::uint8_t>(PageType::usage_map))
                 return make_error(Errc::corrupt, "usage map points at a page of another kind");
             std::uint64_t first = static_cast<std::uint64_t>((i - 1) / 4) * kPagesPerMapPage;
-            collect_bits(bits.subspan(4), first, pager.page_count(), pages);
+            if (!collect_bits(bits.subspan(4), first, pager.page_count(), pages)) return past_end();
         }
     } else {
         return make_error(Errc::corrupt, "unknown usage map kind");

@@ -98,7 +98,7 @@ std::string csv_line(const jet::TableDef& table, const std::vector<jet::Value>& 
         } else if (auto t = std::get_if<jet::DateTime>(&v)) {
             out += quoted(export_date(t->days));
         } else if (auto s = std::get_if<std::string>(&v)) {
-            out += quoted(*s);
+            if (!s->empty()) out += quoted(*s);  // mdb-export prints empty text like a null
         } else if (auto dec = std::get_if<jet::Decimal>(&v)) {
             out += dec->text;
         } else if (auto bin = std::get_if<jet::Binary>(&v)) {

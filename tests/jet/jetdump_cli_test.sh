@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# jetdump's exit codes and messages: listing, export, check, and refusals.
+set -uo pipefail
+jetdump=$1 dir=$2
+passed=0 failed=0
+expect() {  # expect NAME WANT_RC WANT_TEXT -- command...
+    local name=$1 want_rc=$2 want_text=$3
+    shift 4
+    local out rc
+    out=$("$@" 2>&1)
+    rc=$?
+    if [[ $rc -eq $want_rc && $out == *"$want_text"* ]]; then
+        passed=$((passed + 1))
+    else
+        echo "FAIL $name: rc=$rc out=[$out]"
+        failed=$((failed + 1))
+    fi
+}
+expect list 0 "Table1" -- "$jetdump" "$dir/no-password.mdb"
+expect export 0 $'ID,Data\n1,"One"' -- "$jetdump" "$dir/no-password.mdb" Table1
+expect password 0 '3,"Three"' -- "$jetdump" --password password "$dir/with-password.mdb" Table1
+expect wrong-password 1 "wrong password" -- "$jetdump" --password Password "$dir/with-password.mdb"
+expect no-password-given 1 "wrong password" -- "$jetdump" "$dir/with-password.mdb" Table1
+expect no-table 1 "no table named Nope" -- "$jetdump" "$dir/no-password.mdb" Nope
+expect missing-file 1 "no file" -- "$jetdump" "$dir/absent.mdb"
+expect directory 1 "directory" -- "$jetdump" "$dir"
+expect check-clean 0 "no faults" -- "$jetdump" --check "$dir/overflow-rows.mdb"
+expect usage 2 "usage" -- "$jetdump"
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+head -c 10000 "$dir/no-password.mdb" >"$scratch/cut.mdb"
+expect check-truncated 1 "fault" -- "$jetdump" --check "$scratch/cut.mdb"
+echo "jetdump: $passed passed, $failed failed"
+[[ $failed -eq 0 ]]

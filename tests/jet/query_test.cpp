@@ -1,0 +1,139 @@
+// The query language over real files: what matches, in which order, and what is refused.
+#include <gtest/gtest.h>
+
+#include "jet/query.h"
+#include "tests/jet/fixture_files.h"
+
+namespace {
+
+using testing_support::fixture_bytes;
+
+class Query : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        auto db = jet::Database::open(file_, "");
+        ASSERT_TRUE(db.ok());
+        db_ = std::move(*db);
+    }
+    // The first column of every selected row, as text, or the error's kind.
+    std::string ids(const std::string& source) {
+        auto sel = jet::select(*db_, source);
+        if (!sel) return std::string("error:") + jet::errc_name(sel.error().code);
+        std::string out;
+        for (auto& r : sel->rows) {
+            if (!out.empty()) out += ",";
+            if (auto n = std::get_if<std::int64_t>(&r.values[0]))
+                out += std::to_string(*n);
+            else if (auto s = std::get_if<std::string>(&r.values[0]))
+                out += *s;
+            else
+                out += "null";
+        }
+        return out;
+    }
+    jet::MemoryFile file_{fixture_bytes("no-password.mdb")};
+    std::unique_ptr<jet::Database> db_;
+};
+
+TEST_F(Query, ConditionsAndCounts) {
+    EXPECT_EQ(ids("Table1"), "1,2,3");
+    EXPECT_EQ(ids("Table1 where ID=2"), "2");
+    EXPECT_EQ(ids("Table1 where ID<>2"), "1,3");
+    EXPECT_EQ(ids("Table1 where ID>1 and ID<=3"), "2,3");
+    EXPECT_EQ(ids("Table1 where ID=1 or ID=3"), "1,3");
+    EXPECT_EQ(ids("Table1 where (ID=1 or ID=3) and Data<>'One'"), "3");
+    EXPECT_EQ(ids("Table1 where ID=1 or ID=3 and Data<>'One'"), "1,3");  // and binds tighter
+    EXPECT_EQ(ids("Table1 where not (ID=2)"), "1,3");
+    EXPECT_EQ(ids("Table1 where ID=-1"), "");
+    EXPECT_EQ(ids("Table1 where ID=2.0"), "2");
+    EXPECT_EQ(ids("TABLE1 WHERE id=3"), "3");  // names and keywords ignore letter case
+    EXPECT_EQ(ids("[Table1] where [ID]=3"), "3");
+    EXPECT_EQ(ids("Table1 where true"), "1,2,3");
+    EXPECT_EQ(ids("Table1 where false"), "");
+    EXPECT_EQ(ids("Table1 where Data=null"), "");  // a comparison with null is never true
+    auto sel = jet::select(*db_, "Table1 where ID<>3");
+    ASSERT_TRUE(sel.ok());
+    EXPECT_EQ(sel->rows.size(), 2u);
+    EXPECT_EQ(sel->table.columns.size(), 2u);  // every column comes back
+}
+
+TEST_F(Query, TextComparisonIgnoresLetterCase) {
+    EXPECT_EQ(ids("Table1 where Data='two'"), "2");
+    EXPECT_EQ(ids("Table1 where Data='TWO'"), "2");
+    EXPECT_EQ(ids("Table1 where Data<>'tWo'"), "1,3");
+    EXPECT_EQ(ids("Table1 where Data='Two '"), "");
+    EXPECT_EQ(ids("Table1 where Data=\"Three\""), "3");
+}
+
+TEST_F(Query, QuotesInsideValuesCannotChangeTheStatement) {
+    // The value O'Neil quoted the way the store quotes it: no row has it, nothing breaks.
+    std::string value = "One' or ID<>'0";
+    EXPECT_EQ(jet::quote_text(value), "'One'' or ID<>''0'");
+    EXPECT_EQ(ids("Table1 where Data=" + jet::quote_text(value)), "");
+    EXPECT_EQ(ids("Table1 where Data=" + jet::quote_text("One")), "1");
+    EXPECT_EQ(ids("Table1 where Data='It''s'"), "");
+    // Unquoted, the same text is no longer one value: refused, not run.
+    EXPECT_EQ(ids("Table1 where Data='One'' or ID<>'0"), "error:bad query");
+}
+
+TEST_F(Query, OrderBy) {
+    EXPECT_EQ(ids("Table1 order by ID desc"), "3,2,1");
+    EXPECT_EQ(ids("Table1 where ID<>2 order by ID desc"), "3,1");
+    EXPECT_EQ(ids("Table1 order by ID asc"), "1,2,3");
+    EXPECT_EQ(ids("Table1 order by Data"), "1,3,2");  // One, Three, Two
+    EXPECT_EQ(ids("Table1 order by Data desc"), "2,3,1");
+}
+
+TEST_F(Query, RefusalsAreErrors) {
+    EXPECT_EQ(ids("Nope"), "error:not found");
+    EXPECT_EQ(ids("Table1 where"), "error:bad query");
+    EXPECT_EQ(ids("Table1 where ID="), "error:bad query");  // an empty id pasted in
+    EXPECT_EQ(ids("Table1 where Nope=1"), "error:bad query");
+    EXPECT_EQ(ids("Table1 where ID=1 order by Nope"), "error:bad query");
+    EXPECT_EQ(ids("Table1 where Data='open"), "error:bad query");
+    EXPECT_EQ(ids("Table1 where ID=1 junk"), "error:bad query");
+    EXPECT_EQ(ids("Table1 where (ID=1"), "error:bad query");
+    EXPECT_EQ(ids("Table1 where ID='x'"), "error:type mismatch");
+    EXPECT_EQ(ids(""), "error:bad query");
+    EXPECT_EQ(ids("Table1 where ID=1; drop"), "error:bad query");
+}
+
+TEST(QueryParse, DeleteStatements) {
+    auto d = jet::parse_delete("delete * from yrkb_com where id=5");
+    ASSERT_TRUE(d.ok());
+    EXPECT_EQ(d->table, "yrkb_com");
+    ASSERT_NE(d->where, nullptr);
+    EXPECT_TRUE(jet::parse_delete("DELETE FROM t WHERE a=1 and b='x'").ok());
+    EXPECT_FALSE(jet::parse_delete("delete * from yrkb_com").ok());  // never everything by accident
+    EXPECT_FALSE(jet::parse_delete("delete * from yrkb_com where id=").ok());
+    EXPECT_FALSE(jet::parse_delete("select * from t where a=1").ok());
+}
+
+TEST(QueryParse, BooleanColumns) {
+    // yes/no columns compare with true/false and with the engine's numbers for them.
+    jet::TableDef t;
+    t.columns.resize(2);
+    t.columns[0].name = "yn";
+    t.columns[0].type = jet::ColumnType::boolean;
+    t.columns[1].name = "wang";
+    std::vector<jet::Value> open_row = {jet::Value(false), jet::Value(std::string("Abc"))};
+    std::vector<jet::Value> closed_row = {jet::Value(true), jet::Value(std::string("abc"))};
+    auto check = [&](const char* cond, bool open_want, bool closed_want) {
+        auto q = jet::parse_query(std::string("t where ") + cond);
+        ASSERT_TRUE(q.ok()) << cond;
+        auto a = jet::matches(*q->where, t, open_row);
+        auto b = jet::matches(*q->where, t, closed_row);
+        ASSERT_TRUE(a.ok() && b.ok()) << cond;
+        EXPECT_EQ(*a, open_want) << cond;
+        EXPECT_EQ(*b, closed_want) << cond;
+    };
+    check("yn=false", true, false);
+    check("yn=true", false, true);
+    check("yn=-1", false, true);
+    check("yn", false, true);
+    check("not yn", true, false);
+    check("wang='ABC' and yn=false", true, false);
+    check("wang='abc' and wang='ABC'", true, true);
+}
+
+}  // namespace
