@@ -162,15 +162,29 @@ Result<std::vector<std::uint8_t>> read_long_value(Pager& pager, Bytes f) {
     return out;
 }
 
+namespace {
+
+// Places the decimal point `scale` digits from the right, padding with zeros.
+Decimal scaled(const std::string& digits, std::size_t scale, bool negative) {
+    std::string out;
+    out.reserve(digits.size() + scale + 3);
+    if (negative) out.push_back('-');
+    std::size_t width = std::max(digits.size(), scale + 1);
+    for (std::size_t i = 0; i < width; ++i) {
+        if (i == width - scale && scale > 0) out.push_back('.');
+        std::size_t pad = width - digits.size();
+        out.push_back(i < pad ? '0' : digits[i - pad]);
+    }
+    return Decimal{std::move(out)};
+}
+
+}  // namespace
+
 Decimal decode_money(std::int64_t v) {
     bool negative = v < 0;
     std::uint64_t mag =
         negative ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
-    std::string digits = std::to_string(mag);
-    if (digits.size() < 5) digits.insert(0, 5 - digits.size(), '0');
-    digits.insert(digits.size() - 4, ".");
-    if (negative) digits.insert(digits.begin(), '-');
-    return Decimal{std::move(digits)};
+    return scaled(std::to_string(mag), 4, negative);
 }
 
 Decimal decode_numeric(Bytes f, std::uint8_t scale) {
@@ -189,12 +203,9 @@ Decimal decode_numeric(Bytes f, std::uint8_t scale) {
         digits.push_back(static_cast<char>('0' + rem));
     }
     std::reverse(digits.begin(), digits.end());
-    if (scale > 38) scale = 38;
-    if (digits.size() <= scale) digits.insert(0, scale + 1 - digits.size(), '0');
-    if (scale > 0) digits.insert(digits.size() - scale, ".");
-    bool negative = (f[0] & 0x80) != 0 && digits.find_first_not_of("0.") != std::string::npos;
-    if (negative) digits.insert(digits.begin(), '-');
-    return Decimal{std::move(digits)};
+    // Minus zero is shown as zero.
+    bool negative = (f[0] & 0x80) != 0 && !digits.empty();
+    return scaled(digits, std::min<std::size_t>(scale, 38), negative);
 }
 
 Result<std::vector<Value>> decode_row(Pager& pager, const TableDef& table, Bytes row) {

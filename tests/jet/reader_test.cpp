@@ -3,6 +3,7 @@
 
 #include "jet/database.h"
 #include "jet/query.h"
+#include "jet/row_codec.h"
 #include "tests/jet/fixture_files.h"
 
 namespace {
@@ -178,6 +179,31 @@ TEST(Reader, RecordsKnowWhereTheyLive) {
         EXPECT_EQ((*page)[0], 1);  // a data page
         EXPECT_EQ(jet::load_u32(page->data() + 4), def->page);
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Reader, ScaledNumbers) {
+    EXPECT_EQ(jet::decode_money(123456).text, "12.3456");
+    EXPECT_EQ(jet::decode_money(-5).text, "-0.0005");
+    EXPECT_EQ(jet::decode_money(0).text, "0.0000");
+    std::vector<std::uint8_t> n(17, 0);
+    n[13] = 0x39;  // 12345 in the low word, which is stored last
+    n[14] = 0x30;
+    EXPECT_EQ(jet::decode_numeric(n, 0).text, "12345");
+    EXPECT_EQ(jet::decode_numeric(n, 2).text, "123.45");
+    EXPECT_EQ(jet::decode_numeric(n, 7).text, "0.0012345");
+    n[0] = 0x80;
+    EXPECT_EQ(jet::decode_numeric(n, 2).text, "-123.45");
+    std::vector<std::uint8_t> zero(17, 0);
+    zero[0] = 0x80;
+    EXPECT_EQ(jet::decode_numeric(zero, 0).text, "0");
+    EXPECT_EQ(jet::decode_numeric(zero, 2).text, "0.00");
+    n[0] = 0;
+    n[1] = 0x01;  // the high word, stored first: 2^96 more
+    EXPECT_EQ(jet::decode_numeric(n, 0).text, "79228162514264337593543962681");
 }
 
 }  // namespace
