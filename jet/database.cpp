@@ -1,5 +1,7 @@
 #include "jet/database.h"
 
+#include <algorithm>
+
 #include "jet/format.h"
 #include "jet/row_codec.h"
 #include "jet/text.h"
@@ -91,9 +93,9 @@ Result<Bytes> Database::live_row_bytes(const TableDef& table, Bytes page, std::u
     return make_error(Errc::corrupt, "moved-row pointers loop");
 }
 
-Result<std::vector<Record>> Database::scan(const TableDef& table) {
+Status Database::scan_each(const TableDef& table,
+                           const std::function<void(RowPointer, std::vector<Value>&)>& visit) {
     JET_ASSIGN(auto pages, read_usage_map(*pager_, table.used_pages));
-    std::vector<Record> out;
     for (std::uint32_t p : pages) {
         JET_ASSIGN(Bytes page, pager_->page(p));
         // The map may name pages that were freed or reused since: only our data pages count.
@@ -108,9 +110,19 @@ Result<std::vector<Record>> Database::scan(const TableDef& table) {
             if (slot.deleted) continue;
             JET_ASSIGN(Bytes bytes, live_row_bytes(table, page, r));
             JET_ASSIGN(auto values, decode_row(*pager_, table, bytes));
-            out.push_back(Record{{p, static_cast<std::uint8_t>(r)}, std::move(values)});
+            visit(RowPointer{p, static_cast<std::uint8_t>(r)}, values);
         }
     }
+    return {};
+}
+
+Result<std::vector<Record>> Database::scan(const TableDef& table) {
+    std::vector<Record> out;
+    // The stored count is a hint only; a hostile one must not reserve the world.
+    out.reserve(std::min<std::size_t>(table.row_count, std::size_t{pager_->page_count()} * 256));
+    JET_TRY(scan_each(table, [&](RowPointer where, std::vector<Value>& values) {
+        out.push_back(Record{where, std::move(values)});
+    }));
     return out;
 }
 

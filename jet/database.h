@@ -1,6 +1,7 @@
 #pragma once
 // An open Jet 4 database: its catalog and the rows of its tables.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -44,6 +45,10 @@ class Database {
     Result<TableDef> table(std::string_view name);
     // Every live row, in storage order (pages ascending, rows in page order).
     Result<std::vector<Record>> scan(const TableDef& table);
+    // The same rows handed one at a time to `visit`, without holding them all; `visit`
+    // may move the values out.
+    Status scan_each(const TableDef& table,
+                     const std::function<void(RowPointer, std::vector<Value>&)>& visit);
 
     // The bytes of the row whose first home is `row` of `page`, following a move.
     Result<Bytes> live_row_bytes(const TableDef& table, Bytes page, std::uint16_t row);

@@ -71,13 +71,43 @@ char32_t fold(char32_t c) {
     return c;
 }
 
-std::u32string folded(std::string_view s) {
-    std::u32string out;
-    out.reserve(s.size());
-    for (std::size_t i = 0; i < s.size();)
-        out.push_back(fold(next_code_point(s, i)));
-    return out;
-}
+}  // namespace
+
+namespace {
+
+// Appends UTF-16 units as UTF-8, pairing surrogates across calls.
+class Utf8Sink {
+  public:
+    explicit Utf8Sink(std::string& out) : out_(out) {}
+    void unit(char16_t u) {
+        if (pending_) {
+            if (u >= 0xDC00 && u <= 0xDFFF) {
+                append_utf8(out_, 0x10000 + ((char32_t{pending_} - 0xD800) << 10) + (u - 0xDC00));
+                pending_ = 0;
+                return;
+            }
+            append_utf8(out_, kReplacement);
+            pending_ = 0;
+        }
+        if (u >= 0xD800 && u <= 0xDBFF) {
+            pending_ = u;
+        } else if (u >= 0xDC00 && u <= 0xDFFF) {
+            append_utf8(out_, kReplacement);
+        } else if (u < 0x80) {
+            out_.push_back(static_cast<char>(u));
+        } else {
+            append_utf8(out_, u);
+        }
+    }
+    void finish() {
+        if (pending_) append_utf8(out_, kReplacement);
+        pending_ = 0;
+    }
+
+  private:
+    std::string& out_;
+    char16_t pending_ = 0;
+};
 
 }  // namespace
 
@@ -100,46 +130,98 @@ std::u16string utf8_to_utf16(std::string_view utf8) {
 std::string utf16_to_utf8(std::u16string_view utf16) {
     std::string out;
     out.reserve(utf16.size() * 3);
-    for (std::size_t i = 0; i < utf16.size(); ++i) {
-        char32_t c = utf16[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 &&
-            utf16[i + 1] <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (utf16[i + 1] - 0xDC00);
-            ++i;
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
-            c = kReplacement;
-        }
-        append_utf8(out, c);
-    }
+    Utf8Sink sink(out);
+    for (char16_t u : utf16)
+        sink.unit(u);
+    sink.finish();
     return out;
 }
 
+namespace {
+
+// Writes one code point as UTF-8 at `p`; returns the end.
+char* put_utf8(char* p, char32_t cp) {
+    if (cp < 0x80) {
+        *p++ = static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        *p++ = static_cast<char>(0xC0 | (cp >> 6));
+        *p++ = static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        *p++ = static_cast<char>(0xE0 | (cp >> 12));
+        *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *p++ = static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        *p++ = static_cast<char>(0xF0 | (cp >> 18));
+        *p++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *p++ = static_cast<char>(0x80 | (cp & 0x3F));
+    }
+    return p;
+}
+
+// Decodes UTF-16LE units from `b[i..end)` (an even count) to UTF-8 at `p`.
+char* put_utf16(char* p, const std::uint8_t* b, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) {
+        char32_t u = static_cast<char32_t>(b[2 * i] | (b[2 * i + 1] << 8));
+        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < count) {
+            char32_t lo = static_cast<char32_t>(b[2 * i + 2] | (b[2 * i + 3] << 8));
+            if (lo >= 0xDC00 && lo <= 0xDFFF) {
+                p = put_utf8(p, 0x10000 + ((u - 0xD800) << 10) + (lo - 0xDC00));
+                ++i;
+                continue;
+            }
+        }
+        if (u >= 0xD800 && u <= 0xDFFF) u = kReplacement;
+        p = put_utf8(p, u);
+    }
+    return p;
+}
+
+}  // namespace
+
 std::string decode_text(Bytes stored) {
-    std::u16string units;
-    if (stored.size() >= 2 && stored[0] == 0xFF && stored[1] == 0xFE) {
+    // No stored byte yields more than two bytes of UTF-8, so one allocation is enough.
+    std::string out(stored.size() * 2 + 4, '\0');
+    char* const begin = out.data();
+    char* p = begin;
+    const std::uint8_t* b = stored.data();
+    const std::size_t n = stored.size();
+    if (n >= 2 && b[0] == 0xFF && b[1] == 0xFE) {
         bool compressed = true;
         std::size_t i = 2;
-        units.reserve(stored.size());
-        while (i < stored.size()) {
-            if (stored[i] == 0) {
-                compressed = !compressed;
-                ++i;
-            } else if (compressed) {
-                units.push_back(stored[i]);
-                ++i;
-            } else if (i + 1 < stored.size()) {
-                units.push_back(static_cast<char16_t>(stored[i] | (stored[i + 1] << 8)));
-                i += 2;
+        while (i < n) {
+            if (compressed) {
+                std::size_t run = i;
+                while (run < n && b[run] != 0)
+                    ++run;
+                for (std::size_t k = i; k < run; ++k) {
+                    if (b[k] < 0x80) {
+                        *p++ = static_cast<char>(b[k]);
+                    } else {
+                        *p++ = static_cast<char>(0xC0 | (b[k] >> 6));
+                        *p++ = static_cast<char>(0x80 | (b[k] & 0x3F));
+                    }
+                }
+                i = run;
             } else {
-                break;  // a dangling half character
+                std::size_t run = i;
+                // Uncompressed runs end at a zero byte in a character's first position.
+                while (run + 1 < n && b[run] != 0)
+                    run += 2;
+                p = put_utf16(p, b + i, (run - i) / 2);
+                i = run;
+                if (i + 1 == n && b[i] != 0) break;  // a dangling half character
+            }
+            if (i < n) {
+                compressed = !compressed;  // the zero byte switches modes
+                ++i;
             }
         }
     } else {
-        units.reserve(stored.size() / 2);
-        for (std::size_t i = 0; i + 1 < stored.size(); i += 2)
-            units.push_back(static_cast<char16_t>(stored[i] | (stored[i + 1] << 8)));
+        p = put_utf16(p, b, n / 2);
     }
-    return utf16_to_utf8(units);
+    out.resize(static_cast<std::size_t>(p - begin));
+    return out;
 }
 
 std::vector<std::uint8_t> encode_text(std::string_view utf8, bool compress) {
@@ -172,9 +254,16 @@ bool text_equal_nocase(std::string_view a, std::string_view b) {
 }
 
 int text_compare_nocase(std::string_view a, std::string_view b) {
-    std::u32string fa = folded(a);
-    std::u32string fb = folded(b);
-    return fa < fb ? -1 : fa > fb ? 1 : 0;
+    std::size_t i = 0;
+    std::size_t j = 0;
+    while (i < a.size() && j < b.size()) {
+        char32_t ca = fold(next_code_point(a, i));
+        char32_t cb = fold(next_code_point(b, j));
+        if (ca != cb) return ca < cb ? -1 : 1;
+    }
+    if (i < a.size()) return 1;
+    if (j < b.size()) return -1;
+    return 0;
 }
 
 }  // namespace jet

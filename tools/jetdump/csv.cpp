@@ -8,14 +8,16 @@ namespace jetdump {
 
 namespace {
 
-std::string quoted(const std::string& s) {
-    std::string out = "\"";
-    for (char c : s) {
-        if (c == '"') out.push_back('"');
-        out.push_back(c);
+void append_quoted(std::string& out, std::string_view s) {
+    out.push_back('"');
+    for (std::size_t from = 0;;) {
+        std::size_t q = s.find('"', from);
+        out.append(s.substr(from, q == std::string_view::npos ? q : q + 1 - from));
+        if (q == std::string_view::npos) break;
+        out.push_back('"');
+        from = q + 1;
     }
     out.push_back('"');
-    return out;
 }
 
 // Significant digits as the export tool chooses them: all the type carries, no trailing zeros.
@@ -85,6 +87,12 @@ std::string csv_header(const jet::TableDef& table) {
 
 std::string csv_line(const jet::TableDef& table, const std::vector<jet::Value>& row) {
     std::string out;
+    append_csv_line(out, table, row);
+    return out;
+}
+
+void append_csv_line(std::string& out, const jet::TableDef& table,
+                     const std::vector<jet::Value>& row) {
     for (std::size_t i = 0; i < row.size(); ++i) {
         if (i) out.push_back(',');
         const jet::Value& v = row[i];
@@ -96,16 +104,16 @@ std::string csv_line(const jet::TableDef& table, const std::vector<jet::Value>& 
         } else if (auto r = std::get_if<double>(&v)) {
             out += real_text(*r, c.type == jet::ColumnType::single ? FLT_DIG : DBL_DIG);
         } else if (auto t = std::get_if<jet::DateTime>(&v)) {
-            out += quoted(export_date(t->days));
+            append_quoted(out, export_date(t->days));
         } else if (auto s = std::get_if<std::string>(&v)) {
-            if (!s->empty()) out += quoted(*s);  // mdb-export prints empty text like a null
+            if (!s->empty()) append_quoted(out, *s);  // mdb-export prints empty text like a null
         } else if (auto dec = std::get_if<jet::Decimal>(&v)) {
             out += dec->text;
         } else if (auto bin = std::get_if<jet::Binary>(&v)) {
-            out += quoted(std::string(bin->bytes.begin(), bin->bytes.end()));
+            append_quoted(out, std::string_view(reinterpret_cast<const char*>(bin->bytes.data()),
+                                                bin->bytes.size()));
         }
     }
-    return out;
 }
 
 }  // namespace jetdump

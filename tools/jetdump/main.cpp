@@ -25,6 +25,8 @@ int fail(const jet::Error& e) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    static char buffer[1 << 16];
+    std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
     std::vector<std::string> args(argv + 1, argv + argc);
     std::string password;
     bool check = false;
@@ -67,11 +69,15 @@ int main(int argc, char** argv) {
     }
     auto table = (*db)->table(positional[1]);
     if (!table) return fail(table.error());
-    auto rows = (*db)->scan(*table);
-    if (!rows) return fail(rows.error());
-    std::string out = jetdump::csv_header(*table) + "\n";
-    for (const auto& r : *rows)
-        out += jetdump::csv_line(*table, r.values) + "\n";
-    std::fwrite(out.data(), 1, out.size(), stdout);
+    // Rows are printed as they are read, so a large table never sits in memory whole.
+    std::string line = jetdump::csv_header(*table) + "\n";
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    auto scanned = (*db)->scan_each(*table, [&](jet::RowPointer, std::vector<jet::Value>& values) {
+        line.clear();
+        jetdump::append_csv_line(line, *table, values);
+        line.push_back('\n');
+        std::fwrite(line.data(), 1, line.size(), stdout);
+    });
+    if (!scanned) return fail(scanned.error());
     return 0;
 }
