@@ -108,7 +108,10 @@ Status Database::scan_each(const TableDef& table,
             // Deleted rows, and rows that moved here from another page, carry the deleted bit;
             // a moved row is read through the pointer left at its first home.
             if (slot.deleted) continue;
-            JET_ASSIGN(Bytes bytes, live_row_bytes(table, page, r));
+            Bytes bytes = page.subspan(slot.start, slot.end - slot.start);
+            if (slot.overflow) {
+                JET_ASSIGN(bytes, live_row_bytes(table, page, r));
+            }
             JET_ASSIGN(auto values, decode_row(*pager_, table, bytes));
             visit(RowPointer{p, static_cast<std::uint8_t>(r)}, values);
         }

@@ -171,6 +171,14 @@ char* put_utf16(char* p, const std::uint8_t* b, std::size_t count) {
                 continue;
             }
         }
+        if (u >= 0x800 && (u < 0xD800 || u > 0xDFFF)) {
+            // Most stored text is Chinese: three bytes each, written directly.
+            p[0] = static_cast<char>(0xE0 | (u >> 12));
+            p[1] = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+            p[2] = static_cast<char>(0x80 | (u & 0x3F));
+            p += 3;
+            continue;
+        }
         if (u >= 0xD800 && u <= 0xDFFF) u = kReplacement;
         p = put_utf8(p, u);
     }
@@ -191,18 +199,14 @@ std::string decode_text(Bytes stored) {
         std::size_t i = 2;
         while (i < n) {
             if (compressed) {
-                std::size_t run = i;
-                while (run < n && b[run] != 0)
-                    ++run;
-                for (std::size_t k = i; k < run; ++k) {
-                    if (b[k] < 0x80) {
-                        *p++ = static_cast<char>(b[k]);
+                for (; i < n && b[i] != 0; ++i) {
+                    if (b[i] < 0x80) {
+                        *p++ = static_cast<char>(b[i]);
                     } else {
-                        *p++ = static_cast<char>(0xC0 | (b[k] >> 6));
-                        *p++ = static_cast<char>(0x80 | (b[k] & 0x3F));
+                        *p++ = static_cast<char>(0xC0 | (b[i] >> 6));
+                        *p++ = static_cast<char>(0x80 | (b[i] & 0x3F));
                     }
                 }
-                i = run;
             } else {
                 std::size_t run = i;
                 // Uncompressed runs end at a zero byte in a character's first position.
