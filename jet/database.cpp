@@ -96,6 +96,7 @@ Result<Bytes> Database::live_row_bytes(const TableDef& table, Bytes page, std::u
 Status Database::scan_each(const TableDef& table,
                            const std::function<void(RowPointer, std::vector<Value>&)>& visit) {
     JET_ASSIGN(auto pages, read_usage_map(*pager_, table.used_pages));
+    std::vector<Value> values;
     for (std::uint32_t p : pages) {
         JET_ASSIGN(Bytes page, pager_->page(p));
         // The map may name pages that were freed or reused since: only our data pages count.
@@ -112,7 +113,7 @@ Status Database::scan_each(const TableDef& table,
             if (slot.overflow) {
                 JET_ASSIGN(bytes, live_row_bytes(table, page, r));
             }
-            JET_ASSIGN(auto values, decode_row(*pager_, table, bytes));
+            JET_TRY(decode_row_into(*pager_, table, bytes, values));
             visit(RowPointer{p, static_cast<std::uint8_t>(r)}, values);
         }
     }

@@ -209,6 +209,12 @@ Decimal decode_numeric(Bytes f, std::uint8_t scale) {
 }
 
 Result<std::vector<Value>> decode_row(Pager& pager, const TableDef& table, Bytes row) {
+    std::vector<Value> values;
+    JET_TRY(decode_row_into(pager, table, row, values));
+    return values;
+}
+
+Status decode_row_into(Pager& pager, const TableDef& table, Bytes row, std::vector<Value>& values) {
     if (row.size() < 2) return make_error(Errc::corrupt, "row shorter than its column count");
     std::uint16_t row_columns = load_u16(row.data());
     std::size_t mask_size = (std::size_t{row_columns} + 7) / 8;
@@ -234,15 +240,17 @@ Result<std::vector<Value>> decode_row(Pager& pager, const TableDef& table, Bytes
         return std::size_t{load_u16(row.data() + row.size() - mask_size - 4 - 2 * i)};
     };
 
-    std::vector<Value> values;
-    values.reserve(table.columns.size());
-    for (const Column& c : table.columns) {
+    // Slots keep their buffers from the previous row, so a scan allocates little.
+    values.resize(table.columns.size());
+    for (std::size_t k = 0; k < table.columns.size(); ++k) {
+        const Column& c = table.columns[k];
+        Value& slot = values[k];
         if (c.type == ColumnType::boolean) {
-            values.emplace_back(present(c.number));
+            slot = present(c.number);
             continue;
         }
         if (!present(c.number)) {
-            values.emplace_back(std::monostate{});
+            slot = std::monostate{};
             continue;
         }
         Bytes field;
@@ -254,7 +262,7 @@ Result<std::vector<Value>> decode_row(Pager& pager, const TableDef& table, Bytes
             field = row.subspan(at, len);
         } else {
             if (c.var_index >= var_count) {
-                values.emplace_back(std::monostate{});
+                slot = std::monostate{};
                 continue;
             }
             std::size_t from = var_offset(c.var_index);
@@ -264,10 +272,14 @@ Result<std::vector<Value>> decode_row(Pager& pager, const TableDef& table, Bytes
                                   "variable column " + c.name + " lies outside its row");
             field = row.subspan(from, to - from);
         }
-        JET_ASSIGN(Value v, decode_field(pager, c, field));
-        values.push_back(std::move(v));
+        if (c.type == ColumnType::text) {
+            if (!std::holds_alternative<std::string>(slot)) slot = std::string();
+            decode_text_into(field, std::get<std::string>(slot));
+            continue;
+        }
+        JET_ASSIGN(slot, decode_field(pager, c, field));
     }
-    return values;
+    return {};
 }
 
 }  // namespace jet

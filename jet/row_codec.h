@@ -13,6 +13,8 @@ namespace jet {
 // Values of every column of `table` (in its column order) from the row's bytes. Long values
 // are read from their pages through `pager`.
 Result<std::vector<Value>> decode_row(Pager& pager, const TableDef& table, Bytes row);
+// The same into `values`, reusing what it already holds; on failure its contents are unspecified.
+Status decode_row_into(Pager& pager, const TableDef& table, Bytes row, std::vector<Value>& values);
 
 // Reads a memo or OLE field (the 12-byte reference and what follows it) into its bytes.
 Result<std::vector<std::uint8_t>> read_long_value(Pager& pager, Bytes field);

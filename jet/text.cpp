@@ -188,8 +188,14 @@ char* put_utf16(char* p, const std::uint8_t* b, std::size_t count) {
 }  // namespace
 
 std::string decode_text(Bytes stored) {
+    std::string out;
+    decode_text_into(stored, out);
+    return out;
+}
+
+void decode_text_into(Bytes stored, std::string& out) {
     // No stored byte yields more than two bytes of UTF-8, so one allocation is enough.
-    std::string out(stored.size() * 2 + 4, '\0');
+    out.resize(stored.size() * 2 + 4);
     char* const begin = out.data();
     char* p = begin;
     const std::uint8_t* b = stored.data();
@@ -225,7 +231,6 @@ std::string decode_text(Bytes stored) {
         p = put_utf16(p, b, n / 2);
     }
     out.resize(static_cast<std::size_t>(p - begin));
-    return out;
 }
 
 std::vector<std::uint8_t> encode_text(std::string_view utf8, bool compress) {

@@ -15,6 +15,8 @@ std::string utf16_to_utf8(std::u16string_view utf16);
 
 // Decodes a stored text value: UTF-16LE, or the compressed form that starts with FF FE.
 std::string decode_text(Bytes stored);
+// The same into `out`, reusing its buffer.
+void decode_text_into(Bytes stored, std::string& out);
 
 // Encodes a text value for a column; `compress` chooses the compressed form where it is
 // shorter and possible, as the real engine does.
