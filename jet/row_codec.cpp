@@ -16,32 +16,6 @@ constexpr std::uint32_t kSinglePageFlag = 0x40000000u;
 constexpr std::uint32_t kLengthMask = 0x3FFFFFFFu;
 constexpr std::size_t kLongValueHeader = 12;
 
-std::size_t fixed_size(const Column& c) {
-    switch (c.type) {
-        case ColumnType::boolean:
-            return 0;
-        case ColumnType::byte:
-            return 1;
-        case ColumnType::integer:
-            return 2;
-        case ColumnType::long_integer:
-        case ColumnType::single:
-        case ColumnType::complex:
-            return 4;
-        case ColumnType::money:
-        case ColumnType::double_:
-        case ColumnType::datetime:
-        case ColumnType::big_integer:
-            return 8;
-        case ColumnType::guid:
-            return 16;
-        case ColumnType::numeric:
-            return 17;
-        default:
-            return c.length;
-    }
-}
-
 // Long values are followed through their own pages, so a hostile chain must end.
 Result<Bytes> long_value_row(Pager& pager, std::uint32_t packed) {
     RowPointer where = RowPointer::unpack(packed);
@@ -256,7 +230,7 @@ Status decode_row_into(Pager& pager, const TableDef& table, Bytes row, std::vect
         Bytes field;
         if (c.is_fixed()) {
             std::size_t at = 2 + std::size_t{c.fixed_offset};
-            std::size_t len = fixed_size(c);
+            std::size_t len = stored_size(c);
             if (at + len > row.size() - mask_size)
                 return make_error(Errc::corrupt, "fixed column " + c.name + " runs past its row");
             field = row.subspan(at, len);

@@ -18,30 +18,6 @@ Error refuse(const Column& c, const std::string& why) {
     return make_error(Errc::type_mismatch, "column " + c.name + ": " + why);
 }
 
-std::size_t stored_size(const Column& c) {
-    switch (c.type) {
-        case ColumnType::byte:
-            return 1;
-        case ColumnType::integer:
-            return 2;
-        case ColumnType::long_integer:
-        case ColumnType::single:
-        case ColumnType::complex:
-            return 4;
-        case ColumnType::money:
-        case ColumnType::double_:
-        case ColumnType::datetime:
-        case ColumnType::big_integer:
-            return 8;
-        case ColumnType::guid:
-            return 16;
-        case ColumnType::numeric:
-            return 17;
-        default:
-            return c.length;
-    }
-}
-
 Result<std::int64_t> integer_of(const Column& c, const Value& v, std::int64_t lo, std::int64_t hi) {
     std::int64_t n;
     if (auto i = std::get_if<std::int64_t>(&v)) {

@@ -69,6 +69,32 @@ const char* column_type_name(ColumnType type) {
     return "Unknown";
 }
 
+std::size_t stored_size(const Column& c) {
+    switch (c.type) {
+        case ColumnType::boolean:
+            return 0;
+        case ColumnType::byte:
+            return 1;
+        case ColumnType::integer:
+            return 2;
+        case ColumnType::long_integer:
+        case ColumnType::single:
+        case ColumnType::complex:
+            return 4;
+        case ColumnType::money:
+        case ColumnType::double_:
+        case ColumnType::datetime:
+        case ColumnType::big_integer:
+            return 8;
+        case ColumnType::guid:
+            return 16;
+        case ColumnType::numeric:
+            return 17;
+        default:
+            return c.length;
+    }
+}
+
 const Column* TableDef::find_column(std::string_view name) const {
     for (const auto& c : columns)
         if (text_equal_nocase(c.name, name)) return &c;

@@ -31,6 +31,10 @@ enum class ColumnType : std::uint8_t {
 
 const char* column_type_name(ColumnType type);
 
+struct Column;
+// Bytes a value of the column takes in a row (a variable column's largest, for text).
+std::size_t stored_size(const Column& c);
+
 namespace column_flag {
 inline constexpr std::uint8_t fixed = 0x01;
 inline constexpr std::uint8_t nullable = 0x02;
