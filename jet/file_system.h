@@ -1,0 +1,38 @@
+#pragma once
+// Where files come from: the operating system in the product, memory with
+// injected crashes in the tests of the journal.
+#include <memory>
+#include <string>
+
+#include "jet/file.h"
+#include "jet/result.h"
+
+namespace jet {
+
+class FileSystem {
+  public:
+    virtual ~FileSystem() = default;
+    // An existing file; Errc::not_found when there is none.
+    virtual Result<std::unique_ptr<File>> open(const std::string& path, OpenMode mode) = 0;
+    // An empty file open for reading and writing; an existing one is cut to nothing.
+    virtual Result<std::unique_ptr<File>> create(const std::string& path) = 0;
+    // Errc::not_found when there is nothing to remove. Close the file's handles first:
+    // Windows refuses to remove an open file.
+    virtual Status remove(const std::string& path) = 0;
+    virtual Result<bool> exists(const std::string& path) const = 0;
+    // Makes the creation or removal of `path` itself survive a power cut; a file's own
+    // sync() covers its bytes, not its name in the directory.
+    virtual Status sync_directory_of(const std::string& path) = 0;
+};
+
+// The operating system's files: POSIX natively, Win32 in the product. Paths are UTF-8.
+class OsFileSystem final : public FileSystem {
+  public:
+    Result<std::unique_ptr<File>> open(const std::string& path, OpenMode mode) override;
+    Result<std::unique_ptr<File>> create(const std::string& path) override;
+    Status remove(const std::string& path) override;
+    Result<bool> exists(const std::string& path) const override;
+    Status sync_directory_of(const std::string& path) override;
+};
+
+}  // namespace jet

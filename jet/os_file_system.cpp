@@ -1,0 +1,126 @@
+// OsFileSystem: files by name on POSIX and Win32; the handles themselves come from open_os_file.
+#include "jet/file_system.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#endif
+
+namespace jet {
+
+Result<std::unique_ptr<File>> OsFileSystem::open(const std::string& path, OpenMode mode) {
+    return open_os_file(path, mode);
+}
+
+#ifdef _WIN32
+
+namespace {
+
+std::wstring widen(const std::string& utf8) {
+    if (utf8.empty()) return {};
+    int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring out(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
+    return out;
+}
+
+Error win32_error(const char* what, DWORD code) {
+    return make_error(Errc::io, std::string(what) + " failed (error " + std::to_string(code) + ")");
+}
+
+}  // namespace
+
+Result<std::unique_ptr<File>> OsFileSystem::create(const std::string& path) {
+    HANDLE h = CreateFileW(widen(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return win32_error("CreateFileW", GetLastError());
+    CloseHandle(h);
+    return open_os_file(path, OpenMode::read_write);
+}
+
+Status OsFileSystem::remove(const std::string& path) {
+    std::wstring wide = widen(path);
+    // A virus scanner or indexer may hold the file open for a moment after we close it.
+    for (int attempt = 0;; ++attempt) {
+        if (DeleteFileW(wide.c_str())) return {};
+        DWORD code = GetLastError();
+        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND)
+            return make_error(Errc::not_found, "no file at " + path);
+        if ((code != ERROR_SHARING_VIOLATION && code != ERROR_ACCESS_DENIED) || attempt == 20)
+            return win32_error("DeleteFileW", code);
+        Sleep(25);
+    }
+}
+
+Result<bool> OsFileSystem::exists(const std::string& path) const {
+    if (GetFileAttributesW(widen(path).c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+    DWORD code = GetLastError();
+    if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return false;
+    return win32_error("GetFileAttributesW", code);
+}
+
+Status OsFileSystem::sync_directory_of(const std::string&) {
+    // NTFS journals its directory changes itself; there is no directory handle to flush.
+    return {};
+}
+
+#else
+
+namespace {
+
+Error errno_error(const char* what) {
+    return make_error(Errc::io, std::string(what) + ": " + std::strerror(errno));
+}
+
+std::string directory_of(const std::string& path) {
+    auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+}  // namespace
+
+Result<std::unique_ptr<File>> OsFileSystem::create(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) return errno_error("open");
+    ::close(fd);
+    return open_os_file(path, OpenMode::read_write);
+}
+
+Status OsFileSystem::remove(const std::string& path) {
+    if (::unlink(path.c_str()) == 0) return {};
+    if (errno == ENOENT) return make_error(Errc::not_found, "no file at " + path);
+    return errno_error("unlink");
+}
+
+Result<bool> OsFileSystem::exists(const std::string& path) const {
+    struct stat st;
+    if (::stat(path.c_str(), &st) == 0) return true;
+    if (errno == ENOENT || errno == ENOTDIR) return false;
+    return errno_error("stat");
+}
+
+Status OsFileSystem::sync_directory_of(const std::string& path) {
+    int fd = ::open(directory_of(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return errno_error("open directory");
+    int rc = ::fsync(fd);
+    int saved = errno;
+    ::close(fd);
+    if (rc != 0) {
+        errno = saved;
+        return errno_error("fsync directory");
+    }
+    return {};
+}
+
+#endif
+
+}  // namespace jet
