@@ -1,0 +1,154 @@
+#include "jet/file_lock.h"
+
+#include <thread>
+#include <utility>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#endif
+
+namespace jet {
+
+namespace {
+
+constexpr std::chrono::milliseconds kRetryEvery{10};
+
+enum class Attempt { taken, held_elsewhere, failed };
+
+}  // namespace
+
+#ifdef _WIN32
+
+namespace {
+
+// Jet files end before 2 GiB, so no read or write of the file ever meets this byte:
+// Windows locks are mandatory and would otherwise block our own reads.
+constexpr DWORD kLockOffsetLow = 0x80000000u;
+
+std::wstring widen(const std::string& utf8) {
+    if (utf8.empty()) return {};
+    int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring out(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
+    return out;
+}
+
+Attempt try_lock(HANDLE h) {
+    OVERLAPPED ov{};
+    ov.Offset = kLockOffsetLow;
+    if (LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &ov))
+        return Attempt::taken;
+    DWORD code = GetLastError();
+    return code == ERROR_LOCK_VIOLATION || code == ERROR_IO_PENDING ? Attempt::held_elsewhere
+                                                                    : Attempt::failed;
+}
+
+}  // namespace
+
+FileLock::FileLock(FileLock&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+
+FileLock& FileLock::operator=(FileLock&& other) noexcept {
+    if (this != &other) {
+        release();
+        handle_ = std::exchange(other.handle_, nullptr);
+    }
+    return *this;
+}
+
+bool FileLock::held() const {
+    return handle_ != nullptr;
+}
+
+void FileLock::release() {
+    if (!handle_) return;
+    OVERLAPPED ov{};
+    ov.Offset = kLockOffsetLow;
+    UnlockFileEx(handle_, 0, 1, 0, &ov);
+    CloseHandle(handle_);
+    handle_ = nullptr;
+}
+
+Result<FileLock> lock_database(const std::string& db_path, std::chrono::milliseconds wait) {
+    HANDLE h = CreateFileW(widen(db_path).c_str(), GENERIC_READ,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        DWORD code = GetLastError();
+        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND)
+            return make_error(Errc::not_found, "no file at " + db_path);
+        return make_error(Errc::io, "CreateFileW failed (error " + std::to_string(code) + ")");
+    }
+    FileLock lock;
+    lock.handle_ = h;  // closed by the lock from here on
+    auto deadline = std::chrono::steady_clock::now() + wait;
+    for (;;) {
+        Attempt a = try_lock(h);
+        if (a == Attempt::taken) return lock;
+        if (a == Attempt::failed)
+            return make_error(Errc::io,
+                              "LockFileEx failed (error " + std::to_string(GetLastError()) + ")");
+        if (std::chrono::steady_clock::now() >= deadline) break;
+        Sleep(static_cast<DWORD>(kRetryEvery.count()));
+    }
+    CloseHandle(std::exchange(lock.handle_, nullptr));
+    return make_error(Errc::busy, db_path + " is in use by another copy of the program");
+}
+
+#else
+
+FileLock::FileLock(FileLock&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+
+FileLock& FileLock::operator=(FileLock&& other) noexcept {
+    if (this != &other) {
+        release();
+        fd_ = std::exchange(other.fd_, -1);
+    }
+    return *this;
+}
+
+bool FileLock::held() const {
+    return fd_ >= 0;
+}
+
+void FileLock::release() {
+    // Closing, not LOCK_UN: a forked child sharing the descriptor must not drop our lock.
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+}
+
+Result<FileLock> lock_database(const std::string& db_path, std::chrono::milliseconds wait) {
+    // flock, not fcntl: fcntl locks vanish when any descriptor of the file in this process
+    // closes, and the engine opens and closes the database around the lock.
+    int fd = ::open(db_path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT) return make_error(Errc::not_found, "no file at " + db_path);
+        return make_error(Errc::io, std::string("open: ") + std::strerror(errno));
+    }
+    FileLock lock;
+    lock.fd_ = fd;  // closed by the lock from here on
+    auto deadline = std::chrono::steady_clock::now() + wait;
+    for (;;) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return lock;
+        if (errno != EWOULDBLOCK && errno != EINTR)
+            return make_error(Errc::io, std::string("flock: ") + std::strerror(errno));
+        if (std::chrono::steady_clock::now() >= deadline) break;
+        std::this_thread::sleep_for(kRetryEvery);
+    }
+    lock.release();
+    return make_error(Errc::busy, db_path + " is in use by another copy of the program");
+}
+
+#endif
+
+FileLock::~FileLock() {
+    release();
+}
+
+}  // namespace jet
