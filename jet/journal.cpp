@@ -213,6 +213,7 @@ Status commit_pages(FileSystem& fs, const std::string& db_path, File& db,
         return make_error(Errc::io, "an interrupted change to " + db_path +
                                         " must be recovered before the next one");
     JET_ASSIGN(std::uint64_t old_size, db.size());
+    if (pages.empty() && new_size == old_size) return {};
     JET_ASSIGN(std::vector<Original> originals, read_originals(db, old_size, pages, new_size));
 
     {

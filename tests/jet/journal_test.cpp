@@ -261,6 +261,41 @@ TEST(JournalTorn, DamagedOrShortenedJournalIsDiscarded) {
     }
 }
 
+std::uint32_t crc32(const std::uint8_t* data, std::size_t size) {
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (std::size_t i = 0; i < size; ++i) {
+        crc ^= data[i];
+        for (int k = 0; k < 8; ++k)
+            crc = (crc & 1) ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
+    }
+    return ~crc;
+}
+
+TEST(JournalTorn, WholeJournalNamingAPageTheFileNeverHadIsNotApplied) {
+    const Image old = old_image();
+    MemoryFileSystem fs = journal_written_file_untouched(old, changes()[0]);
+    Image journal = fs.contents(kJournal).value();
+    // The last record's page number, far past the end, with the checksum made to match.
+    const std::size_t last_record = journal.size() - 8 - (4 + kPageSize);
+    journal[last_record + 3] = 0x7F;
+    std::uint32_t crc = crc32(journal.data(), journal.size() - 8);
+    for (int i = 0; i < 4; ++i)
+        journal[journal.size() - 8 + i] = static_cast<std::uint8_t>(crc >> (8 * i));
+    fs.put(kJournal, journal);
+
+    auto outcome = jet::recover_journal(fs, kDb);
+    ASSERT_FALSE(outcome);
+    EXPECT_EQ(outcome.error().code, jet::Errc::corrupt);
+    EXPECT_EQ(fs.contents(kDb).value(), old);
+    EXPECT_EQ(fs.contents(kJournal).value(), journal) << "evidence kept for a person to look at";
+}
+
+TEST(JournalRecovery, EmptyChangeTouchesNothing) {
+    MemoryFileSystem fs = with_database(old_image());
+    EXPECT_TRUE(commit(fs, Change{"none", {}, old_image().size()}));
+    EXPECT_EQ(fs.steps(), 0u);
+}
+
 TEST(JournalRecovery, HalfWrittenChangeIsRolledBackToTheOldSize) {
     const Image old = old_image();
     for (const Change& change : changes()) {
