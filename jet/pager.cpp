@@ -5,7 +5,11 @@
 namespace jet {
 
 Pager::Pager(File& file, Header header, std::uint32_t page_count)
-    : file_(file), header_(std::move(header)), page_count_(page_count), cache_(page_count) {}
+    : file_(file),
+      header_(std::move(header)),
+      page_count_(page_count),
+      cache_(page_count),
+      file_pages_(page_count) {}
 
 Result<std::unique_ptr<Pager>> Pager::open(File& file) {
     JET_ASSIGN(std::uint64_t size, file.size());
@@ -25,6 +29,7 @@ Result<std::unique_ptr<Pager>> Pager::open(File& file) {
 Result<Bytes> Pager::page(std::uint32_t number) {
     if (number >= page_count_)
         return make_error(Errc::corrupt, "page " + std::to_string(number) + " lies past the end");
+    if (auto it = staged_.find(number); it != staged_.end()) return Bytes(it->second);
     auto& slot = cache_[number];
     if (!slot) {
         auto bytes = std::make_unique<PageBytes>();
@@ -42,8 +47,32 @@ Result<Bytes> Pager::page(std::uint32_t number) {
 }
 
 void Pager::forget() {
+    staged_.clear();
+    page_count_ = file_pages_;
+    cache_.resize(page_count_);
     for (std::size_t i = 1; i < cache_.size(); ++i)
         cache_[i].reset();
+}
+
+Status Pager::stage(std::uint32_t number, const PageBytes& bytes) {
+    if (header_.database_key != 0)
+        return make_error(Errc::read_only, "pages of this database are masked; it opens read-only");
+    if (number == 0) return make_error(Errc::read_only, "the header page is never rewritten");
+    if (number > page_count_)
+        return make_error(Errc::corrupt, "a page would leave a gap in the file");
+    if (number == page_count_) {
+        ++page_count_;
+        cache_.emplace_back();
+    }
+    staged_[number] = bytes;
+    return {};
+}
+
+void Pager::accept_staged() {
+    for (auto& [number, bytes] : staged_)
+        cache_[number] = std::make_unique<PageBytes>(bytes);
+    staged_.clear();
+    file_pages_ = page_count_;
 }
 
 }  // namespace jet

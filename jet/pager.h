@@ -2,6 +2,7 @@
 // Pages of a database file, read on demand, unmasked, and kept for the life of the pager.
 #include <array>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -27,8 +28,16 @@ class Pager {
     // The page's bytes as the engine sees them (page 0 with its masked region as stored).
     Result<Bytes> page(std::uint32_t number);
 
-    // Drops every cached page, after the file changed underneath.
+    // Drops every cached page and every staged change, after the file changed underneath
+    // or a change was abandoned.
     void forget();
+
+    // A changed page held in memory until committed; reads see it at once. `number` may be
+    // the page count, which appends a page.
+    Status stage(std::uint32_t number, const PageBytes& bytes);
+    const std::map<std::uint32_t, PageBytes>& staged() const { return staged_; }
+    // The staged pages are now on disk: they become the cached pages.
+    void accept_staged();
 
     Pager(File& file, Header header, std::uint32_t page_count);
 
@@ -37,6 +46,8 @@ class Pager {
     Header header_;
     std::uint32_t page_count_;
     std::vector<std::unique_ptr<PageBytes>> cache_;
+    std::map<std::uint32_t, PageBytes> staged_;
+    std::uint32_t file_pages_;  // pages on disk, without appended staged ones
 };
 
 }  // namespace jet

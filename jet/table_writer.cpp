@@ -1,0 +1,288 @@
+#include "jet/table_writer.h"
+
+#include <algorithm>
+
+#include "jet/data_page_edit.h"
+#include "jet/format.h"
+#include "jet/index_page.h"
+#include "jet/row_codec.h"
+#include "jet/usage_map.h"
+#include "jet/usage_map_edit.h"
+
+namespace jet {
+
+namespace {
+
+// The database's map of free pages: page 1, row 0. A set bit means free.
+constexpr RowPointer kFreePageMap{1, 0};
+// A page with less room than this is taken out of its table's free-space map.
+constexpr std::size_t kRoomWorthListing = 64;
+
+std::vector<std::uint8_t> pointer_bytes(RowPointer p) {
+    std::vector<std::uint8_t> out(4);
+    store_u32(out.data(), p.pack());
+    return out;
+}
+
+PageBytes empty_usage_map_page() {
+    PageBytes p{};
+    p[0] = static_cast<std::uint8_t>(PageType::usage_map);
+    p[1] = 0x01;
+    return p;
+}
+
+}  // namespace
+
+std::optional<Error> TableWriter::unwritable(const TableDef& table) {
+    for (const auto& ri : table.real_indexes) {
+        bool integer_key = ri.columns.size() == 1;
+        if (integer_key) {
+            const Column* col = nullptr;
+            for (const auto& c : table.columns)
+                if (c.number == ri.columns[0].column_number) col = &c;
+            integer_key = col && col->type == ColumnType::long_integer && ri.columns[0].ascending &&
+                          ri.root_page != 0;
+        }
+        if (!integer_key)
+            return make_error(
+                Errc::read_only,
+                "the table has an index this engine cannot keep up to date; it opens read-only");
+    }
+    for (const auto& li : table.indexes)
+        if (li.type == 0x02)
+            return make_error(Errc::read_only, "the table takes part in a relationship");
+    return std::nullopt;
+}
+
+Status TableWriter::mark_in_map(RowPointer map_at, std::uint32_t page, bool in_use) {
+    Pager& pager = db_.pager();
+    JET_ASSIGN(Bytes host, pager.page(map_at.page));
+    JET_ASSIGN(RowSlot slot, row_slot(host, map_at.row));
+    JET_ASSIGN(UsageMapImage map,
+               load_usage_map(pager, {host.begin() + slot.start, host.begin() + slot.end}));
+    // New bitmap pages come from the end of the file, so that growing one map never needs
+    // another map to grow first.
+    std::vector<std::uint32_t> appended;
+    auto append = [&]() -> Result<std::uint32_t> {
+        std::uint32_t fresh = pager.page_count();
+        JET_TRY(pager.stage(fresh, empty_usage_map_page()));
+        appended.push_back(fresh);
+        return fresh;
+    };
+    JET_TRY(mark_page(map, page, in_use, append));
+    PageBytes host_copy;
+    JET_ASSIGN(host, pager.page(map_at.page));
+    std::copy(host.begin(), host.end(), host_copy.begin());
+    std::copy(map.row.begin(), map.row.end(), host_copy.begin() + slot.start);
+    JET_TRY(pager.stage(map_at.page, host_copy));
+    for (const auto& [number, image] : map.map_pages)
+        JET_TRY(pager.stage(number, image));
+    // A bitmap page appended for some map is in use: the free-page map must say so.
+    // (Clearing a bit never appends, so this cannot recurse without end.)
+    for (std::uint32_t fresh : appended)
+        JET_TRY(mark_in_map(kFreePageMap, fresh, false));
+    return {};
+}
+
+Result<std::uint32_t> TableWriter::allocate_page() {
+    Pager& pager = db_.pager();
+    JET_ASSIGN(Bytes host, pager.page(kFreePageMap.page));
+    JET_ASSIGN(RowSlot slot, row_slot(host, kFreePageMap.row));
+    JET_ASSIGN(UsageMapImage map,
+               load_usage_map(pager, {host.begin() + slot.start, host.begin() + slot.end}));
+    std::uint32_t chosen = pager.page_count();
+    for (std::uint32_t p : pages_in(map)) {
+        if (p > 2 && p < pager.page_count()) {
+            chosen = p;
+            break;
+        }
+    }
+    if (chosen == pager.page_count()) JET_TRY(pager.stage(chosen, PageBytes{}));
+    JET_TRY(mark_in_map(kFreePageMap, chosen, false));
+    return chosen;
+}
+
+Result<RowPointer> TableWriter::place_row(const TableDef& table,
+                                          const std::vector<std::uint8_t>& row, bool moved_here,
+                                          std::optional<std::uint32_t> avoid_page) {
+    Pager& pager = db_.pager();
+    JET_ASSIGN(auto pages, read_usage_map(pager, table.used_pages));
+    // New rows go to the last page with room, as the real engine fills a table.
+    for (auto it = pages.rbegin(); it != pages.rend(); ++it) {
+        if (avoid_page && *it == *avoid_page) continue;
+        JET_ASSIGN(Bytes bytes, pager.page(*it));
+        if (bytes[0] != static_cast<std::uint8_t>(PageType::data) ||
+            load_u32(bytes.data() + datapage::kOwnerOffset) != table.page)
+            continue;
+        JET_ASSIGN(DataPageRows page, parse_data_page(bytes));
+        if (!page.fits(row.size())) continue;
+        page.rows.push_back({row, moved_here, false});
+        JET_TRY(pager.stage(*it, lay_out_data_page(page)));
+        if (!page.fits(kRoomWorthListing)) JET_TRY(mark_in_map(table.free_pages, *it, false));
+        return RowPointer{*it, static_cast<std::uint8_t>(page.rows.size() - 1)};
+    }
+    JET_ASSIGN(std::uint32_t fresh, allocate_page());
+    DataPageRows page;
+    page.owner = table.page;
+    page.rows.push_back({row, moved_here, false});
+    JET_TRY(pager.stage(fresh, lay_out_data_page(page)));
+    JET_TRY(mark_in_map(table.used_pages, fresh, true));
+    JET_TRY(mark_in_map(table.free_pages, fresh, page.fits(kRoomWorthListing)));
+    return RowPointer{fresh, 0};
+}
+
+Status TableWriter::set_table_counts(const TableDef& table, int row_delta,
+                                     std::optional<std::uint32_t> autonumber) {
+    Pager& pager = db_.pager();
+    JET_ASSIGN(Bytes bytes, pager.page(table.page));
+    PageBytes copy;
+    std::copy(bytes.begin(), bytes.end(), copy.begin());
+    std::uint32_t rows = load_u32(copy.data() + 0x10);
+    store_u32(copy.data() + 0x10,
+              static_cast<std::uint32_t>(static_cast<std::int64_t>(rows) + row_delta));
+    if (autonumber) store_u32(copy.data() + 0x14, *autonumber);
+    return pager.stage(table.page, copy);
+}
+
+Status TableWriter::rebuild_indexes(const TableDef& stale) {
+    Pager& pager = db_.pager();
+    JET_ASSIGN(TableDef table, read_table_def(pager, stale.page));
+    if (table.real_indexes.empty()) return {};
+    JET_ASSIGN(auto records, db_.scan(table));
+    for (std::size_t i = 0; i < table.real_indexes.size(); ++i) {
+        const RealIndex& ri = table.real_indexes[i];
+        std::size_t column = 0;
+        while (table.columns[column].number != ri.columns[0].column_number)
+            ++column;
+        std::vector<IndexEntry> entries;
+        entries.reserve(records.size());
+        for (const auto& r : records) {
+            IndexEntry e;
+            if (auto n = std::get_if<std::int64_t>(&r.values[column]))
+                e.key = static_cast<std::int32_t>(*n);
+            e.row = r.where;
+            entries.push_back(e);
+        }
+        std::sort(entries.begin(), entries.end(), index_entry_less);
+        JET_ASSIGN(auto old_pages, index_page_numbers(pager, ri.root_page));
+        IndexPagePool pool(old_pages, [&]() -> Result<std::uint32_t> {
+            JET_ASSIGN(std::uint32_t fresh, allocate_page());
+            JET_TRY(mark_in_map(ri.usage_map, fresh, true));
+            return fresh;
+        });
+        JET_ASSIGN(auto images, build_integer_index(entries, table.page, pool));
+        for (const auto& image : images)
+            JET_TRY(pager.stage(image.page, image.bytes));
+        for (std::uint32_t spare : pool.leftover()) {
+            JET_TRY(mark_in_map(ri.usage_map, spare, false));
+            JET_TRY(mark_in_map(kFreePageMap, spare, true));
+        }
+        // The definition's count of index rows follows the table.
+        JET_ASSIGN(Bytes def, pager.page(table.page));
+        PageBytes copy;
+        std::copy(def.begin(), def.end(), copy.begin());
+        store_u32(copy.data() + 0x3F + i * 12 + 4, static_cast<std::uint32_t>(entries.size()));
+        JET_TRY(pager.stage(table.page, copy));
+    }
+    return {};
+}
+
+Result<std::pair<RowPointer, std::int64_t>> TableWriter::insert(const TableDef& stale,
+                                                                std::vector<Value> values) {
+    JET_ASSIGN(TableDef table, read_table_def(db_.pager(), stale.page));
+    if (auto why = unwritable(table)) return *why;
+    if (values.size() != table.columns.size())
+        return make_error(Errc::type_mismatch, "row has the wrong number of values");
+    std::optional<std::uint32_t> next;
+    std::int64_t number = 0;
+    for (std::size_t i = 0; i < table.columns.size(); ++i) {
+        const Column& c = table.columns[i];
+        if (c.is_autonumber() && c.type == ColumnType::long_integer) {
+            if (table.next_autonumber >= 0x7FFFFFFFu)
+                return make_error(Errc::full, "the table's numbers are used up");
+            next = table.next_autonumber + 1;
+            number = *next;
+            values[i] = number;
+        }
+    }
+    JET_ASSIGN(auto row, encode_row(table, values, long_values_));
+    JET_ASSIGN(RowPointer where, place_row(table, row, false, std::nullopt));
+    JET_TRY(set_table_counts(table, +1, next));
+    JET_TRY(rebuild_indexes(table));
+    return std::make_pair(where, number);
+}
+
+Result<DataPageRows> TableWriter::table_page(const TableDef& table, std::uint32_t number) {
+    JET_ASSIGN(Bytes bytes, db_.pager().page(number));
+    if (bytes[0] != static_cast<std::uint8_t>(PageType::data) ||
+        load_u32(bytes.data() + datapage::kOwnerOffset) != table.page)
+        return make_error(Errc::not_found, "no row of this table there");
+    return parse_data_page(bytes);
+}
+
+Status TableWriter::put_table_page(const TableDef& table, std::uint32_t number,
+                                   const DataPageRows& page) {
+    JET_TRY(db_.pager().stage(number, lay_out_data_page(page)));
+    return mark_in_map(table.free_pages, number, page.fits(kRoomWorthListing));
+}
+
+Status TableWriter::release_moved_row(const TableDef& table, const PageRow& slot) {
+    if (!slot.overflow) return {};
+    if (slot.bytes.size() < 4) return make_error(Errc::corrupt, "moved-row pointer too short");
+    RowPointer target = RowPointer::unpack(load_u32(slot.bytes.data()));
+    JET_ASSIGN(DataPageRows page, table_page(table, target.page));
+    JET_TRY(delete_page_row(page, target.row));
+    return put_table_page(table, target.page, page);
+}
+
+Result<PageRow> TableWriter::live_slot(const TableDef& table, RowPointer where) {
+    JET_ASSIGN(DataPageRows home, table_page(table, where.page));
+    if (where.row >= home.rows.size() || home.rows[where.row].deleted)
+        return make_error(Errc::not_found, "the row is gone");
+    return home.rows[where.row];
+}
+
+Status TableWriter::update(const TableDef& stale, RowPointer where, std::vector<Value> values) {
+    Pager& pager = db_.pager();
+    JET_ASSIGN(TableDef table, read_table_def(pager, stale.page));
+    if (auto why = unwritable(table)) return *why;
+    if (values.size() != table.columns.size())
+        return make_error(Errc::type_mismatch, "row has the wrong number of values");
+    JET_ASSIGN(PageRow slot, live_slot(table, where));
+    JET_ASSIGN(Bytes home_bytes, pager.page(where.page));
+    JET_ASSIGN(Bytes live, db_.live_row_bytes(table, home_bytes, where.row));
+    JET_ASSIGN(auto old_values, decode_row(pager, table, live));
+    // An AutoNumber never changes.
+    for (std::size_t i = 0; i < table.columns.size(); ++i)
+        if (table.columns[i].is_autonumber()) values[i] = old_values[i];
+    JET_ASSIGN(auto row, encode_row(table, values, long_values_));
+
+    JET_TRY(release_moved_row(table, slot));
+    JET_ASSIGN(DataPageRows home, table_page(table, where.page));
+    home.rows[where.row] = PageRow{};
+    if (home.free_space() >= row.size()) {
+        home.rows[where.row].bytes = std::move(row);
+    } else {
+        // Too big for its page now: it moves, and its first home keeps a pointer to it so
+        // that its address, which the indexes hold, stays the same.
+        JET_ASSIGN(RowPointer target, place_row(table, row, true, where.page));
+        JET_ASSIGN(home, table_page(table, where.page));
+        home.rows[where.row] = PageRow{pointer_bytes(target), false, true};
+    }
+    JET_TRY(put_table_page(table, where.page, home));
+    return rebuild_indexes(table);
+}
+
+Status TableWriter::remove(const TableDef& stale, RowPointer where) {
+    JET_ASSIGN(TableDef table, read_table_def(db_.pager(), stale.page));
+    if (auto why = unwritable(table)) return *why;
+    JET_ASSIGN(PageRow slot, live_slot(table, where));
+    JET_TRY(release_moved_row(table, slot));
+    JET_ASSIGN(DataPageRows home, table_page(table, where.page));
+    JET_TRY(delete_page_row(home, where.row));
+    JET_TRY(put_table_page(table, where.page, home));
+    JET_TRY(set_table_counts(table, -1, std::nullopt));
+    return rebuild_indexes(table);
+}
+
+}  // namespace jet

@@ -1,0 +1,51 @@
+#pragma once
+// Adding, changing and removing rows of a table. Every change is staged in the pager
+// (reads see it at once) and reaches the disk only through commit_pages.
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "jet/data_page_edit.h"
+#include "jet/database.h"
+#include "jet/result.h"
+#include "jet/row_encoder.h"
+#include "jet/table_def.h"
+#include "jet/value.h"
+
+namespace jet {
+
+class TableWriter {
+  public:
+    // `long_values` stores memo and OLE values too long to sit in their row.
+    TableWriter(Database& db, LongValueStore long_values)
+        : db_(db), long_values_(std::move(long_values)) {}
+
+    // Adds a row; an AutoNumber column gets the next number, whatever `values` holds there.
+    // Returns where the row lives and the number it got (0 when the table has none).
+    Result<std::pair<RowPointer, std::int64_t>> insert(const TableDef& table,
+                                                       std::vector<Value> values);
+    // Replaces every value of the row first stored at `where` (it keeps that address).
+    Status update(const TableDef& table, RowPointer where, std::vector<Value> values);
+    Status remove(const TableDef& table, RowPointer where);
+
+    // Why the table cannot be written, if it cannot.
+    static std::optional<Error> unwritable(const TableDef& table);
+
+  private:
+    Result<std::uint32_t> allocate_page();
+    Result<RowPointer> place_row(const TableDef& table, const std::vector<std::uint8_t>& row,
+                                 bool moved_here, std::optional<std::uint32_t> avoid_page);
+    Status set_table_counts(const TableDef& table, int row_delta,
+                            std::optional<std::uint32_t> autonumber);
+    Status rebuild_indexes(const TableDef& table);
+    Status mark_in_map(RowPointer map, std::uint32_t page, bool in_use);
+    Result<DataPageRows> table_page(const TableDef& table, std::uint32_t number);
+    Status put_table_page(const TableDef& table, std::uint32_t number, const DataPageRows& page);
+    Status release_moved_row(const TableDef& table, const PageRow& slot);
+    Result<PageRow> live_slot(const TableDef& table, RowPointer where);
+
+    Database& db_;
+    LongValueStore long_values_;
+};
+
+}  // namespace jet
