@@ -1,4 +1,5 @@
 #include "jet/file_lock.h"
+#include "jet/win32_path.h"
 
 #include <thread>
 #include <utility>
@@ -31,14 +32,6 @@ namespace {
 // Jet files end before 2 GiB, so no read or write of the file ever meets this byte:
 // Windows locks are mandatory and would otherwise block our own reads.
 constexpr DWORD kLockOffsetLow = 0x80000000u;
-
-std::wstring widen(const std::string& utf8) {
-    if (utf8.empty()) return {};
-    int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
-    return out;
-}
 
 Attempt try_lock(HANDLE h) {
     OVERLAPPED ov{};
@@ -76,7 +69,7 @@ void FileLock::release() {
 }
 
 Result<FileLock> lock_database(const std::string& db_path, std::chrono::milliseconds wait) {
-    HANDLE h = CreateFileW(widen(db_path).c_str(), GENERIC_READ,
+    HANDLE h = CreateFileW(widen_path(db_path).c_str(), GENERIC_READ,
                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {

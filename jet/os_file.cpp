@@ -1,5 +1,6 @@
 // The operating system's files behind jet::File: POSIX natively, Win32 in the product.
 #include "jet/file.h"
+#include "jet/win32_path.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -17,14 +18,6 @@ namespace jet {
 #ifdef _WIN32
 
 namespace {
-
-std::wstring widen(const std::string& utf8) {
-    if (utf8.empty()) return {};
-    int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
-    return out;
-}
 
 Error last_error(const char* what) {
     return make_error(Errc::io,
@@ -93,7 +86,7 @@ class Win32File final : public File {
 }  // namespace
 
 Result<std::unique_ptr<File>> open_os_file(const std::string& utf8_path, OpenMode mode) {
-    std::wstring path = widen(utf8_path);
+    std::wstring path = widen_path(utf8_path);
     DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return make_error(Errc::not_found, "no file at " + utf8_path);

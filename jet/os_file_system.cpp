@@ -1,5 +1,6 @@
 // OsFileSystem: files by name on POSIX and Win32; the handles themselves come from open_os_file.
 #include "jet/file_system.h"
+#include "jet/win32_path.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -22,14 +23,6 @@ Result<std::unique_ptr<File>> OsFileSystem::open(const std::string& path, OpenMo
 
 namespace {
 
-std::wstring widen(const std::string& utf8) {
-    if (utf8.empty()) return {};
-    int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
-    return out;
-}
-
 Error win32_error(const char* what, DWORD code) {
     return make_error(Errc::io, std::string(what) + " failed (error " + std::to_string(code) + ")");
 }
@@ -37,7 +30,7 @@ Error win32_error(const char* what, DWORD code) {
 }  // namespace
 
 Result<std::unique_ptr<File>> OsFileSystem::create(const std::string& path) {
-    HANDLE h = CreateFileW(widen(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+    HANDLE h = CreateFileW(widen_path(path).c_str(), GENERIC_READ | GENERIC_WRITE,
                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return win32_error("CreateFileW", GetLastError());
@@ -46,7 +39,7 @@ Result<std::unique_ptr<File>> OsFileSystem::create(const std::string& path) {
 }
 
 Status OsFileSystem::remove(const std::string& path) {
-    std::wstring wide = widen(path);
+    std::wstring wide = widen_path(path);
     // A virus scanner or indexer may hold the file open for a moment after we close it.
     for (int attempt = 0;; ++attempt) {
         if (DeleteFileW(wide.c_str())) return {};
@@ -60,7 +53,7 @@ Status OsFileSystem::remove(const std::string& path) {
 }
 
 Result<bool> OsFileSystem::exists(const std::string& path) const {
-    if (GetFileAttributesW(widen(path).c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+    if (GetFileAttributesW(widen_path(path).c_str()) != INVALID_FILE_ATTRIBUTES) return true;
     DWORD code = GetLastError();
     if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return false;
     return win32_error("GetFileAttributesW", code);
