@@ -30,5 +30,22 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 head -c 10000 "$dir/no-password.mdb" >"$scratch/cut.mdb"
 expect check-truncated 1 "fault" -- "$jetdump" --check "$scratch/cut.mdb"
+# Writing: one row in, one statement run, and every refusal leaves the file as it was.
+cp "$dir/no-password.mdb" "$scratch/w.mdb"
+chmod u+w "$scratch/w.mdb"
+expect insert 0 "4" -- "$jetdump" "$scratch/w.mdb" --insert Table1 "Data=客户 O'Neil"
+expect insert-again 0 "5" -- "$jetdump" "$scratch/w.mdb" --insert Table1 Data=hello
+expect exec 0 "2" -- "$jetdump" "$scratch/w.mdb" --exec "delete * from Table1 where ID=2 or Data='HELLO'"
+expect after-writes 0 $'ID,Data\n1,"One"\n3,"Three"\n4,"客户 O\'Neil"' -- mdb-export "$scratch/w.mdb" Table1
+expect check-after-writes 0 "no faults" -- "$jetdump" --check "$scratch/w.mdb"
+before=$(md5sum <"$scratch/w.mdb")
+expect unknown-column 1 "no column named Nope" -- "$jetdump" "$scratch/w.mdb" --insert Table1 Nope=1
+expect wrong-type 1 "is no value for Long Integer" -- "$jetdump" "$scratch/w.mdb" --insert Table1 ID=abc
+expect too-long 1 "longer than the column" -- "$jetdump" "$scratch/w.mdb" --insert Table1 "Data=$(printf 'x%.0s' $(seq 300))"
+expect read-only 1 "read-only" -- "$jetdump" "$scratch/w.mdb" --insert MSysObjects Name=x
+expect delete-everything 1 "expected 'where'" -- "$jetdump" "$scratch/w.mdb" --exec "delete * from Table1"
+expect bad-condition 1 "no column named Nope" -- "$jetdump" "$scratch/w.mdb" --exec "delete * from Table1 where Nope=1"
+expect wrong-password-write 1 "wrong password" -- "$jetdump" --password nope "$dir/with-password.mdb" --insert Table1 Data=x
+if [[ $(md5sum <"$scratch/w.mdb") == "$before" ]]; then passed=$((passed + 1)); else echo "FAIL refusals changed the file"; failed=$((failed + 1)); fi
 echo "jetdump: $passed passed, $failed failed"
 [[ $failed -eq 0 ]]

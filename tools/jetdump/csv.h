@@ -10,7 +10,8 @@ namespace jetdump {
 
 std::string csv_header(const jet::TableDef& table);
 std::string csv_line(const jet::TableDef& table, const std::vector<jet::Value>& row);
-void append_csv_line(std::string& out, const jet::TableDef& table, const std::vector<jet::Value>& row);
+void append_csv_line(std::string& out, const jet::TableDef& table,
+                     const std::vector<jet::Value>& row);
 // "%m/%d/%y %H:%M:%S" of an engine date-time.
 std::string export_date(double days);
 

@@ -8,11 +8,14 @@
 #include "jet/file.h"
 #include "tools/jetdump/check.h"
 #include "tools/jetdump/csv.h"
+#include "tools/jetdump/write_commands.h"
 
 namespace {
 
 int usage() {
     std::cerr << "usage: jetdump [--password P] FILE [TABLE]\n"
+                 "       jetdump [--password P] FILE --insert TABLE column=value ...\n"
+                 "       jetdump [--password P] FILE --exec \"delete * from TABLE where ...\"\n"
                  "       jetdump --check FILE\n";
     return 2;
 }
@@ -31,9 +34,18 @@ int main(int argc, char** argv) {
     std::string password;
     bool check = false;
     std::vector<std::string> positional;
+    std::vector<std::string> insert;  // table, then assignments
+    std::string statement;
+    bool exec = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--password" && i + 1 < args.size()) {
             password = args[++i];
+        } else if (args[i] == "--insert" && i + 1 < args.size()) {
+            insert.assign(args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
+            break;
+        } else if (args[i] == "--exec" && i + 1 < args.size()) {
+            exec = true;
+            statement = args[++i];
         } else if (args[i] == "--check") {
             check = true;
         } else if (args[i].rfind("--", 0) == 0) {
@@ -45,6 +57,15 @@ int main(int argc, char** argv) {
     if (positional.empty() || positional.size() > 2 || (check && positional.size() != 1))
         return usage();
 
+    if (!insert.empty() || exec) {
+        if (positional.size() != 1 || check || (!insert.empty() && exec)) return usage();
+        auto done = !insert.empty() ? jetdump::insert_row(positional[0], password, insert[0],
+                                                          {insert.begin() + 1, insert.end()})
+                                    : jetdump::execute(positional[0], password, statement);
+        if (!done) return fail(done.error());
+        std::cout << *done << "\n";
+        return 0;
+    }
     auto file = jet::open_os_file(positional[0], jet::OpenMode::read_only);
     if (!file) return fail(file.error());
     if (check) {
