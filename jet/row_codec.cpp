@@ -188,72 +188,103 @@ Result<std::vector<Value>> decode_row(Pager& pager, const TableDef& table, Bytes
     return values;
 }
 
-Status decode_row_into(Pager& pager, const TableDef& table, Bytes row, std::vector<Value>& values) {
-    if (row.size() < 2) return make_error(Errc::corrupt, "row shorter than its column count");
-    std::uint16_t row_columns = load_u16(row.data());
-    std::size_t mask_size = (std::size_t{row_columns} + 7) / 8;
-    if (row.size() < 2 + mask_size)
-        return make_error(Errc::corrupt, "row shorter than its null mask");
-    Bytes mask = row.subspan(row.size() - mask_size);
-    auto present = [&](std::uint16_t number) {
-        return number < row_columns && (mask[number / 8] & (1u << (number % 8))) != 0;
-    };
+namespace {
 
-    std::size_t var_count = 0;
-    std::size_t table_at = 0;  // where the variable-offset table ends (its lowest byte)
-    if (table.variable_columns > 0) {
-        if (row.size() < 2 + mask_size + 2)
-            return make_error(Errc::corrupt, "row lacks its offset table");
-        var_count = load_u16(row.data() + row.size() - mask_size - 2);
-        std::size_t table_bytes = (var_count + 1) * 2;
-        if (row.size() < 2 + mask_size + 2 + table_bytes)
-            return make_error(Errc::corrupt, "variable-offset table larger than its row");
-        table_at = row.size() - mask_size - 2 - table_bytes;
+// Where each column's bytes sit in one stored row.
+class RowLayout {
+  public:
+    static Result<RowLayout> of(const TableDef& table, Bytes row) {
+        RowLayout l;
+        l.row_ = row;
+        if (row.size() < 2) return make_error(Errc::corrupt, "row shorter than its column count");
+        l.columns_ = load_u16(row.data());
+        l.mask_size_ = (std::size_t{l.columns_} + 7) / 8;
+        if (row.size() < 2 + l.mask_size_)
+            return make_error(Errc::corrupt, "row shorter than its null mask");
+        if (table.variable_columns > 0) {
+            if (row.size() < 2 + l.mask_size_ + 2)
+                return make_error(Errc::corrupt, "row lacks its offset table");
+            l.var_count_ = load_u16(row.data() + row.size() - l.mask_size_ - 2);
+            std::size_t table_bytes = (l.var_count_ + 1) * 2;
+            if (row.size() < 2 + l.mask_size_ + 2 + table_bytes)
+                return make_error(Errc::corrupt, "variable-offset table larger than its row");
+            l.table_at_ = row.size() - l.mask_size_ - 2 - table_bytes;
+        }
+        return l;
     }
-    auto var_offset = [&](std::size_t i) {
-        return std::size_t{load_u16(row.data() + row.size() - mask_size - 4 - 2 * i)};
-    };
 
+    bool present(std::uint16_t number) const {
+        const std::uint8_t* mask = row_.data() + row_.size() - mask_size_;
+        return number < columns_ && (mask[number / 8] & (1u << (number % 8))) != 0;
+    }
+
+    // The column's bytes; none for a null (a yes/no column has none either way).
+    Result<std::optional<Bytes>> field(const Column& c) const {
+        if (c.type == ColumnType::boolean || !present(c.number)) return std::optional<Bytes>{};
+        if (c.is_fixed()) {
+            std::size_t at = 2 + std::size_t{c.fixed_offset};
+            std::size_t len = stored_size(c);
+            if (at + len > row_.size() - mask_size_)
+                return make_error(Errc::corrupt, "fixed column " + c.name + " runs past its row");
+            return std::optional<Bytes>(row_.subspan(at, len));
+        }
+        if (c.var_index >= var_count_) return std::optional<Bytes>{};
+        std::size_t from = var_offset(c.var_index);
+        std::size_t to = var_offset(std::size_t{c.var_index} + 1);
+        if (from > to || to > table_at_)
+            return make_error(Errc::corrupt, "variable column " + c.name + " lies outside its row");
+        return std::optional<Bytes>(row_.subspan(from, to - from));
+    }
+
+  private:
+    std::size_t var_offset(std::size_t i) const {
+        return std::size_t{load_u16(row_.data() + row_.size() - mask_size_ - 4 - 2 * i)};
+    }
+
+    Bytes row_;
+    std::uint16_t columns_ = 0;
+    std::size_t mask_size_ = 0;
+    std::size_t var_count_ = 0;
+    std::size_t table_at_ = 0;  // where the variable-offset table ends (its lowest byte)
+};
+
+}  // namespace
+
+Status decode_row_into(Pager& pager, const TableDef& table, Bytes row, std::vector<Value>& values) {
+    JET_ASSIGN(RowLayout layout, RowLayout::of(table, row));
     // Slots keep their buffers from the previous row, so a scan allocates little.
     values.resize(table.columns.size());
     for (std::size_t k = 0; k < table.columns.size(); ++k) {
         const Column& c = table.columns[k];
         Value& slot = values[k];
         if (c.type == ColumnType::boolean) {
-            slot = present(c.number);
+            slot = layout.present(c.number);
             continue;
         }
-        if (!present(c.number)) {
+        JET_ASSIGN(std::optional<Bytes> field, layout.field(c));
+        if (!field) {
             slot = std::monostate{};
             continue;
         }
-        Bytes field;
-        if (c.is_fixed()) {
-            std::size_t at = 2 + std::size_t{c.fixed_offset};
-            std::size_t len = stored_size(c);
-            if (at + len > row.size() - mask_size)
-                return make_error(Errc::corrupt, "fixed column " + c.name + " runs past its row");
-            field = row.subspan(at, len);
-        } else {
-            if (c.var_index >= var_count) {
-                slot = std::monostate{};
-                continue;
-            }
-            std::size_t from = var_offset(c.var_index);
-            std::size_t to = var_offset(std::size_t{c.var_index} + 1);
-            if (from > to || to > table_at)
-                return make_error(Errc::corrupt,
-                                  "variable column " + c.name + " lies outside its row");
-            field = row.subspan(from, to - from);
-        }
         if (c.type == ColumnType::text) {
             if (!std::holds_alternative<std::string>(slot)) slot = std::string();
-            decode_text_into(field, std::get<std::string>(slot));
+            decode_text_into(*field, std::get<std::string>(slot));
             continue;
         }
-        JET_ASSIGN(slot, decode_field(pager, c, field));
+        JET_ASSIGN(slot, decode_field(pager, c, *field));
     }
     return {};
+}
+
+Result<std::vector<Bytes>> long_value_references(const TableDef& table, Bytes row) {
+    JET_ASSIGN(RowLayout layout, RowLayout::of(table, row));
+    std::vector<Bytes> out;
+    for (const Column& c : table.columns) {
+        if (!c.is_long_value()) continue;
+        JET_ASSIGN(std::optional<Bytes> field, layout.field(c));
+        if (field) out.push_back(*field);
+    }
+    return out;
 }
 
 }  // namespace jet

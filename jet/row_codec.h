@@ -1,5 +1,6 @@
 #pragma once
 // Turning a stored row into values (and, for the writer, back).
+#include <optional>
 #include <vector>
 
 #include "jet/bytes.h"
@@ -15,6 +16,9 @@ namespace jet {
 Result<std::vector<Value>> decode_row(Pager& pager, const TableDef& table, Bytes row);
 // The same into `values`, reusing what it already holds; on failure its contents are unspecified.
 Status decode_row_into(Pager& pager, const TableDef& table, Bytes row, std::vector<Value>& values);
+
+// The 12-byte references (and inline bytes) of the row's non-null memo and OLE values.
+Result<std::vector<Bytes>> long_value_references(const TableDef& table, Bytes row);
 
 // Reads a memo or OLE field (the 12-byte reference and what follows it) into its bytes.
 Result<std::vector<std::uint8_t>> read_long_value(Pager& pager, Bytes field);

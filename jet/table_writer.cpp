@@ -33,6 +33,73 @@ PageBytes empty_usage_map_page() {
 
 }  // namespace
 
+// Long-value pages as the long-value writer sees them: pages this writer already changed
+// are offered first; otherwise a fresh page comes from the free-page map.
+class TableWriter::StagedLongValuePages final : public LongValuePages {
+  public:
+    explicit StagedLongValuePages(TableWriter& owner) : owner_(owner) {}
+
+    Result<LongValuePage> page_with_room(std::size_t size) override {
+        for (auto& [number, rows] : pages_)
+            if (long_value_row_fits(rows, size)) return LongValuePage{number, &rows};
+        JET_ASSIGN(std::uint32_t fresh, owner_.allocate_page());
+        DataPageRows rows;
+        rows.owner = kLongValueOwner;
+        auto& slot = pages_[fresh] = std::move(rows);
+        return LongValuePage{fresh, &slot};
+    }
+
+    Result<DataPageRows*> page(std::uint32_t number) override {
+        auto it = pages_.find(number);
+        if (it == pages_.end()) {
+            JET_ASSIGN(Bytes bytes, owner_.db_.pager().page(number));
+            JET_ASSIGN(DataPageRows rows, parse_data_page(bytes));
+            it = pages_.emplace(number, std::move(rows)).first;
+        }
+        return &it->second;
+    }
+
+    // Stages every page touched; a page left without rows goes back to the free pages.
+    Status flush() {
+        for (auto& [number, rows] : pages_) {
+            JET_TRY(owner_.db_.pager().stage(number, lay_out_data_page(rows)));
+            if (rows.rows.empty()) JET_TRY(owner_.mark_in_map(kFreePageMap, number, true));
+        }
+        // Emptied pages are free now and must not be offered again as this writer's own.
+        std::erase_if(pages_, [](const auto& entry) { return entry.second.rows.empty(); });
+        return {};
+    }
+
+  private:
+    TableWriter& owner_;
+    std::map<std::uint32_t, DataPageRows> pages_;
+};
+
+TableWriter::TableWriter(Database& db)
+    : db_(db),
+      lval_pages_(std::make_unique<StagedLongValuePages>(*this)),
+      lval_writer_(std::make_unique<LongValueWriter>(*lval_pages_)),
+      long_values_(lval_writer_->as_store()) {}
+
+TableWriter::TableWriter(Database& db, LongValueStore long_values)
+    : db_(db),
+      lval_pages_(std::make_unique<StagedLongValuePages>(*this)),
+      lval_writer_(std::make_unique<LongValueWriter>(*lval_pages_)),
+      long_values_(std::move(long_values)) {}
+
+TableWriter::~TableWriter() = default;
+
+Status TableWriter::flush_long_value_pages() {
+    return lval_pages_->flush();
+}
+
+Status TableWriter::free_long_values(const TableDef& table, Bytes row) {
+    JET_ASSIGN(auto refs, long_value_references(table, row));
+    for (Bytes ref : refs)
+        JET_TRY(lval_writer_->free_long_value(ref));
+    return {};
+}
+
 std::optional<Error> TableWriter::unwritable(const TableDef& table) {
     for (const auto& ri : table.real_indexes) {
         bool integer_key = ri.columns.size() == 1;
@@ -206,6 +273,7 @@ Result<std::pair<RowPointer, std::int64_t>> TableWriter::insert(const TableDef& 
         }
     }
     JET_ASSIGN(auto row, encode_row(table, values, long_values_));
+    JET_TRY(flush_long_value_pages());
     JET_ASSIGN(RowPointer where, place_row(table, row, false, std::nullopt));
     JET_TRY(set_table_counts(table, +1, next));
     JET_TRY(rebuild_indexes(table));
@@ -255,7 +323,15 @@ Status TableWriter::update(const TableDef& stale, RowPointer where, std::vector<
     // An AutoNumber never changes.
     for (std::size_t i = 0; i < table.columns.size(); ++i)
         if (table.columns[i].is_autonumber()) values[i] = old_values[i];
+    // The values are checked before anything changes, so a refused one leaves the old row
+    // whole; a reference's size stands in for each long value.
+    auto sized_like_a_reference = [](std::span<const std::uint8_t>) {
+        return Result<std::vector<std::uint8_t>>(std::vector<std::uint8_t>(12, 0));
+    };
+    JET_TRY(encode_row(table, values, sized_like_a_reference));
+    JET_TRY(free_long_values(table, live));
     JET_ASSIGN(auto row, encode_row(table, values, long_values_));
+    JET_TRY(flush_long_value_pages());
 
     JET_TRY(release_moved_row(table, slot));
     JET_ASSIGN(DataPageRows home, table_page(table, where.page));
@@ -277,6 +353,10 @@ Status TableWriter::remove(const TableDef& stale, RowPointer where) {
     JET_ASSIGN(TableDef table, read_table_def(db_.pager(), stale.page));
     if (auto why = unwritable(table)) return *why;
     JET_ASSIGN(PageRow slot, live_slot(table, where));
+    JET_ASSIGN(Bytes home_bytes, db_.pager().page(where.page));
+    JET_ASSIGN(Bytes live, db_.live_row_bytes(table, home_bytes, where.row));
+    JET_TRY(free_long_values(table, live));
+    JET_TRY(flush_long_value_pages());
     JET_TRY(release_moved_row(table, slot));
     JET_ASSIGN(DataPageRows home, table_page(table, where.page));
     JET_TRY(delete_page_row(home, where.row));

@@ -2,11 +2,14 @@
 // Adding, changing and removing rows of a table. Every change is staged in the pager
 // (reads see it at once) and reaches the disk only through commit_pages.
 #include <cstdint>
+#include <map>
+#include <memory>
 #include <optional>
 #include <vector>
 
 #include "jet/data_page_edit.h"
 #include "jet/database.h"
+#include "jet/long_value_writer.h"
 #include "jet/result.h"
 #include "jet/row_encoder.h"
 #include "jet/table_def.h"
@@ -16,9 +19,13 @@ namespace jet {
 
 class TableWriter {
   public:
-    // `long_values` stores memo and OLE values too long to sit in their row.
-    TableWriter(Database& db, LongValueStore long_values)
-        : db_(db), long_values_(std::move(long_values)) {}
+    // Memo and OLE values too long to sit in their row go to long-value pages.
+    explicit TableWriter(Database& db);
+    // The same with another home for long values (tests keep them inline).
+    TableWriter(Database& db, LongValueStore long_values);
+    ~TableWriter();
+    TableWriter(const TableWriter&) = delete;
+    TableWriter& operator=(const TableWriter&) = delete;
 
     // Adds a row; an AutoNumber column gets the next number, whatever `values` holds there.
     // Returns where the row lives and the number it got (0 when the table has none).
@@ -44,7 +51,16 @@ class TableWriter {
     Status release_moved_row(const TableDef& table, const PageRow& slot);
     Result<PageRow> live_slot(const TableDef& table, RowPointer where);
 
+    // Frees the long values the row at these bytes refers to.
+    Status free_long_values(const TableDef& table, Bytes row);
+    // Stages the long-value pages changed since the last call.
+    Status flush_long_value_pages();
+
+    class StagedLongValuePages;
+
     Database& db_;
+    std::unique_ptr<StagedLongValuePages> lval_pages_;
+    std::unique_ptr<LongValueWriter> lval_writer_;
     LongValueStore long_values_;
 };
 

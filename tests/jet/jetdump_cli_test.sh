@@ -47,5 +47,16 @@ expect delete-everything 1 "expected 'where'" -- "$jetdump" "$scratch/w.mdb" --e
 expect bad-condition 1 "no column named Nope" -- "$jetdump" "$scratch/w.mdb" --exec "delete * from Table1 where Nope=1"
 expect wrong-password-write 1 "wrong password" -- "$jetdump" --password nope "$dir/with-password.mdb" --insert Table1 Data=x
 if [[ $(md5sum <"$scratch/w.mdb") == "$before" ]]; then passed=$((passed + 1)); else echo "FAIL refusals changed the file"; failed=$((failed + 1)); fi
+# A long note goes to long-value pages; deleting it frees them for the next one.
+cp "$dir/numeric.mdb" "$scratch/n.mdb"
+chmod u+w "$scratch/n.mdb"
+big=$(printf '备注note%.0s' $(seq 4000))
+expect long-insert 0 "0" -- "$jetdump" "$scratch/n.mdb" --insert test "col1=$big"
+expect long-read 0 "\"$big\"" -- mdb-export "$scratch/n.mdb" test
+expect long-check 0 "no faults" -- "$jetdump" --check "$scratch/n.mdb"
+size=$(stat -c %s "$scratch/n.mdb")
+expect long-delete 0 "1" -- "$jetdump" "$scratch/n.mdb" --exec "delete * from test where col1<>'some data'"
+expect long-again 0 "0" -- "$jetdump" "$scratch/n.mdb" --insert test "col1=$big"
+if [[ $(stat -c %s "$scratch/n.mdb") -eq $size ]]; then passed=$((passed + 1)); else echo "FAIL freed long-value pages were not reused"; failed=$((failed + 1)); fi
 echo "jetdump: $passed passed, $failed failed"
 [[ $failed -eq 0 ]]

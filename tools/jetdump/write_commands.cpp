@@ -13,10 +13,6 @@ namespace jetdump {
 
 namespace {
 
-jet::Result<std::vector<std::uint8_t>> keep_inline(std::span<const std::uint8_t> stored) {
-    return jet::inline_long_value(stored);
-}
-
 jet::Error bad_value(const jet::Column& c, const std::string& text) {
     return jet::make_error(
         jet::Errc::type_mismatch,
@@ -93,7 +89,7 @@ jet::Result<long long> insert_row(const std::string& path, const std::string& pa
                                    "no column named " + name + " in " + table);
         JET_ASSIGN(values[k], parse_value(def.columns[k], a.substr(eq + 1)));
     }
-    jet::TableWriter writer(session->db(), keep_inline);
+    jet::TableWriter writer(session->db());
     JET_ASSIGN(auto added, writer.insert(def, std::move(values)));
     JET_TRY(session->commit());
     return static_cast<long long>(added.second);
@@ -116,7 +112,7 @@ jet::Result<long long> execute(const std::string& path, const std::string& passw
         JET_ASSIGN(bool hit, jet::matches(*q.where, def, r.values));
         if (hit) doomed.push_back(r.where);
     }
-    jet::TableWriter writer(session->db(), keep_inline);
+    jet::TableWriter writer(session->db());
     for (const auto& where : doomed) {
         auto removed = writer.remove(def, where);
         if (!removed) {
