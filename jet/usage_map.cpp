@@ -25,7 +25,9 @@ Error past_end() {
 
 }  // namespace
 
-Result<std::vector<std::uint32_t>> read_usage_map(Pager& pager, RowPointer where) {
+namespace {
+
+Result<std::vector<std::uint32_t>> read_map(Pager& pager, RowPointer where, bool past_end_is_free) {
     JET_ASSIGN(Bytes page, pager.page(where.page));
     JET_ASSIGN(Bytes map, row_bytes(page, where.row));
     if (map.empty()) return make_error(Errc::corrupt, "empty usage map");
@@ -33,7 +35,8 @@ Result<std::vector<std::uint32_t>> read_usage_map(Pager& pager, RowPointer where
     if (map[0] == kInlineMap) {
         auto start = u32_at(map, 1);
         if (!start) return make_error(Errc::corrupt, "usage map too short");
-        if (!collect_bits(map.subspan(5), *start, pager.page_count(), pages)) return past_end();
+        if (!collect_bits(map.subspan(5), *start, pager.page_count(), pages) && !past_end_is_free)
+            return past_end();
     } else if (map[0] == kReferenceMap) {
         for (std::size_t i = 1; i + 4 <= map.size(); i += 4) {
             std::uint32_t map_page = *u32_at(map, i);
@@ -42,12 +45,23 @@ Result<std::vector<std::uint32_t>> read_usage_map(Pager& pager, RowPointer where
             if (bits[0] != static_cast<std::uint8_t>(PageType::usage_map))
                 return make_error(Errc::corrupt, "usage map points at a page of another kind");
             std::uint64_t first = static_cast<std::uint64_t>((i - 1) / 4) * kPagesPerMapPage;
-            if (!collect_bits(bits.subspan(4), first, pager.page_count(), pages)) return past_end();
+            if (!collect_bits(bits.subspan(4), first, pager.page_count(), pages) && !past_end_is_free)
+                return past_end();
         }
     } else {
         return make_error(Errc::corrupt, "unknown usage map kind");
     }
     return pages;
+}
+
+}  // namespace
+
+Result<std::vector<std::uint32_t>> read_usage_map(Pager& pager, RowPointer where) {
+    return read_map(pager, where, false);
+}
+
+Result<std::vector<std::uint32_t>> read_free_page_map(Pager& pager) {
+    return read_map(pager, RowPointer{1, 0}, true);
 }
 
 }  // namespace jet

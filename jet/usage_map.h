@@ -16,5 +16,8 @@ inline constexpr std::uint32_t kPagesPerMapPage = (kPageSize - 4) * 8;
 
 // Page numbers set in the map stored at `where`, ascending; pages past the file are refused.
 Result<std::vector<std::uint32_t>> read_usage_map(Pager& pager, RowPointer where);
+// The database's own map of free pages (page 1, row 0), which also marks the pages past
+// the end of the file as free: those are left out, not refused.
+Result<std::vector<std::uint32_t>> read_free_page_map(Pager& pager);
 
 }  // namespace jet

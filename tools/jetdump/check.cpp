@@ -96,12 +96,22 @@ std::vector<std::string> check_file(jet::File& file) {
         faults.push_back("catalog: " + tables.error().message);
         return faults;
     }
+    // A page in use that the database lists as free would be handed out again and overwritten.
+    std::set<std::uint32_t> free_pages;
+    if (auto listed = jet::read_free_page_map(pager); listed) {
+        free_pages.insert(listed->begin(), listed->end());
+    } else {
+        faults.push_back("free-page map: " + listed.error().message);
+    }
     // Pages nobody refers to are free and may hold anything; only reachable pages are checked.
     std::set<std::uint32_t> seen;
     for (const auto& t : *tables) {
         check_table(db, t, faults);
         auto def = jet::read_table_def(pager, t.definition_page);
         if (!def) continue;
+        for (std::uint32_t p : def->definition_pages)
+            if (free_pages.count(p))
+                faults.push_back(at_page(p) + "defines " + t.name + " but is listed as free");
         auto pages = jet::read_usage_map(pager, def->used_pages);
         if (!pages) continue;
         for (std::uint32_t p : *pages) {
@@ -112,6 +122,8 @@ std::vector<std::string> check_file(jet::File& file) {
                 faults.push_back(at_page(p) + "claimed by two tables");
                 continue;
             }
+            if (free_pages.count(p))
+                faults.push_back(at_page(p) + "holds rows of " + t.name + " but is listed as free");
             check_data_page(p, *page, faults);
         }
     }

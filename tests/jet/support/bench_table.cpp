@@ -13,6 +13,7 @@
 #include "jet/table_def.h"
 #include "jet/text.h"
 #include "jet/usage_map.h"
+#include "jet/usage_map_edit.h"
 
 namespace lq::jet_support {
 
@@ -276,6 +277,24 @@ jet::Result<std::vector<std::uint8_t>> make_bench_table(std::span<const std::uin
         }
         return file.write_at(std::uint64_t{number} * kPageSize, page);
     };
+    // The new pages are in use: the database's free-page map (page 1, row 0) must not
+    // list them, or a writer would hand them out again.
+    JET_ASSIGN(jet::Bytes free_bytes, pager.page(1));
+    Page free_page;
+    std::copy(free_bytes.begin(), free_bytes.end(), free_page.begin());
+    JET_ASSIGN(jet::RowSlot free_slot, jet::row_slot(free_page, 0));
+    JET_ASSIGN(jet::UsageMapImage free_map,
+               jet::load_usage_map(pager, {free_page.begin() + free_slot.start,
+                                           free_page.begin() + free_slot.end}));
+    auto no_growth = []() -> jet::Result<std::uint32_t> {
+        return jet::make_error(jet::Errc::full, "clearing a bit never needs a new map page");
+    };
+    for (std::uint32_t p = first_new; p < first_new + pages.size(); ++p)
+        JET_TRY(jet::mark_page(free_map, p, false, no_growth));
+    if (!free_map.map_pages.empty())
+        return jet::make_error(jet::Errc::full, "the free-page map is of the reference kind");
+    std::copy(free_map.row.begin(), free_map.row.end(), free_page.begin() + free_slot.start);
+    JET_TRY(put(1, free_page));
     JET_TRY(put(where.page, map_page));
     JET_TRY(put(table.page, tdef));
     for (std::size_t i = 0; i < pages.size(); ++i)
