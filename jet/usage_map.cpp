@@ -45,7 +45,8 @@ Result<std::vector<std::uint32_t>> read_map(Pager& pager, RowPointer where, bool
             if (bits[0] != static_cast<std::uint8_t>(PageType::usage_map))
                 return make_error(Errc::corrupt, "usage map points at a page of another kind");
             std::uint64_t first = static_cast<std::uint64_t>((i - 1) / 4) * kPagesPerMapPage;
-            if (!collect_bits(bits.subspan(4), first, pager.page_count(), pages) && !past_end_is_free)
+            if (!collect_bits(bits.subspan(4), first, pager.page_count(), pages) &&
+                !past_end_is_free)
                 return past_end();
         }
     } else {

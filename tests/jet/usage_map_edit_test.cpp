@@ -1,11 +1,14 @@
 // Usage maps changed page by page stay readable by the reader, in both kinds.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "jet/data_page.h"
 #include "jet/database.h"
 #include "jet/usage_map.h"
 #include "jet/usage_map_edit.h"
 #include "tests/jet/fixture_files.h"
+#include "tools/jetdump/check.h"
 
 namespace {
 
@@ -90,6 +93,35 @@ TEST(UsageMapEdit, EmptyInlineMapMovesItsWindow) {
     ASSERT_TRUE(jet::mark_page(l->map, 3001, true, no_alloc).ok());
     EXPECT_EQ(l->map.row[0], jet::kInlineMap);
     EXPECT_EQ(jet::pages_in(l->map), (std::vector<std::uint32_t>{3001}));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(UsageMapEdit, CheckFindsPagesInUseListedAsFree) {
+    auto bytes = fixture_bytes("no-password.mdb");
+    jet::MemoryFile f(bytes);
+    auto pager = jet::Pager::open(f);
+    ASSERT_TRUE(pager.ok());
+    auto page1 = (*pager)->page(1);
+    auto slot = jet::row_slot(*page1, 0);
+    ASSERT_TRUE(slot.ok());
+    auto map =
+        jet::load_usage_map(**pager, {page1->begin() + slot->start, page1->begin() + slot->end});
+    ASSERT_TRUE(map.ok());
+    auto free_before = jet::read_free_page_map(**pager);
+    ASSERT_TRUE(free_before.ok());
+    EXPECT_EQ(std::count(free_before->begin(), free_before->end(), 31u), 0);
+    auto no_alloc = []() -> jet::Result<std::uint32_t> {
+        return jet::make_error(jet::Errc::full, "no allocation expected");
+    };
+    ASSERT_TRUE(jet::mark_page(*map, 31, true, no_alloc).ok());  // Table1's data page
+    std::copy(map->row.begin(), map->row.end(), bytes.begin() + 4096 + slot->start);
+    jet::MemoryFile damaged(bytes);
+    auto faults = jetdump::check_file(damaged);
+    ASSERT_EQ(faults.size(), 1u);
+    EXPECT_EQ(faults[0], "page 31: holds rows of Table1 but is listed as free");
 }
 
 }  // namespace
