@@ -1,0 +1,238 @@
+#include "store/row_set.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "jet/table_writer.h"
+#include "jet/text.h"
+
+namespace store {
+
+namespace {
+
+// "%Y-%m-%d %H:%M:%S" of an engine date-time (days since 1899-12-30).
+std::string datetime_text(double days) {
+    if (!std::isfinite(days) || std::fabs(days) > 2958466.0) return {};
+    double whole = std::floor(days);
+    auto secs = static_cast<long long>(std::llround((days - whole) * 86400.0));
+    if (secs >= 86400) {
+        secs -= 86400;
+        whole += 1;
+    }
+    long long z = static_cast<long long>(whole) - 25569 + 719468;  // days from 0000-03-01
+    long long era = (z >= 0 ? z : z - 146096) / 146097;
+    auto doe = static_cast<unsigned>(z - era * 146097);
+    unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    unsigned mp = (5 * doy + 2) / 153;
+    unsigned d = doy - (153 * mp + 2) / 5 + 1;
+    unsigned m = mp < 10 ? mp + 3 : mp - 9;
+    long long y = static_cast<long long>(yoe) + era * 400 + (m <= 2);
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%04lld-%02u-%02u %02lld:%02lld:%02lld", y, m, d, secs / 3600,
+                  secs / 60 % 60, secs % 60);
+    return buf;
+}
+
+}  // namespace
+
+bool RowSet::attach(StoreConnection& connection) {
+    connection_ = &connection;
+    return connection.is_open();
+}
+
+bool RowSet::open_rows(const std::string& source, int mode, std::optional<int> cursor_location) {
+    if (cursor_location && (*cursor_location < 1 || *cursor_location > 3)) return false;
+    if (mode == kTableMode)
+        table_text_ = source;
+    else
+        table_text_.clear();
+    if (!source.empty()) source_ = source;
+    if (!connection_ || !connection_->is_open() || source_.empty()) return false;
+    if (open_) close_rows();
+    if (mode == kTableMode) table_text_ = source;
+
+    auto selected = jet::select(connection_->session()->db(), source_);
+    if (!selected) {
+        last_error_ = selected.error().message;
+        return false;
+    }
+    selection_ = std::move(*selected);
+    if (!filter_.empty()) {
+        // The filter is a further condition on the rows the source chose.
+        auto q = jet::parse_query("t where " + filter_);
+        if (!q || !q->where) {
+            last_error_ = q ? "empty filter" : q.error().message;
+            return false;
+        }
+        std::vector<jet::Record> kept;
+        for (auto& r : selection_.rows) {
+            auto hit = jet::matches(*q->where, selection_.table, r.values);
+            if (!hit) {
+                last_error_ = hit.error().message;
+                return false;
+            }
+            if (*hit) kept.push_back(std::move(r));
+        }
+        selection_.rows = std::move(kept);
+    }
+    open_ = true;
+    position_ = 0;
+    adding_ = false;
+    pending_.clear();
+    return true;
+}
+
+void RowSet::close_rows() {
+    // A change not stored by update_row is dropped.
+    pending_.clear();
+    adding_ = false;
+    open_ = false;
+    selection_ = jet::Selection{};
+    position_ = 0;
+    table_text_.clear();
+}
+
+bool RowSet::move_next() {
+    if (!open_ || position_ >= selection_.rows.size()) return false;
+    pending_.clear();
+    adding_ = false;
+    ++position_;
+    return position_ < selection_.rows.size();
+}
+
+const jet::Value* RowSet::current(const std::string& field, const jet::Column** column) const {
+    if (!open_) return nullptr;
+    const auto& cols = selection_.table.columns;
+    for (std::size_t i = 0; i < cols.size(); ++i) {
+        if (!jet::text_equal_nocase(cols[i].name, field)) continue;
+        if (column) *column = &cols[i];
+        if (auto it = pending_.find(i); it != pending_.end()) return &it->second;
+        if (adding_) {
+            static const jet::Value kNull;
+            return &kNull;
+        }
+        if (position_ >= selection_.rows.size()) return nullptr;
+        return &selection_.rows[position_].values[i];
+    }
+    return nullptr;
+}
+
+std::pair<bool, std::string> RowSet::read_text(const std::string& field) const {
+    const jet::Column* column = nullptr;
+    const jet::Value* v = current(field, &column);
+    if (!v) return {false, {}};
+    char buf[128];
+    if (auto s = std::get_if<std::string>(v)) return {true, *s};
+    if (auto n = std::get_if<std::int64_t>(v)) return {true, std::to_string(*n)};
+    if (auto d = std::get_if<double>(v)) {
+        std::snprintf(buf, sizeof buf, column->type == jet::ColumnType::single ? "%.4f" : "%.8f",
+                      *d);
+        return {true, buf};
+    }
+    if (auto t = std::get_if<jet::DateTime>(v)) return {true, datetime_text(t->days)};
+    if (auto b = std::get_if<bool>(v)) return {true, *b ? "True" : "False"};
+    if (auto dec = std::get_if<jet::Decimal>(v)) return {true, dec->text};
+    return {true, {}};  // null
+}
+
+std::pair<bool, std::int32_t> RowSet::read_int(const std::string& field,
+                                               std::int32_t unchanged) const {
+    const jet::Column* column = nullptr;
+    const jet::Value* v = current(field, &column);
+    if (!v) return {false, unchanged};
+    using jet::ColumnType;
+    bool integer_kind = column->type == ColumnType::byte || column->type == ColumnType::integer ||
+                        column->type == ColumnType::long_integer ||
+                        column->type == ColumnType::big_integer;
+    auto n = std::get_if<std::int64_t>(v);
+    if (!integer_kind || !n) return {false, unchanged};
+    return {true, static_cast<std::int32_t>(*n)};
+}
+
+std::pair<bool, double> RowSet::read_datetime(const std::string& field) const {
+    const jet::Value* v = current(field);
+    if (!v) return {false, 0.0};
+    // A null, or anything that is no date, reads as the zero date-time.
+    if (auto t = std::get_if<jet::DateTime>(v)) return {true, t->days};
+    return {true, 0.0};
+}
+
+bool RowSet::write(const std::string& field, jet::Value value) {
+    if (!open_ || (!adding_ && position_ >= selection_.rows.size())) return false;
+    const auto& cols = selection_.table.columns;
+    for (std::size_t i = 0; i < cols.size(); ++i) {
+        if (jet::text_equal_nocase(cols[i].name, field)) {
+            pending_[i] = std::move(value);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool RowSet::write_text(const std::string& field, const std::string& value) {
+    return write(field, value);
+}
+bool RowSet::write_bool(const std::string& field, bool value) {
+    return write(field, value);
+}
+
+bool RowSet::write_datetime(const std::string& field, double value, int part) {
+    if (part == 1)
+        value = std::floor(value);
+    else if (part == 2)
+        value -= std::floor(value);
+    return write(field, jet::DateTime{value});
+}
+
+bool RowSet::add_row() {
+    if (!open_) return false;
+    pending_.clear();
+    adding_ = true;
+    return true;
+}
+
+bool RowSet::update_row() {
+    if (!open_ || !connection_ || !connection_->is_open()) return false;
+    if (!adding_ && position_ >= selection_.rows.size()) return false;
+    jet::DatabaseSession& session = *connection_->session();
+    std::vector<jet::Value> values = adding_
+                                         ? std::vector<jet::Value>(selection_.table.columns.size())
+                                         : selection_.rows[position_].values;
+    for (auto& [i, v] : pending_)
+        values[i] = v;
+    jet::TableWriter writer(session.db());
+    jet::Status stored;
+    std::optional<jet::Record> added;
+    if (adding_) {
+        auto r = writer.insert(selection_.table, values);
+        if (r) {
+            for (std::size_t i = 0; i < selection_.table.columns.size(); ++i)
+                if (selection_.table.columns[i].is_autonumber()) values[i] = r->second;
+            added = jet::Record{r->first, values};
+        } else {
+            stored = r.error();
+        }
+    } else {
+        stored = writer.update(selection_.table, selection_.rows[position_].where, values);
+    }
+    if (stored) stored = session.commit();
+    pending_.clear();
+    if (!stored) {
+        // Not confirmed: the edit is cancelled and nothing reached the file.
+        session.rollback();
+        adding_ = false;
+        last_error_ = stored.error().message;
+        return false;
+    }
+    if (added) {
+        selection_.rows.push_back(std::move(*added));
+        position_ = selection_.rows.size() - 1;
+    } else {
+        selection_.rows[position_].values = std::move(values);
+    }
+    adding_ = false;
+    return true;
+}
+
+}  // namespace store

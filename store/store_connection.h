@@ -1,0 +1,40 @@
+#pragma once
+// A window's connection to the customer database: opened for one user action, then closed.
+#include <memory>
+#include <string>
+
+#include "jet/database_session.h"
+#include "jet/file_system.h"
+
+namespace store {
+
+class StoreConnection {
+  public:
+    StoreConnection();
+    ~StoreConnection();
+    StoreConnection(const StoreConnection&) = delete;
+    StoreConnection& operator=(const StoreConnection&) = delete;
+
+    // Opens the file with the password; an open connection is closed first. False, and no
+    // message, when the file is missing, no database, locked by another copy or the
+    // password does not open it.
+    bool open_store(const std::string& path, const std::string& password);
+    void close_store();
+    // Runs a delete statement; true when it ran and its change is on disk.
+    bool execute_sql(const std::string& sql);
+
+    bool is_open() const { return session_ != nullptr; }
+    const std::string& connection_text() const { return connection_text_; }
+    // Why the last operation failed, for tests and diagnostics; the windows stay silent.
+    const std::string& last_error() const { return last_error_; }
+
+    jet::DatabaseSession* session() { return session_.get(); }
+
+  private:
+    std::unique_ptr<jet::FileSystem> fs_;
+    std::unique_ptr<jet::DatabaseSession> session_;
+    std::string connection_text_;
+    std::string last_error_;
+};
+
+}  // namespace store
