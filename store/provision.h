@@ -1,0 +1,22 @@
+#pragma once
+// Where the customer database lives, and writing it out on the first start.
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "jet/file_system.h"
+
+namespace store {
+
+inline constexpr const char* kDatabaseFileName = "yrkb_com.db";
+inline constexpr const char* kDatabasePassword = "Kx7-pq2-Lm9w";
+
+// The database file beside the program: its directory, one "\", the file name.
+std::string build_database_path(const std::string& program_directory);
+
+// Writes `database_template` to `path` unless something of that name (a file or a directory)
+// is there already. A failed write is silent: the later opens of the store then fail.
+void provision_store(jet::FileSystem& fs, const std::string& path,
+                     std::span<const std::uint8_t> database_template);
+
+}  // namespace store
