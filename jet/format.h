@@ -41,6 +41,14 @@ inline constexpr std::uint16_t kOverflowFlag = 0x4000;
 inline constexpr std::uint16_t kOffsetMask = 0x1FFF;
 }  // namespace datapage
 
+// The 12-byte reference a memo or OLE field holds: a length with two flags, a row pointer.
+namespace longvalue {
+inline constexpr std::uint32_t kInlineFlag = 0x80000000u;     // the bytes follow the reference
+inline constexpr std::uint32_t kSingleRowFlag = 0x40000000u;  // the bytes are one whole row
+inline constexpr std::uint32_t kLengthMask = 0x3FFFFFFFu;
+inline constexpr std::size_t kReferenceSize = 12;
+}  // namespace longvalue
+
 // The catalog's table definition always sits on page 2.
 inline constexpr std::uint32_t kCatalogPage = 2;
 

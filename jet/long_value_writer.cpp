@@ -12,10 +12,10 @@ namespace jet {
 
 namespace {
 
-constexpr std::uint32_t kInlineFlag = 0x80000000u;
-constexpr std::uint32_t kSingleRowFlag = 0x40000000u;
-constexpr std::uint32_t kLengthMask = 0x3FFFFFFFu;
-constexpr std::size_t kReferenceSize = 12;
+using longvalue::kInlineFlag;
+using longvalue::kLengthMask;
+using longvalue::kReferenceSize;
+using longvalue::kSingleRowFlag;
 // Row pointers keep 24 bits for the page number.
 constexpr std::uint32_t kMaxPointedPage = 0xFFFFFFu;
 

@@ -5,16 +5,17 @@
 #include <cstring>
 #include <unordered_set>
 
+#include "jet/format.h"
 #include "jet/text.h"
 
 namespace jet {
 
 namespace {
 
-constexpr std::uint32_t kInlineFlag = 0x80000000u;
-constexpr std::uint32_t kSinglePageFlag = 0x40000000u;
-constexpr std::uint32_t kLengthMask = 0x3FFFFFFFu;
-constexpr std::size_t kLongValueHeader = 12;
+using longvalue::kInlineFlag;
+using longvalue::kLengthMask;
+using longvalue::kSingleRowFlag;
+constexpr std::size_t kLongValueHeader = longvalue::kReferenceSize;
 
 // Long values are followed through their own pages, so a hostile chain must end.
 Result<Bytes> long_value_row(Pager& pager, std::uint32_t packed) {
@@ -115,7 +116,7 @@ Result<std::vector<std::uint8_t>> read_long_value(Pager& pager, Bytes f) {
     // No value can be longer than the file that holds it.
     if (std::uint64_t{length} > std::uint64_t{pager.page_count()} * kPageSize)
         return make_error(Errc::corrupt, "long value longer than the file");
-    if (head & kSinglePageFlag) {
+    if (head & kSingleRowFlag) {
         JET_ASSIGN(Bytes row, long_value_row(pager, pointer));
         if (row.size() < length) return make_error(Errc::corrupt, "long value row too short");
         return std::vector<std::uint8_t>(row.begin(), row.begin() + length);

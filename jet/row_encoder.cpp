@@ -6,13 +6,14 @@
 #include <limits>
 
 #include "jet/bytes.h"
+#include "jet/format.h"
 #include "jet/text.h"
 
 namespace jet {
 
 namespace {
 
-constexpr std::uint32_t kInlineFlag = 0x80000000u;
+using longvalue::kInlineFlag;
 
 Error refuse(const Column& c, const std::string& why) {
     return make_error(Errc::type_mismatch, "column " + c.name + ": " + why);
