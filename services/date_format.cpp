@@ -3,14 +3,14 @@
 #include <cmath>
 #include <cstdint>
 
-#include "services/civil_date.h"
+#include "jet/civil_date.h"
 
 namespace services {
 
 namespace {
 
 // 1899-12-30 counted from 1970-01-01.
-constexpr std::int64_t kEngineEpoch = -25569;
+constexpr std::int64_t kEngineEpoch = -jet::kEngineEpochOffset;
 
 std::int64_t engine_day(DateTime value) {
     if (std::isnan(value)) return 0;
@@ -32,7 +32,7 @@ void replace_all(std::string& text, std::string_view key, const std::string& val
 }  // namespace
 
 std::string format_date(DateTime value, std::string_view pattern) {
-    const CivilDate date = civil_from_days(engine_day(value) + kEngineEpoch);
+    const jet::CivilDate date = jet::civil_from_days(engine_day(value) + kEngineEpoch);
     std::string text(pattern);
     replace_all(text, "%y", std::to_string(date.year));
     replace_all(text, "%m", std::to_string(date.month));

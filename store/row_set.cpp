@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "jet/civil_date.h"
 #include "jet/table_writer.h"
 #include "jet/text.h"
 
@@ -19,17 +20,11 @@ std::string datetime_text(double days) {
         secs -= 86400;
         whole += 1;
     }
-    long long z = static_cast<long long>(whole) - 25569 + 719468;  // days from 0000-03-01
-    long long era = (z >= 0 ? z : z - 146096) / 146097;
-    auto doe = static_cast<unsigned>(z - era * 146097);
-    unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    unsigned mp = (5 * doy + 2) / 153;
-    unsigned d = doy - (153 * mp + 2) / 5 + 1;
-    unsigned m = mp < 10 ? mp + 3 : mp - 9;
-    long long y = static_cast<long long>(yoe) + era * 400 + (m <= 2);
+    jet::CivilDate date =
+        jet::civil_from_days(static_cast<std::int64_t>(whole) - jet::kEngineEpochOffset);
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%04lld-%02u-%02u %02lld:%02lld:%02lld", y, m, d, secs / 3600,
+    std::snprintf(buf, sizeof buf, "%04lld-%02u-%02u %02lld:%02lld:%02lld",
+                  static_cast<long long>(date.year), date.month, date.day, secs / 3600,
                   secs / 60 % 60, secs % 60);
     return buf;
 }

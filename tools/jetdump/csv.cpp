@@ -1,5 +1,7 @@
 #include "tools/jetdump/csv.h"
 
+#include "jet/civil_date.h"
+
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
@@ -40,19 +42,6 @@ std::string real_text(double v, int digits) {
     return s;
 }
 
-void civil_from_days(long long z, int& y, unsigned& m, unsigned& d) {
-    z += 719468;
-    long long era = (z >= 0 ? z : z - 146096) / 146097;
-    auto doe = static_cast<unsigned>(z - era * 146097);
-    unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    long long yy = static_cast<long long>(yoe) + era * 400;
-    unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    unsigned mp = (5 * doy + 2) / 153;
-    d = doy - (153 * mp + 2) / 5 + 1;
-    m = mp < 10 ? mp + 3 : mp - 9;
-    y = static_cast<int>(yy + (m <= 2));
-}
-
 }  // namespace
 
 std::string export_date(double days) {
@@ -66,13 +55,12 @@ std::string export_date(double days) {
         secs -= 86400;
         whole += days < 0 ? -1 : 1;
     }
-    int y;
-    unsigned m, d;
-    // 1899-12-30 is day 0; 1970-01-01 is day 25569.
-    civil_from_days(static_cast<long long>(whole) - 25569, y, m, d);
+    jet::CivilDate date =
+        jet::civil_from_days(static_cast<std::int64_t>(whole) - jet::kEngineEpochOffset);
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%02u/%02u/%02d %02lld:%02lld:%02lld", m, d,
-                  ((y % 100) + 100) % 100, secs / 3600, secs / 60 % 60, secs % 60);
+    std::snprintf(buf, sizeof buf, "%02u/%02u/%02lld %02lld:%02lld:%02lld", date.month, date.day,
+                  static_cast<long long>((date.year % 100 + 100) % 100), secs / 3600,
+                  secs / 60 % 60, secs % 60);
     return buf;
 }
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "jet/civil_date.h"
 #include "jet/database_session.h"
 #include "jet/query.h"
 #include "jet/table_writer.h"
@@ -17,15 +18,6 @@ jet::Error bad_value(const jet::Column& c, const std::string& text) {
     return jet::make_error(
         jet::Errc::type_mismatch,
         "'" + text + "' is no value for " + jet::column_type_name(c.type) + " column " + c.name);
-}
-
-long long days_from_civil(long long y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    long long era = (y >= 0 ? y : y - 399) / 400;
-    auto yoe = static_cast<unsigned>(y - era * 400);
-    unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<long long>(doe) - 719468 + 25569;  // 1899-12-30 is day 0
 }
 
 jet::Result<jet::Value> parse_value(const jet::Column& c, const std::string& text) {
@@ -47,7 +39,8 @@ jet::Result<jet::Value> parse_value(const jet::Column& c, const std::string& tex
                 mi < 0 || mi > 59 || s < 0 || s > 59 || y < 100 || y > 9999)
                 return bad_value(c, text);
             double days = static_cast<double>(
-                days_from_civil(y, static_cast<unsigned>(mo), static_cast<unsigned>(d)));
+                jet::days_from_civil({y, static_cast<unsigned>(mo), static_cast<unsigned>(d)}) +
+                jet::kEngineEpochOffset);
             return jet::Value(jet::DateTime{days + (h * 3600 + mi * 60 + s) / 86400.0});
         }
         case ColumnType::single:

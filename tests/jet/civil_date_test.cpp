@@ -1,8 +1,8 @@
-#include "services/civil_date.h"
+#include "jet/civil_date.h"
 
 #include <gtest/gtest.h>
 
-namespace services {
+namespace jet {
 namespace {
 
 bool is_leap(std::int64_t year) {
@@ -56,4 +56,4 @@ TEST(CivilDate, ConsecutiveDaysFollowTheCalendar) {
 }
 
 }  // namespace
-}  // namespace services
+}  // namespace jet

@@ -1,6 +1,6 @@
-#include "services/civil_date.h"
+#include "jet/civil_date.h"
 
-namespace services {
+namespace jet {
 
 // The calendar is counted in 400-year eras starting on 1 March, so the leap
 // day falls at the end of each year and every era has 146097 days.
@@ -33,4 +33,4 @@ std::int64_t days_from_civil(const CivilDate& date) {
     return era * 146097 + day_of_era - 719468;
 }
 
-}  // namespace services
+}  // namespace jet
