@@ -2,6 +2,8 @@
 
 #include "jet/format.h"
 #include "jet/journal.h"
+#include "jet/query.h"
+#include "jet/table_writer.h"
 
 namespace jet {
 
@@ -31,6 +33,31 @@ Status DatabaseSession::commit() {
     }
     pager.accept_staged();
     return {};
+}
+
+Result<std::size_t> DatabaseSession::execute_delete(std::string_view statement) {
+    JET_ASSIGN(DeleteStatement del, parse_delete(statement));
+    JET_ASSIGN(TableDef def, db_->table(del.table));
+    Query q;
+    q.table = del.table;
+    q.where = std::move(del.where);
+    JET_TRY(bind(q, def));
+    JET_ASSIGN(auto rows, db_->scan(def));
+    std::vector<RowPointer> doomed;
+    for (const auto& r : rows) {
+        JET_ASSIGN(bool hit, matches(*q.where, def, r.values));
+        if (hit) doomed.push_back(r.where);
+    }
+    TableWriter writer(*db_);
+    for (const auto& where : doomed) {
+        auto removed = writer.remove(def, where);
+        if (!removed) {
+            rollback();
+            return removed.error();
+        }
+    }
+    JET_TRY(commit());
+    return doomed.size();
 }
 
 }  // namespace jet

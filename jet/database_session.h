@@ -32,6 +32,9 @@ class DatabaseSession {
     Status commit();
     // Drops every staged change.
     void rollback() { db_->pager().forget(); }
+    // Runs "delete [*] from TABLE where ..." and commits it, all or nothing; returns how many
+    // rows it removed.
+    Result<std::size_t> execute_delete(std::string_view statement);
 
   private:
     FileSystem& fs_;

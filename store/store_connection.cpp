@@ -1,8 +1,5 @@
 #include "store/store_connection.h"
 
-#include "jet/query.h"
-#include "jet/table_writer.h"
-
 namespace store {
 
 StoreConnection::StoreConnection() : fs_(std::make_unique<jet::OsFileSystem>()) {}
@@ -31,25 +28,8 @@ bool StoreConnection::execute_sql(const std::string& sql) {
         last_error_ = "the store is not open";
         return false;
     }
-    auto run = [&]() -> jet::Status {
-        JET_ASSIGN(jet::DeleteStatement del, jet::parse_delete(sql));
-        jet::Database& db = session_->db();
-        JET_ASSIGN(jet::TableDef def, db.table(del.table));
-        jet::Query q;
-        q.table = del.table;
-        q.where = std::move(del.where);
-        JET_TRY(jet::bind(q, def));
-        JET_ASSIGN(auto rows, db.scan(def));
-        jet::TableWriter writer(db);
-        for (const auto& r : rows) {
-            JET_ASSIGN(bool hit, jet::matches(*q.where, def, r.values));
-            if (hit) JET_TRY(writer.remove(def, r.where));
-        }
-        return session_->commit();
-    };
-    auto done = run();
+    auto done = session_->execute_delete(sql);
     if (!done) {
-        session_->rollback();
         last_error_ = done.error().message;
         return false;
     }

@@ -6,7 +6,6 @@
 
 #include "jet/civil_date.h"
 #include "jet/database_session.h"
-#include "jet/query.h"
 #include "jet/table_writer.h"
 #include "jet/text.h"
 
@@ -90,31 +89,11 @@ jet::Result<long long> insert_row(const std::string& path, const std::string& pa
 
 jet::Result<long long> execute(const std::string& path, const std::string& password,
                                const std::string& statement) {
-    JET_ASSIGN(jet::DeleteStatement del, jet::parse_delete(statement));
     jet::OsFileSystem fs;
     JET_ASSIGN(auto session,
                jet::DatabaseSession::open(fs, path, password, jet::OpenMode::read_write));
-    JET_ASSIGN(jet::TableDef def, session->db().table(del.table));
-    jet::Query q;
-    q.table = del.table;
-    q.where = std::move(del.where);
-    JET_TRY(jet::bind(q, def));
-    JET_ASSIGN(auto rows, session->db().scan(def));
-    std::vector<jet::RowPointer> doomed;
-    for (const auto& r : rows) {
-        JET_ASSIGN(bool hit, jet::matches(*q.where, def, r.values));
-        if (hit) doomed.push_back(r.where);
-    }
-    jet::TableWriter writer(session->db());
-    for (const auto& where : doomed) {
-        auto removed = writer.remove(def, where);
-        if (!removed) {
-            session->rollback();
-            return removed.error();
-        }
-    }
-    JET_TRY(session->commit());
-    return static_cast<long long>(doomed.size());
+    JET_ASSIGN(std::size_t removed, session->execute_delete(statement));
+    return static_cast<long long>(removed);
 }
 
 }  // namespace jetdump
