@@ -17,6 +17,7 @@
 #include "jet/row_codec.h"
 #include "jet/row_encoder.h"
 #include "tests/jet/fixture_files.h"
+#include "tests/jet/run_command.h"
 
 namespace {
 
@@ -305,21 +306,6 @@ TEST(LongValueWriter, HostileReferencesFailToFree) {
 
 // --- The real readers ---
 
-std::string run(const std::string& command, int& status) {
-    std::string out;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        status = -1;
-        return out;
-    }
-    char buffer[65536];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        out.append(buffer, n);
-    status = ::pclose(pipe);
-    return out;
-}
-
 bool have(const std::string& tool) {
     return std::system(("command -v " + tool + " >/dev/null 2>&1").c_str()) == 0;
 }
@@ -395,7 +381,8 @@ void check_memo_with_real_readers(const std::string& memo, const std::string& fi
     int checked = 0;
     if (have("mdb-export")) {
         int status = 0;
-        std::string got = run("mdb-export '" + path.string() + "' test", status);
+        std::string got =
+            testing_support::run_command("mdb-export '" + path.string() + "' test", &status);
         EXPECT_EQ(status, 0);
         EXPECT_EQ(got.size(), expected.size());
         EXPECT_TRUE(got == expected) << "mdb-export printed " << got.substr(0, 200);
@@ -404,7 +391,8 @@ void check_memo_with_real_readers(const std::string& memo, const std::string& fi
     if (have("node") && std::filesystem::exists(std::filesystem::path(oracle).parent_path() / ".." /
                                                 ".." / "node_modules" / "mdb-reader")) {
         int status = 0;
-        std::string got = run("node '" + oracle + "' '" + path.string() + "' test", status);
+        std::string got = testing_support::run_command(
+            "node '" + oracle + "' '" + path.string() + "' test", &status);
         EXPECT_EQ(status, 0);
         EXPECT_EQ(got.size(), expected.size());
         EXPECT_TRUE(got == expected) << "mdb-reader printed " << got.substr(0, 200);

@@ -12,6 +12,7 @@
 #include "jet/table_writer.h"
 #include "jet/usage_map.h"
 #include "tests/jet/fixture_files.h"
+#include "tests/jet/run_command.h"
 #include "tools/jetdump/check.h"
 #include "tools/jetdump/csv.h"
 
@@ -29,18 +30,6 @@ void write_staged(jet::MemoryFile& file, jet::Pager& pager) {
     for (const auto& [number, bytes] : pager.staged())
         ASSERT_TRUE(file.write_at(std::uint64_t{number} * 4096, bytes).ok());
     pager.accept_staged();
-}
-
-std::string run(const std::string& command) {
-    std::string out;
-    if (FILE* p = popen(command.c_str(), "r")) {
-        char buf[65536];
-        std::size_t n;
-        while ((n = fread(buf, 1, sizeof buf, p)) > 0)
-            out.append(buf, n);
-        pclose(p);
-    }
-    return out;
 }
 
 std::string sorted_lines(const std::string& text) {
@@ -165,10 +154,11 @@ TEST(TableWriter, ScriptedChangesAgreeWithTheModelAndTheRealReaders) {
     std::string ours = jetdump::csv_header(*def2) + "\n";
     for (const auto& r : *rows)
         ours += jetdump::csv_line(*def2, r.values) + "\n";
-    std::string theirs = run("mdb-export '" + path + "' Table1");
+    std::string theirs = testing_support::run_command("mdb-export '" + path + "' Table1");
     EXPECT_EQ(sorted_lines(theirs), sorted_lines(ours));
-    std::string node = run("node " + std::string(LQ_SOURCE_DIR) +
-                           "/tests/oracles/mdb_reader_export.mjs '" + path + "' Table1");
+    std::string node =
+        testing_support::run_command("node " + std::string(LQ_SOURCE_DIR) +
+                                     "/tests/oracles/mdb_reader_export.mjs '" + path + "' Table1");
     EXPECT_EQ(sorted_lines(node), sorted_lines(ours));
     std::remove(path.c_str());
 }

@@ -12,6 +12,7 @@
 #include "jet/query.h"
 #include "store/row_set.h"
 #include "tests/jet/fixture_files.h"
+#include "tests/jet/run_command.h"
 #include "tools/jetdump/check.h"
 
 namespace {
@@ -32,18 +33,6 @@ std::string note_for(std::mt19937& rng, int n) {
     while (s.size() < target)
         s += words[rng() % 7];
     return s.substr(0, 250);  // Text(255) holds it; a cut never splits a character here
-}
-
-std::string run(const std::string& command) {
-    std::string out;
-    if (FILE* p = popen(command.c_str(), "r")) {
-        char buf[65536];
-        std::size_t n;
-        while ((n = fread(buf, 1, sizeof buf, p)) > 0)
-            out.append(buf, n);
-        pclose(p);
-    }
-    return out;
 }
 
 TEST(ScriptedRun, AgreesWithTheModelAfterEveryKindOfAction) {
@@ -126,9 +115,10 @@ TEST(ScriptedRun, AgreesWithTheModelAfterEveryKindOfAction) {
     EXPECT_TRUE(faults.empty()) << faults.front();
 
     // The real readers count the same rows and find every note.
-    std::string exported = run("mdb-export '" + path + "' Table1");
-    std::string node = run("node " + std::string(LQ_SOURCE_DIR) +
-                           "/tests/oracles/mdb_reader_export.mjs '" + path + "' Table1");
+    std::string exported = testing_support::run_command("mdb-export '" + path + "' Table1");
+    std::string node =
+        testing_support::run_command("node " + std::string(LQ_SOURCE_DIR) +
+                                     "/tests/oracles/mdb_reader_export.mjs '" + path + "' Table1");
     EXPECT_EQ(exported, node);
     for (const auto& [id, note] : model) {
         std::string quoted = "\"";
