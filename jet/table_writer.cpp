@@ -24,6 +24,13 @@ std::vector<std::uint8_t> pointer_bytes(RowPointer p) {
     return out;
 }
 
+// A page to change and stage again.
+PageBytes copy_of(Bytes page) {
+    PageBytes out;
+    std::copy(page.begin(), page.end(), out.begin());
+    return out;
+}
+
 PageBytes empty_usage_map_page() {
     PageBytes p{};
     p[0] = static_cast<std::uint8_t>(PageType::usage_map);
@@ -137,9 +144,8 @@ Status TableWriter::mark_in_map(RowPointer map_at, std::uint32_t page, bool in_u
         return fresh;
     };
     JET_TRY(mark_page(map, page, in_use, append));
-    PageBytes host_copy;
     JET_ASSIGN(host, pager.page(map_at.page));
-    std::copy(host.begin(), host.end(), host_copy.begin());
+    PageBytes host_copy = copy_of(host);
     std::copy(map.row.begin(), map.row.end(), host_copy.begin() + slot.start);
     JET_TRY(pager.stage(map_at.page, host_copy));
     for (const auto& [number, image] : map.map_pages)
@@ -153,13 +159,12 @@ Status TableWriter::mark_in_map(RowPointer map_at, std::uint32_t page, bool in_u
 
 Result<std::uint32_t> TableWriter::allocate_page() {
     Pager& pager = db_.pager();
-    JET_ASSIGN(Bytes host, pager.page(kFreePageMap.page));
-    JET_ASSIGN(RowSlot slot, row_slot(host, kFreePageMap.row));
-    JET_ASSIGN(UsageMapImage map,
-               load_usage_map(pager, {host.begin() + slot.start, host.begin() + slot.end}));
+    JET_ASSIGN(auto free_pages, read_free_page_map(pager));
+    // The lowest free page inside the file, past the header, the map and the catalog;
+    // else the file grows by one page.
     std::uint32_t chosen = pager.page_count();
-    for (std::uint32_t p : pages_in(map)) {
-        if (p > 2 && p < pager.page_count()) {
+    for (std::uint32_t p : free_pages) {
+        if (p > 2) {
             chosen = p;
             break;
         }
@@ -202,8 +207,7 @@ Status TableWriter::set_table_counts(const TableDef& table, int row_delta,
                                      std::optional<std::uint32_t> autonumber) {
     Pager& pager = db_.pager();
     JET_ASSIGN(Bytes bytes, pager.page(table.page));
-    PageBytes copy;
-    std::copy(bytes.begin(), bytes.end(), copy.begin());
+    PageBytes copy = copy_of(bytes);
     std::uint32_t rows = load_u32(copy.data() + 0x10);
     store_u32(copy.data() + 0x10,
               static_cast<std::uint32_t>(static_cast<std::int64_t>(rows) + row_delta));
@@ -246,8 +250,7 @@ Status TableWriter::rebuild_indexes(const TableDef& stale) {
         }
         // The definition's count of index rows follows the table.
         JET_ASSIGN(Bytes def, pager.page(table.page));
-        PageBytes copy;
-        std::copy(def.begin(), def.end(), copy.begin());
+        PageBytes copy = copy_of(def);
         store_u32(copy.data() + 0x3F + i * 12 + 4, static_cast<std::uint32_t>(entries.size()));
         JET_TRY(pager.stage(table.page, copy));
     }
