@@ -36,24 +36,6 @@ char32_t next_code_point(std::string_view s, std::size_t& i) {
     return cp;
 }
 
-void append_utf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-}
-
 // Simple case folding for the scripts with letter case that IDs and notes use.
 char32_t fold(char32_t c) {
     if (c >= 'A' && c <= 'Z') return c + 32;
@@ -70,74 +52,6 @@ char32_t fold(char32_t c) {
     if (c >= 0xFF21 && c <= 0xFF3A) return c + 32;  // full-width Latin capitals
     return c;
 }
-
-}  // namespace
-
-namespace {
-
-// Appends UTF-16 units as UTF-8, pairing surrogates across calls.
-class Utf8Sink {
-  public:
-    explicit Utf8Sink(std::string& out) : out_(out) {}
-    void unit(char16_t u) {
-        if (pending_) {
-            if (u >= 0xDC00 && u <= 0xDFFF) {
-                append_utf8(out_, 0x10000 + ((char32_t{pending_} - 0xD800) << 10) + (u - 0xDC00));
-                pending_ = 0;
-                return;
-            }
-            append_utf8(out_, kReplacement);
-            pending_ = 0;
-        }
-        if (u >= 0xD800 && u <= 0xDBFF) {
-            pending_ = u;
-        } else if (u >= 0xDC00 && u <= 0xDFFF) {
-            append_utf8(out_, kReplacement);
-        } else if (u < 0x80) {
-            out_.push_back(static_cast<char>(u));
-        } else {
-            append_utf8(out_, u);
-        }
-    }
-    void finish() {
-        if (pending_) append_utf8(out_, kReplacement);
-        pending_ = 0;
-    }
-
-  private:
-    std::string& out_;
-    char16_t pending_ = 0;
-};
-
-}  // namespace
-
-std::u16string utf8_to_utf16(std::string_view utf8) {
-    std::u16string out;
-    out.reserve(utf8.size());
-    for (std::size_t i = 0; i < utf8.size();) {
-        char32_t cp = next_code_point(utf8, i);
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-        } else {
-            out.push_back(static_cast<char16_t>(cp));
-        }
-    }
-    return out;
-}
-
-std::string utf16_to_utf8(std::u16string_view utf16) {
-    std::string out;
-    out.reserve(utf16.size() * 3);
-    Utf8Sink sink(out);
-    for (char16_t u : utf16)
-        sink.unit(u);
-    sink.finish();
-    return out;
-}
-
-namespace {
 
 // Writes one code point as UTF-8 at `p`; returns the end.
 char* put_utf8(char* p, char32_t cp) {
@@ -159,12 +73,14 @@ char* put_utf8(char* p, char32_t cp) {
     return p;
 }
 
-// Decodes UTF-16LE units from `b[i..end)` (an even count) to UTF-8 at `p`.
-char* put_utf16(char* p, const std::uint8_t* b, std::size_t count) {
+// Writes `count` UTF-16 units, read by `unit_at(i)`, as UTF-8 at `p` (at most three bytes
+// a unit); pairs surrogates, and a lone half becomes U+FFFD. Returns the end.
+template <class UnitAt>
+char* put_utf16(char* p, std::size_t count, UnitAt unit_at) {
     for (std::size_t i = 0; i < count; ++i) {
-        char32_t u = static_cast<char32_t>(b[2 * i] | (b[2 * i + 1] << 8));
+        char32_t u = unit_at(i);
         if (u >= 0xD800 && u <= 0xDBFF && i + 1 < count) {
-            char32_t lo = static_cast<char32_t>(b[2 * i + 2] | (b[2 * i + 3] << 8));
+            char32_t lo = unit_at(i + 1);
             if (lo >= 0xDC00 && lo <= 0xDFFF) {
                 p = put_utf8(p, 0x10000 + ((u - 0xD800) << 10) + (lo - 0xDC00));
                 ++i;
@@ -185,7 +101,36 @@ char* put_utf16(char* p, const std::uint8_t* b, std::size_t count) {
     return p;
 }
 
+// UTF-16LE units stored from `b` on.
+auto stored_units(const std::uint8_t* b) {
+    return [b](std::size_t i) { return static_cast<char32_t>(b[2 * i] | (b[2 * i + 1] << 8)); };
+}
+
 }  // namespace
+
+std::u16string utf8_to_utf16(std::string_view utf8) {
+    std::u16string out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        char32_t cp = next_code_point(utf8, i);
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+        } else {
+            out.push_back(static_cast<char16_t>(cp));
+        }
+    }
+    return out;
+}
+
+std::string utf16_to_utf8(std::u16string_view utf16) {
+    std::string out(utf16.size() * 3, '\0');
+    char* end =
+        put_utf16(out.data(), utf16.size(), [&](std::size_t i) { return char32_t{utf16[i]}; });
+    out.resize(static_cast<std::size_t>(end - out.data()));
+    return out;
+}
 
 std::string decode_text(Bytes stored) {
     std::string out;
@@ -218,7 +163,7 @@ void decode_text_into(Bytes stored, std::string& out) {
                 // Uncompressed runs end at a zero byte in a character's first position.
                 while (run + 1 < n && b[run] != 0)
                     run += 2;
-                p = put_utf16(p, b + i, (run - i) / 2);
+                p = put_utf16(p, (run - i) / 2, stored_units(b + i));
                 i = run;
                 if (i + 1 == n && b[i] != 0) break;  // a dangling half character
             }
@@ -228,7 +173,7 @@ void decode_text_into(Bytes stored, std::string& out) {
             }
         }
     } else {
-        p = put_utf16(p, b, n / 2);
+        p = put_utf16(p, n / 2, stored_units(b));
     }
     out.resize(static_cast<std::size_t>(p - begin));
 }
