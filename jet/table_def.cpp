@@ -118,7 +118,10 @@ Result<TableDef> read_table_def(Pager& pager, std::uint32_t first_page) {
         t.definition_pages.push_back(p);
         p = *u32_at(page, 4);
     }
+    // Page 0 is the header, never a definition; a catalog entry pointing there reads nothing.
+    if (t.definition_pages.empty()) return make_error(Errc::corrupt, "table definition at page 0");
     Bytes d(def);
+    if (d.size() < kRealIndexStart) return truncated("table definition header");
 
     t.row_count = *u32_at(d, 0x10);
     t.next_autonumber = *u32_at(d, 0x14);
@@ -136,9 +139,11 @@ Result<TableDef> read_table_def(Pager& pager, std::uint32_t first_page) {
 
     std::size_t at = kRealIndexStart;
     std::vector<std::uint32_t> real_rows(real_count);
+    std::vector<std::array<std::uint8_t, kRealIndexSize>> real_stored_counts(real_count);
     for (std::uint32_t i = 0; i < real_count; ++i, at += kRealIndexSize) {
         if (!in_range(d, at, kRealIndexSize)) return truncated("index counts");
         real_rows[i] = *u32_at(d, at + 4);
+        std::copy_n(d.data() + at, kRealIndexSize, real_stored_counts[i].begin());
     }
 
     if (!in_range(d, at, std::size_t{column_count} * kColumnSize)) return truncated("columns");
@@ -146,7 +151,8 @@ Result<TableDef> read_table_def(Pager& pager, std::uint32_t first_page) {
     for (auto& c : t.columns) {
         const std::uint8_t* e = d.data() + at;
         c.type = static_cast<ColumnType>(e[0]);
-        std::copy(e + 1, e + 5, c.unknown);
+        std::copy(e, e + kColumnSize, c.stored.begin());
+        c.position = static_cast<std::uint16_t>(&c - t.columns.data());
         c.number = load_u16(e + 5);
         c.var_index = load_u16(e + 7);
         c.sort_order = load_u16(e + 11);
@@ -168,6 +174,8 @@ Result<TableDef> read_table_def(Pager& pager, std::uint32_t first_page) {
         if (!in_range(d, at, kRealIndexDefSize)) return truncated("index definitions");
         auto& ri = t.real_indexes[i];
         ri.row_count = real_rows[i];
+        ri.stored_count = real_stored_counts[i];
+        std::copy_n(d.data() + at, kRealIndexDefSize, ri.stored.begin());
         for (std::size_t k = 0; k < kMaxIndexColumns; ++k) {
             std::uint16_t col = load_u16(d.data() + at + 4 + k * 3);
             if (col == 0xFFFF) continue;
@@ -175,13 +183,14 @@ Result<TableDef> read_table_def(Pager& pager, std::uint32_t first_page) {
         }
         ri.usage_map = RowPointer::unpack(load_u32(d.data() + at + 34));
         ri.root_page = load_u32(d.data() + at + 38);
-        ri.flags = d[at + 42];
+        ri.flags = d[at + 46];
     }
 
     t.indexes.resize(logical_count);
     for (std::uint32_t i = 0; i < logical_count; ++i, at += kLogicalIndexSize) {
         if (!in_range(d, at, kLogicalIndexSize)) return truncated("index entries");
         auto& li = t.indexes[i];
+        std::copy_n(d.data() + at, kLogicalIndexSize, li.stored.begin());
         li.number = load_u32(d.data() + at + 4);
         li.real_index = load_u32(d.data() + at + 8);
         li.related_index = static_cast<std::int32_t>(load_u32(d.data() + at + 13));
@@ -193,6 +202,12 @@ Result<TableDef> read_table_def(Pager& pager, std::uint32_t first_page) {
     for (auto& li : t.indexes) {
         JET_ASSIGN(li.name, read_name(d, at));
     }
+
+    std::size_t end = std::min(d.size(), std::size_t{load_u32(d.data() + 8)} + 8);
+    if (at < end)
+        t.stored_tail.assign(d.begin() + static_cast<std::ptrdiff_t>(at),
+                             d.begin() + static_cast<std::ptrdiff_t>(end));
+    std::copy_n(d.data(), t.stored_header.size(), t.stored_header.begin());
 
     std::sort(t.columns.begin(), t.columns.end(),
               [](const Column& a, const Column& b) { return a.number < b.number; });

@@ -1,5 +1,6 @@
 #pragma once
 // A table definition: columns, indexes and usage maps, as read from its definition pages.
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -55,9 +56,12 @@ struct Column {
     std::uint8_t precision = 0;      // numeric columns
     std::uint8_t scale = 0;
     std::uint8_t flags = 0;
-    std::uint8_t misc_flags = 0;   // 0x01: Unicode compression
-    std::uint8_t unknown[4] = {};  // bytes 1..4 of the entry, kept so a writer can restore them
+    std::uint8_t misc_flags = 0;  // 0x01: Unicode compression
     std::uint16_t misc_ext = 0;
+    std::uint16_t position = 0;  // where the entry sits among the definition's column entries
+    // The whole 25-byte entry as stored; the fields above are laid over it when written, so
+    // the bytes no field names come back as they were.
+    std::array<std::uint8_t, 25> stored{};
 
     bool is_fixed() const { return (flags & column_flag::fixed) != 0; }
     bool is_autonumber() const { return (flags & column_flag::autonumber) != 0; }
@@ -76,6 +80,8 @@ struct RealIndex {
     std::uint32_t root_page = 0;
     std::uint8_t flags = 0;  // 0x01 unique, 0x02 ignore nulls, 0x08 required
     std::uint32_t row_count = 0;
+    std::array<std::uint8_t, 12> stored_count{};  // the 12-byte row-count entry as stored
+    std::array<std::uint8_t, 52> stored{};        // the 52-byte definition as stored
 };
 
 struct LogicalIndex {
@@ -85,6 +91,7 @@ struct LogicalIndex {
     std::uint8_t type = 0;  // 0x01 primary key, 0x02 foreign key
     std::int32_t related_index = -1;
     std::uint32_t related_table = 0;
+    std::array<std::uint8_t, 28> stored{};  // the 28-byte entry as stored
 };
 
 struct TableDef {
@@ -99,11 +106,18 @@ struct TableDef {
     std::vector<LogicalIndex> indexes;
     RowPointer used_pages;
     RowPointer free_pages;
-    std::vector<std::uint32_t> definition_pages;  // the chain, first to last
+    std::vector<std::uint32_t> definition_pages;     // the chain, first to last
+    std::array<std::uint8_t, 0x3F> stored_header{};  // the definition's first 0x3F bytes
+    // What follows the index names: the long-value columns' own usage maps, then the end mark.
+    std::vector<std::uint8_t> stored_tail;
 
     const Column* find_column(std::string_view name) const;  // letter case ignored
 };
 
 Result<TableDef> read_table_def(Pager& pager, std::uint32_t page);
+
+// The definition as one page: the stored bytes of every entry with every field laid over
+// them, columns in `position` order. Fails when it does not fit in one page.
+Result<std::vector<std::uint8_t>> encode_table_def(const TableDef& table);
 
 }  // namespace jet

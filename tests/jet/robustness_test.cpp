@@ -202,6 +202,11 @@ TEST(Robustness, PointersPastTheEnd) {
     ASSERT_TRUE(def.ok());
     std::size_t tdef = std::size_t{def->page} * jet::kPageSize;
 
+    // A catalog entry naming page 0 (the header) as its definition.
+    auto at_header = jet::read_table_def((*db)->pager(), 0);
+    ASSERT_FALSE(at_header.ok());
+    EXPECT_EQ(at_header.error().code, jet::Errc::corrupt);
+
     auto broken_map = bytes;
     jet::store_u32(broken_map.data() + tdef + 0x37, 0xFFFFFF00u);
     EXPECT_FALSE(read_everything(broken_map).ok);
