@@ -20,6 +20,9 @@ class FileSystem {
     // Windows refuses to remove an open file.
     virtual Status remove(const std::string& path) = 0;
     virtual Result<bool> exists(const std::string& path) const = 0;
+    // Gives the file `from` the name `to`, which must not exist: nothing is ever replaced.
+    // After a power cut before the directory is synced, either name or both may remain.
+    virtual Status rename_new(const std::string& from, const std::string& to) = 0;
     // Makes the creation or removal of `path` itself survive a power cut; a file's own
     // sync() covers its bytes, not its name in the directory.
     virtual Status sync_directory_of(const std::string& path) = 0;
@@ -32,6 +35,7 @@ class OsFileSystem final : public FileSystem {
     Result<std::unique_ptr<File>> create(const std::string& path) override;
     Status remove(const std::string& path) override;
     Result<bool> exists(const std::string& path) const override;
+    Status rename_new(const std::string& from, const std::string& to) override;
     Status sync_directory_of(const std::string& path) override;
 };
 

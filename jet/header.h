@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "jet/bytes.h"
 #include "jet/result.h"
@@ -27,5 +28,9 @@ bool password_opens(const Header& h, std::string_view utf8_password);
 
 // The password region as stored, for a given password and creation date (used by the writer).
 void encode_password(std::u16string_view password, double creation_date, std::uint8_t (&out)[40]);
+
+// Page 0 for a new database with these fields, masked as stored. What no field names is
+// written as Access writes it in a new file.
+std::vector<std::uint8_t> encode_header(const Header& h);
 
 }  // namespace jet

@@ -185,6 +185,20 @@ Status MemoryFileSystem::remove(const std::string& path) {
     return {};
 }
 
+Status MemoryFileSystem::rename_new(const std::string& from, const std::string& to) {
+    auto it = state_->names.find(from);
+    if (it == state_->names.end()) return make_error(Errc::not_found, "no file at " + from);
+    if (state_->names.contains(to)) return make_error(Errc::io, "a file is already at " + to);
+    JET_TRY(state_->step());
+    std::uint64_t id = it->second;
+    state_->names.erase(it);
+    state_->names[to] = id;
+    // Two directory changes, as a link and an unlink: a power cut may keep either.
+    state_->pending_names.push_back(NameChange{state_->next_seq++, to, id});
+    state_->pending_names.push_back(NameChange{state_->next_seq++, from, std::nullopt});
+    return {};
+}
+
 Result<bool> MemoryFileSystem::exists(const std::string& path) const {
     return state_->names.contains(path);
 }

@@ -31,6 +31,7 @@ class MemoryFileSystem final : public FileSystem {
     Result<std::unique_ptr<File>> create(const std::string& path) override;
     Status remove(const std::string& path) override;
     Result<bool> exists(const std::string& path) const override;
+    Status rename_new(const std::string& from, const std::string& to) override;
     Status sync_directory_of(const std::string& path) override;
 
     // Places a file as though it had long been on the disk.

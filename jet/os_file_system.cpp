@@ -59,6 +59,13 @@ Result<bool> OsFileSystem::exists(const std::string& path) const {
     return win32_error("GetFileAttributesW", code);
 }
 
+Status OsFileSystem::rename_new(const std::string& from, const std::string& to) {
+    // Without MOVEFILE_REPLACE_EXISTING the move fails when `to` exists.
+    if (MoveFileExW(widen_path(from).c_str(), widen_path(to).c_str(), MOVEFILE_WRITE_THROUGH))
+        return {};
+    return win32_error("MoveFileExW", GetLastError());
+}
+
 Status OsFileSystem::sync_directory_of(const std::string&) {
     // NTFS journals its directory changes itself; there is no directory handle to flush.
     return {};
@@ -99,6 +106,13 @@ Result<bool> OsFileSystem::exists(const std::string& path) const {
     if (::stat(path.c_str(), &st) == 0) return true;
     if (errno == ENOENT || errno == ENOTDIR) return false;
     return errno_error("stat");
+}
+
+Status OsFileSystem::rename_new(const std::string& from, const std::string& to) {
+    // A hard link fails when `to` exists, where rename() would replace it.
+    if (::link(from.c_str(), to.c_str()) != 0) return errno_error("link");
+    if (::unlink(from.c_str()) != 0) return errno_error("unlink");
+    return {};
 }
 
 Status OsFileSystem::sync_directory_of(const std::string& path) {

@@ -1,5 +1,7 @@
 #include "store/provision.h"
 
+#include "store/database_template.h"
+
 namespace store {
 
 std::string build_database_path(const std::string& program_directory) {
@@ -13,10 +15,27 @@ void provision_store(jet::FileSystem& fs, const std::string& path,
     auto present = fs.exists(path);
     // When even the look-up fails, writing over whatever is there would be the worse guess.
     if (!present || *present) return;
-    auto file = fs.create(path);
-    if (!file) return;
-    (void)(*file)->write_at(0, database_template);
-    (void)(*file)->sync();
+    const std::string partial = path + ".new";
+    {
+        // Left over from a start that was cut off: never a database in use.
+        (void)fs.remove(partial);
+        auto file = fs.create(partial);
+        if (!file) return;
+        if (!(*file)->write_at(0, database_template).ok() || !(*file)->sync().ok()) {
+            file->reset();
+            (void)fs.remove(partial);
+            return;
+        }
+    }
+    if (!fs.rename_new(partial, path).ok()) {
+        (void)fs.remove(partial);
+        return;
+    }
+    (void)fs.sync_directory_of(path);
+}
+
+void provision_store(jet::FileSystem& fs, const std::string& path) {
+    provision_store(fs, path, database_template());
 }
 
 }  // namespace store

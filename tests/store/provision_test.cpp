@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "jet/memory_file_system.h"
+#include "store/database_template.h"
 #include "store/provision.h"
 
 namespace {
@@ -30,13 +31,53 @@ TEST(Provision, WritesTheTemplateOnlyWhenNothingIsThere) {
     store::provision_store(fs, "/app/yrkb_com.db", image);
     EXPECT_EQ(fs.contents("/app/yrkb_com.db"), used);
 
-    // A write that fails is silent and leaves no file claiming to be a database.
-    jet::MemoryFileSystem failing;
-    failing.crash_after(0);
-    store::provision_store(failing, "/app/yrkb_com.db", image);
-    failing.reboot(jet::Unsynced::lost);
-    EXPECT_FALSE(failing.contents("/app/yrkb_com.db").has_value() &&
-                 failing.contents("/app/yrkb_com.db")->size() == image.size());
+    // With no argument it is the carried template that goes out.
+    jet::MemoryFileSystem first_start;
+    store::provision_store(first_start, "/app/yrkb_com.db");
+    auto carried = store::database_template();
+    EXPECT_EQ(first_start.contents("/app/yrkb_com.db"),
+              std::vector<std::uint8_t>(carried.begin(), carried.end()));
+    EXPECT_FALSE(first_start.contents("/app/yrkb_com.db.new").has_value());
+}
+
+// Whatever step the power goes at, and whatever of the unsynced changes the disk kept, the
+// database path holds the whole template or nothing; and the next start then finishes.
+TEST(Provision, APowerCutNeverLeavesAHalfWrittenTemplate) {
+    std::vector<std::uint8_t> image(159744);
+    for (std::size_t i = 0; i < image.size(); ++i)
+        image[i] = static_cast<std::uint8_t>(i * 7);
+    jet::MemoryFileSystem probe;
+    store::provision_store(probe, "/app/yrkb_com.db", image);
+    const std::uint64_t steps = probe.steps();
+    ASSERT_GE(steps, 4u);
+    for (std::uint64_t k = 0; k <= steps; ++k) {
+        for (auto unsynced : {jet::Unsynced::lost, jet::Unsynced::kept}) {
+            SCOPED_TRACE("power cut after step " + std::to_string(k));
+            jet::MemoryFileSystem fs;
+            fs.crash_after(k);
+            store::provision_store(fs, "/app/yrkb_com.db", image);
+            fs.reboot(unsynced);
+            auto there = fs.contents("/app/yrkb_com.db");
+            if (there) {
+                EXPECT_EQ(*there, image);
+            }
+            store::provision_store(fs, "/app/yrkb_com.db", image);
+            EXPECT_EQ(fs.contents("/app/yrkb_com.db"), image);
+        }
+    }
+
+    // A write error: nothing at the path, no leftover beside it, and the next start works.
+    for (std::uint64_t k = 0; k < steps; ++k) {
+        jet::MemoryFileSystem fs;
+        fs.fail_after(k);
+        store::provision_store(fs, "/app/yrkb_com.db", image);
+        auto there = fs.contents("/app/yrkb_com.db");
+        if (there) {
+            EXPECT_EQ(*there, image) << "write error at step " << k;
+        }
+        store::provision_store(fs, "/app/yrkb_com.db", image);
+        EXPECT_EQ(fs.contents("/app/yrkb_com.db"), image);
+    }
 }
 
 TEST(Provision, ADirectoryOfThatNameCountsAsPresent) {

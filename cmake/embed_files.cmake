@@ -1,0 +1,18 @@
+# lq_embed_files(OUTPUT name path [name path ...]): writes OUTPUT, a header holding each file
+# as `inline constexpr unsigned char k_<name>[]`, and reconfigures when a file changes.
+function(lq_embed_files output)
+  set(inc "// Generated from the files named below; do not edit.\n")
+  set(args ${ARGN})
+  list(LENGTH args count)
+  math(EXPR last "${count} - 1")
+  foreach(i RANGE 0 ${last} 2)
+    math(EXPR j "${i} + 1")
+    list(GET args ${i} name)
+    list(GET args ${j} path)
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${path})
+    file(READ ${path} hex HEX)
+    string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," hex "${hex}")
+    string(APPEND inc "// ${path}\ninline constexpr unsigned char k_${name}[] = {${hex}};\n")
+  endforeach()
+  file(CONFIGURE OUTPUT ${output} CONTENT "${inc}" @ONLY)
+endfunction()
