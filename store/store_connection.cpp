@@ -2,14 +2,19 @@
 
 namespace store {
 
-StoreConnection::StoreConnection() : fs_(std::make_unique<jet::OsFileSystem>()) {}
+StoreConnection::StoreConnection()
+    : own_fs_(std::make_unique<jet::OsFileSystem>()), fs_(own_fs_.get()) {}
+StoreConnection::StoreConnection(jet::FileSystem& fs) : fs_(&fs), lock_(false) {}
 StoreConnection::~StoreConnection() = default;
 
 bool StoreConnection::open_store(const std::string& path, const std::string& password) {
     close_store();
     connection_text_ = "Provider=Microsoft.Jet.OLEDB.4.0; Data Source=" + path;
     if (!password.empty()) connection_text_ += ";Jet OLEDB:Database Password=" + password + ";";
-    auto session = jet::DatabaseSession::open(*fs_, path, password, jet::OpenMode::read_write);
+    auto session = lock_
+                       ? jet::DatabaseSession::open(*fs_, path, password, jet::OpenMode::read_write)
+                       : jet::DatabaseSession::open(*fs_, path, password, jet::OpenMode::read_write,
+                                                    std::nullopt);
     if (!session) {
         last_error_ = session.error().message;
         return false;

@@ -11,6 +11,9 @@ namespace store {
 class StoreConnection {
   public:
     StoreConnection();
+    // Over another file system, without the lock between running copies (tests run the
+    // store on files in memory that fail on demand).
+    explicit StoreConnection(jet::FileSystem& fs);
     ~StoreConnection();
     StoreConnection(const StoreConnection&) = delete;
     StoreConnection& operator=(const StoreConnection&) = delete;
@@ -31,7 +34,9 @@ class StoreConnection {
     jet::DatabaseSession* session() { return session_.get(); }
 
   private:
-    std::unique_ptr<jet::FileSystem> fs_;
+    std::unique_ptr<jet::FileSystem> own_fs_;
+    jet::FileSystem* fs_;
+    bool lock_ = true;
     std::unique_ptr<jet::DatabaseSession> session_;
     std::string connection_text_;
     std::string last_error_;

@@ -1,0 +1,194 @@
+// Every source and statement of the windows, through StoreConnection and RowSet, on the
+// built-in database; values with single quotes are stored and found exactly.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include "store/customer_actions.h"
+#include "store/database_template.h"
+#include "store/provision.h"
+#include "store/sources.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class Actions : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir_ = ::testing::TempDir() + "/actions_" + std::to_string(::getpid());
+        fs::create_directories(dir_);
+        where_.path = dir_ + "/yrkb_com.db";
+        where_.password = store::kDatabasePassword;
+        jet::OsFileSystem os;
+        store::provision_store(os, where_.path);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+    store::CustomerFields customer(std::string wang, std::string wang2, std::string note = "") {
+        return {std::move(wang), std::move(wang2), 46000.25, 46001.5, std::move(note)};
+    }
+    std::string dir_;
+    store::StoreLocation where_;
+    store::StoreConnection c_;
+    store::RowSet rs_;
+};
+
+TEST(Sources, TextsAsTheWindowsSendThem) {
+    EXPECT_EQ(store::customer_list_source(false), "yrkb_com where yn=false order by id desc");
+    EXPECT_EQ(store::customer_list_source(true), "yrkb_com where yn=true order by id desc");
+    EXPECT_EQ(store::customer_source(42), "yrkb_com where id=42");
+    EXPECT_EQ(store::duplicate_source("tb_1", "店主"),
+              "yrkb_com where wang='tb_1' and wang2='店主'");
+    EXPECT_EQ(store::duplicate_source_except("a'b", "c", 7),
+              "yrkb_com where wang='a''b' and wang2='c' and id<>7");
+    EXPECT_EQ(store::delete_customer_statement(9), "delete * from yrkb_com where id=9");
+    EXPECT_EQ(store::deal_count_source(true), "yrkb_com where yn=true");
+    EXPECT_EQ(store::deal_count_source(false), "yrkb_com where yn=false");
+    EXPECT_EQ(store::settings_source(store::kOurIdsRow), "vantel_ww where id=1");
+    EXPECT_EQ(store::settings_source(store::kSkinRow), "vantel_ww where id=3");
+    EXPECT_EQ(store::quoted("' or '1'='1"), "'' or ''1''=''1");
+}
+
+TEST_F(Actions, EveryActionOnTheBuiltInDatabase) {
+    // First start: no customers, empty ID list, skin 2, both counts zero.
+    EXPECT_EQ(store::load_customers(c_, rs_, where_, false)->size(), 0u);
+    EXPECT_EQ(store::load_customers(c_, rs_, where_, true)->size(), 0u);
+    EXPECT_EQ(store::count_customers(c_, rs_, where_, true), 0);
+    EXPECT_EQ(store::count_customers(c_, rs_, where_, false), 0);
+    EXPECT_EQ(store::read_setting(c_, rs_, where_, store::kOurIdsRow), "");
+    EXPECT_EQ(store::read_setting(c_, rs_, where_, store::kSkinRow), "2");
+
+    std::int32_t a = 0, b = 0, c = 0;
+    ASSERT_EQ(store::save_new_customer(c_, rs_, where_, customer("买家A", "店主一", "备注"), &a),
+              store::SaveOutcome::saved);
+    EXPECT_EQ(a, 1);
+    ASSERT_EQ(store::save_new_customer(c_, rs_, where_, customer("buyer_b", "店主一"), &b),
+              store::SaveOutcome::saved);
+    ASSERT_EQ(store::save_new_customer(c_, rs_, where_, customer("买家A", "店主二"), &c),
+              store::SaveOutcome::saved);
+    EXPECT_EQ(std::vector<std::int32_t>({a, b, c}), std::vector<std::int32_t>({1, 2, 3}));
+    // The same customer ID and our ID again, in another letter case too.
+    EXPECT_EQ(store::save_new_customer(c_, rs_, where_, customer("买家A", "店主一")),
+              store::SaveOutcome::duplicate);
+    EXPECT_EQ(store::save_new_customer(c_, rs_, where_, customer("BUYER_B", "店主一")),
+              store::SaveOutcome::duplicate);
+
+    // Editing: keeping one's own IDs is no duplicate; taking another's is.
+    EXPECT_EQ(store::save_edited_customer(c_, rs_, where_, b, customer("buyer_b", "店主一", "x")),
+              store::SaveOutcome::saved);
+    EXPECT_EQ(store::save_edited_customer(c_, rs_, where_, b, customer("买家A", "店主一")),
+              store::SaveOutcome::duplicate);
+
+    auto open = store::load_customers(c_, rs_, where_, false);
+    ASSERT_TRUE(open.has_value());
+    ASSERT_EQ(open->size(), 3u);
+    EXPECT_EQ((*open)[0].id, 3);  // newest first
+    EXPECT_EQ((*open)[2], (store::CustomerRow{1, "买家A", "店主一", 46000.25, 46001.5, 0, "备注"}));
+    EXPECT_EQ((*open)[1].bs, "x");
+
+    ASSERT_TRUE(store::register_deal(c_, rs_, where_, b, 46010.0));
+    EXPECT_EQ(store::count_customers(c_, rs_, where_, true), 1);
+    EXPECT_EQ(store::count_customers(c_, rs_, where_, false), 2);
+    auto closed = store::load_customers(c_, rs_, where_, true);
+    ASSERT_EQ(closed->size(), 1u);
+    EXPECT_EQ((*closed)[0].time3, 46010.0);
+    ASSERT_TRUE(store::reopen_customer(c_, rs_, where_, b));
+    EXPECT_EQ(store::count_customers(c_, rs_, where_, true), 0);
+    // Back to open, the deal date stays.
+    auto again = store::load_customers(c_, rs_, where_, false);
+    ASSERT_EQ(again->size(), 3u);
+    EXPECT_EQ((*again)[1].time3, 46010.0);
+
+    EXPECT_FALSE(store::register_deal(c_, rs_, where_, 99, 46010.0));  // no such customer
+    ASSERT_TRUE(store::delete_customer(c_, where_, a));
+    EXPECT_EQ(store::load_customers(c_, rs_, where_, false)->size(), 2u);
+
+    ASSERT_TRUE(store::write_setting(c_, rs_, where_, store::kOurIdsRow, "店主一\r\n店主二"));
+    ASSERT_TRUE(store::write_setting(c_, rs_, where_, store::kSkinRow, "17"));
+    EXPECT_EQ(store::read_setting(c_, rs_, where_, store::kOurIdsRow), "店主一\r\n店主二");
+    EXPECT_EQ(store::read_setting(c_, rs_, where_, store::kSkinRow), "17");
+    // The next customer still gets a new number after a delete.
+    std::int32_t d = 0;
+    ASSERT_EQ(store::save_new_customer(c_, rs_, where_, customer("d", "e"), &d),
+              store::SaveOutcome::saved);
+    EXPECT_EQ(d, 4);
+}
+
+TEST_F(Actions, SingleQuotesAreStoredAndFoundExactly) {
+    const std::vector<std::string> hostile = {"o'neil", "'", "' or '1'='1", "''", "x' or wang<>'"};
+    std::int32_t plain = 0;
+    ASSERT_EQ(store::save_new_customer(c_, rs_, where_, customer("plain", "ours"), &plain),
+              store::SaveOutcome::saved);
+    std::map<std::string, std::int32_t> ids;
+    for (const auto& v : hostile) {
+        std::int32_t id = 0;
+        ASSERT_EQ(store::save_new_customer(c_, rs_, where_, customer(v, v, v), &id),
+                  store::SaveOutcome::saved)
+            << v;
+        ids[v] = id;
+    }
+    // Each is a duplicate of itself only: no value widened the duplicate test.
+    for (const auto& v : hostile)
+        EXPECT_EQ(store::save_new_customer(c_, rs_, where_, customer(v, v)),
+                  store::SaveOutcome::duplicate)
+            << v;
+    EXPECT_EQ(store::save_new_customer(c_, rs_, where_, customer("' or '1'='1", "ours")),
+              store::SaveOutcome::saved);
+
+    auto rows = store::load_customers(c_, rs_, where_, false);
+    ASSERT_TRUE(rows.has_value());
+    ASSERT_EQ(rows->size(), hostile.size() + 2);
+    for (const auto& r : *rows) {
+        if (r.id == plain || r.wang2 == "ours") continue;
+        EXPECT_EQ(r.wang, r.wang2);
+        EXPECT_EQ(r.bs, r.wang);
+        EXPECT_EQ(ids.at(r.wang), r.id);
+    }
+    // Deleting by number touches that row alone.
+    ASSERT_TRUE(store::delete_customer(c_, where_, ids.at("' or '1'='1")));
+    EXPECT_EQ(store::load_customers(c_, rs_, where_, false)->size(), hostile.size() + 1);
+}
+
+TEST_F(Actions, AFileThatIsNoUsableDatabaseFailsEveryAction) {
+    auto write_file = [&](const std::string& name, const std::vector<char>& bytes) {
+        std::string path = dir_ + "/" + name;
+        std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
+        return path;
+    };
+    std::mt19937 rng(7);
+    std::vector<char> random(159744);
+    for (auto& ch : random)
+        ch = static_cast<char>(rng());
+    auto carried = store::database_template();
+    std::vector<char> half(carried.begin(), carried.begin() + 80000);
+    std::vector<std::string> paths = {write_file("zero.db", {}), write_file("random.db", random),
+                                      write_file("half.db", half)};
+    fs::create_directories(dir_ + "/dir/yrkb_com.db");
+    paths.push_back(dir_ + "/dir/yrkb_com.db");
+    paths.push_back(dir_ + "/missing.db");
+    for (const auto& p : paths) {
+        SCOPED_TRACE(p);
+        store::StoreLocation bad{p, store::kDatabasePassword};
+        EXPECT_FALSE(c_.open_store(p, store::kDatabasePassword));
+        EXPECT_FALSE(store::load_customers(c_, rs_, bad, false).has_value());
+        EXPECT_EQ(store::save_new_customer(c_, rs_, bad, customer("a", "b")),
+                  store::SaveOutcome::unavailable);
+        EXPECT_FALSE(store::delete_customer(c_, bad, 1));
+        EXPECT_FALSE(store::read_setting(c_, rs_, bad, store::kSkinRow).has_value());
+    }
+    // The right file with another password.
+    store::StoreLocation wrong{where_.path, "kx7-pq2-lm9w"};
+    EXPECT_FALSE(store::load_customers(c_, rs_, wrong, false).has_value());
+    EXPECT_FALSE(c_.open_store(where_.path, ""));
+    // And provisioning wrote nothing over any of them.
+    jet::OsFileSystem os;
+    store::provision_store(os, paths[0]);
+    EXPECT_EQ(fs::file_size(paths[0]), 0u);
+    store::provision_store(os, paths[3]);
+    EXPECT_TRUE(fs::is_directory(paths[3]));
+}
+
+}  // namespace
