@@ -19,7 +19,7 @@ namespace jet {
 
 namespace {
 
-constexpr std::chrono::milliseconds kRetryEvery{10};
+constexpr std::chrono::milliseconds kRetryEvery{2};
 
 enum class Attempt { taken, held_elsewhere, failed };
 
@@ -32,10 +32,12 @@ namespace {
 // Jet files end before 2 GiB, so no read or write of the file ever meets this byte:
 // Windows locks are mandatory and would otherwise block our own reads.
 constexpr DWORD kLockOffsetLow = 0x80000000u;
+// The byte a copy holds while it waits for the lock, see lock_database.
+constexpr DWORD kQueueOffsetLow = kLockOffsetLow + 1;
 
-Attempt try_lock(HANDLE h) {
+Attempt try_lock(HANDLE h, DWORD offset) {
     OVERLAPPED ov{};
-    ov.Offset = kLockOffsetLow;
+    ov.Offset = offset;
     if (LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &ov))
         return Attempt::taken;
     DWORD code = GetLastError();
@@ -81,15 +83,26 @@ Result<FileLock> lock_database(const std::string& db_path, std::chrono::millisec
     FileLock lock;
     lock.handle_ = h;  // closed by the lock from here on
     auto deadline = std::chrono::steady_clock::now() + wait;
+    bool queued = false;
     for (;;) {
-        Attempt a = try_lock(h);
-        if (a == Attempt::taken) return lock;
+        Attempt a = try_lock(h, queued ? kLockOffsetLow : kQueueOffsetLow);
+        if (a == Attempt::taken && !queued) {
+            queued = true;
+            continue;
+        }
+        if (a == Attempt::taken) {
+            OVERLAPPED ov{};
+            ov.Offset = kQueueOffsetLow;
+            UnlockFileEx(h, 0, 1, 0, &ov);
+            return lock;
+        }
         if (a == Attempt::failed)
             return make_error(Errc::io,
                               "LockFileEx failed (error " + std::to_string(GetLastError()) + ")");
         if (std::chrono::steady_clock::now() >= deadline) break;
         Sleep(static_cast<DWORD>(kRetryEvery.count()));
     }
+    // Closing the handle gives up the queue byte too.
     CloseHandle(std::exchange(lock.handle_, nullptr));
     return make_error(Errc::busy, db_path + " is in use by another copy of the program");
 }
@@ -111,15 +124,33 @@ bool FileLock::held() const {
 }
 
 void FileLock::release() {
-    // Closing, not LOCK_UN: a forked child sharing the descriptor must not drop our lock.
+    // Closing, not unlocking: a forked child sharing the descriptor must not drop our lock.
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
 }
 
+namespace {
+
+// The same two bytes as on Windows, with open-file-description locks: unlike classic fcntl
+// locks they do not vanish when another descriptor of the file in this process closes (the
+// engine opens and closes the database around the lock), and unlike flock they lock bytes.
+constexpr off_t kLockOffset = 0x80000000LL;
+constexpr off_t kQueueOffset = kLockOffset + 1;
+
+int set_lock(int fd, off_t offset, short type) {
+    struct flock fl {};
+    fl.l_type = type;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = offset;
+    fl.l_len = 1;
+    return ::fcntl(fd, F_OFD_SETLK, &fl);
+}
+
+}  // namespace
+
 Result<FileLock> lock_database(const std::string& db_path, std::chrono::milliseconds wait) {
-    // flock, not fcntl: fcntl locks vanish when any descriptor of the file in this process
-    // closes, and the engine opens and closes the database around the lock.
-    int fd = ::open(db_path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Write locks need a descriptor open for writing; a file we may not write is no use anyway.
+    int fd = ::open(db_path.c_str(), O_RDWR | O_CLOEXEC);
     if (fd < 0) {
         if (errno == ENOENT) return make_error(Errc::not_found, "no file at " + db_path);
         return make_error(Errc::io, std::string("open: ") + std::strerror(errno));
@@ -127,10 +158,18 @@ Result<FileLock> lock_database(const std::string& db_path, std::chrono::millisec
     FileLock lock;
     lock.fd_ = fd;  // closed by the lock from here on
     auto deadline = std::chrono::steady_clock::now() + wait;
+    bool queued = false;
     for (;;) {
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return lock;
-        if (errno != EWOULDBLOCK && errno != EINTR)
-            return make_error(Errc::io, std::string("flock: ") + std::strerror(errno));
+        if (set_lock(fd, queued ? kLockOffset : kQueueOffset, F_WRLCK) == 0) {
+            if (!queued) {
+                queued = true;
+                continue;
+            }
+            (void)set_lock(fd, kQueueOffset, F_UNLCK);
+            return lock;
+        }
+        if (errno != EAGAIN && errno != EACCES && errno != EINTR)
+            return make_error(Errc::io, std::string("fcntl lock: ") + std::strerror(errno));
         if (std::chrono::steady_clock::now() >= deadline) break;
         std::this_thread::sleep_for(kRetryEvery);
     }

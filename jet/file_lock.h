@@ -2,8 +2,9 @@
 // One writer at a time across processes: a second copy of the program waits briefly for
 // the lock, then gets Errc::busy instead of interleaving its writes with ours.
 //
-// The lock is the operating system's on the database file itself (flock natively,
-// LockFileEx on a byte past the largest Jet file in Windows), so it dies with its process:
+// The lock is the operating system's on a byte of the database file itself, past the
+// largest Jet file (LockFileEx on Windows, open-file-description locks natively), so it dies
+// with its process:
 // a crash leaves no stale lock and no extra file beside the database. Two locks of the
 // same file exclude each other within one process too. A child made by fork() shares
 // its parent's lock until it closes it.
@@ -37,7 +38,10 @@ class FileLock {
 };
 
 // Takes the exclusive lock of the database at `db_path`, retrying until `wait` has
-// passed; then Errc::busy. Errc::not_found when there is no such file.
+// passed; then Errc::busy. Copies take turns: a waiting copy first holds a second byte, and
+// a copy that wants the lock back must queue for that byte, so one that just let go cannot
+// snatch the lock again ahead of one that has been waiting. Errc::not_found when there is no such
+// file.
 Result<FileLock> lock_database(const std::string& db_path, std::chrono::milliseconds wait);
 
 }  // namespace jet
