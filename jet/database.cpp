@@ -93,10 +93,9 @@ Result<Bytes> Database::live_row_bytes(const TableDef& table, Bytes page, std::u
     return make_error(Errc::corrupt, "moved-row pointers loop");
 }
 
-Status Database::scan_each(const TableDef& table,
-                           const std::function<void(RowPointer, std::vector<Value>&)>& visit) {
+Status Database::scan_rows(const TableDef& table,
+                           const std::function<Status(RowPointer, Bytes)>& visit) {
     JET_ASSIGN(auto pages, read_usage_map(*pager_, table.used_pages));
-    std::vector<Value> values;
     for (std::uint32_t p : pages) {
         JET_ASSIGN(Bytes page, pager_->page(p));
         // The map may name pages that were freed or reused since: only our data pages count.
@@ -113,11 +112,20 @@ Status Database::scan_each(const TableDef& table,
             if (slot.overflow) {
                 JET_ASSIGN(bytes, live_row_bytes(table, page, r));
             }
-            JET_TRY(decode_row_into(*pager_, table, bytes, values));
-            visit(RowPointer{p, static_cast<std::uint8_t>(r)}, values);
+            JET_TRY(visit(RowPointer{p, static_cast<std::uint8_t>(r)}, bytes));
         }
     }
     return {};
+}
+
+Status Database::scan_each(const TableDef& table,
+                           const std::function<void(RowPointer, std::vector<Value>&)>& visit) {
+    std::vector<Value> values;
+    return scan_rows(table, [&](RowPointer where, Bytes bytes) -> Status {
+        JET_TRY(decode_row_into(*pager_, table, bytes, values));
+        visit(where, values);
+        return {};
+    });
 }
 
 Result<std::vector<Record>> Database::scan(const TableDef& table) {

@@ -42,12 +42,11 @@ Result<std::size_t> DatabaseSession::execute_delete(std::string_view statement) 
     q.table = del.table;
     q.where = std::move(del.where);
     JET_TRY(bind(q, def));
-    JET_ASSIGN(auto rows, db_->scan(def));
     std::vector<RowPointer> doomed;
-    for (const auto& r : rows) {
-        JET_ASSIGN(bool hit, matches(*q.where, def, r.values));
-        if (hit) doomed.push_back(r.where);
-    }
+    JET_TRY(scan_matching(*db_, def, *q.where, [&](RowPointer where, Bytes) -> Status {
+        doomed.push_back(where);
+        return {};
+    }));
     TableWriter writer(*db_);
     for (const auto& where : doomed) {
         auto removed = writer.remove(def, where);

@@ -4,6 +4,7 @@
 //   delete [*] from <table> where <condition>
 // Conditions combine comparisons (=, <>, <, >, <=, >=) of columns and literals (numbers,
 // 'quoted text' with '' for a quote, true, false, null) with and, or, not and parentheses.
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -69,6 +70,10 @@ Result<DeleteStatement> parse_delete(std::string_view statement);
 // Whether the row satisfies the condition; an unknown (null) outcome does not.
 // Fails when the condition names a column the table lacks or compares what cannot be compared.
 Result<bool> matches(const Expr& where, const TableDef& table, const std::vector<Value>& row);
+
+// Hands `visit` each live row that satisfies `where`, with its stored bytes.
+Status scan_matching(Database& db, const TableDef& table, const Expr& where,
+                     const std::function<Status(RowPointer, Bytes)>& visit);
 
 // Checks every column name of a query against the table before any row is read.
 Status bind(const Query& q, const TableDef& table);

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "jet/query.h"
+#include "jet/row_codec.h"
 #include "jet/text.h"
 
 namespace jet {
@@ -116,23 +117,27 @@ Result<Truth3> evaluate(const Expr& e, const TableDef& table, const std::vector<
     return Truth3::no;
 }
 
-Status bind_operand(const std::variant<Literal, ColumnRef>& operand, const TableDef& table) {
-    if (auto c = std::get_if<ColumnRef>(&operand))
-        if (!table.find_column(c->name))
-            return make_error(Errc::bad_query, "no column named " + c->name);
+// Checks that every column named exists; marks it in `used` (by position in the table).
+Status bind_operand(const std::variant<Literal, ColumnRef>& operand, const TableDef& table,
+                    std::vector<bool>& used) {
+    if (auto c = std::get_if<ColumnRef>(&operand)) {
+        const Column* column = table.find_column(c->name);
+        if (!column) return make_error(Errc::bad_query, "no column named " + c->name);
+        used[static_cast<std::size_t>(column - table.columns.data())] = true;
+    }
     return {};
 }
 
-Status bind_expr(const Expr& e, const TableDef& table) {
+Status bind_expr(const Expr& e, const TableDef& table, std::vector<bool>& used) {
     if (auto c = std::get_if<Compare>(&e.node)) {
-        JET_TRY(bind_operand(c->left, table));
-        return bind_operand(c->right, table);
+        JET_TRY(bind_operand(c->left, table, used));
+        return bind_operand(c->right, table, used);
     }
-    if (auto n = std::get_if<Not>(&e.node)) return bind_expr(*n->inner, table);
-    if (auto t = std::get_if<Truth>(&e.node)) return bind_operand(t->operand, table);
+    if (auto n = std::get_if<Not>(&e.node)) return bind_expr(*n->inner, table, used);
+    if (auto t = std::get_if<Truth>(&e.node)) return bind_operand(t->operand, table, used);
     const auto& l = std::get<Logic>(e.node);
-    JET_TRY(bind_expr(*l.left, table));
-    return bind_expr(*l.right, table);
+    JET_TRY(bind_expr(*l.left, table, used));
+    return bind_expr(*l.right, table, used);
 }
 
 }  // namespace
@@ -142,8 +147,22 @@ Result<bool> matches(const Expr& where, const TableDef& table, const std::vector
     return t == Truth3::yes;
 }
 
+Status scan_matching(Database& db, const TableDef& table, const Expr& where,
+                     const std::function<Status(RowPointer, Bytes)>& visit) {
+    // The condition sees only its own columns, so testing a row never reads its long values.
+    std::vector<bool> used(table.columns.size());
+    JET_TRY(bind_expr(where, table, used));
+    std::vector<Value> probe;
+    return db.scan_rows(table, [&](RowPointer at, Bytes bytes) -> Status {
+        JET_TRY(decode_row_into(db.pager(), table, bytes, probe, &used));
+        JET_ASSIGN(bool keep, matches(where, table, probe));
+        return keep ? visit(at, bytes) : Status{};
+    });
+}
+
 Status bind(const Query& q, const TableDef& table) {
-    if (q.where) JET_TRY(bind_expr(*q.where, table));
+    std::vector<bool> used(table.columns.size());
+    if (q.where) JET_TRY(bind_expr(*q.where, table, used));
     for (const auto& term : q.order)
         if (!table.find_column(term.column))
             return make_error(Errc::bad_query, "no column named " + term.column);
@@ -154,15 +173,17 @@ Result<Selection> select(Database& db, std::string_view source) {
     JET_ASSIGN(Query q, parse_query(source));
     JET_ASSIGN(TableDef table, db.table(q.table));
     JET_TRY(bind(q, table));
-    JET_ASSIGN(auto rows, db.scan(table));
     Selection out{std::move(table), {}};
     if (q.where) {
-        for (auto& r : rows) {
-            JET_ASSIGN(bool keep, matches(*q.where, out.table, r.values));
-            if (keep) out.rows.push_back(std::move(r));
-        }
+        auto keep = [&](RowPointer where, Bytes bytes) -> Status {
+            Record r{where, {}};
+            JET_TRY(decode_row_into(db.pager(), out.table, bytes, r.values));
+            out.rows.push_back(std::move(r));
+            return {};
+        };
+        JET_TRY(scan_matching(db, out.table, *q.where, keep));
     } else {
-        out.rows = std::move(rows);
+        JET_ASSIGN(out.rows, db.scan(out.table));
     }
     if (!q.order.empty()) {
         std::vector<std::size_t> keys;

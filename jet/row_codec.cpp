@@ -251,13 +251,18 @@ class RowLayout {
 
 }  // namespace
 
-Status decode_row_into(Pager& pager, const TableDef& table, Bytes row, std::vector<Value>& values) {
+Status decode_row_into(Pager& pager, const TableDef& table, Bytes row, std::vector<Value>& values,
+                       const std::vector<bool>* wanted) {
     JET_ASSIGN(RowLayout layout, RowLayout::of(table, row));
     // Slots keep their buffers from the previous row, so a scan allocates little.
     values.resize(table.columns.size());
     for (std::size_t k = 0; k < table.columns.size(); ++k) {
         const Column& c = table.columns[k];
         Value& slot = values[k];
+        if (wanted && !(*wanted)[k]) {
+            slot = std::monostate{};
+            continue;
+        }
         if (c.type == ColumnType::boolean) {
             slot = layout.present(c.number);
             continue;

@@ -15,7 +15,10 @@ namespace jet {
 // are read from their pages through `pager`.
 Result<std::vector<Value>> decode_row(Pager& pager, const TableDef& table, Bytes row);
 // The same into `values`, reusing what it already holds; on failure its contents are unspecified.
-Status decode_row_into(Pager& pager, const TableDef& table, Bytes row, std::vector<Value>& values);
+// `wanted`, when given, names the columns (by position in table.columns) worth decoding;
+// the others read as null, so a condition on a few columns never reads long values.
+Status decode_row_into(Pager& pager, const TableDef& table, Bytes row, std::vector<Value>& values,
+                       const std::vector<bool>* wanted = nullptr);
 
 // The 12-byte references (and inline bytes) of the row's non-null memo and OLE values.
 Result<std::vector<Bytes>> long_value_references(const TableDef& table, Bytes row);
