@@ -1,6 +1,7 @@
 #include "jet/table_writer.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "jet/data_page_edit.h"
 #include "jet/format.h"
@@ -219,21 +220,40 @@ Status TableWriter::rebuild_indexes(const TableDef& stale) {
     Pager& pager = db_.pager();
     JET_ASSIGN(TableDef table, read_table_def(pager, stale.page));
     if (table.real_indexes.empty()) return {};
-    JET_ASSIGN(auto records, db_.scan(table));
+    if (defer_indexes_) {
+        stale_indexes_.insert(table.page);
+        return {};
+    }
+    // Only the key columns are decoded: the rest of each row, long values above all, is
+    // never read for an index.
+    std::vector<bool> keys(table.columns.size());
+    std::vector<std::size_t> key_of(table.real_indexes.size());
+    for (std::size_t i = 0; i < table.real_indexes.size(); ++i) {
+        std::size_t column = 0;
+        while (table.columns[column].number != table.real_indexes[i].columns[0].column_number)
+            ++column;
+        key_of[i] = column;
+        keys[column] = true;
+    }
+    std::vector<std::pair<RowPointer, std::vector<std::optional<std::int32_t>>>> records;
+    records.reserve(table.row_count);
+    std::vector<Value> values;
+    auto collect = [&](RowPointer where, Bytes bytes) -> Status {
+        JET_TRY(decode_row_into(pager, table, bytes, values, &keys));
+        std::vector<std::optional<std::int32_t>> k(key_of.size());
+        for (std::size_t i = 0; i < key_of.size(); ++i)
+            if (auto n = std::get_if<std::int64_t>(&values[key_of[i]]))
+                k[i] = static_cast<std::int32_t>(*n);
+        records.emplace_back(where, std::move(k));
+        return {};
+    };
+    JET_TRY(db_.scan_rows(table, collect));
     for (std::size_t i = 0; i < table.real_indexes.size(); ++i) {
         const RealIndex& ri = table.real_indexes[i];
-        std::size_t column = 0;
-        while (table.columns[column].number != ri.columns[0].column_number)
-            ++column;
         std::vector<IndexEntry> entries;
         entries.reserve(records.size());
-        for (const auto& r : records) {
-            IndexEntry e;
-            if (auto n = std::get_if<std::int64_t>(&r.values[column]))
-                e.key = static_cast<std::int32_t>(*n);
-            e.row = r.where;
-            entries.push_back(e);
-        }
+        for (const auto& [where, k] : records)
+            entries.push_back(IndexEntry{k[i], where});
         std::sort(entries.begin(), entries.end(), index_entry_less);
         JET_ASSIGN(auto old_pages, index_page_numbers(pager, ri.root_page));
         IndexPagePool pool(old_pages, [&]() -> Result<std::uint32_t> {
@@ -253,6 +273,20 @@ Status TableWriter::rebuild_indexes(const TableDef& stale) {
         PageBytes copy = copy_of(def);
         store_u32(copy.data() + 0x3F + i * 12 + 4, static_cast<std::uint32_t>(entries.size()));
         JET_TRY(pager.stage(table.page, copy));
+    }
+    return {};
+}
+
+void TableWriter::defer_indexes() {
+    defer_indexes_ = true;
+}
+
+Status TableWriter::finish_indexes() {
+    defer_indexes_ = false;
+    auto pages = std::exchange(stale_indexes_, {});
+    for (std::uint32_t page : pages) {
+        JET_ASSIGN(TableDef table, read_table_def(db_.pager(), page));
+        JET_TRY(rebuild_indexes(table));
     }
     return {};
 }

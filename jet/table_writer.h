@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include "jet/data_page_edit.h"
@@ -35,6 +36,11 @@ class TableWriter {
     Status update(const TableDef& table, RowPointer where, std::vector<Value> values);
     Status remove(const TableDef& table, RowPointer where);
 
+    // For filling a table in bulk: the indexes of changed tables are rebuilt once, by
+    // finish_indexes, instead of after every change. Until then they are out of date.
+    void defer_indexes();
+    Status finish_indexes();
+
     // Why the table cannot be written, if it cannot.
     static std::optional<Error> unwritable(const TableDef& table);
 
@@ -62,6 +68,8 @@ class TableWriter {
     std::unique_ptr<StagedLongValuePages> lval_pages_;
     std::unique_ptr<LongValueWriter> lval_writer_;
     LongValueStore long_values_;
+    bool defer_indexes_ = false;
+    std::set<std::uint32_t> stale_indexes_;
 };
 
 }  // namespace jet
