@@ -23,6 +23,9 @@ struct Literal {
 };
 struct ColumnRef {
     std::string name;
+    // Where the name was last found, so that a scan looks each column up once.
+    mutable const TableDef* found_in = nullptr;
+    mutable std::size_t found_at = 0;
 };
 enum class CompareOp { eq, ne, lt, gt, le, ge };
 enum class LogicOp { and_, or_ };

@@ -23,10 +23,16 @@ struct Resolved {
 Result<Resolved> resolve(const std::variant<Literal, ColumnRef>& operand, const TableDef& table,
                          const std::vector<Value>& row) {
     if (auto lit = std::get_if<Literal>(&operand)) return Resolved{&lit->value, nullptr};
-    const auto& name = std::get<ColumnRef>(operand).name;
+    const auto& ref = std::get<ColumnRef>(operand);
+    if (ref.found_in == &table && ref.found_at < row.size())
+        return Resolved{&row[ref.found_at], &table.columns[ref.found_at]};
+    const auto& name = ref.name;
     for (std::size_t i = 0; i < table.columns.size() && i < row.size(); ++i)
-        if (text_equal_nocase(table.columns[i].name, name))
+        if (text_equal_nocase(table.columns[i].name, name)) {
+            ref.found_in = &table;
+            ref.found_at = i;
             return Resolved{&row[i], &table.columns[i]};
+        }
     return make_error(Errc::bad_query, "no column named " + name);
 }
 

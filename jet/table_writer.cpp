@@ -6,6 +6,7 @@
 #include "jet/data_page_edit.h"
 #include "jet/format.h"
 #include "jet/index_page.h"
+#include "jet/index_update.h"
 #include "jet/row_codec.h"
 #include "jet/usage_map.h"
 #include "jet/usage_map_edit.h"
@@ -216,6 +217,50 @@ Status TableWriter::set_table_counts(const TableDef& table, int row_delta,
     return pager.stage(table.page, copy);
 }
 
+std::vector<bool> TableWriter::key_columns(const TableDef& table) {
+    std::vector<bool> keys(table.columns.size());
+    for (const auto& ri : table.real_indexes)
+        for (std::size_t c = 0; c < table.columns.size(); ++c)
+            if (table.columns[c].number == ri.columns[0].column_number) keys[c] = true;
+    return keys;
+}
+
+Status TableWriter::change_index_entries(const TableDef& table, RowPointer where,
+                                         const std::vector<Value>& values, bool adding) {
+    if (table.real_indexes.empty()) return {};
+    if (defer_indexes_) {
+        stale_indexes_.insert(table.page);
+        return {};
+    }
+    Pager& pager = db_.pager();
+    std::vector<IndexPageImage> leaves;
+    for (const auto& ri : table.real_indexes) {
+        std::size_t column = 0;
+        while (table.columns[column].number != ri.columns[0].column_number)
+            ++column;
+        IndexEntry entry;
+        if (auto n = std::get_if<std::int64_t>(&values[column]))
+            entry.key = static_cast<std::int32_t>(*n);
+        entry.row = where;
+        JET_ASSIGN(auto leaf, adding ? insert_in_place(pager, ri.root_page, entry)
+                                     : remove_in_place(pager, ri.root_page, entry));
+        if (!leaf) {
+            ++rebuilds_;
+            return rebuild_indexes(table);
+        }
+        leaves.push_back(*leaf);
+    }
+    for (const auto& leaf : leaves)
+        JET_TRY(pager.stage(leaf.page, leaf.bytes));
+    JET_ASSIGN(Bytes def, pager.page(table.page));
+    PageBytes copy = copy_of(def);
+    for (std::size_t i = 0; i < table.real_indexes.size(); ++i) {
+        std::uint8_t* count = copy.data() + 0x3F + i * 12 + 4;
+        store_u32(count, load_u32(count) + (adding ? 1u : 0xFFFFFFFFu));
+    }
+    return pager.stage(table.page, copy);
+}
+
 Status TableWriter::rebuild_indexes(const TableDef& stale) {
     Pager& pager = db_.pager();
     JET_ASSIGN(TableDef table, read_table_def(pager, stale.page));
@@ -262,8 +307,15 @@ Status TableWriter::rebuild_indexes(const TableDef& stale) {
             return fresh;
         });
         JET_ASSIGN(auto images, build_integer_index(entries, table.page, pool));
-        for (const auto& image : images)
+        // Most changes touch a leaf or two: pages that come out as they were stay unstaged,
+        // so the journal and the disk see only what changed.
+        for (const auto& image : images) {
+            if (image.page < pager.page_count()) {
+                JET_ASSIGN(Bytes current, pager.page(image.page));
+                if (std::equal(current.begin(), current.end(), image.bytes.begin())) continue;
+            }
             JET_TRY(pager.stage(image.page, image.bytes));
+        }
         for (std::uint32_t spare : pool.leftover()) {
             JET_TRY(mark_in_map(ri.usage_map, spare, false));
             JET_TRY(mark_in_map(kFreePageMap, spare, true));
@@ -313,7 +365,7 @@ Result<std::pair<RowPointer, std::int64_t>> TableWriter::insert(const TableDef& 
     JET_TRY(flush_long_value_pages());
     JET_ASSIGN(RowPointer where, place_row(table, row, false, std::nullopt));
     JET_TRY(set_table_counts(table, +1, next));
-    JET_TRY(rebuild_indexes(table));
+    JET_TRY(change_index_entries(table, where, values, true));
     return std::make_pair(where, number);
 }
 
@@ -356,7 +408,12 @@ Status TableWriter::update(const TableDef& stale, RowPointer where, std::vector<
     JET_ASSIGN(PageRow slot, live_slot(table, where));
     JET_ASSIGN(Bytes home_bytes, pager.page(where.page));
     JET_ASSIGN(Bytes live, db_.live_row_bytes(table, home_bytes, where.row));
-    JET_ASSIGN(auto old_values, decode_row(pager, table, live));
+    // Only what the update needs of the old row: AutoNumbers and index keys.
+    std::vector<bool> needed = key_columns(table);
+    for (std::size_t i = 0; i < table.columns.size(); ++i)
+        if (table.columns[i].is_autonumber()) needed[i] = true;
+    std::vector<Value> old_values;
+    JET_TRY(decode_row_into(pager, table, live, old_values, &needed));
     // An AutoNumber never changes.
     for (std::size_t i = 0; i < table.columns.size(); ++i)
         if (table.columns[i].is_autonumber()) values[i] = old_values[i];
@@ -383,7 +440,10 @@ Status TableWriter::update(const TableDef& stale, RowPointer where, std::vector<
         home.rows[where.row] = PageRow{pointer_bytes(target), false, true};
     }
     JET_TRY(put_table_page(table, where.page, home));
-    return rebuild_indexes(table);
+    // The row keeps its address, so the indexes change only with a key.
+    for (std::size_t i = 0; i < table.columns.size(); ++i)
+        if (needed[i] && !(values[i] == old_values[i])) return rebuild_indexes(table);
+    return {};
 }
 
 Status TableWriter::remove(const TableDef& stale, RowPointer where) {
@@ -392,6 +452,9 @@ Status TableWriter::remove(const TableDef& stale, RowPointer where) {
     JET_ASSIGN(PageRow slot, live_slot(table, where));
     JET_ASSIGN(Bytes home_bytes, db_.pager().page(where.page));
     JET_ASSIGN(Bytes live, db_.live_row_bytes(table, home_bytes, where.row));
+    std::vector<bool> keys = key_columns(table);
+    std::vector<Value> old_keys;
+    JET_TRY(decode_row_into(db_.pager(), table, live, old_keys, &keys));
     JET_TRY(free_long_values(table, live));
     JET_TRY(flush_long_value_pages());
     JET_TRY(release_moved_row(table, slot));
@@ -399,7 +462,7 @@ Status TableWriter::remove(const TableDef& stale, RowPointer where) {
     JET_TRY(delete_page_row(home, where.row));
     JET_TRY(put_table_page(table, where.page, home));
     JET_TRY(set_table_counts(table, -1, std::nullopt));
-    return rebuild_indexes(table);
+    return change_index_entries(table, where, old_keys, false);
 }
 
 }  // namespace jet

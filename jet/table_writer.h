@@ -40,6 +40,8 @@ class TableWriter {
     // finish_indexes, instead of after every change. Until then they are out of date.
     void defer_indexes();
     Status finish_indexes();
+    // How many changes needed a whole index rebuilt (a leaf split or emptied).
+    std::size_t index_rebuilds() const { return rebuilds_; }
 
     // Why the table cannot be written, if it cannot.
     static std::optional<Error> unwritable(const TableDef& table);
@@ -51,6 +53,10 @@ class TableWriter {
     Status set_table_counts(const TableDef& table, int row_delta,
                             std::optional<std::uint32_t> autonumber);
     Status rebuild_indexes(const TableDef& table);
+    // Adds or takes out the row's entries, in place where the leaves allow, else rebuilds.
+    Status change_index_entries(const TableDef& table, RowPointer where,
+                                const std::vector<Value>& values, bool adding);
+    static std::vector<bool> key_columns(const TableDef& table);
     Status mark_in_map(RowPointer map, std::uint32_t page, bool in_use);
     Result<DataPageRows> table_page(const TableDef& table, std::uint32_t number);
     Status put_table_page(const TableDef& table, std::uint32_t number, const DataPageRows& page);
@@ -69,6 +75,7 @@ class TableWriter {
     std::unique_ptr<LongValueWriter> lval_writer_;
     LongValueStore long_values_;
     bool defer_indexes_ = false;
+    std::size_t rebuilds_ = 0;
     std::set<std::uint32_t> stale_indexes_;
 };
 

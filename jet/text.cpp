@@ -211,6 +211,15 @@ int text_compare_nocase(std::string_view a, std::string_view b) {
     std::size_t i = 0;
     std::size_t j = 0;
     while (i < a.size() && j < b.size()) {
+        auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[j]);
+        if ((x | y) < 0x80) {  // both ASCII: fold without decoding
+            if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x + 32);
+            if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y + 32);
+            if (x != y) return x < y ? -1 : 1;
+            ++i;
+            ++j;
+            continue;
+        }
         char32_t ca = fold(next_code_point(a, i));
         char32_t cb = fold(next_code_point(b, j));
         if (ca != cb) return ca < cb ? -1 : 1;

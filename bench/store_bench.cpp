@@ -1,0 +1,127 @@
+// The two store actions the program runs most, at 1,000, 10,000 and 100,000 customers: one
+// save of the customer editor (open, duplicate query, add, five writes, update, close) and
+// one load of the customer list (open, the open customers newest first, all eight columns
+// of every row, close). Saves are timed on disk, with the flush, and in memory, without.
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <stdexcept>
+#include <string>
+
+#include "jet/database_session.h"
+#include "jet/memory_file_system.h"
+#include "jet/table_writer.h"
+#include "store/customer_actions.h"
+#include "store/database_template.h"
+#include "store/provision.h"
+
+namespace {
+
+const char* const kMemoryPath = "/bench/yrkb_com.db";
+
+// The built-in database with `count` customers, a fifth of them closed, filled in one go.
+std::vector<std::uint8_t> database_with(int count) {
+    jet::MemoryFileSystem fs;
+    store::provision_store(fs, kMemoryPath);
+    {
+        auto session = jet::DatabaseSession::open(fs, kMemoryPath, store::kDatabasePassword,
+                                                  jet::OpenMode::read_write, std::nullopt);
+        if (!session) throw std::runtime_error(session.error().message);
+        auto& db = (*session)->db();
+        auto table = db.table("yrkb_com");
+        if (!table) throw std::runtime_error(table.error().message);
+        jet::TableWriter writer(db);
+        writer.defer_indexes();
+        for (int n = 1; n <= count; ++n) {
+            std::vector<jet::Value> row(8);
+            row[1] = "买家_" + std::to_string(n);
+            row[2] = std::string(n % 3 == 0 ? "小店一号" : "小店二号");
+            row[3] = jet::DateTime{45000.0 + n % 700};
+            row[4] = jet::DateTime{45700.5 + n % 50};
+            row[5] = "第" + std::to_string(n) + "次 跟踪: 问了尺码和发货时间";
+            row[6] = n % 5 == 0;
+            if (n % 5 == 0) row[7] = jet::DateTime{45800.0};
+            auto placed = writer.insert(*table, std::move(row));
+            if (!placed) throw std::runtime_error(placed.error().message);
+        }
+        if (auto done = writer.finish_indexes(); !done)
+            throw std::runtime_error(done.error().message);
+        if (auto done = (*session)->commit(); !done) throw std::runtime_error(done.error().message);
+    }
+    return *fs.contents(kMemoryPath);
+}
+
+const std::vector<std::uint8_t>& image(int count) {
+    static std::map<int, std::vector<std::uint8_t>> made;
+    auto it = made.find(count);
+    if (it == made.end()) it = made.emplace(count, database_with(count)).first;
+    return it->second;
+}
+
+std::string on_disk(int count) {
+    const char* dir = std::getenv("TMPDIR");
+    std::string path = std::string(dir && *dir ? dir : "/tmp") + "/lq_store_bench_" +
+                       std::to_string(count) + ".db";
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    const auto& bytes = image(count);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+    if (!out) throw std::runtime_error("cannot write " + path);
+    return path;
+}
+
+store::CustomerFields next_customer(std::int64_t n) {
+    return {"新买家_" + std::to_string(n), "小店一号", 46000.0, 46000.5, "刚问过价格"};
+}
+
+void BM_ListLoad(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    const store::StoreLocation where{on_disk(count), store::kDatabasePassword};
+    store::StoreConnection c;
+    store::RowSet rs;
+    std::size_t rows = 0;
+    for (auto _ : state) {
+        auto list = store::load_customers(c, rs, where, false);
+        if (!list) throw std::runtime_error("the list did not load: " + c.last_error());
+        rows = list->size();
+        benchmark::DoNotOptimize(list->data());
+    }
+    state.counters["rows"] = static_cast<double>(rows);
+}
+
+void BM_SaveOnDisk(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    const store::StoreLocation where{on_disk(count), store::kDatabasePassword};
+    store::StoreConnection c;
+    store::RowSet rs;
+    std::int64_t n = 0;
+    for (auto _ : state) {
+        if (store::save_new_customer(c, rs, where, next_customer(++n)) != store::SaveOutcome::saved)
+            throw std::runtime_error("a save failed: " + c.last_error() + rs.last_error());
+    }
+}
+
+// The same save with the file in memory: what it costs before the disk is asked to flush.
+void BM_SaveInMemory(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    jet::MemoryFileSystem fs;
+    fs.put(kMemoryPath, image(count));
+    const store::StoreLocation where{kMemoryPath, store::kDatabasePassword};
+    store::StoreConnection c(fs);
+    store::RowSet rs;
+    std::int64_t n = 0;
+    for (auto _ : state) {
+        if (store::save_new_customer(c, rs, where, next_customer(++n)) != store::SaveOutcome::saved)
+            throw std::runtime_error("a save failed: " + c.last_error() + rs.last_error());
+    }
+}
+
+BENCHMARK(BM_ListLoad)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveOnDisk)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveInMemory)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
