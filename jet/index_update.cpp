@@ -13,6 +13,9 @@ struct Leaf {
     // Every step down went to a node's child tail (or the root is the leaf): the leaf's
     // last entry is then a separator nowhere above it.
     bool last_is_free = true;
+    // The node the leaf hangs from, when there is one.
+    std::uint32_t parent_page = 0;
+    std::optional<DecodedIndexPage> parent;
 };
 
 // Walks from the root to the leaf whose key range holds `entry`.
@@ -28,6 +31,8 @@ Result<Leaf> find_leaf(Pager& pager, std::uint32_t root, const IndexEntry& entry
             leaf.decoded = std::move(decoded);
             return leaf;
         }
+        leaf.parent_page = page;
+        leaf.parent = decoded;
         // Each entry carries the last entry under its child; past them all lies the tail.
         const auto& entries = decoded.entries;
         auto it = std::find_if(entries.begin(), entries.end(), [&](const IndexPageEntry& e) {
@@ -53,11 +58,13 @@ Result<std::optional<IndexPageImage>> encode_leaf(const Leaf& leaf) {
 
 }  // namespace
 
-Result<std::optional<IndexPageImage>> insert_in_place(Pager& pager, std::uint32_t root,
-                                                      const IndexEntry& entry) {
+Result<std::optional<std::vector<IndexPageImage>>> insert_in_place(Pager& pager, std::uint32_t root,
+                                                                   const IndexEntry& entry,
+                                                                   const AllocatePage& allocate) {
+    using Pages = std::optional<std::vector<IndexPageImage>>;
     auto found = find_leaf(pager, root, entry);
     if (!found) {
-        if (found.error().code == Errc::not_found) return std::optional<IndexPageImage>{};
+        if (found.error().code == Errc::not_found) return Pages{};
         return found.error();
     }
     Leaf& leaf = *found;
@@ -68,10 +75,33 @@ Result<std::optional<IndexPageImage>> insert_in_place(Pager& pager, std::uint32_
     if (at != entries.end() && at->entry == entry)
         return make_error(Errc::corrupt, "the index holds that row already");
     bool becomes_last = at == entries.end();
-    if (becomes_last && !leaf.last_is_free) return std::optional<IndexPageImage>{};
+    if (becomes_last && !leaf.last_is_free) return Pages{};
     bool ascending = entries.empty() ? true : entries.front().ascending;
     entries.insert(at, IndexPageEntry{entry, 0, ascending});
-    return encode_leaf(leaf);
+    if (auto bytes = encode_index_page(leaf.decoded.header, entries))
+        return Pages{{IndexPageImage{leaf.page, *bytes}}};
+
+    // The last leaf is full and the entry goes at its end, as every new AutoNumber does:
+    // the leaf stays as it was and a new last leaf holds the entry.
+    if (!becomes_last || !leaf.parent || entries.size() < 2) return Pages{};
+    entries.pop_back();
+    DecodedIndexPage& parent = *leaf.parent;
+    parent.entries.push_back(IndexPageEntry{entries.back().entry, leaf.page, ascending});
+    if (!encode_index_page(parent.header, parent.entries)) return Pages{};  // a rebuild splits it
+    JET_ASSIGN(std::uint32_t fresh, allocate());
+    parent.header.tail = fresh;
+    JET_ASSIGN(PageBytes parent_bytes, encode_index_page(parent.header, parent.entries));
+    leaf.decoded.header.next = fresh;
+    JET_ASSIGN(PageBytes old_bytes, encode_index_page(leaf.decoded.header, entries));
+    IndexPageHeader h;
+    h.leaf = true;
+    h.owner = leaf.decoded.header.owner;
+    h.prev = leaf.page;
+    std::vector<IndexPageEntry> alone{IndexPageEntry{entry, 0, ascending}};
+    JET_ASSIGN(PageBytes fresh_bytes, encode_index_page(h, alone));
+    return Pages{{IndexPageImage{leaf.page, old_bytes},
+                  IndexPageImage{leaf.parent_page, parent_bytes},
+                  IndexPageImage{fresh, fresh_bytes}}};
 }
 
 Result<std::optional<IndexPageImage>> remove_in_place(Pager& pager, std::uint32_t root,

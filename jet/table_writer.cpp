@@ -180,14 +180,22 @@ Result<RowPointer> TableWriter::place_row(const TableDef& table,
                                           const std::vector<std::uint8_t>& row, bool moved_here,
                                           std::optional<std::uint32_t> avoid_page) {
     Pager& pager = db_.pager();
-    JET_ASSIGN(auto pages, read_usage_map(pager, table.used_pages));
-    // New rows go to the last page with room, as the real engine fills a table.
+    // New rows go to the last page with room, as the real engine fills a table. The pages
+    // with room are the ones the table's free-space map lists; the last page in use is
+    // tried too, for files whose map was never kept.
+    JET_ASSIGN(auto pages, read_usage_map(pager, table.free_pages));
+    JET_ASSIGN(auto used, read_usage_map(pager, table.used_pages));
+    if (!used.empty() && (pages.empty() || pages.back() < used.back()))
+        pages.push_back(used.back());
     for (auto it = pages.rbegin(); it != pages.rend(); ++it) {
         if (avoid_page && *it == *avoid_page) continue;
+        if (*it >= pager.page_count()) continue;
         JET_ASSIGN(Bytes bytes, pager.page(*it));
         if (bytes[0] != static_cast<std::uint8_t>(PageType::data) ||
             load_u32(bytes.data() + datapage::kOwnerOffset) != table.page)
             continue;
+        // The page's own count of free bytes rules most pages out before any parsing.
+        if (load_u16(bytes.data() + datapage::kFreeSpaceOffset) < row.size() + 2) continue;
         JET_ASSIGN(DataPageRows page, parse_data_page(bytes));
         if (!page.fits(row.size())) continue;
         page.rows.push_back({row, moved_here, false});
@@ -233,7 +241,6 @@ Status TableWriter::change_index_entries(const TableDef& table, RowPointer where
         return {};
     }
     Pager& pager = db_.pager();
-    std::vector<IndexPageImage> leaves;
     for (const auto& ri : table.real_indexes) {
         std::size_t column = 0;
         while (table.columns[column].number != ri.columns[0].column_number)
@@ -242,16 +249,26 @@ Status TableWriter::change_index_entries(const TableDef& table, RowPointer where
         if (auto n = std::get_if<std::int64_t>(&values[column]))
             entry.key = static_cast<std::int32_t>(*n);
         entry.row = where;
-        JET_ASSIGN(auto leaf, adding ? insert_in_place(pager, ri.root_page, entry)
-                                     : remove_in_place(pager, ri.root_page, entry));
-        if (!leaf) {
+        auto allocate = [&]() -> Result<std::uint32_t> {
+            JET_ASSIGN(std::uint32_t fresh, allocate_page());
+            JET_TRY(mark_in_map(ri.usage_map, fresh, true));
+            return fresh;
+        };
+        std::optional<std::vector<IndexPageImage>> changed;
+        if (adding) {
+            JET_ASSIGN(changed, insert_in_place(pager, ri.root_page, entry, allocate));
+        } else {
+            JET_ASSIGN(auto leaf, remove_in_place(pager, ri.root_page, entry));
+            if (leaf) changed = std::vector<IndexPageImage>{*leaf};
+        }
+        if (!changed) {
             ++rebuilds_;
             return rebuild_indexes(table);
         }
-        leaves.push_back(*leaf);
+        // Staged at once: the next index's new page must not be handed out again.
+        for (const auto& page : *changed)
+            JET_TRY(pager.stage(page.page, page.bytes));
     }
-    for (const auto& leaf : leaves)
-        JET_TRY(pager.stage(leaf.page, leaf.bytes));
     JET_ASSIGN(Bytes def, pager.page(table.page));
     PageBytes copy = copy_of(def);
     for (std::size_t i = 0; i < table.real_indexes.size(); ++i) {
