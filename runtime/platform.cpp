@@ -30,6 +30,22 @@ void Platform::set_code_pages(std::unique_ptr<CodePageAdapter> adapter) {
     code_pages_ = std::move(adapter);
 }
 
+void Platform::set_http(std::unique_ptr<HttpAdapter> adapter) {
+    http_ = std::move(adapter);
+}
+
+void Platform::set_shell(std::unique_ptr<ShellAdapter> adapter) {
+    shell_ = std::move(adapter);
+}
+
+HttpAdapter& Platform::http() const {
+    return require(http_, "HTTP");
+}
+
+ShellAdapter& Platform::shell() const {
+    return require(shell_, "shell");
+}
+
 MessageBoxAdapter& Platform::message_boxes() const {
     return require(message_boxes_, "message box");
 }

@@ -3,7 +3,9 @@
 #include <memory>
 
 #include "runtime/code_pages.h"
+#include "runtime/http.h"
 #include "runtime/message_box.h"
+#include "runtime/shell.h"
 
 namespace runtime {
 
@@ -22,15 +24,21 @@ class Platform {
 
     void set_message_boxes(std::unique_ptr<MessageBoxAdapter> adapter);
     void set_code_pages(std::unique_ptr<CodePageAdapter> adapter);
+    void set_http(std::unique_ptr<HttpAdapter> adapter);
+    void set_shell(std::unique_ptr<ShellAdapter> adapter);
 
     // Each accessor throws std::logic_error when the backend supplied no
     // such adapter: a wiring fault, not a run-time condition.
     MessageBoxAdapter& message_boxes() const;
     CodePageAdapter& code_pages() const;
+    HttpAdapter& http() const;
+    ShellAdapter& shell() const;
 
   private:
     std::unique_ptr<MessageBoxAdapter> message_boxes_;
     std::unique_ptr<CodePageAdapter> code_pages_;
+    std::unique_ptr<HttpAdapter> http_;
+    std::unique_ptr<ShellAdapter> shell_;
 };
 
 // The current platform. Throws std::logic_error when none is installed.

@@ -21,6 +21,7 @@ Adapter* give(Platform& platform, Setter setter) {
 Backend::Backend()
     : message_boxes_(give<HeadlessMessageBoxes>(platform_, &Platform::set_message_boxes)),
       code_pages_(give<IconvCodePages>(platform_, &Platform::set_code_pages)),
+      shell_(give<HeadlessShell>(platform_, &Platform::set_shell)),
       install_(platform_) {}
 
 }  // namespace runtime::headless

@@ -2,6 +2,7 @@
 
 #include "runtime/headless/iconv_code_pages.h"
 #include "runtime/headless/message_boxes.h"
+#include "runtime/headless/shell.h"
 #include "runtime/platform.h"
 
 namespace runtime::headless {
@@ -16,6 +17,7 @@ class Backend {
 
     HeadlessMessageBoxes& message_boxes() { return *message_boxes_; }
     IconvCodePages& code_pages() { return *code_pages_; }
+    HeadlessShell& shell() { return *shell_; }
     Platform& platform() { return platform_; }
 
   private:
@@ -23,6 +25,7 @@ class Backend {
     // Owned by platform_; kept here with their concrete types.
     HeadlessMessageBoxes* message_boxes_;
     IconvCodePages* code_pages_;
+    HeadlessShell* shell_;
     PlatformInstall install_;
 };
 

@@ -4,12 +4,14 @@
 
 #include "runtime/win32/code_pages.h"
 #include "runtime/win32/message_boxes.h"
+#include "runtime/win32/shell.h"
 
 namespace runtime::win32 {
 
 void install_adapters(Platform& platform) {
     platform.set_message_boxes(std::make_unique<Win32MessageBoxes>());
     platform.set_code_pages(std::make_unique<Win32CodePages>());
+    platform.set_shell(std::make_unique<Win32Shell>());
 }
 
 }  // namespace runtime::win32
