@@ -38,6 +38,14 @@ void Platform::set_shell(std::unique_ptr<ShellAdapter> adapter) {
     shell_ = std::move(adapter);
 }
 
+void Platform::set_windows(std::unique_ptr<WindowSystem> system) {
+    windows_ = std::move(system);
+}
+
+WindowSystem& Platform::windows() const {
+    return require(windows_, "window");
+}
+
 HttpAdapter& Platform::http() const {
     return require(http_, "HTTP");
 }

@@ -6,6 +6,7 @@
 #include "runtime/http.h"
 #include "runtime/message_box.h"
 #include "runtime/shell.h"
+#include "runtime/window.h"
 
 namespace runtime {
 
@@ -26,6 +27,7 @@ class Platform {
     void set_code_pages(std::unique_ptr<CodePageAdapter> adapter);
     void set_http(std::unique_ptr<HttpAdapter> adapter);
     void set_shell(std::unique_ptr<ShellAdapter> adapter);
+    void set_windows(std::unique_ptr<WindowSystem> system);
 
     // Each accessor throws std::logic_error when the backend supplied no
     // such adapter: a wiring fault, not a run-time condition.
@@ -33,12 +35,14 @@ class Platform {
     CodePageAdapter& code_pages() const;
     HttpAdapter& http() const;
     ShellAdapter& shell() const;
+    WindowSystem& windows() const;
 
   private:
     std::unique_ptr<MessageBoxAdapter> message_boxes_;
     std::unique_ptr<CodePageAdapter> code_pages_;
     std::unique_ptr<HttpAdapter> http_;
     std::unique_ptr<ShellAdapter> shell_;
+    std::unique_ptr<WindowSystem> windows_;
 };
 
 // The current platform. Throws std::logic_error when none is installed.

@@ -22,6 +22,7 @@ Backend::Backend()
     : message_boxes_(give<HeadlessMessageBoxes>(platform_, &Platform::set_message_boxes)),
       code_pages_(give<IconvCodePages>(platform_, &Platform::set_code_pages)),
       shell_(give<HeadlessShell>(platform_, &Platform::set_shell)),
+      windows_(give<HeadlessWindows>(platform_, &Platform::set_windows)),
       install_(platform_) {}
 
 }  // namespace runtime::headless

@@ -3,6 +3,7 @@
 #include "runtime/headless/iconv_code_pages.h"
 #include "runtime/headless/message_boxes.h"
 #include "runtime/headless/shell.h"
+#include "runtime/headless/windows.h"
 #include "runtime/platform.h"
 
 namespace runtime::headless {
@@ -18,6 +19,7 @@ class Backend {
     HeadlessMessageBoxes& message_boxes() { return *message_boxes_; }
     IconvCodePages& code_pages() { return *code_pages_; }
     HeadlessShell& shell() { return *shell_; }
+    HeadlessWindows& windows() { return *windows_; }
     Platform& platform() { return platform_; }
 
   private:
@@ -26,6 +28,7 @@ class Backend {
     HeadlessMessageBoxes* message_boxes_;
     IconvCodePages* code_pages_;
     HeadlessShell* shell_;
+    HeadlessWindows* windows_;
     PlatformInstall install_;
 };
 

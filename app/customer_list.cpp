@@ -1,0 +1,69 @@
+// The customer list: the only code that fills it, and the hand-over of a row to the editor.
+#include <string>
+
+#include "app/main_window.h"
+#include "forms/forms.h"
+#include "runtime/platform.h"
+#include "services/date_format.h"
+#include "services/numbers.h"
+#include "store/customer_actions.h"
+#include "store/provision.h"
+
+namespace app {
+
+namespace {
+
+constexpr const char* kDatePattern = "%y-%m-%d";
+
+}  // namespace
+
+void reload_list(runtime::Window& window, MainContext& context) {
+    const bool closed = context.state.list_mode != kOpenCustomers;
+    window.set_column_title(forms::main::kList, 6, closed ? "成功交易日期" : "最后跟踪日期");
+    const store::StoreLocation where{context.state.database_path, store::kDatabasePassword};
+    auto customers = store::load_customers(context.connection, context.rows, where, closed);
+    if (!customers) return;  // the store did not open: the list keeps what it had
+
+    std::vector<std::string> ids;
+    ids.reserve(customers->size());
+    for (const auto& c : *customers)
+        ids.push_back(c.wang);
+    std::vector<std::string> statuses =
+        context.probe_statuses ? context.probe_statuses(ids) : std::vector<std::string>(ids.size());
+    statuses.resize(ids.size());
+
+    window.delete_all_items(forms::main::kList);
+    context.state.export_lines.clear();
+    for (std::size_t i = 0; i < customers->size(); ++i) {
+        const auto& c = (*customers)[i];
+        int row = window.append_item(forms::main::kList, std::to_string(c.id));
+        window.set_cell(forms::main::kList, row, 1, std::to_string(i + 1));
+        window.set_cell(forms::main::kList, row, 2, statuses[i]);
+        window.set_cell(forms::main::kList, row, 3, c.wang);
+        window.set_cell(forms::main::kList, row, 4, c.wang2);
+        window.set_cell(forms::main::kList, row, 5, services::format_date(c.time1, kDatePattern));
+        window.set_cell(forms::main::kList, row, 6,
+                        services::format_date(closed ? c.time3 : c.time2, kDatePattern));
+        window.set_cell(forms::main::kList, row, 7, c.bs);
+    }
+}
+
+double selected_id(const runtime::Window& window) {
+    int row = window.selected_row(forms::main::kList);
+    return services::text_to_number(window.cell(forms::main::kList, row, 0));
+}
+
+void edit_selected_customer(runtime::Window& window, MainContext& context) {
+    int row = window.selected_row(forms::main::kList);
+    CurrentCustomer& c = context.state.current_customer;
+    c.id = services::to_integer(services::text_to_number(window.cell(forms::main::kList, row, 0)));
+    c.wang = window.cell(forms::main::kList, row, 3);
+    c.wang2 = window.cell(forms::main::kList, row, 4);
+    c.first_date = window.cell(forms::main::kList, row, 5);
+    c.list_date = window.cell(forms::main::kList, row, 6);
+    c.note = window.cell(forms::main::kList, row, 7);
+    context.state.editor_mode.clear();
+    runtime::platform().windows().open_modal(forms::customer_editor(), context.editor_handlers);
+}
+
+}  // namespace app

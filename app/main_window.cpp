@@ -1,0 +1,120 @@
+// The main window's own operations: start-up, toolbar, resize, tray, menus.
+#include "app/main_window.h"
+
+#include "forms/forms.h"
+#include "runtime/platform.h"
+#include "services/numbers.h"
+#include "store/customer_actions.h"
+#include "store/provision.h"
+#include "store/sources.h"
+
+namespace app {
+
+namespace {
+
+using runtime::EventArgs;
+using runtime::Window;
+
+constexpr double kTolerance = 0.0000001;
+
+enum ToolbarEntry {
+    kAddCustomer = 0,
+    kOurIds = 1,
+    kOpenMode = 3,
+    kClosedMode = 4,
+    kRefresh = 6,
+    kMoreOptions = 8,
+    kHomePage = 10,
+};
+
+// The row menu with the items that fit the current mode.
+void show_row_menu(Window& window, const MainContext& context) {
+    bool open_mode = context.state.list_mode == kOpenCustomers;
+    window.set_menu_item_visible("转为未成交客户", !open_mode);
+    window.set_menu_item_visible("登记交易", open_mode);
+    window.popup_menu(forms::main::kRowMenu);
+}
+
+// The stored skin number goes into the selector, whose change event attaches it.
+void restore_skin(Window& window, MainContext& context) {
+    const store::StoreLocation where{context.state.database_path, store::kDatabasePassword};
+    auto stored = store::read_setting(context.connection, context.rows, where, store::kSkinRow);
+    window.set_text(forms::main::kSkinSelector, stored.value_or(""));
+}
+
+void on_created(Window& window, MainContext& context) {
+    window.add_tray_icon("岚桥管家");
+    if (context.check_for_update) context.check_for_update();
+    context.state.list_mode = kOpenCustomers;
+    context.state.database_path =
+        store::build_database_path(runtime::platform().shell().program_directory());
+    if (context.files) store::provision_store(*context.files, context.state.database_path);
+    restore_skin(window, context);
+    reload_list(window, context);
+}
+
+void on_toolbar(Window& window, MainContext& context, int entry) {
+    auto& windows = runtime::platform().windows();
+    switch (entry) {
+        case kAddCustomer:
+            context.state.editor_mode = kNewCustomer;
+            windows.open_modal(forms::customer_editor(), context.editor_handlers);
+            break;
+        case kOurIds:
+            windows.open_modal(forms::our_id_manager(), context.manager_handlers);
+            break;
+        case kOpenMode:
+            context.state.list_mode = kOpenCustomers;
+            reload_list(window, context);
+            break;
+        case kClosedMode:
+            context.state.list_mode = kClosedCustomers;
+            reload_list(window, context);
+            break;
+        case kRefresh:
+            reload_list(window, context);
+            break;
+        case kMoreOptions:
+            if (selected_id(window) - 1.0 < -kTolerance) window.select_row(forms::main::kList, 0);
+            show_row_menu(window, context);
+            break;
+        case kHomePage:
+            if (!context.home_page.empty()) runtime::platform().shell().open(context.home_page);
+            break;
+        default:
+            break;
+    }
+}
+
+void on_resized(Window& window) {
+    runtime::Rect outer = window.placement("");
+    window.set_placement(forms::main::kList, {0, 48, outer.width - 6, outer.height - 76});
+    int note_width = outer.width - 610;
+    // Below -1 the list view would take the width literally; -2 fits the header instead.
+    window.set_column_width(forms::main::kList, 7, note_width < -1 ? -2 : note_width);
+}
+
+}  // namespace
+
+runtime::Handlers main_window_handlers(MainContext& context) {
+    namespace ops = forms::ops;
+    runtime::Handlers h;
+    h[ops::kMainCreated] = [&context](Window& w, const EventArgs&) { on_created(w, context); };
+    h[ops::kMainResized] = [](Window& w, const EventArgs&) { on_resized(w); };
+    h[ops::kTray] = [](Window& w, const EventArgs&) { w.set_visible("", !w.visible("")); };
+    h[ops::kMoreMenuPopup] = [](Window& w, const EventArgs&) {
+        w.popup_menu(forms::main::kMoreMenu);
+    };
+    h[ops::kToolbar] = [&context](Window& w, const EventArgs& a) {
+        on_toolbar(w, context, a.value);
+    };
+    h[ops::kListRightClick] = [&context](Window& w, const EventArgs&) {
+        if (selected_id(w) > kTolerance) show_row_menu(w, context);
+    };
+    h[ops::kEditSelected] = [&context](Window& w, const EventArgs&) {
+        edit_selected_customer(w, context);
+    };
+    return h;
+}
+
+}  // namespace app

@@ -1,0 +1,41 @@
+#pragma once
+// The main window: its start-up steps, toolbar, resize rule, tray toggle and menus.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "jet/file_system.h"
+#include "runtime/window.h"
+#include "store/row_set.h"
+#include "store/store_connection.h"
+
+namespace app {
+
+// Everything the main window's handlers work with besides the window itself.
+struct MainContext {
+    AppState state;
+    store::StoreConnection connection;
+    store::RowSet rows;
+    jet::FileSystem* files = nullptr;  // where the database lives
+    // The online status of each customer ID, in order ("在线" or "").
+    std::function<std::vector<std::string>(const std::vector<std::string>&)> probe_statuses;
+    // The start-up check for a newer version.
+    std::function<void()> check_for_update;
+    // The maker's home page; empty: "官方网站" does nothing.
+    std::string home_page;
+    // The other windows' operations, as their code provides them.
+    runtime::Handlers editor_handlers, manager_handlers, deal_handlers, chart_handlers;
+};
+
+// The operations the main window's definition binds.
+runtime::Handlers main_window_handlers(MainContext& context);
+
+// Fills the list with the customers of the current mode.
+void reload_list(runtime::Window& window, MainContext& context);
+// Hands the selected row to the customer editor and opens it.
+void edit_selected_customer(runtime::Window& window, MainContext& context);
+// The selected row's id, 0 when no row is selected.
+double selected_id(const runtime::Window& window);
+
+}  // namespace app

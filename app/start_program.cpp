@@ -1,0 +1,19 @@
+#include "app/start_program.h"
+
+#include "app/main_window.h"
+#include "forms/forms.h"
+#include "runtime/platform.h"
+
+namespace app {
+
+int start_program() {
+    // Released when the main window has closed and the run ends.
+    MainContext context;
+    jet::OsFileSystem files;
+    context.files = &files;
+    auto& windows = runtime::platform().windows();
+    runtime::Window& main = windows.open(forms::main_window(), main_window_handlers(context));
+    return windows.run(main);
+}
+
+}  // namespace app

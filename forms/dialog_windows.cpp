@@ -1,0 +1,148 @@
+#include "forms/forms.h"
+
+namespace forms {
+
+using namespace runtime;
+
+namespace {
+
+Control make(const char* name, ControlKind kind, Rect rect, std::string text = {},
+             bool tab_stop = false) {
+    Control c;
+    c.name = name;
+    c.kind = kind;
+    c.rect = rect;
+    c.text = std::move(text);
+    c.tab_stop = tab_stop;
+    return c;
+}
+
+Form dialog(const char* name, const char* title, int width, int height) {
+    Form f;
+    f.name = name;
+    f.title = title;
+    f.width = width;
+    f.height = height;
+    f.border = Border::fixed;
+    f.visible = true;
+    return f;
+}
+
+}  // namespace
+
+const Form& our_id_manager() {
+    static const Form form = [] {
+        Form f = dialog("OurIdManager", "我们的旺旺号管理", 286, 452);
+        Control save =
+            make(manager::kSaveButton, ControlKind::button, {152, 376, 96, 40}, "保存", true);
+        save.default_button = true;
+        save.events = {{Event::clicked, ops::kSaveOurIds}};
+        f.controls.push_back(save);
+        f.controls.push_back(
+            make(manager::kLabel, ControlKind::label, {8, 8, 184, 16}, "一行一个旺旺号："));
+        Control ids = make(manager::kIdList, ControlKind::edit, {0, 31, 280, 336}, "", true);
+        ids.multi_line = true;
+        ids.vertical_scroll = true;
+        f.controls.push_back(ids);
+        f.events = {{Event::created, ops::kLoadOurIds}};
+        return f;
+    }();
+    return form;
+}
+
+const Form& customer_editor() {
+    static const Form form = [] {
+        Form f = dialog("CustomerEditor", "", 566, 492);
+        Control contact = make(editor::kContactButton, ControlKind::button, {344, 15, 200, 24},
+                               "旺旺联系客户", true);
+        contact.visible = false;
+        contact.events = {{Event::clicked, ops::kEditorContact}};
+        f.controls.push_back(contact);
+        f.controls.push_back(make(editor::kDaysLabel, ControlKind::label, {360, 104, 176, 48}));
+        Control manage = make(editor::kManageButton, ControlKind::button, {344, 53, 200, 24},
+                              "管理我们的旺旺", true);
+        manage.events = {{Event::clicked, ops::kEditorManage}};
+        f.controls.push_back(manage);
+        Control save =
+            make(editor::kSaveButton, ControlKind::button, {384, 416, 112, 40}, "保存", true);
+        save.default_button = true;
+        save.events = {{Event::clicked, ops::kSaveCustomer}};
+        f.controls.push_back(save);
+        Control note = make(editor::kNote, ControlKind::edit, {24, 199, 520, 208}, "", true);
+        note.multi_line = true;
+        note.vertical_scroll = true;
+        f.controls.push_back(note);
+        Control last =
+            make(editor::kLastFollowUp, ControlKind::date_picker, {112, 129, 224, 24}, "", true);
+        last.events = {{Event::date_changed, ops::kShowDays}};
+        f.controls.push_back(last);
+        Control first =
+            make(editor::kFirstEnquiry, ControlKind::date_picker, {112, 91, 224, 24}, "", true);
+        first.events = {{Event::date_changed, ops::kShowDays}};
+        f.controls.push_back(first);
+        f.controls.push_back(
+            make(editor::kOurIds, ControlKind::drop_list, {112, 55, 224, 20}, "", true));
+        Control id = make(editor::kCustomerId, ControlKind::edit, {112, 15, 224, 24}, "", true);
+        id.events = {{Event::lost_focus, ops::kCleanUpId}};
+        f.controls.push_back(id);
+        const char* captions[] = {"备注信息：", "最后跟踪时间：", "首次咨询时间：", "我们的旺旺：",
+                                  "客户旺旺号："};
+        const int tops[] = {167, 129, 91, 53, 15};
+        for (int i = 0; i < 5; ++i) {
+            Control l = make("", ControlKind::label, {24, tops[i], 96, 24}, captions[i]);
+            l.name = "label_" + std::to_string(i);
+            f.controls.push_back(l);
+        }
+        f.events = {{Event::created, ops::kEditorCreated}};
+        return f;
+    }();
+    return form;
+}
+
+const Form& chat_launcher() {
+    static const Form form = [] {
+        Form f = dialog("ChatLauncher", "", 380, 250);
+        f.visible = false;
+        Control timer = make(chat::kTimer, ControlKind::timer, {});
+        timer.visible = false;
+        timer.period_ms = 3000;
+        timer.events = {{Event::tick, ops::kChatTick}};
+        f.controls.push_back(timer);
+        f.controls.push_back(make(chat::kHtmlView, ControlKind::html_view, {96, 48, 136, 112}));
+        return f;
+    }();
+    return form;
+}
+
+const Form& deal_date_dialog() {
+    static const Form form = [] {
+        Form f = dialog("DealDateDialog", "交易日期选择", 431, 100);
+        Control ok = make(deal::kOkButton, ControlKind::button, {336, 20, 72, 32}, "确定", true);
+        ok.default_button = true;
+        ok.events = {{Event::clicked, ops::kRegisterDeal}};
+        f.controls.push_back(ok);
+        f.controls.push_back(
+            make(deal::kDate, ControlKind::date_picker, {16, 24, 304, 24}, "", true));
+        return f;
+    }();
+    return form;
+}
+
+const Form& chart_window() {
+    static const Form form = [] {
+        Form f = dialog("ChartWindow", "图表分析", 554, 441);
+        Control three =
+            make(chart::kThreeD, ControlKind::check_box, {392, 360, 136, 24}, "三维图", true);
+        three.events = {{Event::clicked, ops::kToggle3d}};
+        f.controls.push_back(three);
+        Control pie = make(chart::kPie, ControlKind::pie_chart, {0, 0, 544, 408});
+        pie.chart_items = {{"未成交数量", 0x00FF0000u}, {"已成交数量", 0x000000FFu}};
+        pie.unit = "个";
+        f.controls.push_back(pie);
+        f.events = {{Event::created, ops::kChartCreated}};
+        return f;
+    }();
+    return form;
+}
+
+}  // namespace forms

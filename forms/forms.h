@@ -1,0 +1,87 @@
+#pragma once
+// The definitions of the program's six windows, and the names their controls and
+// operations go by.
+#include "runtime/form.h"
+
+namespace forms {
+
+const runtime::Form& main_window();
+const runtime::Form& customer_editor();
+const runtime::Form& our_id_manager();
+const runtime::Form& deal_date_dialog();
+const runtime::Form& chart_window();
+const runtime::Form& chat_launcher();
+
+// Controls of the main window.
+namespace main {
+inline constexpr const char* kSkinSelector = "skin_selector";
+inline constexpr const char* kSkinLabel = "skin_label";
+inline constexpr const char* kSaveDialog = "save_dialog";
+inline constexpr const char* kToolbar = "toolbar";
+inline constexpr const char* kList = "customer_list";
+inline constexpr const char* kRowMenu = "右键菜单";
+inline constexpr const char* kMoreMenu = "更多功能";
+}  // namespace main
+
+// Controls of the dialogs.
+namespace editor {
+inline constexpr const char* kContactButton = "contact_button";
+inline constexpr const char* kDaysLabel = "days_label";
+inline constexpr const char* kManageButton = "manage_button";
+inline constexpr const char* kSaveButton = "save_button";
+inline constexpr const char* kNote = "note_box";
+inline constexpr const char* kLastFollowUp = "last_follow_up_box";
+inline constexpr const char* kFirstEnquiry = "first_enquiry_box";
+inline constexpr const char* kOurIds = "our_id_list";
+inline constexpr const char* kCustomerId = "customer_id_box";
+}  // namespace editor
+namespace manager {
+inline constexpr const char* kSaveButton = "save_button";
+inline constexpr const char* kLabel = "label";
+inline constexpr const char* kIdList = "id_list_box";
+}  // namespace manager
+namespace deal {
+inline constexpr const char* kOkButton = "ok_button";
+inline constexpr const char* kDate = "deal_date_box";
+}  // namespace deal
+namespace chart {
+inline constexpr const char* kThreeD = "three_d_box";
+inline constexpr const char* kPie = "pie_chart";
+}  // namespace chart
+namespace chat {
+inline constexpr const char* kTimer = "timer";
+inline constexpr const char* kHtmlView = "html_view";
+}  // namespace chat
+
+// The operations the definitions bind, by name.
+namespace ops {
+inline constexpr const char* kMainCreated = "main_created";
+inline constexpr const char* kMainResized = "main_resized";
+inline constexpr const char* kTray = "tray_toggle";
+inline constexpr const char* kMoreMenuPopup = "show_more_menu";
+inline constexpr const char* kToolbar = "toolbar_dispatch";
+inline constexpr const char* kSkinChanged = "on_skin_selector_changed";
+inline constexpr const char* kListRightClick = "list_right_clicked";
+inline constexpr const char* kEditSelected = "edit_selected_customer";
+inline constexpr const char* kContactCustomer = "contact_customer";
+inline constexpr const char* kViewProfile = "view_profile";
+inline constexpr const char* kOpenDealDialog = "open_deal_dialog";
+inline constexpr const char* kRevertToOpen = "revert_to_open";
+inline constexpr const char* kDeleteCustomer = "delete_customer";
+inline constexpr const char* kOpenChart = "open_chart";
+inline constexpr const char* kJoinGroup = "join_group";
+inline constexpr const char* kEditorCreated = "editor_created";
+inline constexpr const char* kEditorContact = "editor_contact";
+inline constexpr const char* kEditorManage = "editor_manage";
+inline constexpr const char* kSaveCustomer = "save_customer";
+inline constexpr const char* kShowDays = "show_days";
+inline constexpr const char* kCleanUpId = "clean_up_customer_id";
+inline constexpr const char* kLoadOurIds = "load_our_ids";
+inline constexpr const char* kSaveOurIds = "save_our_ids";
+inline constexpr const char* kRegisterDeal = "register_deal";
+inline constexpr const char* kChartCreated = "chart_created";
+inline constexpr const char* kToggle3d = "toggle_3d";
+inline constexpr const char* kChatTick = "chat_tick";
+}  // namespace ops
+
+}  // namespace forms

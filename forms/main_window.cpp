@@ -1,0 +1,99 @@
+#include "forms/forms.h"
+
+namespace forms {
+
+using namespace runtime;
+
+const Form& main_window() {
+    static const Form form = [] {
+        Form f;
+        f.name = "MainWindow";
+        f.title = "岚桥管家 V2.0  未成交客户跟踪管理中心";
+        f.width = 750;
+        f.height = 500;
+        f.border = Border::resizable;
+        f.visible = true;
+
+        Control skin;
+        skin.name = main::kSkinSelector;
+        skin.kind = ControlKind::spin_edit;
+        skin.rect = {655, 19, 48, 24};
+        skin.text = "8";
+        skin.centred = true;
+        skin.number_only = true;
+        skin.minimum = 1;
+        skin.maximum = 33;
+        skin.tab_stop = true;
+        skin.events = {{Event::changed, ops::kSkinChanged}};
+        f.controls.push_back(skin);
+
+        Control label;
+        label.name = main::kSkinLabel;
+        label.kind = ControlKind::label;
+        label.rect = {648, 2, 104, 16};
+        label.text = "皮肤模板选择：";
+        f.controls.push_back(label);
+
+        Control save;
+        save.name = main::kSaveDialog;
+        save.kind = ControlKind::save_dialog;
+        save.visible = false;
+        save.text = "岚桥淘宝会员跟踪记录";
+        save.filter = "xls|*.xls";
+        save.default_extension = "*.xls";
+        f.controls.push_back(save);
+
+        Control toolbar;
+        toolbar.name = main::kToolbar;
+        toolbar.kind = ControlKind::toolbar;
+        toolbar.rect = {0, 0, 648, 49};
+        toolbar.image_size = 24;
+        toolbar.image_count = 13;
+        toolbar.entries = {{"添加新客户", 3},  {"我们的旺旺", 7}, {"", -1},
+                           {"未成交跟踪", 11}, {"已成交客户", 8}, {"", -1},
+                           {"刷新状态", 1},    {"导出文档", 12},  {"更多选项", 9, true},
+                           {"", -1},           {"官方网站", 2}};
+        toolbar.events = {{Event::entry_clicked, ops::kToolbar}};
+        f.controls.push_back(toolbar);
+
+        Control list;
+        list.name = main::kList;
+        list.kind = ControlKind::list_view;
+        list.rect = {0, 48, 740, 400};
+        list.tab_stop = true;
+        list.row_height = 28;
+        list.columns = {{"编号", 0, Align::left},
+                        {"序号", 60, Align::centre},
+                        {"状态", 50, Align::centre},
+                        {"客户旺旺名", 135, Align::centre},
+                        {"我们旺旺名", 135, Align::centre},
+                        {"第一次咨询日期", 100, Align::centre},
+                        {"最后跟踪日期", 100, Align::centre},
+                        {"备注", 140, Align::centre}};
+        list.events = {{Event::item_right_clicked, ops::kListRightClick},
+                       {Event::double_clicked, ops::kEditSelected}};
+        f.controls.push_back(list);
+
+        f.menus = {{main::kRowMenu, 0, false, ""},
+                   {"修改客户", 1, true, ops::kEditSelected},
+                   {"-", 1, true, ""},
+                   {"联系客户", 1, true, ops::kContactCustomer},
+                   {"查询客户", 1, true, ops::kViewProfile},
+                   {"-", 1, true, ""},
+                   {"登记交易", 1, true, ops::kOpenDealDialog},
+                   {"转为未成交客户", 1, false, ops::kRevertToOpen},
+                   {"-", 1, true, ""},
+                   {"删除客户", 1, true, ops::kDeleteCustomer},
+                   {main::kMoreMenu, 0, false, ""},
+                   {"查看图表", 1, true, ops::kOpenChart},
+                   {"加入官方群", 1, true, ops::kJoinGroup}};
+        f.events = {{Event::created, ops::kMainCreated},
+                    {Event::resized, ops::kMainResized},
+                    {Event::tray, ops::kTray},
+                    {Event::right_button, ops::kMoreMenuPopup}};
+        return f;
+    }();
+    return form;
+}
+
+}  // namespace forms

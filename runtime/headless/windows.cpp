@@ -1,0 +1,308 @@
+#include "runtime/headless/windows.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <stdexcept>
+
+namespace runtime::headless {
+
+namespace {
+
+[[noreturn]] void no_such(std::string_view what, std::string_view name) {
+    throw std::logic_error(std::string(what) + " \"" + std::string(name) + "\" does not exist");
+}
+
+bool in_range(int i, std::size_t size) {
+    return i >= 0 && static_cast<std::size_t>(i) < size;
+}
+
+}  // namespace
+
+HeadlessWindow::HeadlessWindow(HeadlessWindows& system, const Form& form, Handlers handlers)
+    : system_(system), form_(form), handlers_(std::move(handlers)) {
+    self_.text = form.title;
+    self_.visible = false;  // shown by run() or by the dialog's opening
+    self_.rect = {form.left, form.top, form.width, form.height};
+    for (const auto& c : form.controls) {
+        State s;
+        s.text = c.text;
+        s.visible = c.visible;
+        s.rect = c.rect;
+        s.columns = c.columns;
+        s.running = c.kind == ControlKind::timer;
+        states_.emplace(c.name, std::move(s));
+    }
+    for (const auto& m : form.menus)
+        if (m.caption != "-") menu_visible_[m.caption] = m.visible;
+}
+
+HeadlessWindow::State& HeadlessWindow::state(std::string_view control) {
+    if (control.empty()) return self_;
+    auto it = states_.find(control);
+    if (it == states_.end()) no_such("control", control);
+    return it->second;
+}
+
+const HeadlessWindow::State* HeadlessWindow::find(std::string_view control) const {
+    if (control.empty()) return &self_;
+    auto it = states_.find(control);
+    if (it == states_.end()) no_such("control", control);
+    return &it->second;
+}
+
+std::string HeadlessWindow::text(std::string_view control) const {
+    return find(control)->text;
+}
+
+int HeadlessWindow::clamp_spin(const Control& c, std::string_view text) const {
+    int value = std::atoi(std::string(text).c_str());
+    return std::clamp(value, c.minimum, c.maximum);
+}
+
+void HeadlessWindow::set_text(std::string_view control, std::string_view text) {
+    State& s = state(control);
+    std::string before = s.text;
+    s.text = std::string(text);
+    // As the real edit box does, a change of its content is an event, also from code.
+    const Control* c = form_.find(control);
+    if (c && (c->kind == ControlKind::edit || c->kind == ControlKind::spin_edit) &&
+        before != s.text)
+        dispatch(*this, handlers_, control, Event::changed);
+}
+
+bool HeadlessWindow::visible(std::string_view control) const {
+    return find(control)->visible;
+}
+
+void HeadlessWindow::set_visible(std::string_view control, bool visible) {
+    state(control).visible = visible;
+}
+
+Rect HeadlessWindow::placement(std::string_view control) const {
+    return find(control)->rect;
+}
+
+void HeadlessWindow::set_placement(std::string_view control, const Rect& rect) {
+    state(control).rect = rect;
+}
+
+bool HeadlessWindow::checked(std::string_view control) const {
+    return find(control)->checked;
+}
+
+void HeadlessWindow::set_checked(std::string_view control, bool checked) {
+    state(control).checked = checked;
+}
+
+double HeadlessWindow::date(std::string_view control) const {
+    return find(control)->date;
+}
+
+void HeadlessWindow::set_date(std::string_view control, double date) {
+    state(control).date = date;
+}
+
+void HeadlessWindow::clear_choices(std::string_view control) {
+    State& s = state(control);
+    s.choices.clear();
+    s.selected_choice = -1;
+}
+
+void HeadlessWindow::add_choice(std::string_view control, std::string_view text) {
+    state(control).choices.emplace_back(text);
+}
+
+int HeadlessWindow::choice_count(std::string_view control) const {
+    return static_cast<int>(find(control)->choices.size());
+}
+
+int HeadlessWindow::selected_choice(std::string_view control) const {
+    return find(control)->selected_choice;
+}
+
+void HeadlessWindow::select_choice(std::string_view control, int index) {
+    State& s = state(control);
+    s.selected_choice = in_range(index, s.choices.size()) ? index : -1;
+    if (s.selected_choice >= 0) s.text = s.choices[static_cast<std::size_t>(index)];
+}
+
+std::string HeadlessWindow::column_title(std::string_view list, int column) const {
+    const State* s = find(list);
+    return in_range(column, s->columns.size())
+               ? s->columns[static_cast<std::size_t>(column)].caption
+               : std::string();
+}
+
+void HeadlessWindow::set_column_title(std::string_view list, int column, std::string_view title) {
+    State& s = state(list);
+    if (in_range(column, s.columns.size()))
+        s.columns[static_cast<std::size_t>(column)].caption = title;
+}
+
+int HeadlessWindow::column_width(std::string_view list, int column) const {
+    const State* s = find(list);
+    return in_range(column, s->columns.size()) ? s->columns[static_cast<std::size_t>(column)].width
+                                               : 0;
+}
+
+void HeadlessWindow::set_column_width(std::string_view list, int column, int width) {
+    State& s = state(list);
+    if (in_range(column, s.columns.size()))
+        s.columns[static_cast<std::size_t>(column)].width = width;
+}
+
+void HeadlessWindow::delete_all_items(std::string_view list) {
+    State& s = state(list);
+    s.rows.clear();
+    s.selected_row = -1;
+}
+
+int HeadlessWindow::append_item(std::string_view list, std::string_view text) {
+    State& s = state(list);
+    std::vector<std::string> row(std::max<std::size_t>(s.columns.size(), 1));
+    row[0] = std::string(text);
+    s.rows.push_back(std::move(row));
+    return static_cast<int>(s.rows.size() - 1);
+}
+
+void HeadlessWindow::set_cell(std::string_view list, int row, int column, std::string_view text) {
+    State& s = state(list);
+    if (!in_range(row, s.rows.size())) return;
+    auto& cells = s.rows[static_cast<std::size_t>(row)];
+    if (in_range(column, cells.size())) cells[static_cast<std::size_t>(column)] = std::string(text);
+}
+
+std::string HeadlessWindow::cell(std::string_view list, int row, int column) const {
+    const State* s = find(list);
+    if (!in_range(row, s->rows.size())) return {};
+    const auto& cells = s->rows[static_cast<std::size_t>(row)];
+    return in_range(column, cells.size()) ? cells[static_cast<std::size_t>(column)] : std::string();
+}
+
+int HeadlessWindow::item_count(std::string_view list) const {
+    return static_cast<int>(find(list)->rows.size());
+}
+
+int HeadlessWindow::selected_row(std::string_view list) const {
+    return find(list)->selected_row;
+}
+
+void HeadlessWindow::select_row(std::string_view list, int row) {
+    State& s = state(list);
+    if (in_range(row, s.rows.size())) s.selected_row = row;
+}
+
+bool HeadlessWindow::menu_item_visible(std::string_view caption) const {
+    auto it = menu_visible_.find(caption);
+    if (it == menu_visible_.end()) no_such("menu item", caption);
+    return it->second;
+}
+
+void HeadlessWindow::set_menu_item_visible(std::string_view caption, bool visible) {
+    auto it = menu_visible_.find(caption);
+    if (it == menu_visible_.end()) no_such("menu item", caption);
+    it->second = visible;
+}
+
+void HeadlessWindow::popup_menu(std::string_view menu) {
+    if (!menu_visible_.contains(menu)) no_such("menu", menu);
+    popups_.emplace_back(menu);
+}
+
+void HeadlessWindow::choose_menu_item(std::string_view caption) {
+    if (popups_.empty()) throw std::logic_error("no menu is popped up");
+    // Only the items of the menu shown, and only the visible ones, can be chosen.
+    bool inside = false;
+    for (const auto& m : form_.menus) {
+        if (m.level == 0) {
+            inside = m.caption == popups_.back();
+            continue;
+        }
+        if (!inside || m.caption != caption) continue;
+        if (!menu_visible_.at(m.caption)) throw std::logic_error("menu item is hidden");
+        auto it = handlers_.find(m.handler);
+        if (it != handlers_.end()) it->second(*this, EventArgs{0, m.caption});
+        return;
+    }
+    no_such("menu item in " + popups_.back(), caption);
+}
+
+void HeadlessWindow::add_tray_icon(std::string_view tooltip) {
+    tray_tooltip_ = std::string(tooltip);
+}
+
+void HeadlessWindow::stop_timer(std::string_view timer) {
+    state(timer).running = false;
+}
+
+bool HeadlessWindow::timer_running(std::string_view timer) const {
+    return find(timer)->running;
+}
+
+void HeadlessWindow::close() {
+    closed_ = true;
+    self_.visible = false;
+}
+
+void HeadlessWindow::fire(std::string_view control, Event event, const EventArgs& args) {
+    if (closed_) throw std::logic_error("the window is closed");
+    dispatch(*this, handlers_, control, event, args);
+}
+
+void HeadlessWindow::resize(int width, int height) {
+    self_.rect.width = width;
+    self_.rect.height = height;
+    fire("", Event::resized);
+}
+
+std::vector<std::vector<std::string>> HeadlessWindow::rows(std::string_view list) const {
+    return find(list)->rows;
+}
+
+Window& HeadlessWindows::open(const Form& form, Handlers handlers) {
+    opened_.push_back(form.name);
+    windows_.push_back(std::make_unique<HeadlessWindow>(*this, form, std::move(handlers)));
+    HeadlessWindow& w = *windows_.back();
+    w.fire("", Event::created);
+    if (form.visible && !w.closed()) w.set_visible("", true);
+    return w;
+}
+
+void HeadlessWindows::open_modal(const Form& form, Handlers handlers) {
+    opened_.push_back(form.name);
+    windows_.push_back(std::make_unique<HeadlessWindow>(*this, form, std::move(handlers)));
+    auto it = std::prev(windows_.end());
+    HeadlessWindow& w = **it;
+    w.fire("", Event::created);
+    if (!w.closed()) {
+        w.set_visible("", true);
+        auto script = scripts_.find(form.name);
+        if (script != scripts_.end()) script->second(w);
+    }
+    windows_.erase(it);
+}
+
+int HeadlessWindows::run(Window& main) {
+    // Nothing to wait for in memory: the test drives the window and closes it.
+    main.set_visible("", true);
+    return 0;
+}
+
+void HeadlessWindows::on_open(std::string form_name, Script script) {
+    scripts_[std::move(form_name)] = std::move(script);
+}
+
+std::vector<HeadlessWindow*> HeadlessWindows::open_windows() const {
+    std::vector<HeadlessWindow*> out;
+    for (const auto& w : windows_)
+        if (!w->closed()) out.push_back(w.get());
+    return out;
+}
+
+HeadlessWindow* HeadlessWindows::find(std::string_view form_name) const {
+    for (auto it = windows_.rbegin(); it != windows_.rend(); ++it)
+        if ((*it)->form().name == form_name && !(*it)->closed()) return it->get();
+    return nullptr;
+}
+
+}  // namespace runtime::headless

@@ -1,0 +1,120 @@
+#pragma once
+// Windows in memory: every control property the program sets is kept, events are fired by
+// the test, and a modal dialog runs whatever the test registered for its definition.
+#include <functional>
+#include <list>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "runtime/window.h"
+
+namespace runtime::headless {
+
+class HeadlessWindows;
+
+class HeadlessWindow final : public Window {
+  public:
+    HeadlessWindow(HeadlessWindows& system, const Form& form, Handlers handlers);
+
+    const Form& form() const override { return form_; }
+    std::string text(std::string_view control) const override;
+    void set_text(std::string_view control, std::string_view text) override;
+    bool visible(std::string_view control) const override;
+    void set_visible(std::string_view control, bool visible) override;
+    Rect placement(std::string_view control) const override;
+    void set_placement(std::string_view control, const Rect& rect) override;
+    bool checked(std::string_view control) const override;
+    void set_checked(std::string_view control, bool checked) override;
+    double date(std::string_view control) const override;
+    void set_date(std::string_view control, double date) override;
+    void clear_choices(std::string_view control) override;
+    void add_choice(std::string_view control, std::string_view text) override;
+    int choice_count(std::string_view control) const override;
+    int selected_choice(std::string_view control) const override;
+    void select_choice(std::string_view control, int index) override;
+    std::string column_title(std::string_view list, int column) const override;
+    void set_column_title(std::string_view list, int column, std::string_view title) override;
+    int column_width(std::string_view list, int column) const override;
+    void set_column_width(std::string_view list, int column, int width) override;
+    void delete_all_items(std::string_view list) override;
+    int append_item(std::string_view list, std::string_view text) override;
+    void set_cell(std::string_view list, int row, int column, std::string_view text) override;
+    std::string cell(std::string_view list, int row, int column) const override;
+    int item_count(std::string_view list) const override;
+    int selected_row(std::string_view list) const override;
+    void select_row(std::string_view list, int row) override;
+    bool menu_item_visible(std::string_view caption) const override;
+    void set_menu_item_visible(std::string_view caption, bool visible) override;
+    void popup_menu(std::string_view menu) override;
+    void add_tray_icon(std::string_view tooltip) override;
+    void stop_timer(std::string_view timer) override;
+    void close() override;
+    bool closed() const override { return closed_; }
+
+    // What a test does and sees.
+    void fire(std::string_view control, Event event, const EventArgs& args = {});
+    // The user resizes the window to this outer size.
+    void resize(int width, int height);
+    // The user picks an item of the last pop-up menu.
+    void choose_menu_item(std::string_view caption);
+    const std::vector<std::string>& popups() const { return popups_; }
+    const std::string& tray_tooltip() const { return tray_tooltip_; }
+    bool timer_running(std::string_view timer) const;
+    // The cells of every row, column by column, for whole-list comparisons.
+    std::vector<std::vector<std::string>> rows(std::string_view list) const;
+
+  private:
+    struct State {
+        std::string text;
+        bool visible = true;
+        Rect rect;
+        bool checked = false;
+        double date = 0;
+        std::vector<std::string> choices;
+        int selected_choice = -1;
+        std::vector<ListColumn> columns;
+        std::vector<std::vector<std::string>> rows;
+        int selected_row = -1;
+        bool running = false;
+    };
+    State& state(std::string_view control);
+    const State* find(std::string_view control) const;
+    int clamp_spin(const Control& c, std::string_view text) const;
+
+    HeadlessWindows& system_;
+    Form form_;
+    Handlers handlers_;
+    std::map<std::string, State, std::less<>> states_;
+    State self_;
+    std::map<std::string, bool, std::less<>> menu_visible_;
+    std::vector<std::string> popups_;
+    std::string tray_tooltip_;
+    bool closed_ = false;
+};
+
+class HeadlessWindows final : public WindowSystem {
+  public:
+    using Script = std::function<void(HeadlessWindow&)>;
+
+    Window& open(const Form& form, Handlers handlers) override;
+    void open_modal(const Form& form, Handlers handlers) override;
+    int run(Window& main) override;
+
+    // What to do while a dialog of this definition is open; without a script the dialog
+    // closes at once, as though the user closed it.
+    void on_open(std::string form_name, Script script);
+    // Definitions opened so far, in order, modal or not.
+    const std::vector<std::string>& opened() const { return opened_; }
+    // Windows open now, newest last.
+    std::vector<HeadlessWindow*> open_windows() const;
+    HeadlessWindow* find(std::string_view form_name) const;
+
+  private:
+    std::list<std::unique_ptr<HeadlessWindow>> windows_;
+    std::map<std::string, Script, std::less<>> scripts_;
+    std::vector<std::string> opened_;
+};
+
+}  // namespace runtime::headless

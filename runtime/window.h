@@ -1,0 +1,92 @@
+#pragma once
+// A live window built from its definition, and the operations handlers use on it. Controls
+// are addressed by name; the window itself by the empty name.
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+
+#include "runtime/form.h"
+
+namespace runtime {
+
+struct EventArgs {
+    int value = 0;     // toolbar entry index, tray action code
+    std::string item;  // the menu item clicked
+};
+
+class Window;
+using Handler = std::function<void(Window&, const EventArgs&)>;
+using Handlers = std::map<std::string, Handler, std::less<>>;
+
+class Window {
+  public:
+    virtual ~Window() = default;
+    virtual const Form& form() const = 0;
+
+    virtual std::string text(std::string_view control) const = 0;
+    virtual void set_text(std::string_view control, std::string_view text) = 0;
+    virtual bool visible(std::string_view control) const = 0;
+    virtual void set_visible(std::string_view control, bool visible) = 0;
+    // The window's outer rectangle on the screen, or a control's within the client area.
+    virtual Rect placement(std::string_view control) const = 0;
+    virtual void set_placement(std::string_view control, const Rect& rect) = 0;
+    virtual bool checked(std::string_view control) const = 0;
+    virtual void set_checked(std::string_view control, bool checked) = 0;
+    // Date pickers: days since 1899-12-30, the fraction the time of day.
+    virtual double date(std::string_view control) const = 0;
+    virtual void set_date(std::string_view control, double date) = 0;
+
+    // Drop-down lists.
+    virtual void clear_choices(std::string_view control) = 0;
+    virtual void add_choice(std::string_view control, std::string_view text) = 0;
+    virtual int choice_count(std::string_view control) const = 0;
+    virtual int selected_choice(std::string_view control) const = 0;  // -1: none
+    virtual void select_choice(std::string_view control, int index) = 0;
+
+    // List views.
+    virtual std::string column_title(std::string_view list, int column) const = 0;
+    virtual void set_column_title(std::string_view list, int column, std::string_view title) = 0;
+    virtual int column_width(std::string_view list, int column) const = 0;
+    // -1 fits the column to its contents, -2 to its header.
+    virtual void set_column_width(std::string_view list, int column, int width) = 0;
+    virtual void delete_all_items(std::string_view list) = 0;
+    // Appends a row whose first cell is `text`; returns its index.
+    virtual int append_item(std::string_view list, std::string_view text) = 0;
+    virtual void set_cell(std::string_view list, int row, int column, std::string_view text) = 0;
+    // The empty text for a row or column that does not exist.
+    virtual std::string cell(std::string_view list, int row, int column) const = 0;
+    virtual int item_count(std::string_view list) const = 0;
+    virtual int selected_row(std::string_view list) const = 0;  // -1: none
+    // Selects and focuses the row; nothing for a row that does not exist.
+    virtual void select_row(std::string_view list, int row) = 0;
+
+    // Menus: items by caption.
+    virtual bool menu_item_visible(std::string_view caption) const = 0;
+    virtual void set_menu_item_visible(std::string_view caption, bool visible) = 0;
+    // Shows the pop-up menu at the mouse position; a chosen item runs its handler.
+    virtual void popup_menu(std::string_view menu) = 0;
+
+    virtual void add_tray_icon(std::string_view tooltip) = 0;
+    virtual void stop_timer(std::string_view timer) = 0;
+    virtual void close() = 0;
+    virtual bool closed() const = 0;
+};
+
+class WindowSystem {
+  public:
+    virtual ~WindowSystem() = default;
+    // Builds a window, runs its created event and returns it; it lives until closed.
+    virtual Window& open(const Form& form, Handlers handlers) = 0;
+    // Builds a dialog with no owner, runs its created event, and returns once it is closed;
+    // meanwhile every other window of the program takes no input.
+    virtual void open_modal(const Form& form, Handlers handlers) = 0;
+    // Shows `main` and handles events until it is closed; returns the exit code.
+    virtual int run(Window& main) = 0;
+};
+
+// Runs the operations bound to `event` of `control` ("" for the window itself).
+void dispatch(Window& window, const Handlers& handlers, std::string_view control, Event event,
+              const EventArgs& args = {});
+
+}  // namespace runtime

@@ -1,0 +1,257 @@
+// The main window on the in-memory backend: start-up, the list in both modes, selection and
+// hand-over, menus, resize, tray; every store access on a real file.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "app/main_window.h"
+#include "forms/forms.h"
+#include "runtime/headless/backend.h"
+#include "store/customer_actions.h"
+#include "store/database_template.h"
+#include "store/provision.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using runtime::Event;
+using runtime::EventArgs;
+using runtime::headless::HeadlessWindow;
+
+constexpr const char* kList = forms::main::kList;
+
+EventArgs arg(int value) {
+    return {value, {}};
+}
+
+class MainWindow : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir_ = ::testing::TempDir() + "lanqiao_app_" + std::to_string(::getpid());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        backend_.shell().set_program_directory(dir_);
+        db_path_ = store::build_database_path(dir_);
+        context_.files = &files_;
+        context_.check_for_update = [this] { events_.push_back("update"); };
+        context_.probe_statuses = [this](const std::vector<std::string>& ids) {
+            events_.push_back("probe " + std::to_string(ids.size()));
+            std::vector<std::string> out;
+            for (const auto& id : ids)
+                out.push_back(id.find("online") != std::string::npos ? "在线" : "");
+            return out;
+        };
+    }
+    void TearDown() override {
+        fs::remove_all(dir_);
+        fs::remove(db_path_);
+    }
+    HeadlessWindow& open_main() {
+        auto& w =
+            backend_.windows().open(forms::main_window(), app::main_window_handlers(context_));
+        return static_cast<HeadlessWindow&>(w);
+    }
+    void add(const char* wang, const char* wang2, double t1, double t2, const char* note,
+             std::optional<double> deal = std::nullopt) {
+        store::StoreConnection c;
+        store::RowSet rs;
+        store::StoreLocation where{db_path_, store::kDatabasePassword};
+        std::int32_t id = 0;
+        ASSERT_EQ(store::save_new_customer(c, rs, where, {wang, wang2, t1, t2, note}, &id),
+                  store::SaveOutcome::saved);
+        if (deal) {
+            ASSERT_TRUE(store::register_deal(c, rs, where, id, *deal));
+        }
+    }
+    void provision() {
+        jet::OsFileSystem os;
+        store::provision_store(os, db_path_);
+    }
+
+    runtime::headless::Backend backend_;
+    jet::OsFileSystem files_;
+    app::MainContext context_;
+    std::vector<std::string> events_;
+    std::string dir_, db_path_;
+};
+
+TEST_F(MainWindow, FirstStartWritesTheDatabaseAndShowsAnEmptyOpenList) {
+    HeadlessWindow& w = open_main();
+    EXPECT_EQ(w.text(""), "岚桥管家 V2.0  未成交客户跟踪管理中心");
+    EXPECT_TRUE(w.visible(""));
+    EXPECT_EQ(w.tray_tooltip(), "岚桥管家");
+    EXPECT_EQ(context_.state.list_mode, "yn=false");
+    EXPECT_EQ(context_.state.database_path, dir_ + "\\yrkb_com.db");
+    std::ifstream in(db_path_, std::ios::binary);
+    std::vector<std::uint8_t> written{std::istreambuf_iterator<char>(in), {}};
+    auto carried = store::database_template();
+    EXPECT_EQ(written, std::vector<std::uint8_t>(carried.begin(), carried.end()));
+    EXPECT_EQ(w.text(forms::main::kSkinSelector), "2");  // the stored skin, not the design's 8
+    EXPECT_EQ(w.item_count(kList), 0);
+    EXPECT_EQ(w.column_title(kList, 6), "最后跟踪日期");
+    EXPECT_EQ(events_, (std::vector<std::string>{"update", "probe 0"}));
+    // Columns as defined: the id column hidden, the rest as wide as their captions need.
+    EXPECT_EQ(w.column_width(kList, 0), 0);
+    EXPECT_EQ(w.column_title(kList, 3), "客户旺旺名");
+    EXPECT_EQ(w.column_width(kList, 7), 140);
+}
+
+TEST_F(MainWindow, AnExistingDatabaseIsUsedAsItIs) {
+    std::ofstream(db_path_, std::ios::binary) << "not a database";
+    HeadlessWindow& w = open_main();
+    EXPECT_EQ(fs::file_size(db_path_), 14u);
+    EXPECT_EQ(w.text(forms::main::kSkinSelector), "");  // no store: the selector is empty
+    EXPECT_EQ(w.item_count(kList), 0);
+    w.fire(forms::main::kToolbar, Event::entry_clicked, arg(4));
+    EXPECT_EQ(w.column_title(kList, 6), "成功交易日期");  // switched even without a store
+}
+
+TEST_F(MainWindow, BothListsNewestFirstWithTheirDates) {
+    provision();
+    add("buyer_online", "店主一", 42013.0, 42014.5, "问了尺码\r\n再联系");  // 2015-1-9, 2015-1-10
+    add("买家二", "", 42004.0, 42004.0, "");                                // 2014-12-31
+    add("closed_1", "店主二", 41000.0, 41001.0, "成交", 42100.0);
+    add("o'neil", "店主一", 42200.0, 42201.0, "x");
+    add("closed_2", "店主二", 41002.0, 41003.0, "", 42101.0);
+
+    HeadlessWindow& w = open_main();
+    std::vector<std::vector<std::string>> open = {
+        {"4", "1", "", "o'neil", "店主一", "2015-7-15", "2015-7-16", "x"},
+        {"2", "2", "", "买家二", "", "2014-12-31", "2014-12-31", ""},
+        {"1", "3", "在线", "buyer_online", "店主一", "2015-1-9", "2015-1-10",
+         "问了尺码\r\n再联系"}};
+    EXPECT_EQ(w.rows(kList), open);
+
+    w.fire(forms::main::kToolbar, Event::entry_clicked, arg(4));
+    EXPECT_EQ(context_.state.list_mode, "yn=true");
+    EXPECT_EQ(w.column_title(kList, 6), "成功交易日期");
+    std::vector<std::vector<std::string>> closed = {
+        {"5", "1", "", "closed_2", "店主二", "2012-4-3", "2015-4-7", ""},
+        {"3", "2", "", "closed_1", "店主二", "2012-4-1", "2015-4-6", "成交"}};
+    EXPECT_EQ(w.rows(kList), closed);
+
+    w.fire(forms::main::kToolbar, Event::entry_clicked, arg(3));
+    EXPECT_EQ(w.column_title(kList, 6), "最后跟踪日期");
+    EXPECT_EQ(w.rows(kList), open);
+    // "刷新状态" loads again in the same mode, probing every row again.
+    events_.clear();
+    w.fire(forms::main::kToolbar, Event::entry_clicked, arg(6));
+    EXPECT_EQ(events_, std::vector<std::string>{"probe 3"});
+    EXPECT_EQ(w.rows(kList), open);
+
+    // The store gone away: the rows stay as they were.
+    fs::remove(db_path_);
+    fs::create_directories(db_path_);
+    w.fire(forms::main::kToolbar, Event::entry_clicked, arg(4));
+    EXPECT_EQ(w.column_title(kList, 6), "成功交易日期");
+    EXPECT_EQ(w.rows(kList), open);
+    fs::remove_all(db_path_);
+}
+
+TEST_F(MainWindow, SelectionAndDoubleClickHandTheRowToTheEditor) {
+    provision();
+    add("a", "我们", 42013.0, 42014.0, "note a");
+    add("b", "我们", 42015.0, 42016.0, "note b");
+    std::vector<std::string> editor_modes;
+    backend_.windows().on_open("CustomerEditor", [&](HeadlessWindow&) {
+        editor_modes.push_back(context_.state.editor_mode);
+    });
+    HeadlessWindow& w = open_main();
+    w.select_row(kList, 1);
+    w.fire(kList, Event::double_clicked);
+    const auto& cc = context_.state.current_customer;
+    EXPECT_EQ(cc.id, 1);
+    EXPECT_EQ(cc.wang, "a");
+    EXPECT_EQ(cc.wang2, "我们");
+    EXPECT_EQ(cc.first_date, "2015-1-9");
+    EXPECT_EQ(cc.list_date, "2015-1-10");
+    EXPECT_EQ(cc.note, "note a");
+    EXPECT_EQ(editor_modes, std::vector<std::string>{""});
+
+    // "添加新客户" opens the editor to add.
+    w.fire(forms::main::kToolbar, Event::entry_clicked, arg(0));
+    EXPECT_EQ(editor_modes, (std::vector<std::string>{"", "新建"}));
+    // With nothing selected the editor gets id 0 and empty texts.
+    HeadlessWindow& again = open_main();
+    again.fire(kList, Event::double_clicked);
+    EXPECT_EQ(context_.state.current_customer.id, 0);
+    EXPECT_EQ(context_.state.current_customer.wang, "");
+    // "我们的旺旺" opens the manager.
+    w.fire(forms::main::kToolbar, Event::entry_clicked, arg(1));
+    auto opened = backend_.windows().opened();
+    EXPECT_EQ(opened.back(), "OurIdManager");
+}
+
+TEST_F(MainWindow, MoreOptionsAndRightClickShowTheRowMenu) {
+    provision();
+    HeadlessWindow& empty = open_main();
+    // An empty list: the menu shows all the same, with nothing selected.
+    empty.fire(forms::main::kToolbar, Event::entry_clicked, arg(8));
+    EXPECT_EQ(empty.popups(), std::vector<std::string>{"右键菜单"});
+    EXPECT_EQ(empty.selected_row(kList), -1);
+
+    add("a", "x", 42013.0, 42014.0, "");
+    add("b", "x", 42013.0, 42014.0, "", 42100.0);
+    add("c", "x", 42013.0, 42014.0, "");
+    HeadlessWindow& w = open_main();
+    w.fire(forms::main::kToolbar, Event::entry_clicked, arg(8));
+    EXPECT_EQ(w.selected_row(kList), 0);  // no selection: the first row
+    EXPECT_TRUE(w.menu_item_visible("登记交易"));
+    EXPECT_FALSE(w.menu_item_visible("转为未成交客户"));
+    w.select_row(kList, 1);
+    w.fire(forms::main::kToolbar, Event::entry_clicked, arg(8));
+    EXPECT_EQ(w.selected_row(kList), 1);  // a selection stays
+
+    w.fire(forms::main::kToolbar, Event::entry_clicked, arg(4));  // closed customers
+    w.fire(kList, Event::item_right_clicked);  // the reload left nothing selected: no menu
+    EXPECT_EQ(w.popups().size(), 2u);
+    w.select_row(kList, 0);
+    w.fire(kList, Event::item_right_clicked);
+    EXPECT_EQ(w.popups().size(), 3u);
+    EXPECT_FALSE(w.menu_item_visible("登记交易"));
+    EXPECT_TRUE(w.menu_item_visible("转为未成交客户"));
+
+    // A row whose id cell is 0 or empty shows no menu.
+    w.set_cell(kList, 0, 0, "0");
+    w.fire(kList, Event::item_right_clicked);
+    w.set_cell(kList, 0, 0, "");
+    w.fire(kList, Event::item_right_clicked);
+    EXPECT_EQ(w.popups().size(), 3u);
+
+    // The right button on the window itself: the other menu.
+    w.fire("", Event::right_button);
+    EXPECT_EQ(w.popups().back(), "更多功能");
+}
+
+TEST_F(MainWindow, ResizeTrayAndHomePage) {
+    HeadlessWindow& w = open_main();
+    w.resize(800, 600);
+    EXPECT_EQ(w.placement(kList), (runtime::Rect{0, 48, 794, 524}));
+    EXPECT_EQ(w.column_width(kList, 7), 190);
+    w.resize(609, 400);
+    EXPECT_EQ(w.column_width(kList, 7), -1);  // fits the contents
+    w.resize(500, 400);
+    EXPECT_EQ(w.column_width(kList, 7), -2);  // fits the header
+    EXPECT_EQ(w.placement(forms::main::kToolbar), (runtime::Rect{0, 0, 648, 49}));
+
+    EXPECT_TRUE(w.visible(""));
+    w.fire("", Event::tray, arg(1));
+    EXPECT_FALSE(w.visible(""));
+    // A double-click comes as release, double-click, release: three toggles.
+    for (int code : {1, 2, 1})
+        w.fire("", Event::tray, arg(code));
+    EXPECT_TRUE(w.visible(""));
+    w.fire("", Event::tray, arg(3));
+    EXPECT_FALSE(w.visible(""));
+
+    w.fire(forms::main::kToolbar, Event::entry_clicked, arg(10));
+    EXPECT_TRUE(backend_.shell().opened().empty());  // no home page: nothing opens
+    context_.home_page = "http://127.0.0.1/";
+    w.fire(forms::main::kToolbar, Event::entry_clicked, arg(10));
+    EXPECT_EQ(backend_.shell().opened(), std::vector<std::string>{"http://127.0.0.1/"});
+}
+
+}  // namespace
