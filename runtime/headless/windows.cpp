@@ -61,12 +61,11 @@ int HeadlessWindow::clamp_spin(const Control& c, std::string_view text) const {
 
 void HeadlessWindow::set_text(std::string_view control, std::string_view text) {
     State& s = state(control);
-    std::string before = s.text;
     s.text = std::string(text);
-    // As the real edit box does, a change of its content is an event, also from code.
+    // As the real edit box does, text put in by the program is a change, once, even when it
+    // equals the text before.
     const Control* c = form_.find(control);
-    if (c && (c->kind == ControlKind::edit || c->kind == ControlKind::spin_edit) &&
-        before != s.text)
+    if (c && (c->kind == ControlKind::edit || c->kind == ControlKind::spin_edit))
         dispatch(*this, handlers_, control, Event::changed);
 }
 

@@ -5,6 +5,7 @@
 #include "runtime/win32/code_pages.h"
 #include "runtime/win32/message_boxes.h"
 #include "runtime/win32/shell.h"
+#include "runtime/win32/windows.h"
 
 namespace runtime::win32 {
 
@@ -12,6 +13,7 @@ void install_adapters(Platform& platform) {
     platform.set_message_boxes(std::make_unique<Win32MessageBoxes>());
     platform.set_code_pages(std::make_unique<Win32CodePages>());
     platform.set_shell(std::make_unique<Win32Shell>());
+    platform.set_windows(std::make_unique<Win32Windows>());
 }
 
 }  // namespace runtime::win32

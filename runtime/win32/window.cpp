@@ -1,0 +1,598 @@
+#include "runtime/win32/window.h"
+
+// clang-format off
+#include <windows.h>
+#include <commctrl.h>
+#include <oleauto.h>
+#include <shellapi.h>
+// clang-format on
+
+#include <stdexcept>
+
+#include "runtime/win32/wide_text.h"
+#include "runtime/win32/windows.h"
+
+namespace runtime::win32 {
+
+namespace {
+
+constexpr UINT kTrayMessage = WM_APP + 1;
+constexpr UINT kTrayId = 1;
+constexpr UINT kFirstControlId = 1000;
+constexpr UINT kFirstToolbarCommand = 2000;
+constexpr UINT kFirstMenuCommand = 3000;
+// The resource numbers of the tray icon and the toolbar strip.
+constexpr WORD kTrayIconResource = 101;
+constexpr WORD kToolbarResource = 201;
+
+[[noreturn]] void no_such(std::string_view what, std::string_view name) {
+    throw std::logic_error(std::string(what) + " \"" + std::string(name) + "\" does not exist");
+}
+
+std::wstring window_text(HWND hwnd) {
+    int length = GetWindowTextLengthW(hwnd);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    int got = GetWindowTextW(hwnd, text.data(), length + 1);
+    text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
+    return text;
+}
+
+int align_format(Align a) {
+    return a == Align::centre ? LVCFMT_CENTER : a == Align::right ? LVCFMT_RIGHT : LVCFMT_LEFT;
+}
+
+// The message font of the desktop, which carries the Chinese glyphs of the user's system.
+HFONT message_font() {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
+        return nullptr;
+    return CreateFontIndirectW(&metrics.lfMessageFont);
+}
+
+}  // namespace
+
+Win32Window::Win32Window(Win32Windows& system, const Form& form, Handlers handlers)
+    : system_(system), form_(form), handlers_(std::move(handlers)) {
+    for (const auto& m : form_.menus)
+        if (m.caption != "-") menu_visible_[m.caption] = m.visible;
+}
+
+Win32Window::~Win32Window() {
+    if (hwnd_) DestroyWindow(hwnd_);
+    for (HIMAGELIST list : image_lists_)
+        ImageList_Destroy(list);
+    if (font_) DeleteObject(font_);
+}
+
+bool Win32Window::create() {
+    DWORD style = form_.border == Border::resizable
+                      ? WS_OVERLAPPEDWINDOW
+                      : WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+    std::wstring title = to_wide(form_.title);
+    hwnd_ = CreateWindowExW(0, L"LanqiaoWindow", title.c_str(), style | WS_CLIPCHILDREN, form_.left,
+                            form_.top, form_.width, form_.height, nullptr, nullptr,
+                            GetModuleHandleW(nullptr), this);
+    if (!hwnd_) return false;
+    font_ = message_font();
+    ++quiet_;
+    UINT id = kFirstControlId;
+    for (const auto& c : form_.controls)
+        create_control(c, id++);
+    --quiet_;
+    created_ = true;
+    fire("", Event::created);
+    return true;
+}
+
+void Win32Window::create_control(const Control& c, UINT id) {
+    Child child;
+    child.def = &c;
+    child.id = id;
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    DWORD visible = c.visible ? WS_VISIBLE : 0;
+    DWORD tab = c.tab_stop ? WS_TABSTOP : 0;
+    auto make = [&](DWORD ex, const wchar_t* cls, DWORD style, const std::wstring& text,
+                    int height) {
+        return CreateWindowExW(ex, cls, text.c_str(), WS_CHILD | visible | tab | style, c.rect.left,
+                               c.rect.top, c.rect.width, height, hwnd_,
+                               reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), instance,
+                               nullptr);
+    };
+    std::wstring text = to_wide(c.text);
+    switch (c.kind) {
+        case ControlKind::label:
+            child.hwnd = make(0, L"STATIC", SS_LEFT, text, c.rect.height);
+            break;
+        case ControlKind::button:
+            child.hwnd = make(0, L"BUTTON", c.default_button ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON,
+                              text, c.rect.height);
+            break;
+        case ControlKind::check_box:
+            child.hwnd = make(0, L"BUTTON", BS_AUTOCHECKBOX, text, c.rect.height);
+            break;
+        case ControlKind::edit:
+        case ControlKind::spin_edit: {
+            DWORD style =
+                c.multi_line ? ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL : ES_AUTOHSCROLL;
+            if (c.vertical_scroll) style |= WS_VSCROLL;
+            if (c.centred) style |= ES_CENTER;
+            if (c.number_only) style |= ES_NUMBER;
+            child.hwnd = make(WS_EX_CLIENTEDGE, L"EDIT", style, text, c.rect.height);
+            if (c.kind == ControlKind::spin_edit) {
+                child.buddy = CreateWindowExW(0, UPDOWN_CLASSW, nullptr,
+                                              WS_CHILD | visible | UDS_SETBUDDYINT |
+                                                  UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS,
+                                              0, 0, 0, 0, hwnd_, nullptr, instance, nullptr);
+                SendMessageW(child.buddy, UDM_SETBUDDY, reinterpret_cast<WPARAM>(child.hwnd), 0);
+                SendMessageW(child.buddy, UDM_SETRANGE32, static_cast<WPARAM>(c.minimum),
+                             static_cast<LPARAM>(c.maximum));
+            }
+            break;
+        }
+        case ControlKind::date_picker:
+            child.hwnd = make(0, DATETIMEPICK_CLASSW, DTS_SHORTDATEFORMAT, L"", c.rect.height);
+            break;
+        case ControlKind::drop_list:
+            // The height given is the closed box's; the list needs room to drop down.
+            child.hwnd =
+                make(0, L"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL, L"", c.rect.height + 200);
+            break;
+        case ControlKind::list_view:
+            create_list(c, child);
+            break;
+        case ControlKind::toolbar:
+            create_toolbar(c, child);
+            break;
+        case ControlKind::timer:
+            if (c.period_ms > 0) SetTimer(hwnd_, id, static_cast<UINT>(c.period_ms), nullptr);
+            break;
+        case ControlKind::html_view:
+        case ControlKind::pie_chart:
+            child.hwnd = make(0, L"STATIC", SS_WHITERECT, L"", c.rect.height);
+            break;
+        case ControlKind::save_dialog:
+            break;
+    }
+    if (child.hwnd && font_)
+        SendMessageW(child.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    children_.emplace(c.name, child);
+}
+
+void Win32Window::create_list(const Control& c, Child& child) {
+    child.hwnd =
+        CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
+                        WS_CHILD | (c.visible ? WS_VISIBLE : 0) | (c.tab_stop ? WS_TABSTOP : 0) |
+                            LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL,
+                        c.rect.left, c.rect.top, c.rect.width, c.rect.height, hwnd_,
+                        reinterpret_cast<HMENU>(static_cast<UINT_PTR>(child.id)),
+                        GetModuleHandleW(nullptr), nullptr);
+    if (!child.hwnd) return;
+    SendMessageW(child.hwnd, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
+                 LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+    for (std::size_t i = 0; i < c.columns.size(); ++i) {
+        std::wstring caption = to_wide(c.columns[i].caption);
+        LVCOLUMNW col{};
+        col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+        col.fmt = align_format(c.columns[i].align);
+        col.cx = c.columns[i].width;
+        col.pszText = caption.data();
+        SendMessageW(child.hwnd, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&col));
+    }
+    if (c.row_height > 0) {
+        // A blank small image as tall as a row sets the row height.
+        HIMAGELIST rows = ImageList_Create(1, c.row_height, ILC_COLOR32, 1, 0);
+        if (rows) {
+            image_lists_.push_back(rows);
+            SendMessageW(child.hwnd, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(rows));
+        }
+    }
+}
+
+void Win32Window::create_toolbar(const Control& c, Child& child) {
+    child.hwnd =
+        CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr,
+                        WS_CHILD | (c.visible ? WS_VISIBLE : 0) | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS |
+                            CCS_NORESIZE | CCS_NODIVIDER | CCS_NOPARENTALIGN,
+                        c.rect.left, c.rect.top, c.rect.width, c.rect.height, hwnd_,
+                        reinterpret_cast<HMENU>(static_cast<UINT_PTR>(child.id)),
+                        GetModuleHandleW(nullptr), nullptr);
+    if (!child.hwnd) return;
+    SendMessageW(child.hwnd, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    SendMessageW(child.hwnd, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_DRAWDDARROWS);
+    HIMAGELIST images =
+        ImageList_Create(c.image_size, c.image_size, ILC_COLOR32 | ILC_MASK, c.image_count, 0);
+    if (images) {
+        image_lists_.push_back(images);
+        auto strip = static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr),
+                                                     MAKEINTRESOURCEW(kToolbarResource),
+                                                     IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+        if (strip) {
+            ImageList_Add(images, strip, nullptr);
+            DeleteObject(strip);
+        }
+        SendMessageW(child.hwnd, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
+    }
+    std::vector<std::wstring> captions;
+    captions.reserve(c.entries.size());
+    std::vector<TBBUTTON> buttons(c.entries.size());
+    for (std::size_t i = 0; i < c.entries.size(); ++i) {
+        const auto& e = c.entries[i];
+        captions.push_back(to_wide(e.caption));
+        TBBUTTON& b = buttons[i];
+        b.idCommand = static_cast<int>(kFirstToolbarCommand + i);
+        b.fsState = TBSTATE_ENABLED;
+        if (e.separator()) {
+            b.fsStyle = BTNS_SEP;
+            b.iBitmap = 6;
+        } else {
+            b.iBitmap = e.image;
+            b.fsStyle = static_cast<BYTE>(BTNS_BUTTON | BTNS_AUTOSIZE |
+                                          (e.drop_down ? BTNS_WHOLEDROPDOWN : 0));
+            b.iString = reinterpret_cast<INT_PTR>(captions.back().c_str());
+        }
+    }
+    SendMessageW(child.hwnd, TB_ADDBUTTONSW, buttons.size(),
+                 reinterpret_cast<LPARAM>(buttons.data()));
+}
+
+const Win32Window::Child& Win32Window::child(std::string_view control) const {
+    auto it = children_.find(control);
+    if (it == children_.end()) no_such("control", control);
+    return it->second;
+}
+
+HWND Win32Window::hwnd_of(std::string_view control) const {
+    return control.empty() ? hwnd_ : child(control).hwnd;
+}
+
+const Win32Window::Child* Win32Window::child_by_id(UINT id) const {
+    for (const auto& [name, c] : children_)
+        if (c.id == id) return &c;
+    return nullptr;
+}
+
+void Win32Window::fire(std::string_view control, Event event, const EventArgs& args) {
+    if (closed_) return;
+    dispatch(*this, handlers_, control, event, args);
+}
+
+std::string Win32Window::text(std::string_view control) const {
+    return from_wide(window_text(hwnd_of(control)));
+}
+
+void Win32Window::set_text(std::string_view control, std::string_view text) {
+    std::wstring wide = to_wide(text);
+    SetWindowTextW(hwnd_of(control), wide.c_str());
+}
+
+bool Win32Window::visible(std::string_view control) const {
+    return IsWindowVisible(hwnd_of(control)) != FALSE;
+}
+
+void Win32Window::set_visible(std::string_view control, bool visible) {
+    HWND h = hwnd_of(control);
+    ShowWindow(h, visible ? SW_SHOW : SW_HIDE);
+    if (!control.empty() && child(control).buddy)
+        ShowWindow(child(control).buddy, visible ? SW_SHOW : SW_HIDE);
+}
+
+Rect Win32Window::placement(std::string_view control) const {
+    RECT r{};
+    HWND h = hwnd_of(control);
+    GetWindowRect(h, &r);
+    if (!control.empty()) MapWindowPoints(HWND_DESKTOP, hwnd_, reinterpret_cast<POINT*>(&r), 2);
+    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
+void Win32Window::set_placement(std::string_view control, const Rect& rect) {
+    MoveWindow(hwnd_of(control), rect.left, rect.top, rect.width, rect.height, TRUE);
+}
+
+bool Win32Window::checked(std::string_view control) const {
+    return SendMessageW(hwnd_of(control), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void Win32Window::set_checked(std::string_view control, bool checked) {
+    SendMessageW(hwnd_of(control), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+double Win32Window::date(std::string_view control) const {
+    SYSTEMTIME st{};
+    if (SendMessageW(hwnd_of(control), DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&st)) !=
+        GDT_VALID)
+        return 0;
+    double days = 0;
+    // Automation dates count from 1899-12-30, as the database does.
+    if (!SystemTimeToVariantTime(&st, &days)) return 0;
+    return days;
+}
+
+void Win32Window::set_date(std::string_view control, double date) {
+    SYSTEMTIME st{};
+    if (!VariantTimeToSystemTime(date, &st)) return;
+    SendMessageW(hwnd_of(control), DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&st));
+}
+
+void Win32Window::clear_choices(std::string_view control) {
+    SendMessageW(hwnd_of(control), CB_RESETCONTENT, 0, 0);
+}
+
+void Win32Window::add_choice(std::string_view control, std::string_view text) {
+    std::wstring wide = to_wide(text);
+    SendMessageW(hwnd_of(control), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+}
+
+int Win32Window::choice_count(std::string_view control) const {
+    return static_cast<int>(SendMessageW(hwnd_of(control), CB_GETCOUNT, 0, 0));
+}
+
+int Win32Window::selected_choice(std::string_view control) const {
+    auto i = SendMessageW(hwnd_of(control), CB_GETCURSEL, 0, 0);
+    return i == CB_ERR ? -1 : static_cast<int>(i);
+}
+
+void Win32Window::select_choice(std::string_view control, int index) {
+    SendMessageW(hwnd_of(control), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+std::string Win32Window::column_title(std::string_view list, int column) const {
+    wchar_t buffer[256] = {};
+    LVCOLUMNW col{};
+    col.mask = LVCF_TEXT;
+    col.pszText = buffer;
+    col.cchTextMax = 255;
+    if (!SendMessageW(hwnd_of(list), LVM_GETCOLUMNW, static_cast<WPARAM>(column),
+                      reinterpret_cast<LPARAM>(&col)))
+        return {};
+    return from_wide(buffer);
+}
+
+void Win32Window::set_column_title(std::string_view list, int column, std::string_view title) {
+    std::wstring wide = to_wide(title);
+    LVCOLUMNW col{};
+    col.mask = LVCF_TEXT;
+    col.pszText = wide.data();
+    SendMessageW(hwnd_of(list), LVM_SETCOLUMNW, static_cast<WPARAM>(column),
+                 reinterpret_cast<LPARAM>(&col));
+}
+
+int Win32Window::column_width(std::string_view list, int column) const {
+    return static_cast<int>(
+        SendMessageW(hwnd_of(list), LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
+}
+
+void Win32Window::set_column_width(std::string_view list, int column, int width) {
+    SendMessageW(hwnd_of(list), LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column),
+                 static_cast<LPARAM>(width));
+}
+
+void Win32Window::delete_all_items(std::string_view list) {
+    SendMessageW(hwnd_of(list), LVM_DELETEALLITEMS, 0, 0);
+}
+
+int Win32Window::append_item(std::string_view list, std::string_view text) {
+    std::wstring wide = to_wide(text);
+    LVITEMW item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = item_count(list);
+    item.pszText = wide.data();
+    return static_cast<int>(
+        SendMessageW(hwnd_of(list), LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+}
+
+void Win32Window::set_cell(std::string_view list, int row, int column, std::string_view text) {
+    std::wstring wide = to_wide(text);
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = wide.data();
+    SendMessageW(hwnd_of(list), LVM_SETITEMTEXTW, static_cast<WPARAM>(row),
+                 reinterpret_cast<LPARAM>(&item));
+}
+
+std::string Win32Window::cell(std::string_view list, int row, int column) const {
+    if (row < 0 || row >= item_count(list)) return {};
+    // Grown until the whole text fits: notes may be long.
+    for (std::size_t size = 256;; size *= 4) {
+        std::wstring buffer(size, L'\0');
+        LVITEMW item{};
+        item.iSubItem = column;
+        item.pszText = buffer.data();
+        item.cchTextMax = static_cast<int>(size);
+        auto got = static_cast<std::size_t>(SendMessageW(hwnd_of(list), LVM_GETITEMTEXTW,
+                                                         static_cast<WPARAM>(row),
+                                                         reinterpret_cast<LPARAM>(&item)));
+        if (got + 1 < size || size > (1u << 24)) {
+            buffer.resize(got);
+            return from_wide(buffer);
+        }
+    }
+}
+
+int Win32Window::item_count(std::string_view list) const {
+    return static_cast<int>(SendMessageW(hwnd_of(list), LVM_GETITEMCOUNT, 0, 0));
+}
+
+int Win32Window::selected_row(std::string_view list) const {
+    return static_cast<int>(
+        SendMessageW(hwnd_of(list), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
+void Win32Window::select_row(std::string_view list, int row) {
+    if (row < 0 || row >= item_count(list)) return;
+    LVITEMW item{};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(hwnd_of(list), LVM_SETITEMSTATE, static_cast<WPARAM>(row),
+                 reinterpret_cast<LPARAM>(&item));
+}
+
+bool Win32Window::menu_item_visible(std::string_view caption) const {
+    auto it = menu_visible_.find(caption);
+    if (it == menu_visible_.end()) no_such("menu item", caption);
+    return it->second;
+}
+
+void Win32Window::set_menu_item_visible(std::string_view caption, bool visible) {
+    auto it = menu_visible_.find(caption);
+    if (it == menu_visible_.end()) no_such("menu item", caption);
+    it->second = visible;
+}
+
+void Win32Window::popup_menu(std::string_view menu) {
+    // Windows menus cannot hide an item, so the pop-up is built afresh with the visible ones.
+    HMENU popup = CreatePopupMenu();
+    if (!popup) return;
+    std::vector<const MenuItem*> items;
+    bool inside = false;
+    for (const auto& m : form_.menus) {
+        if (m.level == 0) {
+            inside = m.caption == menu;
+            continue;
+        }
+        if (!inside) continue;
+        if (m.caption == "-") {
+            AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
+            continue;
+        }
+        if (!menu_visible_[m.caption]) continue;
+        std::wstring caption = to_wide(m.caption);
+        AppendMenuW(popup, MF_STRING, kFirstMenuCommand + items.size(), caption.c_str());
+        items.push_back(&m);
+    }
+    POINT at{};
+    GetCursorPos(&at);
+    SetForegroundWindow(hwnd_);
+    UINT chosen = static_cast<UINT>(
+        TrackPopupMenu(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd_, nullptr));
+    DestroyMenu(popup);
+    if (chosen < kFirstMenuCommand || chosen >= kFirstMenuCommand + items.size()) return;
+    const MenuItem* item = items[chosen - kFirstMenuCommand];
+    auto handler = handlers_.find(item->handler);
+    if (handler != handlers_.end() && handler->second)
+        handler->second(*this, EventArgs{0, item->caption});
+}
+
+void Win32Window::add_tray_icon(std::string_view tooltip) {
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof data;
+    data.hWnd = hwnd_;
+    data.uID = kTrayId;
+    data.uFlags = NIF_ICON | NIF_MESSAGE | NIF_TIP;
+    data.uCallbackMessage = kTrayMessage;
+    data.hIcon = static_cast<HICON>(LoadImageW(
+        GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kTrayIconResource), IMAGE_ICON, 32, 32, 0));
+    if (!data.hIcon) data.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+    std::wstring tip = to_wide(tooltip);
+    wcsncpy_s(data.szTip, tip.c_str(), _TRUNCATE);
+    tray_ = Shell_NotifyIconW(NIM_ADD, &data) != FALSE;
+}
+
+void Win32Window::stop_timer(std::string_view timer) {
+    KillTimer(hwnd_, child(timer).id);
+}
+
+void Win32Window::close() {
+    if (hwnd_ && !closed_) DestroyWindow(hwnd_);
+}
+
+LRESULT Win32Window::handle_message(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    hwnd_ = hwnd;
+    switch (message) {
+        case WM_SIZE:
+            if (created_) fire("", Event::resized);
+            return 0;
+        case WM_RBUTTONDOWN:
+            fire("", Event::right_button);
+            return 0;
+        case WM_TIMER:
+            if (const Child* c = child_by_id(static_cast<UINT>(wparam)))
+                fire(c->def->name, Event::tick);
+            return 0;
+        case kTrayMessage: {
+            int code = 0;
+            switch (LOWORD(lparam)) {
+                case WM_LBUTTONUP:
+                    code = 1;
+                    break;
+                case WM_LBUTTONDBLCLK:
+                    code = 2;
+                    break;
+                case WM_RBUTTONUP:
+                case WM_CONTEXTMENU:
+                    code = 3;
+                    break;
+                default:
+                    break;
+            }
+            if (code) fire("", Event::tray, EventArgs{code, {}});
+            return 0;
+        }
+        case WM_COMMAND: {
+            UINT id = LOWORD(wparam);
+            UINT code = HIWORD(wparam);
+            if (id >= kFirstToolbarCommand && id < kFirstMenuCommand) {
+                const Child* bar = nullptr;
+                for (const auto& [name, c] : children_)
+                    if (c.def->kind == ControlKind::toolbar) bar = &c;
+                if (bar)
+                    fire(bar->def->name, Event::entry_clicked,
+                         EventArgs{static_cast<int>(id - kFirstToolbarCommand), {}});
+                return 0;
+            }
+            const Child* c = child_by_id(id);
+            if (!c || quiet_) return 0;
+            if (code == BN_CLICKED &&
+                (c->def->kind == ControlKind::button || c->def->kind == ControlKind::check_box))
+                fire(c->def->name, Event::clicked);
+            else if (code == EN_CHANGE)
+                fire(c->def->name, Event::changed);
+            else if (code == EN_KILLFOCUS)
+                fire(c->def->name, Event::lost_focus);
+            return 0;
+        }
+        case WM_NOTIFY: {
+            auto* header = reinterpret_cast<NMHDR*>(lparam);
+            const Child* c = child_by_id(static_cast<UINT>(header->idFrom));
+            if (!c) return 0;
+            if (c->def->kind == ControlKind::list_view) {
+                if (header->code == NM_RCLICK) {
+                    auto* item = reinterpret_cast<NMITEMACTIVATE*>(lparam);
+                    if (item->iItem >= 0) fire(c->def->name, Event::item_right_clicked);
+                } else if (header->code == NM_DBLCLK) {
+                    fire(c->def->name, Event::double_clicked);
+                }
+            } else if (c->def->kind == ControlKind::toolbar && header->code == TBN_DROPDOWN) {
+                auto* drop = reinterpret_cast<NMTOOLBARW*>(lparam);
+                fire(c->def->name, Event::entry_clicked,
+                     EventArgs{
+                         static_cast<int>(drop->iItem - static_cast<int>(kFirstToolbarCommand)),
+                         {}});
+                return TBDDRET_DEFAULT;
+            } else if (c->def->kind == ControlKind::date_picker &&
+                       header->code == DTN_DATETIMECHANGE && !quiet_) {
+                fire(c->def->name, Event::date_changed);
+            }
+            return 0;
+        }
+        case WM_DESTROY:
+            if (tray_) {
+                NOTIFYICONDATAW data{};
+                data.cbSize = sizeof data;
+                data.hWnd = hwnd_;
+                data.uID = kTrayId;
+                Shell_NotifyIconW(NIM_DELETE, &data);
+                tray_ = false;
+            }
+            closed_ = true;
+            return 0;
+        case WM_NCDESTROY:
+            hwnd_ = nullptr;
+            system_.destroyed(*this);
+            return 0;
+        default:
+            return DefWindowProcW(hwnd, message, wparam, lparam);
+    }
+}
+
+}  // namespace runtime::win32

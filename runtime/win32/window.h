@@ -1,0 +1,97 @@
+#pragma once
+// One real window built from its definition.
+// clang-format off
+#include <windows.h>
+#include <commctrl.h>
+// clang-format on
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "runtime/window.h"
+
+namespace runtime::win32 {
+
+class Win32Windows;
+
+class Win32Window final : public Window {
+  public:
+    Win32Window(Win32Windows& system, const Form& form, Handlers handlers);
+    ~Win32Window() override;
+    Win32Window(const Win32Window&) = delete;
+    Win32Window& operator=(const Win32Window&) = delete;
+
+    // Creates the window and its controls, then runs the created event.
+    bool create();
+    HWND handle() const { return hwnd_; }
+
+    const Form& form() const override { return form_; }
+    std::string text(std::string_view control) const override;
+    void set_text(std::string_view control, std::string_view text) override;
+    bool visible(std::string_view control) const override;
+    void set_visible(std::string_view control, bool visible) override;
+    Rect placement(std::string_view control) const override;
+    void set_placement(std::string_view control, const Rect& rect) override;
+    bool checked(std::string_view control) const override;
+    void set_checked(std::string_view control, bool checked) override;
+    double date(std::string_view control) const override;
+    void set_date(std::string_view control, double date) override;
+    void clear_choices(std::string_view control) override;
+    void add_choice(std::string_view control, std::string_view text) override;
+    int choice_count(std::string_view control) const override;
+    int selected_choice(std::string_view control) const override;
+    void select_choice(std::string_view control, int index) override;
+    std::string column_title(std::string_view list, int column) const override;
+    void set_column_title(std::string_view list, int column, std::string_view title) override;
+    int column_width(std::string_view list, int column) const override;
+    void set_column_width(std::string_view list, int column, int width) override;
+    void delete_all_items(std::string_view list) override;
+    int append_item(std::string_view list, std::string_view text) override;
+    void set_cell(std::string_view list, int row, int column, std::string_view text) override;
+    std::string cell(std::string_view list, int row, int column) const override;
+    int item_count(std::string_view list) const override;
+    int selected_row(std::string_view list) const override;
+    void select_row(std::string_view list, int row) override;
+    bool menu_item_visible(std::string_view caption) const override;
+    void set_menu_item_visible(std::string_view caption, bool visible) override;
+    void popup_menu(std::string_view menu) override;
+    void add_tray_icon(std::string_view tooltip) override;
+    void stop_timer(std::string_view timer) override;
+    void close() override;
+    bool closed() const override { return closed_; }
+
+    // The window procedure's work; `hwnd` is the window's own handle, known from its first
+    // message on, before CreateWindowEx returns.
+    LRESULT handle_message(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+
+  private:
+    struct Child {
+        const Control* def = nullptr;
+        HWND hwnd = nullptr;
+        HWND buddy = nullptr;  // the up-down arrows of a spin edit
+        UINT id = 0;
+    };
+    void create_control(const Control& c, UINT id);
+    void create_toolbar(const Control& c, Child& child);
+    void create_list(const Control& c, Child& child);
+    const Child& child(std::string_view control) const;
+    HWND hwnd_of(std::string_view control) const;
+    void fire(std::string_view control, Event event, const EventArgs& args = {});
+    const Child* child_by_id(UINT id) const;
+
+    Win32Windows& system_;
+    Form form_;
+    Handlers handlers_;
+    HWND hwnd_ = nullptr;
+    HFONT font_ = nullptr;
+    std::vector<HIMAGELIST> image_lists_;
+    std::map<std::string, Child, std::less<>> children_;
+    std::map<std::string, bool, std::less<>> menu_visible_;
+    bool created_ = false;
+    bool closed_ = false;
+    bool tray_ = false;
+    int quiet_ = 0;  // while the program itself fills controls, content changes are not news
+};
+
+}  // namespace runtime::win32

@@ -1,0 +1,114 @@
+#include "runtime/win32/windows.h"
+
+// clang-format off
+#include <windows.h>
+#include <commctrl.h>
+// clang-format on
+
+#include <algorithm>
+#include <vector>
+
+#include "runtime/win32/window.h"
+
+namespace runtime::win32 {
+
+namespace {
+
+constexpr const wchar_t* kWindowClass = L"LanqiaoWindow";
+
+LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* window = reinterpret_cast<Win32Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!window) return DefWindowProcW(hwnd, message, wparam, lparam);
+    if (message == WM_NCDESTROY) SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    return window->handle_message(hwnd, message, wparam, lparam);
+}
+
+// Tab, Enter and the default button work as in a dialog box.
+void pump(MSG& msg) {
+    HWND top = GetAncestor(msg.hwnd, GA_ROOT);
+    if (top && IsDialogMessageW(top, &msg)) return;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+}
+
+}  // namespace
+
+Win32Windows::Win32Windows() {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES |
+                                                       ICC_UPDOWN_CLASS | ICC_DATE_CLASSES |
+                                                       ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
+    WNDCLASSEXW cls{};
+    cls.cbSize = sizeof cls;
+    cls.lpfnWndProc = window_procedure;
+    cls.hInstance = GetModuleHandleW(nullptr);
+    cls.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    cls.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    cls.lpszClassName = kWindowClass;
+    cls.hIcon =
+        static_cast<HICON>(LoadImageW(cls.hInstance, MAKEINTRESOURCEW(101), IMAGE_ICON, 32, 32, 0));
+    cls.style = CS_DBLCLKS;
+    RegisterClassExW(&cls);
+}
+
+Win32Windows::~Win32Windows() = default;
+
+Win32Window& Win32Windows::create(const Form& form, Handlers handlers) {
+    windows_.push_back(std::make_unique<Win32Window>(*this, form, std::move(handlers)));
+    return *windows_.back();
+}
+
+Window& Win32Windows::open(const Form& form, Handlers handlers) {
+    Win32Window& w = create(form, std::move(handlers));
+    w.create();
+    return w;
+}
+
+void Win32Windows::open_modal(const Form& form, Handlers handlers) {
+    // Every other window of the program takes no input while the dialog is open.
+    std::vector<HWND> disabled;
+    for (const auto& other : windows_)
+        if (other->handle() && IsWindowEnabled(other->handle())) {
+            EnableWindow(other->handle(), FALSE);
+            disabled.push_back(other->handle());
+        }
+    Win32Window& w = create(form, std::move(handlers));
+    if (w.create() && !w.closed()) {
+        ShowWindow(w.handle(), form.visible ? SW_SHOW : SW_HIDE);
+        MSG msg;
+        while (!w.closed() && GetMessageW(&msg, nullptr, 0, 0) > 0)
+            pump(msg);
+        if (msg.message == WM_QUIT) PostQuitMessage(static_cast<int>(msg.wParam));
+    }
+    for (HWND h : disabled)
+        EnableWindow(h, TRUE);
+    if (!disabled.empty()) SetForegroundWindow(disabled.front());
+    finished_.clear();
+}
+
+int Win32Windows::run(Window& main) {
+    auto& w = static_cast<Win32Window&>(main);
+    if (!w.closed()) {
+        ShowWindow(w.handle(), SW_SHOW);
+        UpdateWindow(w.handle());
+    }
+    MSG msg{};
+    while (!w.closed() && GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        pump(msg);
+        finished_.clear();
+    }
+    return 0;
+}
+
+void Win32Windows::destroyed(Win32Window& window) {
+    // Kept until the message that destroyed it has returned.
+    auto it = std::find_if(windows_.begin(), windows_.end(),
+                           [&](const auto& w) { return w.get() == &window; });
+    if (it != windows_.end()) finished_.splice(finished_.end(), windows_, it);
+}
+
+}  // namespace runtime::win32
