@@ -1,0 +1,148 @@
+// Drives the running program from outside, as a user would, for the Wine tests:
+//   lanqiao_driver dump          prints the main window's title, the list's column titles and
+//                                every row, tab-separated, one a line
+//   lanqiao_driver click N       clicks toolbar entry N (separators counted)
+// It waits up to 20 seconds for the main window to appear; exit code 1 when it does not.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+namespace {
+
+const wchar_t* kTitle = L"岚桥管家 V2.0  未成交客户跟踪管理中心";
+
+std::string utf8(const std::wstring& w) {
+    if (w.empty()) return {};
+    int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0,
+                                nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), out.data(), n, nullptr,
+                        nullptr);
+    return out;
+}
+
+HWND child_of_class(HWND parent, const wchar_t* cls) {
+    struct Search {
+        const wchar_t* cls;
+        HWND found;
+    } search{cls, nullptr};
+    EnumChildWindows(
+        parent,
+        [](HWND h, LPARAM p) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(p);
+            wchar_t name[64] = {};
+            GetClassNameW(h, name, 63);
+            if (std::wcscmp(name, s->cls) == 0) {
+                s->found = h;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// Memory in the program's own process, for the list view messages that carry pointers.
+class RemoteBuffer {
+  public:
+    RemoteBuffer(HANDLE process, std::size_t size) : process_(process) {
+        at_ = VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
+    }
+    ~RemoteBuffer() {
+        if (at_) VirtualFreeEx(process_, at_, 0, MEM_RELEASE);
+    }
+    RemoteBuffer(const RemoteBuffer&) = delete;
+    RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+    void* at() const { return at_; }
+    bool write(const void* data, std::size_t size, std::size_t offset = 0) const {
+        return WriteProcessMemory(process_, static_cast<char*>(at_) + offset, data, size, nullptr);
+    }
+    bool read(void* data, std::size_t size, std::size_t offset = 0) const {
+        return ReadProcessMemory(process_, static_cast<char*>(at_) + offset, data, size, nullptr);
+    }
+
+  private:
+    HANDLE process_;
+    void* at_ = nullptr;
+};
+
+std::wstring remote_text(HWND list, HANDLE process, UINT message, WPARAM index, int sub_item,
+                         bool column) {
+    constexpr std::size_t kChars = 4096;
+    RemoteBuffer buffer(process, sizeof(LVITEMW) + kChars * sizeof(wchar_t));
+    auto* text_at = static_cast<wchar_t*>(buffer.at()) + sizeof(LVITEMW) / sizeof(wchar_t) + 1;
+    if (column) {
+        LVCOLUMNW col{};
+        col.mask = LVCF_TEXT;
+        col.pszText = text_at;
+        col.cchTextMax = kChars;
+        buffer.write(&col, sizeof col);
+    } else {
+        LVITEMW item{};
+        item.iSubItem = sub_item;
+        item.pszText = text_at;
+        item.cchTextMax = kChars;
+        buffer.write(&item, sizeof item);
+    }
+    std::vector<wchar_t> text(kChars + 1, L'\0');
+    if (!SendMessageW(list, message, index, reinterpret_cast<LPARAM>(buffer.at())) && column)
+        return {};
+    buffer.read(text.data(), kChars * sizeof(wchar_t),
+                reinterpret_cast<char*>(text_at) - static_cast<char*>(buffer.at()));
+    return text.data();
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: lanqiao_driver dump | click N\n");
+        return 2;
+    }
+    HWND main = nullptr;
+    for (int i = 0; i < 200 && !main; ++i) {
+        main = FindWindowW(L"LanqiaoWindow", kTitle);
+        if (!main) Sleep(100);
+    }
+    if (!main) {
+        std::fprintf(stderr, "the main window did not appear\n");
+        return 1;
+    }
+    std::wstring command = argv[1];
+    if (command == L"click" && argc == 3) {
+        int entry = _wtoi(argv[2]);
+        // What the toolbar sends its window when an entry is clicked.
+        PostMessageW(main, WM_COMMAND, MAKEWPARAM(2000 + entry, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(child_of_class(main, TOOLBARCLASSNAMEW)));
+        return 0;
+    }
+    HWND list = child_of_class(main, WC_LISTVIEWW);
+    if (!list) return 1;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(list, &pid);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE,
+                                 FALSE, pid);
+    if (!process) return 1;
+    wchar_t title[256] = {};
+    GetWindowTextW(main, title, 255);
+    std::printf("title\t%s\n", utf8(title).c_str());
+    std::string header = "columns";
+    HWND header_control = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+    int columns = static_cast<int>(SendMessageW(header_control, HDM_GETITEMCOUNT, 0, 0));
+    for (int c = 0; c < columns; ++c)
+        header += "\t" + utf8(remote_text(list, process, LVM_GETCOLUMNW, c, 0, true));
+    std::printf("%s\n", header.c_str());
+    int rows = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int r = 0; r < rows; ++r) {
+        std::string line = "row";
+        for (int c = 0; c < columns; ++c)
+            line += "\t" + utf8(remote_text(list, process, LVM_GETITEMTEXTW, r, c, false));
+        std::printf("%s\n", line.c_str());
+    }
+    CloseHandle(process);
+    return 0;
+}

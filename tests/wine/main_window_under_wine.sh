@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# The real program under Wine on a virtual display: a first start in an empty folder writes
+# the built-in database and shows the main window; a start on a database with customers
+# shows the open ones newest first, and the toolbar switches to the closed ones.
+# usage: main_window_under_wine.sh BUILD_DIR_OF_MINGW64 JETDUMP TEMPLATE ARTEFACT_DIR
+set -uo pipefail
+build=$1 jetdump=$2 template=$3 artefacts=$4
+exe=$build/lanqiao.exe driver=$build/lanqiao_driver.exe
+for f in "$exe" "$driver"; do
+    [[ -f $f ]] || { echo "skipped: $f is not built (cmake --preset mingw64 && cmake --build --preset mingw64)"; exit 77; }
+done
+root=$(cd "$(dirname "$0")/../.." && pwd)
+source "$root/scripts/wine_prefix.sh"
+export WINEPREFIX=${WINEPREFIX:-$HOME/.wine-lanqiao-tests}
+prepare_wine_prefix
+mkdir -p "$artefacts"
+work=$(mktemp -d)
+trap 'wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
+failed=0
+check() {  # check WHAT EXPECTED ACTUAL
+    if [[ "$2" == "$3" ]]; then echo "ok   $1"; else
+        echo "FAIL $1"; diff <(echo "$2") <(echo "$3") | head -20; failed=$((failed + 1)); fi
+}
+
+# Runs the program in folder $1 on its own display; then runs "$2 ..." as driver steps.
+session() {
+    local dir=$1 shot=$2
+    shift 2
+    cp "$exe" "$driver" "$dir/"
+    xvfb-run -a -s '-screen 0 1024x768x24' bash -c '
+        cd "$1"; shot=$2; shift 2
+        wine lanqiao.exe >/dev/null 2>&1 &
+        wine lanqiao_driver.exe dump > before.txt 2>/dev/null
+        sleep 1
+        import -window root "$shot"
+        for step in "$@"; do
+            wine lanqiao_driver.exe click "$step" >/dev/null 2>&1
+            sleep 1
+            wine lanqiao_driver.exe dump > "after_$step.txt" 2>/dev/null
+        done
+        wineserver -k' _ "$dir" "$shot" "$@"
+}
+
+# First start in an empty folder.
+first=$work/first
+mkdir -p "$first"
+session "$first" "$artefacts/first_start.png"
+check "database written beside the program, byte for byte the template" same \
+    "$(cmp -s "$first/yrkb_com.db" "$template" && echo same || echo differs)"
+check "main window, title and columns" "$(printf 'title\t岚桥管家 V2.0  未成交客户跟踪管理中心\ncolumns\t编号\t序号\t状态\t客户旺旺名\t我们旺旺名\t第一次咨询日期\t最后跟踪日期\t备注')" \
+    "$(tr -d '\r' < "$first/before.txt")"
+colours=$(convert "$artefacts/first_start.png" -format %k info: 2>/dev/null)
+[[ ${colours:-0} -gt 16 ]] && echo "ok   the screenshot shows a window ($colours colours)" ||
+    { echo "FAIL the screenshot is blank ($colours colours)"; failed=$((failed + 1)); }
+
+# A database with three open and two closed customers, made by our engine.
+shop=$work/shop
+mkdir -p "$shop"
+cp "$template" "$shop/yrkb_com.db"
+chmod u+w "$shop/yrkb_com.db"
+add() { "$jetdump" --password Kx7-pq2-Lm9w "$shop/yrkb_com.db" --insert yrkb_com "$@" >/dev/null; }
+add wang=买家一 wang2=小店 "time1=2015-01-09 00:00:00" "time2=2015-01-10 00:00:00" bs=第一个
+add wang=closed_a wang2=小店 "time1=2014-03-05 00:00:00" "time2=2014-03-06 00:00:00" yn=true "time3=2014-04-01 00:00:00"
+add wang=buyer_2 wang2=小店 "time1=2015-02-01 00:00:00" "time2=2015-02-02 00:00:00"
+add wang=closed_b wang2=小店 "time1=2014-12-31 00:00:00" "time2=2015-01-01 00:00:00" yn=true "time3=2015-01-02 00:00:00"
+add wang=o\'neil wang2=大店 "time1=2015-03-01 00:00:00" "time2=2015-03-02 00:00:00" bs=最新
+session "$shop" "$artefacts/three_open.png" 4 3
+rows() { grep '^row' "$1" | tr -d '\r' | cut -f2-; }
+check "the open customers, newest first" "$(printf '5\t1\t\to'"'"'neil\t大店\t2015-3-1\t2015-3-2\t最新\n3\t2\t\tbuyer_2\t小店\t2015-2-1\t2015-2-2\t\n1\t3\t\t买家一\t小店\t2015-1-9\t2015-1-10\t第一个')" \
+    "$(rows "$shop/before.txt")"
+check "toolbar: the closed customers, with the deal date" "$(printf '4\t1\t\tclosed_b\t小店\t2014-12-31\t2015-1-2\t\n2\t2\t\tclosed_a\t小店\t2014-3-5\t2014-4-1\t')" \
+    "$(rows "$shop/after_4.txt")"
+check "column 6 in closed mode" "成功交易日期" "$(grep '^columns' "$shop/after_4.txt" | tr -d '\r' | cut -f8)"
+check "toolbar: back to the open customers" "$(rows "$shop/before.txt")" "$(rows "$shop/after_3.txt")"
+
+[[ $failed -eq 0 ]] || { echo "$failed checks failed"; exit 1; }
