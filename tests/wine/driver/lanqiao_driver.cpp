@@ -2,6 +2,8 @@
 //   lanqiao_driver dump          prints the main window's title, the list's column titles and
 //                                every row, tab-separated, one a line
 //   lanqiao_driver click N       clicks toolbar entry N (separators counted)
+//   lanqiao_driver wait-rows N   waits until the list holds N rows, then prints how long the
+//                                program had been running, in milliseconds
 // It waits up to 20 seconds for the main window to appear; exit code 1 when it does not.
 #include <windows.h>
 #include <commctrl.h>
@@ -122,6 +124,29 @@ int wmain(int argc, wchar_t** argv) {
     }
     HWND list = child_of_class(main, WC_LISTVIEWW);
     if (!list) return 1;
+    if (command == L"wait-rows" && argc == 3) {
+        int want = _wtoi(argv[2]);
+        for (int i = 0; i < 6000; ++i) {
+            if (SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) >= want) {
+                DWORD pid = 0;
+                GetWindowThreadProcessId(main, &pid);
+                HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+                FILETIME created{}, exited{}, kernel{}, user{}, now{};
+                if (!process || !GetProcessTimes(process, &created, &exited, &kernel, &user))
+                    return 1;
+                CloseHandle(process);
+                GetSystemTimeAsFileTime(&now);
+                auto ticks = [](FILETIME t) {
+                    return (static_cast<unsigned long long>(t.dwHighDateTime) << 32) |
+                           t.dwLowDateTime;
+                };
+                std::printf("%llu\n", (ticks(now) - ticks(created)) / 10000);
+                return 0;
+            }
+            Sleep(10);
+        }
+        return 1;
+    }
     DWORD pid = 0;
     GetWindowThreadProcessId(list, &pid);
     HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE,
