@@ -67,6 +67,9 @@ class Window {
     // Shows the pop-up menu at the mouse position; a chosen item runs its handler.
     virtual void popup_menu(std::string_view menu) = 0;
 
+    // HTML views: shows the page at `address`.
+    virtual void navigate(std::string_view control, std::string_view address) = 0;
+
     virtual void add_tray_icon(std::string_view tooltip) = 0;
     virtual void stop_timer(std::string_view timer) = 0;
     virtual void close() = 0;

@@ -226,6 +226,14 @@ void HeadlessWindow::choose_menu_item(std::string_view caption) {
     no_such("menu item in " + popups_.back(), caption);
 }
 
+void HeadlessWindow::navigate(std::string_view control, std::string_view address) {
+    state(control).navigations.emplace_back(address);
+}
+
+const std::vector<std::string>& HeadlessWindow::navigations(std::string_view control) const {
+    return find(control)->navigations;
+}
+
 void HeadlessWindow::add_tray_icon(std::string_view tooltip) {
     tray_tooltip_ = std::string(tooltip);
 }

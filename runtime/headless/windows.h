@@ -48,6 +48,7 @@ class HeadlessWindow final : public Window {
     bool menu_item_visible(std::string_view caption) const override;
     void set_menu_item_visible(std::string_view caption, bool visible) override;
     void popup_menu(std::string_view menu) override;
+    void navigate(std::string_view control, std::string_view address) override;
     void add_tray_icon(std::string_view tooltip) override;
     void stop_timer(std::string_view timer) override;
     void close() override;
@@ -61,6 +62,8 @@ class HeadlessWindow final : public Window {
     void choose_menu_item(std::string_view caption);
     const std::vector<std::string>& popups() const { return popups_; }
     const std::string& tray_tooltip() const { return tray_tooltip_; }
+    // Addresses each HTML view was sent to, in order.
+    const std::vector<std::string>& navigations(std::string_view control) const;
     bool timer_running(std::string_view timer) const;
     // The cells of every row, column by column, for whole-list comparisons.
     std::vector<std::vector<std::string>> rows(std::string_view list) const;
@@ -78,6 +81,7 @@ class HeadlessWindow final : public Window {
         std::vector<std::vector<std::string>> rows;
         int selected_row = -1;
         bool running = false;
+        std::vector<std::string> navigations;
     };
     State& state(std::string_view control);
     const State* find(std::string_view control) const;

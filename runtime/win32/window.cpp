@@ -473,6 +473,14 @@ void Win32Window::popup_menu(std::string_view menu) {
         handler->second(*this, EventArgs{0, item->caption});
 }
 
+void Win32Window::navigate(std::string_view control, std::string_view address) {
+    // The view has no browser engine of its own: the shell opens the address, which starts
+    // whatever handles it (the messenger for its hand-off pages).
+    (void)child(control);
+    std::wstring wide = to_wide(address);
+    ShellExecuteW(nullptr, L"open", wide.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
 void Win32Window::add_tray_icon(std::string_view tooltip) {
     NOTIFYICONDATAW data{};
     data.cbSize = sizeof data;

@@ -56,6 +56,7 @@ class Win32Window final : public Window {
     bool menu_item_visible(std::string_view caption) const override;
     void set_menu_item_visible(std::string_view caption, bool visible) override;
     void popup_menu(std::string_view menu) override;
+    void navigate(std::string_view control, std::string_view address) override;
     void add_tray_icon(std::string_view tooltip) override;
     void stop_timer(std::string_view timer) override;
     void close() override;
