@@ -1,0 +1,264 @@
+#include "tests/services/support/http_test_server.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <stdexcept>
+
+namespace testsupport {
+
+namespace {
+
+std::string reason(int status) {
+    switch (status) {
+        case 200:
+            return "OK";
+        case 204:
+            return "No Content";
+        case 301:
+            return "Moved Permanently";
+        case 302:
+            return "Found";
+        case 404:
+            return "Not Found";
+        case 500:
+            return "Internal Server Error";
+        case 503:
+            return "Service Unavailable";
+        default:
+            return "Status";
+    }
+}
+
+int listening_socket(int backlog, std::uint16_t& port) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) throw std::runtime_error("test server: no socket");
+    const int yes = 1;
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), size) != 0 ||
+        ::listen(fd, backlog) != 0 ||
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
+        ::close(fd);
+        throw std::runtime_error("test server: cannot listen");
+    }
+    port = ntohs(address.sin_port);
+    return fd;
+}
+
+bool send_all(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t sent = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        if (sent <= 0) return false;
+        bytes.remove_prefix(static_cast<std::size_t>(sent));
+    }
+    return true;
+}
+
+// The request head, or empty when the client sent none within a few seconds.
+std::string read_head(int fd) {
+    std::string head;
+    char piece[2048];
+    while (head.find("\r\n\r\n") == std::string::npos && head.size() < 65536) {
+        pollfd entry{fd, POLLIN, 0};
+        if (::poll(&entry, 1, 5000) <= 0) return {};
+        const ssize_t got = ::recv(fd, piece, sizeof piece, 0);
+        if (got <= 0) return {};
+        head.append(piece, static_cast<std::size_t>(got));
+    }
+    return head;
+}
+
+std::string target_of(const std::string& head) {
+    const auto first = head.find(' ');
+    const auto second = head.find(' ', first + 1);
+    if (first == std::string::npos || second == std::string::npos) return {};
+    return head.substr(first + 1, second - first - 1);
+}
+
+}  // namespace
+
+HttpTestServer::HttpTestServer(std::size_t workers) {
+    listen_fd_ = listening_socket(128, port_);
+    for (std::size_t i = 0; i < workers; ++i)
+        workers_.emplace_back([this] { worker_loop(); });
+    acceptor_ = std::thread([this] { accept_loop(); });
+}
+
+HttpTestServer::~HttpTestServer() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    wake_.notify_all();
+    acceptor_.join();
+    for (auto& worker : workers_)
+        worker.join();
+    for (int fd : pending_)
+        ::close(fd);
+    ::close(listen_fd_);
+}
+
+std::string HttpTestServer::host() const {
+    return "127.0.0.1:" + std::to_string(port_);
+}
+
+std::string HttpTestServer::url(std::string_view target) const {
+    return "http://" + host() + std::string(target);
+}
+
+void HttpTestServer::set_reply(std::string target, CannedReply reply) {
+    std::lock_guard lock(mutex_);
+    replies_[std::move(target)] = std::move(reply);
+}
+
+void HttpTestServer::set_handler(Handler handler) {
+    std::lock_guard lock(mutex_);
+    handler_ = std::move(handler);
+}
+
+std::vector<std::string> HttpTestServer::targets() const {
+    std::lock_guard lock(mutex_);
+    return targets_;
+}
+
+std::vector<std::string> HttpTestServer::requests() const {
+    std::lock_guard lock(mutex_);
+    return requests_;
+}
+
+std::size_t HttpTestServer::request_count() const {
+    std::lock_guard lock(mutex_);
+    return targets_.size();
+}
+
+std::size_t HttpTestServer::peak_in_flight() const {
+    std::lock_guard lock(mutex_);
+    return peak_in_flight_;
+}
+
+void HttpTestServer::clear_record() {
+    std::lock_guard lock(mutex_);
+    targets_.clear();
+    requests_.clear();
+    peak_in_flight_ = 0;
+}
+
+void HttpTestServer::accept_loop() {
+    for (;;) {
+        {
+            std::lock_guard lock(mutex_);
+            if (stopping_) return;
+        }
+        pollfd entry{listen_fd_, POLLIN, 0};
+        if (::poll(&entry, 1, 50) <= 0) continue;
+        const int fd = ::accept4(listen_fd_, nullptr, nullptr, SOCK_CLOEXEC);
+        if (fd < 0) continue;
+        {
+            std::lock_guard lock(mutex_);
+            pending_.push_back(fd);
+        }
+        wake_.notify_one();
+    }
+}
+
+void HttpTestServer::worker_loop() {
+    for (;;) {
+        int fd = -1;
+        {
+            std::unique_lock lock(mutex_);
+            wake_.wait(lock, [this] { return stopping_ || !pending_.empty(); });
+            if (stopping_) return;
+            fd = pending_.front();
+            pending_.pop_front();
+        }
+        serve(fd);
+        ::close(fd);
+    }
+}
+
+CannedReply HttpTestServer::reply_for(const std::string& target) {
+    std::lock_guard lock(mutex_);
+    if (auto found = replies_.find(target); found != replies_.end()) return found->second;
+    if (handler_) return handler_(target);
+    CannedReply missing;
+    missing.status = 404;
+    missing.content_type = "text/html";
+    missing.body = "<html><body><h1>404 Not Found</h1></body></html>";
+    return missing;
+}
+
+bool HttpTestServer::pause(std::chrono::milliseconds span) {
+    std::unique_lock lock(mutex_);
+    return !wake_.wait_for(lock, span, [this] { return stopping_; });
+}
+
+void HttpTestServer::serve(int fd) {
+    const std::string head = read_head(fd);
+    if (head.empty()) return;
+    const std::string target = target_of(head);
+    {
+        std::lock_guard lock(mutex_);
+        targets_.push_back(target);
+        requests_.push_back(head);
+        peak_in_flight_ = std::max(peak_in_flight_, ++in_flight_);
+    }
+    const CannedReply reply = reply_for(target);
+    const auto done = [this] {
+        std::lock_guard lock(mutex_);
+        --in_flight_;
+    };
+    if (reply.delay.count() > 0 && !pause(reply.delay)) return done();
+    if (reply.hang_up) return done();
+
+    std::string out = "HTTP/1.0 " + std::to_string(reply.status) + " " + reason(reply.status) +
+                      "\r\nContent-Type: " + reply.content_type + "\r\n";
+    if (!reply.omit_length)
+        out +=
+            "Content-Length: " + reply.content_length.value_or(std::to_string(reply.body.size())) +
+            "\r\n";
+    for (const auto& [name, value] : reply.headers)
+        out += name + ": " + value + "\r\n";
+    out += "\r\n";
+    if (reply.send_only) {
+        out += reply.body.substr(0, *reply.send_only);
+        if (send_all(fd, out)) pause(reply.stall);
+        return done();
+    }
+    out += reply.body;
+    if (send_all(fd, out) && reply.hold_open.count() > 0) pause(reply.hold_open);
+    done();
+}
+
+std::uint16_t refusing_port() {
+    std::uint16_t port = 0;
+    const int fd = listening_socket(1, port);
+    // Closed again at once: the port stays free, and nothing else of this test takes it.
+    ::close(fd);
+    return port;
+}
+
+FullListener::FullListener() {
+    listen_fd_ = listening_socket(0, port_);
+    // One waiting connection fills a queue of length 0; later attempts get no answer.
+    filler_fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(port_);
+    if (::connect(filler_fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+        throw std::runtime_error("full listener: the filler could not connect");
+}
+
+FullListener::~FullListener() {
+    ::close(filler_fd_);
+    ::close(listen_fd_);
+}
+
+}  // namespace testsupport
