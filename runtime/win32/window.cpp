@@ -9,6 +9,7 @@
 
 #include <stdexcept>
 
+#include "resources/resource_ids.h"
 #include "runtime/win32/wide_text.h"
 #include "runtime/win32/windows.h"
 
@@ -21,9 +22,6 @@ constexpr UINT kTrayId = 1;
 constexpr UINT kFirstControlId = 1000;
 constexpr UINT kFirstToolbarCommand = 2000;
 constexpr UINT kFirstMenuCommand = 3000;
-// The resource numbers of the tray icon and the toolbar strip.
-constexpr WORD kTrayIconResource = 101;
-constexpr WORD kToolbarResource = 201;
 
 [[noreturn]] void no_such(std::string_view what, std::string_view name) {
     throw std::logic_error(std::string(what) + " \"" + std::string(name) + "\" does not exist");
@@ -205,10 +203,11 @@ void Win32Window::create_toolbar(const Control& c, Child& child) {
     if (images) {
         image_lists_.push_back(images);
         auto strip = static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr),
-                                                     MAKEINTRESOURCEW(kToolbarResource),
-                                                     IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+                                                     MAKEINTRESOURCEW(IDB_TOOLBAR), IMAGE_BITMAP, 0,
+                                                     0, LR_CREATEDIBSECTION));
         if (strip) {
-            ImageList_Add(images, strip, nullptr);
+            // Fully transparent pixels are the mask colour too, for lists without alpha.
+            ImageList_AddMasked(images, strip, LQ_TOOLBAR_MASK_COLOUR);
             DeleteObject(strip);
         }
         SendMessageW(child.hwnd, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
@@ -489,7 +488,7 @@ void Win32Window::add_tray_icon(std::string_view tooltip) {
     data.uFlags = NIF_ICON | NIF_MESSAGE | NIF_TIP;
     data.uCallbackMessage = kTrayMessage;
     data.hIcon = static_cast<HICON>(LoadImageW(
-        GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kTrayIconResource), IMAGE_ICON, 32, 32, 0));
+        GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TRAY), IMAGE_ICON, 32, 32, LR_SHARED));
     if (!data.hIcon) data.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
     std::wstring tip = to_wide(tooltip);
     wcsncpy_s(data.szTip, tip.c_str(), _TRUNCATE);

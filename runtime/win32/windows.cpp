@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "resources/resource_ids.h"
 #include "runtime/win32/window.h"
 
 namespace runtime::win32 {
@@ -49,8 +50,8 @@ Win32Windows::Win32Windows() {
     cls.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     cls.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     cls.lpszClassName = kWindowClass;
-    cls.hIcon =
-        static_cast<HICON>(LoadImageW(cls.hInstance, MAKEINTRESOURCEW(101), IMAGE_ICON, 32, 32, 0));
+    cls.hIcon = static_cast<HICON>(
+        LoadImageW(cls.hInstance, MAKEINTRESOURCEW(IDI_TRAY), IMAGE_ICON, 32, 32, LR_SHARED));
     cls.style = CS_DBLCLKS;
     RegisterClassExW(&cls);
 }
