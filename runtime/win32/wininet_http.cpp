@@ -65,6 +65,14 @@ void set_timeout(HINTERNET handle, DWORD option, std::chrono::milliseconds wait)
     InternetSetOptionA(handle, option, &ms, sizeof ms);
 }
 
+// On every handle of the chain: Windows hands a session's waits down to its connections and
+// requests, Wine only keeps what is set on the handle that does the waiting.
+void set_timeouts(HINTERNET handle, const HttpTimeouts& timeouts) {
+    set_timeout(handle, INTERNET_OPTION_CONNECT_TIMEOUT, timeouts.connect);
+    set_timeout(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, timeouts.receive);
+    set_timeout(handle, INTERNET_OPTION_SEND_TIMEOUT, timeouts.receive);
+}
+
 std::optional<std::string> content_length(HINTERNET request) {
     char text[32] = {};
     DWORD size = sizeof text;
@@ -90,9 +98,7 @@ void* WinInetHttp::session() {
         session_ =
             InternetHandle(InternetOpenA(kAgent, INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
         if (!session_) return nullptr;
-        set_timeout(session_.get(), INTERNET_OPTION_CONNECT_TIMEOUT, timeouts_.connect);
-        set_timeout(session_.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, timeouts_.receive);
-        set_timeout(session_.get(), INTERNET_OPTION_SEND_TIMEOUT, timeouts_.receive);
+        set_timeouts(session_.get(), timeouts_);
     }
     return session_.get();
 }
@@ -116,6 +122,7 @@ HttpReply WinInetHttp::fetch(std::string_view url) {
         parts->user.empty() ? nullptr : parts->user.c_str(),
         parts->password.empty() ? nullptr : parts->password.c_str(), INTERNET_SERVICE_HTTP, 0, 0));
     if (!connection) return {};
+    set_timeouts(connection.get(), timeouts_);
     {
         // The system's proxy settings apply, without proxy credentials of our own.
         std::lock_guard lock(session_mutex_);
@@ -130,6 +137,7 @@ HttpReply WinInetHttp::fetch(std::string_view url) {
     InternetHandle request(HttpOpenRequestA(connection.get(), "GET", parts->object.c_str(),
                                             "HTTP/1.0", nullptr, accept_types, flags, 0));
     if (!request) return {};
+    set_timeouts(request.get(), timeouts_);
     if (!HttpSendRequestA(request.get(), kAcceptHeader, sizeof kAcceptHeader - 1, nullptr, 0))
         return {};
 
@@ -138,12 +146,14 @@ HttpReply WinInetHttp::fetch(std::string_view url) {
     reply.read_buffer = read_buffer_size(content_length(request.get()));
     std::vector<std::uint8_t> buffer(reply.read_buffer);
     for (;;) {
+        // A read waits to fill what it was asked for and gives nothing when it times out, so
+        // it asks for no more than has arrived: a reply that stops midway keeps its bytes.
+        DWORD available = 0;
+        if (!InternetQueryDataAvailable(request.get(), &available, 0, 0) || available == 0) break;
+        const DWORD want = std::min(available, static_cast<DWORD>(buffer.size()));
         DWORD got = 0;
         // A failing read ends the body as well; what came so far is kept.
-        if (!InternetReadFile(request.get(), buffer.data(), static_cast<DWORD>(buffer.size()),
-                              &got) ||
-            got == 0)
-            break;
+        if (!InternetReadFile(request.get(), buffer.data(), want, &got) || got == 0) break;
         reply.body.insert(reply.body.end(), buffer.begin(), buffer.begin() + got);
     }
     return reply;
