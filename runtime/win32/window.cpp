@@ -63,14 +63,26 @@ Win32Window::~Win32Window() {
     if (font_) DeleteObject(font_);
 }
 
+int Win32Window::px(int logical_pixels) const {
+    return static_cast<int>(logical_pixels * scale_ + (logical_pixels < 0 ? -0.5 : 0.5));
+}
+
+int Win32Window::logical(int pixels) const {
+    return static_cast<int>(pixels / scale_ + (pixels < 0 ? -0.5 : 0.5));
+}
+
 bool Win32Window::create() {
+    if (HDC screen = GetDC(nullptr)) {
+        scale_ = GetDeviceCaps(screen, LOGPIXELSX) / 96.0;
+        ReleaseDC(nullptr, screen);
+    }
     DWORD style = form_.border == Border::resizable
                       ? WS_OVERLAPPEDWINDOW
                       : WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
     std::wstring title = to_wide(form_.title);
-    hwnd_ = CreateWindowExW(0, L"LanqiaoWindow", title.c_str(), style | WS_CLIPCHILDREN, form_.left,
-                            form_.top, form_.width, form_.height, nullptr, nullptr,
-                            GetModuleHandleW(nullptr), this);
+    hwnd_ = CreateWindowExW(0, L"LanqiaoWindow", title.c_str(), style | WS_CLIPCHILDREN,
+                            px(form_.left), px(form_.top), px(form_.width), px(form_.height),
+                            nullptr, nullptr, GetModuleHandleW(nullptr), this);
     if (!hwnd_) return false;
     font_ = message_font();
     ++quiet_;
@@ -92,8 +104,8 @@ void Win32Window::create_control(const Control& c, UINT id) {
     DWORD tab = c.tab_stop ? WS_TABSTOP : 0;
     auto make = [&](DWORD ex, const wchar_t* cls, DWORD style, const std::wstring& text,
                     int height) {
-        return CreateWindowExW(ex, cls, text.c_str(), WS_CHILD | visible | tab | style, c.rect.left,
-                               c.rect.top, c.rect.width, height, hwnd_,
+        return CreateWindowExW(ex, cls, text.c_str(), WS_CHILD | visible | tab | style,
+                               px(c.rect.left), px(c.rect.top), px(c.rect.width), px(height), hwnd_,
                                reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), instance,
                                nullptr);
     };
@@ -162,7 +174,7 @@ void Win32Window::create_list(const Control& c, Child& child) {
         CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
                         WS_CHILD | (c.visible ? WS_VISIBLE : 0) | (c.tab_stop ? WS_TABSTOP : 0) |
                             LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL,
-                        c.rect.left, c.rect.top, c.rect.width, c.rect.height, hwnd_,
+                        px(c.rect.left), px(c.rect.top), px(c.rect.width), px(c.rect.height), hwnd_,
                         reinterpret_cast<HMENU>(static_cast<UINT_PTR>(child.id)),
                         GetModuleHandleW(nullptr), nullptr);
     if (!child.hwnd) return;
@@ -173,13 +185,13 @@ void Win32Window::create_list(const Control& c, Child& child) {
         LVCOLUMNW col{};
         col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
         col.fmt = align_format(c.columns[i].align);
-        col.cx = c.columns[i].width;
+        col.cx = px(c.columns[i].width);
         col.pszText = caption.data();
         SendMessageW(child.hwnd, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&col));
     }
     if (c.row_height > 0) {
         // A blank small image as tall as a row sets the row height.
-        HIMAGELIST rows = ImageList_Create(1, c.row_height, ILC_COLOR32, 1, 0);
+        HIMAGELIST rows = ImageList_Create(1, px(c.row_height), ILC_COLOR32, 1, 0);
         if (rows) {
             image_lists_.push_back(rows);
             SendMessageW(child.hwnd, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(rows));
@@ -192,7 +204,7 @@ void Win32Window::create_toolbar(const Control& c, Child& child) {
         CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr,
                         WS_CHILD | (c.visible ? WS_VISIBLE : 0) | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS |
                             CCS_NORESIZE | CCS_NODIVIDER | CCS_NOPARENTALIGN,
-                        c.rect.left, c.rect.top, c.rect.width, c.rect.height, hwnd_,
+                        px(c.rect.left), px(c.rect.top), px(c.rect.width), px(c.rect.height), hwnd_,
                         reinterpret_cast<HMENU>(static_cast<UINT_PTR>(child.id)),
                         GetModuleHandleW(nullptr), nullptr);
     if (!child.hwnd) return;
@@ -281,11 +293,12 @@ Rect Win32Window::placement(std::string_view control) const {
     HWND h = hwnd_of(control);
     GetWindowRect(h, &r);
     if (!control.empty()) MapWindowPoints(HWND_DESKTOP, hwnd_, reinterpret_cast<POINT*>(&r), 2);
-    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+    return {logical(r.left), logical(r.top), logical(r.right - r.left), logical(r.bottom - r.top)};
 }
 
 void Win32Window::set_placement(std::string_view control, const Rect& rect) {
-    MoveWindow(hwnd_of(control), rect.left, rect.top, rect.width, rect.height, TRUE);
+    MoveWindow(hwnd_of(control), px(rect.left), px(rect.top), px(rect.width), px(rect.height),
+               TRUE);
 }
 
 bool Win32Window::checked(std::string_view control) const {
@@ -357,13 +370,15 @@ void Win32Window::set_column_title(std::string_view list, int column, std::strin
 }
 
 int Win32Window::column_width(std::string_view list, int column) const {
-    return static_cast<int>(
-        SendMessageW(hwnd_of(list), LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
+    return logical(static_cast<int>(
+        SendMessageW(hwnd_of(list), LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0)));
 }
 
 void Win32Window::set_column_width(std::string_view list, int column, int width) {
+    // -1 and -2 are the list's own "fit" requests, not widths.
+    int pixels = width < 0 ? width : px(width);
     SendMessageW(hwnd_of(list), LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column),
-                 static_cast<LPARAM>(width));
+                 static_cast<LPARAM>(pixels));
 }
 
 void Win32Window::delete_all_items(std::string_view list) {

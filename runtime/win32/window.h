@@ -93,6 +93,11 @@ class Win32Window final : public Window {
     bool closed_ = false;
     bool tray_ = false;
     int quiet_ = 0;  // while the program itself fills controls, content changes are not news
+    // The program places everything in pixels of a 96-DPI screen; this scales them to the
+    // screen's own.
+    double scale_ = 1.0;
+    int px(int logical) const;
+    int logical(int pixels) const;
 };
 
 }  // namespace runtime::win32

@@ -5,8 +5,10 @@
 //   lanqiao_driver wait-rows N   waits until the list holds N rows, then prints how long the
 //                                program had been running, in milliseconds
 // It waits up to 20 seconds for the main window to appear; exit code 1 when it does not.
+// clang-format off
 #include <windows.h>
 #include <commctrl.h>
+// clang-format on
 
 #include <cstdio>
 #include <cwchar>
@@ -114,12 +116,22 @@ int wmain(int argc, wchar_t** argv) {
         std::fprintf(stderr, "the main window did not appear\n");
         return 1;
     }
+    // Start-up, with its first list load, is over once the program first waits for input.
+    DWORD owner = 0;
+    GetWindowThreadProcessId(main, &owner);
+    if (HANDLE p = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, owner)) {
+        WaitForInputIdle(p, 60000);
+        CloseHandle(p);
+    }
+    SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 60000, nullptr);
     std::wstring command = argv[1];
     if (command == L"click" && argc == 3) {
         int entry = _wtoi(argv[2]);
         // What the toolbar sends its window when an entry is clicked.
-        PostMessageW(main, WM_COMMAND, MAKEWPARAM(2000 + entry, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(child_of_class(main, TOOLBARCLASSNAMEW)));
+        // Sent, not posted: the call returns when the program has handled the click.
+        SendMessageTimeoutW(main, WM_COMMAND, MAKEWPARAM(2000 + entry, BN_CLICKED),
+                            reinterpret_cast<LPARAM>(child_of_class(main, TOOLBARCLASSNAMEW)),
+                            SMTO_NORMAL, 60000, nullptr);
         return 0;
     }
     HWND list = child_of_class(main, WC_LISTVIEWW);
@@ -149,8 +161,8 @@ int wmain(int argc, wchar_t** argv) {
     }
     DWORD pid = 0;
     GetWindowThreadProcessId(list, &pid);
-    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE,
-                                 FALSE, pid);
+    HANDLE process =
+        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
     if (!process) return 1;
     wchar_t title[256] = {};
     GetWindowTextW(main, title, 255);
