@@ -1,0 +1,124 @@
+// The commands on the main list's rows and the window's own menu.
+#include "app/list_commands.h"
+
+#include <memory>
+
+#include "dialogs/chat_launcher.h"
+#include "dialogs/customer_editor.h"
+#include "dialogs/deal_date_dialog.h"
+#include "dialogs/our_id_manager.h"
+#include "forms/forms.h"
+#include "runtime/platform.h"
+#include "services/hosts.h"
+#include "services/message.h"
+#include "services/numbers.h"
+#include "services/text_encoding.h"
+#include "services/url_encode.h"
+#include "store/customer_actions.h"
+#include "store/provision.h"
+
+namespace app {
+
+namespace {
+
+using runtime::EventArgs;
+using runtime::Window;
+
+constexpr const char* kList = forms::main::kList;
+
+std::int32_t current_id(const Window& w) {
+    return services::to_integer(selected_id(w));
+}
+
+std::string current_customer_id(const Window& w) {
+    return w.cell(kList, w.selected_row(kList), 3);
+}
+
+store::StoreLocation where(const MainContext& context) {
+    return {context.state.database_path, store::kDatabasePassword};
+}
+
+void open_deal_dialog(const Window& w, MainContext& context) {
+    const std::int32_t id = current_id(w);
+    if (id <= 0) return;  // no customer to close a deal for
+    context.state.target_id = id;
+    runtime::platform().windows().open_modal(forms::deal_date_dialog(), context.deal_handlers);
+}
+
+void revert_to_open(Window& w, MainContext& context) {
+    const std::int32_t id = current_id(w);
+    if (id <= 0) return;
+    context.state.target_id = id;
+    if (store::reopen_customer(context.connection, context.rows, where(context), id))
+        reload_list(w, context);
+}
+
+void delete_customer(Window& w, MainContext& context) {
+    const std::int32_t id = current_id(w);
+    context.state.target_id = id;
+    if (id <= 0) return;
+    if (services::show_message("确定要删除该客户信息吗？", services::kButtonsYesNo, "温馨提示：") !=
+        services::kChoseYes)
+        return;
+    if (store::delete_customer(context.connection, where(context), id)) reload_list(w, context);
+}
+
+void open_address(const std::string& address) {
+    if (!address.empty()) runtime::platform().shell().open(address);
+}
+
+}  // namespace
+
+std::string profile_address(std::string_view member_host, std::string_view customer_id) {
+    if (member_host.empty()) return {};
+    return "http://" + std::string(member_host) + "/member/userProfile.jhtml?userID=" +
+           services::url_encode(services::to_gbk(customer_id));
+}
+
+void add_list_command_handlers(runtime::Handlers& h, MainContext& context) {
+    namespace ops = forms::ops;
+    h[ops::kEditSelected] = [&context](Window& w, const EventArgs&) {
+        edit_selected_customer(w, context);
+    };
+    h[ops::kContactCustomer] = [](Window& w, const EventArgs&) {
+        dialogs::contact_customer(current_customer_id(w),
+                                  services::service_hosts().messenger_status);
+    };
+    h[ops::kViewProfile] = [](Window& w, const EventArgs&) {
+        open_address(
+            profile_address(services::service_hosts().member_profile, current_customer_id(w)));
+    };
+    h[ops::kOpenDealDialog] = [&context](Window& w, const EventArgs&) {
+        open_deal_dialog(w, context);
+    };
+    h[ops::kRevertToOpen] = [&context](Window& w, const EventArgs&) { revert_to_open(w, context); };
+    h[ops::kDeleteCustomer] = [&context](Window& w, const EventArgs&) {
+        delete_customer(w, context);
+    };
+    h[ops::kOpenChart] = [&context](Window&, const EventArgs&) {
+        runtime::platform().windows().open_modal(forms::chart_window(), context.chart_handlers);
+    };
+    h[ops::kJoinGroup] = [](Window&, const EventArgs&) {
+        open_address(services::group_invitation_address(services::service_hosts()));
+    };
+}
+
+void install_dialog_handlers(MainContext& context, Window& main) {
+    AppState& s = context.state;
+    CurrentCustomer& picked = s.current_customer;
+    auto shared = std::make_shared<const dialogs::DialogContext>(dialogs::DialogContext{
+        s.database_path,
+        s.list_mode,
+        s.editor_mode,
+        {picked.id, picked.wang, picked.wang2, picked.first_date, picked.list_date, picked.note},
+        s.manager_origin,
+        s.target_id,
+        [&context, &main] { reload_list(main, context); },
+        services::service_hosts().messenger_status,
+    });
+    context.editor_handlers = dialogs::customer_editor_handlers(shared);
+    context.manager_handlers = dialogs::our_id_manager_handlers(shared);
+    context.deal_handlers = dialogs::deal_date_handlers(shared);
+}
+
+}  // namespace app

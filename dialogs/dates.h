@@ -1,0 +1,19 @@
+#pragma once
+// Dates as the dialogs handle them: the engine's days since 1899-12-30.
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace dialogs {
+
+// A list cell's date ("2014-3-5", leading zeros allowed) at midnight; nullopt when the text
+// is no such date.
+std::optional<double> parse_list_date(std::string_view text);
+
+// The current local date and time of day.
+double now_as_date();
+
+// "已跟踪了：" N "天", N the whole days from the first enquiry to the last follow-up, plus one.
+std::string days_tracked_text(double first_enquiry, double last_follow_up);
+
+}  // namespace dialogs

@@ -1,0 +1,43 @@
+#pragma once
+// What the dialogs share with the window that opens them. The program points these at its
+// own hand-over record; each dialog window keeps its own store connection and row set.
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "store/customer_actions.h"
+#include "store/provision.h"
+
+namespace dialogs {
+
+inline constexpr const char* kNewCustomerMode = "新建";
+inline constexpr const char* kOpenListMode = "yn=false";
+inline constexpr const char* kManagerFromEditor = "新建修改";
+inline constexpr const char* kSaveFailed = "保存失败，请稍后再试。";
+
+// The row the edit command picked, as the list showed it.
+struct PickedCustomer {
+    std::int32_t& id;
+    std::string& wang;
+    std::string& wang2;
+    std::string& first_date;
+    std::string& list_date;  // column 6: last follow-up, or the deal date in the closed list
+    std::string& note;
+};
+
+struct DialogContext {
+    const std::string& database_path;
+    const std::string& list_mode;
+    std::string& editor_mode;
+    PickedCustomer current_customer;
+    std::string& manager_origin;
+    const std::int32_t& target_id;
+    // Refills the main list after a change.
+    std::function<void()> reload_list;
+    // Host of the messenger's status service, for the chat hand-off.
+    std::string messenger_host;
+
+    store::StoreLocation store() const { return {database_path, store::kDatabasePassword}; }
+};
+
+}  // namespace dialogs
