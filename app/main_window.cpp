@@ -1,6 +1,8 @@
 // The main window's own operations: start-up, toolbar, resize, tray, menus.
 #include "app/main_window.h"
 
+#include "app/list_commands.h"
+
 #include "forms/forms.h"
 #include "runtime/platform.h"
 #include "services/numbers.h"
@@ -114,6 +116,7 @@ runtime::Handlers main_window_handlers(MainContext& context) {
     h[ops::kEditSelected] = [&context](Window& w, const EventArgs&) {
         edit_selected_customer(w, context);
     };
+    add_list_command_handlers(h, context);
     return h;
 }
 

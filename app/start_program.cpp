@@ -1,5 +1,6 @@
 #include "app/start_program.h"
 
+#include "app/list_commands.h"
 #include "app/main_window.h"
 #include "forms/forms.h"
 #include "runtime/platform.h"
@@ -13,6 +14,7 @@ int start_program() {
     context.files = &files;
     auto& windows = runtime::platform().windows();
     runtime::Window& main = windows.open(forms::main_window(), main_window_handlers(context));
+    install_dialog_handlers(context, main);
     return windows.run(main);
 }
 
