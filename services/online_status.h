@@ -47,7 +47,8 @@ bool is_picture(std::span<const std::uint8_t> body);
 // the empty text for everything else: offline, a failure, an error page, an empty reply.
 std::string status_text(const runtime::HttpReply& reply, const OfflinePictures& offline);
 
-// The status of one ID (UTF-8), one request.
+// The status of one ID (UTF-8), one request, judged against `offline` (by default only the
+// picture the program carries). A list load uses probe_online_statuses instead.
 std::string probe_online_status(runtime::HttpAdapter& http, std::string_view host,
                                 std::string_view id, const OfflinePictures& offline = {});
 std::string probe_online_status(std::string_view id);

@@ -12,7 +12,7 @@ inline constexpr std::string_view kUpdateAdvice = "请下载最新版本";
 enum class UpdateCheck {
     kSkipped,   // no update host: nothing was asked
     kUpToDate,  // no newer version, or no usable answer
-    kAdvised,   // the advice was shown and the home page opened
+    kAdvised,   // the advice was shown, then the home page opened when there is one
 };
 
 // Asks the update server for its version text. When it is a number above 2.0 (by more than

@@ -5,10 +5,10 @@
 
 #include <algorithm>
 #include <chrono>
+#include <map>
 #include <mutex>
 #include <set>
 
-#include "runtime/headless/backend.h"
 #include "runtime/headless/socket_http.h"
 #include "services/offline_status_image.h"
 #include "tests/services/support/http_test_server.h"
