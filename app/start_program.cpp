@@ -4,6 +4,9 @@
 #include "app/main_window.h"
 #include "forms/forms.h"
 #include "runtime/platform.h"
+#include "services/hosts.h"
+#include "services/online_status.h"
+#include "services/update_check.h"
 
 namespace app {
 
@@ -12,6 +15,11 @@ int start_program() {
     MainContext context;
     jet::OsFileSystem files;
     context.files = &files;
+    context.probe_statuses = [](const std::vector<std::string>& ids) {
+        return services::probe_online_statuses(ids);
+    };
+    context.check_for_update = [] { services::check_for_update(); };
+    context.home_page = services::home_page_address(services::service_hosts());
     auto& windows = runtime::platform().windows();
     runtime::Window& main = windows.open(forms::main_window(), main_window_handlers(context));
     install_dialog_handlers(context, main);

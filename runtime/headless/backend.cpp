@@ -23,6 +23,7 @@ Backend::Backend()
       code_pages_(give<IconvCodePages>(platform_, &Platform::set_code_pages)),
       shell_(give<HeadlessShell>(platform_, &Platform::set_shell)),
       windows_(give<HeadlessWindows>(platform_, &Platform::set_windows)),
+      http_(give<SocketHttp>(platform_, &Platform::set_http)),
       install_(platform_) {}
 
 }  // namespace runtime::headless

@@ -3,6 +3,7 @@
 #include "runtime/headless/iconv_code_pages.h"
 #include "runtime/headless/message_boxes.h"
 #include "runtime/headless/shell.h"
+#include "runtime/headless/socket_http.h"
 #include "runtime/headless/windows.h"
 #include "runtime/platform.h"
 
@@ -20,6 +21,8 @@ class Backend {
     IconvCodePages& code_pages() { return *code_pages_; }
     HeadlessShell& shell() { return *shell_; }
     HeadlessWindows& windows() { return *windows_; }
+    // Real requests over sockets: tests point them at servers of their own on 127.0.0.1.
+    SocketHttp& http() { return *http_; }
     Platform& platform() { return platform_; }
 
   private:
@@ -29,6 +32,7 @@ class Backend {
     IconvCodePages* code_pages_;
     HeadlessShell* shell_;
     HeadlessWindows* windows_;
+    SocketHttp* http_;
     PlatformInstall install_;
 };
 

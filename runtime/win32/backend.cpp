@@ -6,6 +6,7 @@
 #include "runtime/win32/message_boxes.h"
 #include "runtime/win32/shell.h"
 #include "runtime/win32/windows.h"
+#include "runtime/win32/wininet_http.h"
 
 namespace runtime::win32 {
 
@@ -14,6 +15,7 @@ void install_adapters(Platform& platform) {
     platform.set_code_pages(std::make_unique<Win32CodePages>());
     platform.set_shell(std::make_unique<Win32Shell>());
     platform.set_windows(std::make_unique<Win32Windows>());
+    platform.set_http(std::make_unique<WinInetHttp>());
 }
 
 }  // namespace runtime::win32

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # The real program under Wine on a virtual display: a first start in an empty folder writes
 # the built-in database and shows the main window; a start on a database with customers
-# shows the open ones newest first, and the toolbar switches to the closed ones.
-# usage: main_window_under_wine.sh BUILD_DIR_OF_MINGW64 JETDUMP TEMPLATE ARTEFACT_DIR
+# shows the open ones newest first with their online status from a local stand-in of the
+# status service, and the toolbar switches to the closed ones.
+# usage: main_window_under_wine.sh BUILD_DIR_OF_MINGW64 JETDUMP TEMPLATE ARTEFACT_DIR STATUS_SERVER
 set -uo pipefail
-build=$1 jetdump=$2 template=$3 artefacts=$4
+build=$1 jetdump=$2 template=$3 artefacts=$4 status_server=$5
 exe=$build/lanqiao.exe driver=$build/lanqiao_driver.exe
 for f in "$exe" "$driver"; do
     [[ -f $f ]] || { echo "skipped: $f is not built (cmake --preset mingw64 && cmake --build --preset mingw64)"; exit 77; }
@@ -15,7 +16,7 @@ export WINEPREFIX=${WINEPREFIX:-$HOME/.wine-lanqiao-tests}
 prepare_wine_prefix
 mkdir -p "$artefacts"
 work=$(mktemp -d)
-trap 'wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
+trap 'wineserver -k 2>/dev/null; [[ -n ${server_pid:-} ]] && kill "$server_pid" 2>/dev/null; rm -rf "$work"' EXIT
 failed=0
 check() {  # check WHAT EXPECTED ACTUAL
     if [[ "$2" == "$3" ]]; then echo "ok   $1"; else
@@ -61,16 +62,32 @@ chmod u+w "$shop/yrkb_com.db"
 add() { "$jetdump" --password Kx7-pq2-Lm9w "$shop/yrkb_com.db" --insert yrkb_com "$@" >/dev/null; }
 add wang=买家一 wang2=小店 "time1=2015-01-09 00:00:00" "time2=2015-01-10 00:00:00" bs=第一个
 add wang=closed_a wang2=小店 "time1=2014-03-05 00:00:00" "time2=2014-03-06 00:00:00" yn=true "time3=2014-04-01 00:00:00"
-add wang=buyer_2 wang2=小店 "time1=2015-02-01 00:00:00" "time2=2015-02-02 00:00:00"
+add "wang=buyer online" wang2=小店 "time1=2015-02-01 00:00:00" "time2=2015-02-02 00:00:00"
 add wang=closed_b wang2=小店 "time1=2014-12-31 00:00:00" "time2=2015-01-01 00:00:00" yn=true "time3=2015-01-02 00:00:00"
 add wang=o\'neil wang2=大店 "time1=2015-03-01 00:00:00" "time2=2015-03-02 00:00:00" bs=最新
+# Every host of the program points at the stand-in of the status service.
+log=$work/status_requests.txt
+coproc SERVER { exec "$status_server" "$log" 600; }
+server_pid=$SERVER_PID
+read -r port <&"${SERVER[0]}"
+export LQ_SERVICE_HOST=127.0.0.1:$port
 session "$shop" "$artefacts/three_open.png" 4 3
 rows() { grep '^row' "$1" | tr -d '\r' | cut -f2-; }
-check "the open customers, newest first" "$(printf '5\t1\t\to'"'"'neil\t大店\t2015-3-1\t2015-3-2\t最新\n3\t2\t\tbuyer_2\t小店\t2015-2-1\t2015-2-2\t\n1\t3\t\t买家一\t小店\t2015-1-9\t2015-1-10\t第一个')" \
+check "the open customers, newest first" "$(printf '5\t1\t\to'"'"'neil\t大店\t2015-3-1\t2015-3-2\t最新\n3\t2\t在线\tbuyer online\t小店\t2015-2-1\t2015-2-2\t\n1\t3\t\t买家一\t小店\t2015-1-9\t2015-1-10\t第一个')" \
     "$(rows "$shop/before.txt")"
 check "toolbar: the closed customers, with the deal date" "$(printf '4\t1\t\tclosed_b\t小店\t2014-12-31\t2015-1-2\t\n2\t2\t\tclosed_a\t小店\t2014-3-5\t2014-4-1\t')" \
     "$(rows "$shop/after_4.txt")"
 check "column 6 in closed mode" "成功交易日期" "$(grep '^columns' "$shop/after_4.txt" | tr -d '\r' | cut -f8)"
 check "toolbar: back to the open customers" "$(rows "$shop/before.txt")" "$(rows "$shop/after_3.txt")"
+uid() { grep -o 'uid=[^&]*' "$log" | sed 's/^uid=//'; }
+check "status requests: first the ID that cannot exist" "lanqiao_no_such_member_000000000000000" "$(uid | head -1)"
+check "status requests: IDs percent-encoded as UTF-8" "$(printf '%s\n' 'o%27neil' 'buyer%20online' '%E4%B9%B0%E5%AE%B6%E4%B8%80' | sort)" \
+    "$(uid | sed -n 2,4p | sort)"
+check "status requests: the exact address" "/realonline.aw?v=2&uid=buyer%20online&site=cntaobao&s=1&charset=utf-8" \
+    "$(grep 'uid=buyer%20online' "$log" | head -1)"
+# Three loads (start, closed, open again): each asks once for the ID that cannot exist,
+# then once per row.
+check "status requests: one round per load" 11 "$(grep -c '^/realonline.aw' "$log")"
+check "the update check asked the update host once" 1 "$(grep -c '^/hygl/var.txt' "$log")"
 
 [[ $failed -eq 0 ]] || { echo "$failed checks failed"; exit 1; }

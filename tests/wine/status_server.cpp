@@ -1,0 +1,44 @@
+// status_server LOG SECONDS: a stand-in for the messenger's status service on 127.0.0.1.
+// Prints its port, then for SECONDS answers every status request with the offline picture,
+// except IDs containing "online", which get a different picture; every request target goes
+// to LOG as it arrives, one a line.
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "services/offline_status_image.h"
+#include "tests/services/support/http_test_server.h"
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: status_server LOG SECONDS\n");
+        return 2;
+    }
+    auto offline = services::offline_status_image();
+    const std::string offline_body(offline.begin(), offline.end());
+    std::string online_body = offline_body;
+    online_body[online_body.size() / 2] ^= 0x55;  // another picture of the same size
+    std::mutex log_lock;
+    std::ofstream log(argv[1], std::ios::app);
+    testsupport::HttpTestServer server;
+    server.set_handler([&](std::string_view target) {
+        {
+            std::lock_guard<std::mutex> hold(log_lock);
+            log << target << std::endl;
+        }
+        testsupport::CannedReply reply;
+        std::string_view uid = target.substr(
+            target.find("uid=") == std::string_view::npos ? target.size() : target.find("uid="));
+        uid = uid.substr(0, uid.find('&'));
+        reply.body = uid.find("online") != std::string_view::npos ? online_body : offline_body;
+        return reply;
+    });
+    std::printf("%u\n", static_cast<unsigned>(server.port()));
+    std::fflush(stdout);
+    std::this_thread::sleep_for(std::chrono::seconds(std::atoi(argv[2])));
+    return 0;
+}
