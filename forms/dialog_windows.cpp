@@ -136,7 +136,8 @@ const Form& chart_window() {
         three.events = {{Event::clicked, ops::kToggle3d}};
         f.controls.push_back(three);
         Control pie = make(chart::kPie, ControlKind::pie_chart, {0, 0, 544, 408});
-        pie.chart_items = {{"未成交数量", 0x00FF0000u}, {"已成交数量", 0x000000FFu}};
+        pie.chart_items = {{"未成交数量", 0x00FF0000u}, {"已成交数量", 0x000A0AC8u}};
+        pie.chart_values = {10, 0};
         pie.unit = "个";
         f.controls.push_back(pie);
         f.events = {{Event::created, ops::kChartCreated}};

@@ -103,6 +103,7 @@ struct Control {
     std::string default_extension;
     // Pie charts: item captions with their COLORREF colours, and the unit text.
     std::vector<std::pair<std::string, std::uint32_t>> chart_items;
+    std::vector<double> chart_values;  // as stored, until the code sets them
     std::string unit;
     std::vector<Binding> events;
 };

@@ -42,6 +42,14 @@ void Platform::set_windows(std::unique_ptr<WindowSystem> system) {
     windows_ = std::move(system);
 }
 
+void Platform::set_files(std::unique_ptr<FilesAdapter> adapter) {
+    files_ = std::move(adapter);
+}
+
+FilesAdapter& Platform::files() const {
+    return require(files_, "files");
+}
+
 WindowSystem& Platform::windows() const {
     return require(windows_, "window");
 }

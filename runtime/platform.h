@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "runtime/code_pages.h"
+#include "runtime/files.h"
 #include "runtime/http.h"
 #include "runtime/message_box.h"
 #include "runtime/shell.h"
@@ -28,6 +29,7 @@ class Platform {
     void set_http(std::unique_ptr<HttpAdapter> adapter);
     void set_shell(std::unique_ptr<ShellAdapter> adapter);
     void set_windows(std::unique_ptr<WindowSystem> system);
+    void set_files(std::unique_ptr<FilesAdapter> adapter);
 
     // Each accessor throws std::logic_error when the backend supplied no
     // such adapter: a wiring fault, not a run-time condition.
@@ -36,6 +38,7 @@ class Platform {
     HttpAdapter& http() const;
     ShellAdapter& shell() const;
     WindowSystem& windows() const;
+    FilesAdapter& files() const;
 
   private:
     std::unique_ptr<MessageBoxAdapter> message_boxes_;
@@ -43,6 +46,7 @@ class Platform {
     std::unique_ptr<HttpAdapter> http_;
     std::unique_ptr<ShellAdapter> shell_;
     std::unique_ptr<WindowSystem> windows_;
+    std::unique_ptr<FilesAdapter> files_;
 };
 
 // The current platform. Throws std::logic_error when none is installed.

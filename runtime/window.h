@@ -3,6 +3,7 @@
 // are addressed by name; the window itself by the empty name.
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -66,6 +67,18 @@ class Window {
     virtual void set_menu_item_visible(std::string_view caption, bool visible) = 0;
     // Shows the pop-up menu at the mouse position; a chosen item runs its handler.
     virtual void popup_menu(std::string_view menu) = 0;
+
+    // Pie charts: an item outside the chart's items means item 0, as the chart control
+    // takes it; values are kept within 0 .. 10,000,000.
+    virtual double chart_value(std::string_view chart, int item) const = 0;
+    virtual void set_chart_value(std::string_view chart, int item, double value) = 0;
+    virtual bool chart_3d(std::string_view chart) const = 0;
+    virtual void set_chart_3d(std::string_view chart, bool on) = 0;
+
+    // Save dialogs: asks where to save, offering `file_name`; nullopt when the user
+    // cancelled. The dialog's title, filter and extension come from its definition.
+    virtual std::optional<std::string> ask_save_path(std::string_view dialog,
+                                                     std::string_view file_name) = 0;
 
     // HTML views: shows the page at `address`.
     virtual void navigate(std::string_view control, std::string_view address) = 0;

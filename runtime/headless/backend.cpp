@@ -24,6 +24,7 @@ Backend::Backend()
       shell_(give<HeadlessShell>(platform_, &Platform::set_shell)),
       windows_(give<HeadlessWindows>(platform_, &Platform::set_windows)),
       http_(give<SocketHttp>(platform_, &Platform::set_http)),
+      files_(give<HeadlessFiles>(platform_, &Platform::set_files)),
       install_(platform_) {}
 
 }  // namespace runtime::headless

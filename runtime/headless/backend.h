@@ -1,5 +1,6 @@
 #pragma once
 
+#include "runtime/headless/files.h"
 #include "runtime/headless/iconv_code_pages.h"
 #include "runtime/headless/message_boxes.h"
 #include "runtime/headless/shell.h"
@@ -23,6 +24,7 @@ class Backend {
     HeadlessWindows& windows() { return *windows_; }
     // Real requests over sockets: tests point them at servers of their own on 127.0.0.1.
     SocketHttp& http() { return *http_; }
+    HeadlessFiles& files() { return *files_; }
     Platform& platform() { return platform_; }
 
   private:
@@ -33,6 +35,7 @@ class Backend {
     HeadlessShell* shell_;
     HeadlessWindows* windows_;
     SocketHttp* http_;
+    HeadlessFiles* files_;
     PlatformInstall install_;
 };
 

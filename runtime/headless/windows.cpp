@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "runtime/pie_chart.h"
+
 namespace runtime::headless {
 
 namespace {
@@ -30,6 +32,8 @@ HeadlessWindow::HeadlessWindow(HeadlessWindows& system, const Form& form, Handle
         s.rect = c.rect;
         s.columns = c.columns;
         s.running = c.kind == ControlKind::timer;
+        s.chart_values = c.chart_values;
+        s.chart_values.resize(c.chart_items.size());
         states_.emplace(c.name, std::move(s));
     }
     for (const auto& m : form.menus)
@@ -224,6 +228,35 @@ void HeadlessWindow::choose_menu_item(std::string_view caption) {
         return;
     }
     no_such("menu item in " + popups_.back(), caption);
+}
+
+double HeadlessWindow::chart_value(std::string_view chart, int item) const {
+    const State* s = find(chart);
+    if (s->chart_values.empty()) return 0;
+    return s
+        ->chart_values[in_range(item, s->chart_values.size()) ? static_cast<std::size_t>(item) : 0];
+}
+
+void HeadlessWindow::set_chart_value(std::string_view chart, int item, double value) {
+    State& s = state(chart);
+    if (s.chart_values.empty()) return;
+    s.chart_values[in_range(item, s.chart_values.size()) ? static_cast<std::size_t>(item) : 0] =
+        clamp_chart_value(value);
+}
+
+bool HeadlessWindow::chart_3d(std::string_view chart) const {
+    return find(chart)->chart_3d;
+}
+
+void HeadlessWindow::set_chart_3d(std::string_view chart, bool on) {
+    state(chart).chart_3d = on;
+}
+
+std::optional<std::string> HeadlessWindow::ask_save_path(std::string_view dialog,
+                                                         std::string_view file_name) {
+    const Control* c = form_.find(dialog);
+    if (!c) no_such("control", dialog);
+    return system_.answer_save(*c, file_name);
 }
 
 void HeadlessWindow::navigate(std::string_view control, std::string_view address) {

@@ -48,6 +48,12 @@ class HeadlessWindow final : public Window {
     bool menu_item_visible(std::string_view caption) const override;
     void set_menu_item_visible(std::string_view caption, bool visible) override;
     void popup_menu(std::string_view menu) override;
+    double chart_value(std::string_view chart, int item) const override;
+    void set_chart_value(std::string_view chart, int item, double value) override;
+    bool chart_3d(std::string_view chart) const override;
+    void set_chart_3d(std::string_view chart, bool on) override;
+    std::optional<std::string> ask_save_path(std::string_view dialog,
+                                             std::string_view file_name) override;
     void navigate(std::string_view control, std::string_view address) override;
     void add_tray_icon(std::string_view tooltip) override;
     void stop_timer(std::string_view timer) override;
@@ -82,6 +88,8 @@ class HeadlessWindow final : public Window {
         int selected_row = -1;
         bool running = false;
         std::vector<std::string> navigations;
+        std::vector<double> chart_values;
+        bool chart_3d = false;
     };
     State& state(std::string_view control);
     const State* find(std::string_view control) const;
@@ -101,6 +109,9 @@ class HeadlessWindow final : public Window {
 class HeadlessWindows final : public WindowSystem {
   public:
     using Script = std::function<void(HeadlessWindow&)>;
+    // Answers a save dialog: its definition and the file name offered in, a path or
+    // nullopt (cancel) out.
+    using SaveAnswer = std::function<std::optional<std::string>(const Control&, std::string_view)>;
 
     Window& open(const Form& form, Handlers handlers) override;
     void open_modal(const Form& form, Handlers handlers) override;
@@ -114,8 +125,18 @@ class HeadlessWindows final : public WindowSystem {
     // Windows open now, newest last.
     std::vector<HeadlessWindow*> open_windows() const;
     HeadlessWindow* find(std::string_view form_name) const;
+    // Without an answer every save dialog is cancelled.
+    void on_save_dialog(SaveAnswer answer) { save_answer_ = std::move(answer); }
+    std::optional<std::string> answer_save(const Control& dialog, std::string_view file_name) {
+        asked_saves_.emplace_back(file_name);
+        return save_answer_ ? save_answer_(dialog, file_name) : std::nullopt;
+    }
+    // The file names offered by every save dialog so far.
+    const std::vector<std::string>& asked_saves() const { return asked_saves_; }
 
   private:
+    SaveAnswer save_answer_;
+    std::vector<std::string> asked_saves_;
     std::list<std::unique_ptr<HeadlessWindow>> windows_;
     std::map<std::string, Script, std::less<>> scripts_;
     std::vector<std::string> opened_;

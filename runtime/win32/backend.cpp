@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "runtime/win32/code_pages.h"
+#include "runtime/win32/files.h"
 #include "runtime/win32/message_boxes.h"
 #include "runtime/win32/shell.h"
 #include "runtime/win32/windows.h"
@@ -16,6 +17,7 @@ void install_adapters(Platform& platform) {
     platform.set_shell(std::make_unique<Win32Shell>());
     platform.set_windows(std::make_unique<Win32Windows>());
     platform.set_http(std::make_unique<WinInetHttp>());
+    platform.set_files(std::make_unique<Win32Files>());
 }
 
 }  // namespace runtime::win32

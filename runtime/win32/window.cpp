@@ -7,7 +7,12 @@
 #include <shellapi.h>
 // clang-format on
 
+#include <commdlg.h>
+
+#include <algorithm>
 #include <stdexcept>
+
+#include "runtime/pie_chart.h"
 
 #include "resources/resource_ids.h"
 #include "runtime/win32/wide_text.h"
@@ -158,9 +163,21 @@ void Win32Window::create_control(const Control& c, UINT id) {
             if (c.period_ms > 0) SetTimer(hwnd_, id, static_cast<UINT>(c.period_ms), nullptr);
             break;
         case ControlKind::html_view:
-        case ControlKind::pie_chart:
             child.hwnd = make(0, L"STATIC", SS_WHITERECT, L"", c.rect.height);
             break;
+        case ControlKind::pie_chart: {
+            auto state = std::make_unique<PieChartState>();
+            state->def = &c;
+            state->values = c.chart_values;
+            state->values.resize(c.chart_items.size());
+            state->font = font_;
+            child.hwnd = make(0, kPieChartClass, 0, L"", c.rect.height);
+            if (child.hwnd)
+                SetWindowLongPtrW(child.hwnd, GWLP_USERDATA,
+                                  reinterpret_cast<LONG_PTR>(state.get()));
+            charts_.emplace(c.name, std::move(state));
+            break;
+        }
         case ControlKind::save_dialog:
             break;
     }
@@ -485,6 +502,69 @@ void Win32Window::popup_menu(std::string_view menu) {
     auto handler = handlers_.find(item->handler);
     if (handler != handlers_.end() && handler->second)
         handler->second(*this, EventArgs{0, item->caption});
+}
+
+PieChartState& Win32Window::chart(std::string_view control) const {
+    auto it = charts_.find(control);
+    if (it == charts_.end()) no_such("pie chart", control);
+    return *it->second;
+}
+
+double Win32Window::chart_value(std::string_view control, int item) const {
+    const PieChartState& c = chart(control);
+    if (c.values.empty()) return 0;
+    return c.values[item >= 0 && static_cast<std::size_t>(item) < c.values.size()
+                        ? static_cast<std::size_t>(item)
+                        : 0];
+}
+
+void Win32Window::set_chart_value(std::string_view control, int item, double value) {
+    PieChartState& c = chart(control);
+    if (c.values.empty()) return;
+    c.values[item >= 0 && static_cast<std::size_t>(item) < c.values.size()
+                 ? static_cast<std::size_t>(item)
+                 : 0] = clamp_chart_value(value);
+    InvalidateRect(hwnd_of(control), nullptr, TRUE);
+}
+
+bool Win32Window::chart_3d(std::string_view control) const {
+    return chart(control).three_d;
+}
+
+void Win32Window::set_chart_3d(std::string_view control, bool on) {
+    chart(control).three_d = on;
+    InvalidateRect(hwnd_of(control), nullptr, TRUE);
+}
+
+std::optional<std::string> Win32Window::ask_save_path(std::string_view dialog,
+                                                      std::string_view file_name) {
+    const Control& c = *child(dialog).def;
+    // "name|pattern|..." becomes the dialog's pairs of NUL-ended texts.
+    std::wstring filter = to_wide(c.filter);
+    for (auto& ch : filter)
+        if (ch == L'|') ch = L'\0';
+    filter.push_back(L'\0');
+    filter.push_back(L'\0');
+    std::wstring extension = to_wide(c.default_extension);
+    if (extension.rfind(L"*.", 0) == 0) extension.erase(0, 2);
+    std::wstring title = to_wide(c.text);
+    std::vector<wchar_t> path(32768, L'\0');
+    std::wstring offered = to_wide(file_name);
+    std::copy(
+        offered.begin(),
+        offered.begin() + static_cast<std::ptrdiff_t>(std::min(offered.size(), path.size() - 1)),
+        path.begin());
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = hwnd_;
+    ofn.lpstrFilter = filter.c_str();
+    ofn.lpstrFile = path.data();
+    ofn.nMaxFile = static_cast<DWORD>(path.size());
+    ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();
+    ofn.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
+    ofn.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    if (!GetSaveFileNameW(&ofn)) return std::nullopt;
+    return from_wide(path.data());
 }
 
 void Win32Window::navigate(std::string_view control, std::string_view address) {

@@ -6,9 +6,12 @@
 // clang-format on
 
 #include <map>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "runtime/win32/pie_chart_view.h"
 #include "runtime/window.h"
 
 namespace runtime::win32 {
@@ -56,7 +59,14 @@ class Win32Window final : public Window {
     bool menu_item_visible(std::string_view caption) const override;
     void set_menu_item_visible(std::string_view caption, bool visible) override;
     void popup_menu(std::string_view menu) override;
+    double chart_value(std::string_view chart, int item) const override;
+    void set_chart_value(std::string_view chart, int item, double value) override;
+    bool chart_3d(std::string_view chart) const override;
+    void set_chart_3d(std::string_view chart, bool on) override;
+    std::optional<std::string> ask_save_path(std::string_view dialog,
+                                             std::string_view file_name) override;
     void navigate(std::string_view control, std::string_view address) override;
+
     void add_tray_icon(std::string_view tooltip) override;
     void stop_timer(std::string_view timer) override;
     void close() override;
@@ -88,6 +98,8 @@ class Win32Window final : public Window {
     HFONT font_ = nullptr;
     std::vector<HIMAGELIST> image_lists_;
     std::map<std::string, Child, std::less<>> children_;
+    std::map<std::string, std::unique_ptr<PieChartState>, std::less<>> charts_;
+    PieChartState& chart(std::string_view control) const;
     std::map<std::string, bool, std::less<>> menu_visible_;
     bool created_ = false;
     bool closed_ = false;

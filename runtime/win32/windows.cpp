@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "resources/resource_ids.h"
+#include "runtime/win32/pie_chart_view.h"
 #include "runtime/win32/window.h"
 
 namespace runtime::win32 {
@@ -54,6 +55,7 @@ Win32Windows::Win32Windows() {
         LoadImageW(cls.hInstance, MAKEINTRESOURCEW(IDI_TRAY), IMAGE_ICON, 32, 32, LR_SHARED));
     cls.style = CS_DBLCLKS;
     RegisterClassExW(&cls);
+    register_pie_chart_class();
 }
 
 Win32Windows::~Win32Windows() = default;

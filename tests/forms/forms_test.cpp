@@ -114,7 +114,7 @@ TEST(Forms, DialogsAsTheirWindowsNeedThem) {
     const auto* pie = forms::chart_window().find(forms::chart::kPie);
     ASSERT_EQ(pie->chart_items.size(), 2u);
     EXPECT_EQ(pie->chart_items[0].second, 0x00FF0000u);  // blue, as a COLORREF
-    EXPECT_EQ(pie->chart_items[1].second, 0x000000FFu);  // red
+    EXPECT_EQ(pie->chart_items[1].second, 0x000A0AC8u);  // red: 200, 10, 10
 
     // The launcher's timer runs from the moment it is loaded.
     runtime::headless::Backend backend;
