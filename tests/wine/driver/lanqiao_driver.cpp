@@ -29,24 +29,26 @@ std::string utf8(const std::wstring& w) {
     return out;
 }
 
+struct ClassSearch {
+    const wchar_t* cls;
+    HWND found;
+};
+
+// A named CALLBACK: a lambda cannot take the 32-bit build's stdcall convention.
+BOOL CALLBACK match_class(HWND h, LPARAM p) {
+    auto* s = reinterpret_cast<ClassSearch*>(p);
+    wchar_t name[64] = {};
+    GetClassNameW(h, name, 63);
+    if (std::wcscmp(name, s->cls) == 0) {
+        s->found = h;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 HWND child_of_class(HWND parent, const wchar_t* cls) {
-    struct Search {
-        const wchar_t* cls;
-        HWND found;
-    } search{cls, nullptr};
-    EnumChildWindows(
-        parent,
-        [](HWND h, LPARAM p) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(p);
-            wchar_t name[64] = {};
-            GetClassNameW(h, name, 63);
-            if (std::wcscmp(name, s->cls) == 0) {
-                s->found = h;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    ClassSearch search{cls, nullptr};
+    EnumChildWindows(parent, match_class, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
