@@ -109,10 +109,10 @@ void Win32Window::create_control(const Control& c, UINT id) {
     DWORD tab = c.tab_stop ? WS_TABSTOP : 0;
     auto make = [&](DWORD ex, const wchar_t* cls, DWORD style, const std::wstring& text,
                     int height) {
-        return CreateWindowExW(ex, cls, text.c_str(), WS_CHILD | visible | tab | style,
-                               px(c.rect.left), px(c.rect.top), px(c.rect.width), px(height), hwnd_,
-                               reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), instance,
-                               nullptr);
+        return CreateWindowExW(
+            ex, cls, text.c_str(), WS_CHILD | WS_CLIPSIBLINGS | visible | tab | style,
+            px(c.rect.left), px(c.rect.top), px(c.rect.width), px(height), hwnd_,
+            reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), instance, nullptr);
     };
     std::wstring text = to_wide(c.text);
     switch (c.kind) {
@@ -183,6 +183,9 @@ void Win32Window::create_control(const Control& c, UINT id) {
     }
     if (child.hwnd && font_)
         SendMessageW(child.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    // A label that reaches into the box beside it stays behind that box.
+    if (child.hwnd && c.kind == ControlKind::label)
+        SetWindowPos(child.hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     children_.emplace(c.name, child);
 }
 

@@ -90,4 +90,33 @@ check "status requests: the exact address" "/realonline.aw?v=2&uid=buyer%20onlin
 check "status requests: one round per load" 11 "$(grep -c '^/realonline.aw' "$log")"
 check "the update check asked the update host once" 1 "$(grep -c '^/hygl/var.txt' "$log")"
 
+# Adding a customer as a user does: our IDs typed into the manager, then the editor filled in
+# and saved; the new row shows first.
+shop2=$work/editor
+mkdir -p "$shop2"
+cp "$exe" "$driver" "$shop2/"
+xvfb-run -a -s '-screen 0 1024x768x24' bash -c '
+    cd "$1"; artefacts=$2
+    shoot() {  # waits for the driver to fill dialog $1 in, then takes its picture
+        for i in $(seq 200); do [[ -f $1_ready ]] && break; sleep 0.1; done
+        import -window root "$artefacts/$1.png"; touch "$1_shot"
+    }
+    wine lanqiao.exe >/dev/null 2>&1 &
+    shoot manager &
+    wine lanqiao_driver.exe our-ids "店主一\n店主二" >/dev/null 2>&1
+    shoot editor &
+    wine lanqiao_driver.exe add-customer "  tb 买家：01　" "问了尺码" > saved.txt 2>/dev/null
+    wine lanqiao_driver.exe dump > after.txt 2>/dev/null
+    wineserver -k' _ "$shop2" "$artefacts"
+check "the editor saved and said so" "恭喜： 保存成功！" "$(tr -d '\r' < "$shop2/saved.txt")"
+today=$(date +%Y-%-m-%-d)
+check "the new customer first, its ID cleaned up, our first ID, today's dates" \
+    "$(printf '1\t1\t\ttb买家:01\t店主一\t%s\t%s\t问了尺码' "$today" "$today")" "$(rows "$shop2/after.txt")"
+check "stored by our engine, as mdb-export reads it" '1,"tb买家:01","店主一"' \
+    "$(mdb-export "$shop2/yrkb_com.db" yrkb_com | tail -n +2 | cut -d, -f1-3)"
+for shot in manager editor; do
+    [[ -s "$artefacts/$shot.png" ]] && echo "ok   screenshot $shot.png" ||
+        { echo "FAIL no screenshot $shot.png"; failed=$((failed + 1)); }
+done
+
 [[ $failed -eq 0 ]] || { echo "$failed checks failed"; exit 1; }

@@ -4,6 +4,12 @@
 //   lanqiao_driver click N       clicks toolbar entry N (separators counted)
 //   lanqiao_driver wait-rows N   waits until the list holds N rows, then prints how long the
 //                                program had been running, in milliseconds
+//   lanqiao_driver our-ids TEXT  opens "我们的旺旺", types TEXT (\n between IDs) and saves
+//   lanqiao_driver add-customer ID NOTE
+//                                opens "添加新客户", types the ID and the note, picks the first
+//                                of our IDs, saves, and prints the message the program showed
+// With a dialog filled in, the driver creates the file "<dialog>_ready" in the current folder
+// and waits (up to 10 s) for "<dialog>_shot" to appear, so that a screenshot can be taken.
 // It waits up to 20 seconds for the main window to appear; exit code 1 when it does not.
 // clang-format off
 #include <windows.h>
@@ -102,6 +108,74 @@ std::wstring remote_text(HWND list, HANDLE process, UINT message, WPARAM index, 
     return text.data();
 }
 
+struct DialogSearch {
+    HWND main;
+    const wchar_t* cls;
+    HWND found;
+};
+
+BOOL CALLBACK match_dialog(HWND h, LPARAM p) {
+    auto* s = reinterpret_cast<DialogSearch*>(p);
+    wchar_t name[64] = {};
+    GetClassNameW(h, name, 63);
+    if (h != s->main && IsWindowVisible(h) && std::wcscmp(name, s->cls) == 0) {
+        s->found = h;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Another window of the program than `main`, once it shows.
+HWND wait_for_dialog(HWND main, const wchar_t* cls = L"LanqiaoWindow") {
+    for (int i = 0; i < 200; ++i) {
+        DialogSearch s{main, cls, nullptr};
+        EnumWindows(match_dialog, reinterpret_cast<LPARAM>(&s));
+        if (s.found) return s.found;
+        Sleep(100);
+    }
+    return nullptr;
+}
+
+BOOL CALLBACK collect_static_text(HWND h, LPARAM p) {
+    wchar_t name[32] = {}, t[512] = {};
+    GetClassNameW(h, name, 31);
+    if (_wcsicmp(name, L"Static") == 0 && GetWindowTextW(h, t, 511) > 0)
+        *reinterpret_cast<std::wstring*>(p) += t;
+    return TRUE;
+}
+
+// Controls carry the number of their place in the window's definition.
+HWND control(HWND dialog, int index) {
+    return GetDlgItem(dialog, 1000 + index);
+}
+
+void pause_for_screenshot(const std::wstring& dialog) {
+    std::wstring ready = dialog + L"_ready", shot = dialog + L"_shot";
+    CloseHandle(CreateFileW(ready.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    for (int i = 0; i < 100 && GetFileAttributesW(shot.c_str()) == INVALID_FILE_ATTRIBUTES; ++i)
+        Sleep(100);
+}
+
+void type(HWND edit, const std::wstring& text) {
+    SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void click(HWND button) {
+    PostMessageW(button, BM_CLICK, 0, 0);
+}
+
+// Answers the message box the program shows next with its default button; returns its text.
+std::string answer_message_box(HWND main) {
+    HWND box = wait_for_dialog(main, L"#32770");
+    if (!box) return "(no message)";
+    std::wstring text;
+    EnumChildWindows(box, collect_static_text, reinterpret_cast<LPARAM>(&text));
+    wchar_t title[128] = {};
+    GetWindowTextW(box, title, 127);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    return utf8(title) + " " + utf8(text);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -135,6 +209,42 @@ int wmain(int argc, wchar_t** argv) {
                             reinterpret_cast<LPARAM>(child_of_class(main, TOOLBARCLASSNAMEW)),
                             SMTO_NORMAL, 60000, nullptr);
         return 0;
+    }
+    if (command == L"our-ids" && argc == 3) {
+        PostMessageW(main, WM_COMMAND, MAKEWPARAM(2001, BN_CLICKED), 0);
+        HWND manager = wait_for_dialog(main);
+        if (!manager) return 1;
+        std::wstring ids = argv[2];
+        for (std::size_t at; (at = ids.find(L"\\n")) != std::wstring::npos;)
+            ids.replace(at, 2, L"\r\n");
+        type(control(manager, 2), ids);
+        pause_for_screenshot(L"manager");
+        click(control(manager, 0));
+        for (int i = 0; i < 30 && IsWindow(manager); ++i)
+            Sleep(100);
+        if (IsWindow(manager)) PostMessageW(manager, WM_CLOSE, 0, 0);
+        for (int i = 0; i < 30 && IsWindow(manager); ++i)
+            Sleep(100);
+        return IsWindow(manager) ? 1 : 0;
+    }
+    if (command == L"add-customer" && argc == 4) {
+        PostMessageW(main, WM_COMMAND, MAKEWPARAM(2000, BN_CLICKED), 0);
+        HWND editor = wait_for_dialog(main);
+        if (!editor) return 1;
+        HWND id_box = control(editor, 8);
+        type(id_box, argv[2]);
+        // Leaving the box cleans the ID up.
+        SendMessageW(editor, WM_COMMAND, MAKEWPARAM(1008, EN_KILLFOCUS),
+                     reinterpret_cast<LPARAM>(id_box));
+        SendMessageW(control(editor, 7), CB_SETCURSEL, 0, 0);
+        type(control(editor, 4), argv[3]);
+        pause_for_screenshot(L"editor");
+        click(control(editor, 3));
+        std::printf("%s\n", answer_message_box(main).c_str());
+        for (int i = 0; i < 50 && IsWindow(editor); ++i)
+            Sleep(100);
+        SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 60000, nullptr);
+        return IsWindow(editor) ? 1 : 0;
     }
     HWND list = child_of_class(main, WC_LISTVIEWW);
     if (!list) return 1;
