@@ -5,7 +5,7 @@
 #   3. native build (g++) and its tests: unit tests, the cross-checks with
 #      mdbtools and mdb-reader, the Wine end-to-end tests of the Windows build;
 #   4. the same tests under AddressSanitizer and UndefinedBehaviorSanitizer;
-#   5. the libFuzzer target for the Jet reader, for a minute.
+#   5. the libFuzzer target for the Jet reader: a fixed seed and number of runs.
 # Stops at the first failure with a non-zero exit.
 # CTEST_PARALLEL_LEVEL, LQ_FUZZ_SEED and LQ_FUZZ_RUNS may be set to change the defaults.
 set -euo pipefail
