@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <ctime>
 #include <stdexcept>
 
 #include "runtime/pie_chart.h"
@@ -12,6 +13,16 @@ namespace {
 
 [[noreturn]] void no_such(std::string_view what, std::string_view name) {
     throw std::logic_error(std::string(what) + " \"" + std::string(name) + "\" does not exist");
+}
+
+// Days since 1899-12-30 in local time, the fraction the time of day.
+double local_now() {
+    std::time_t t = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&t, &local);
+    // Local wall-clock seconds since 1970-01-01, as though the clock had no time zone.
+    double seconds = static_cast<double>(timegm(&local));
+    return 25569.0 + seconds / 86400.0;
 }
 
 bool in_range(int i, std::size_t size) {
@@ -32,6 +43,8 @@ HeadlessWindow::HeadlessWindow(HeadlessWindows& system, const Form& form, Handle
         s.rect = c.rect;
         s.columns = c.columns;
         s.running = c.kind == ControlKind::timer;
+        // As the real picker, one with no date set shows the current moment.
+        if (c.kind == ControlKind::date_picker) s.date = local_now();
         s.chart_values = c.chart_values;
         s.chart_values.resize(c.chart_items.size());
         states_.emplace(c.name, std::move(s));

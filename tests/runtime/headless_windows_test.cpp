@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <ctime>
 #include <filesystem>
 
 #include "runtime/headless/backend.h"
@@ -61,6 +62,20 @@ TEST(HeadlessWindows, ChartsSaveDialogsAndChangeEvents) {
     w.set_text("edit", "12");
     w.set_text("edit", "12");
     EXPECT_EQ(changes, 2);
+}
+
+TEST(HeadlessWindows, ADatePickerWithoutADateShowsNow) {
+    runtime::headless::Backend backend;
+    runtime::Form f;
+    f.name = "Dates";
+    runtime::Control picker;
+    picker.name = "when";
+    picker.kind = runtime::ControlKind::date_picker;
+    f.controls = {picker};
+    auto& w = backend.windows().open(f, {});
+    double utc_now = 25569.0 + static_cast<double>(std::time(nullptr)) / 86400.0;
+    // Local time is within a day of UTC everywhere.
+    EXPECT_NEAR(w.date("when"), utc_now, 1.0);
 }
 
 TEST(HeadlessWindows, FilesAndTheirHiddenAttribute) {
