@@ -91,7 +91,7 @@ check "status requests: one round per load" 11 "$(grep -c '^/realonline.aw' "$lo
 check "the update check asked the update host once" 1 "$(grep -c '^/hygl/var.txt' "$log")"
 
 # Adding a customer as a user does: our IDs typed into the manager, then the editor filled in
-# and saved; the new row shows first.
+# and saved; the new row shows first. Then its deal, picked from the row menu by keyboard.
 shop2=$work/editor
 mkdir -p "$shop2"
 cp "$exe" "$driver" "$shop2/"
@@ -107,6 +107,11 @@ xvfb-run -a -s '-screen 0 1024x768x24' bash -c '
     shoot editor &
     wine lanqiao_driver.exe add-customer "  tb 买家：01　" "问了尺码" > saved.txt 2>/dev/null
     wine lanqiao_driver.exe dump > after.txt 2>/dev/null
+    shoot deal &
+    wine lanqiao_driver.exe deal 2026 12 1 >/dev/null 2>&1
+    wine lanqiao_driver.exe dump > after_deal.txt 2>/dev/null
+    wine lanqiao_driver.exe click 4 >/dev/null 2>&1
+    wine lanqiao_driver.exe dump > closed.txt 2>/dev/null
     wineserver -k' _ "$shop2" "$artefacts"
 check "the editor saved and said so" "恭喜： 保存成功！" "$(tr -d '\r' < "$shop2/saved.txt")"
 today=$(date +%Y-%-m-%-d)
@@ -114,7 +119,10 @@ check "the new customer first, its ID cleaned up, our first ID, today's dates" \
     "$(printf '1\t1\t\ttb买家:01\t店主一\t%s\t%s\t问了尺码' "$today" "$today")" "$(rows "$shop2/after.txt")"
 check "stored by our engine, as mdb-export reads it" '1,"tb买家:01","店主一"' \
     "$(mdb-export "$shop2/yrkb_com.db" yrkb_com | tail -n +2 | cut -d, -f1-3)"
-for shot in manager editor; do
+check "a deal from the row menu takes the customer off the open list" "" "$(rows "$shop2/after_deal.txt")"
+check "and into the closed list with its deal date" \
+    "$(printf '1\t1\t\ttb买家:01\t店主一\t%s\t2026-12-1\t问了尺码' "$today")" "$(rows "$shop2/closed.txt")"
+for shot in manager editor deal; do
     [[ -s "$artefacts/$shot.png" ]] && echo "ok   screenshot $shot.png" ||
         { echo "FAIL no screenshot $shot.png"; failed=$((failed + 1)); }
 done

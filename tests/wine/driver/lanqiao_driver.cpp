@@ -8,6 +8,8 @@
 //   lanqiao_driver add-customer ID NOTE
 //                                opens "添加新客户", types the ID and the note, picks the first
 //                                of our IDs, saves, and prints the message the program showed
+//   lanqiao_driver deal Y M D    selects the first row, picks "登记交易" from the row menu of
+//                                "更多选项" with the keyboard, sets the date and presses OK
 // With a dialog filled in, the driver creates the file "<dialog>_ready" in the current folder
 // and waits (up to 10 s) for "<dialog>_shot" to appear, so that a screenshot can be taken.
 // It waits up to 20 seconds for the main window to appear; exit code 1 when it does not.
@@ -248,6 +250,52 @@ int wmain(int argc, wchar_t** argv) {
     }
     HWND list = child_of_class(main, WC_LISTVIEWW);
     if (!list) return 1;
+    if (command == L"deal" && argc == 5) {
+        // "更多选项" selects the first row itself when none is selected.
+        PostMessageW(main, WM_COMMAND, MAKEWPARAM(2008, BN_CLICKED), 0);
+        if (!wait_for_dialog(main, L"#32768")) return 1;
+        // In open mode the fourth item that can be chosen is "登记交易".
+        std::vector<INPUT> keys;
+        auto key = [&](WORD vk) {
+            INPUT down{}, up{};
+            down.type = up.type = INPUT_KEYBOARD;
+            down.ki.wVk = up.ki.wVk = vk;
+            up.ki.dwFlags = KEYEVENTF_KEYUP;
+            keys.push_back(down);
+            keys.push_back(up);
+        };
+        for (int i = 0; i < 4; ++i)
+            key(VK_DOWN);
+        key(VK_RETURN);
+        for (auto& k : keys) {
+            SendInput(1, &k, sizeof(INPUT));
+            Sleep(60);
+        }
+        HWND dialog = wait_for_dialog(main);
+        if (!dialog) return 1;
+        DWORD pid = 0;
+        GetWindowThreadProcessId(dialog, &pid);
+        HANDLE process =
+            OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+        if (!process) return 1;
+        SYSTEMTIME when{};
+        when.wYear = static_cast<WORD>(_wtoi(argv[2]));
+        when.wMonth = static_cast<WORD>(_wtoi(argv[3]));
+        when.wDay = static_cast<WORD>(_wtoi(argv[4]));
+        {
+            RemoteBuffer at(process, sizeof when);
+            at.write(&when, sizeof when);
+            SendMessageW(control(dialog, 1), DTM_SETSYSTEMTIME, GDT_VALID,
+                         reinterpret_cast<LPARAM>(at.at()));
+        }
+        CloseHandle(process);
+        pause_for_screenshot(L"deal");
+        click(control(dialog, 0));
+        for (int i = 0; i < 50 && IsWindow(dialog); ++i)
+            Sleep(100);
+        SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 60000, nullptr);
+        return IsWindow(dialog) ? 1 : 0;
+    }
     if (command == L"wait-rows" && argc == 3) {
         int want = _wtoi(argv[2]);
         for (int i = 0; i < 6000; ++i) {
