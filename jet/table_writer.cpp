@@ -109,15 +109,25 @@ Status TableWriter::free_long_values(const TableDef& table, Bytes row) {
     return {};
 }
 
+namespace {
+
+// Where an index's (first) key column stands in table.columns; nullopt for a definition that
+// names no such column.
+std::optional<std::size_t> key_column(const TableDef& table, const RealIndex& index) {
+    for (std::size_t c = 0; c < table.columns.size(); ++c)
+        if (table.columns[c].number == index.columns[0].column_number) return c;
+    return std::nullopt;
+}
+
+}  // namespace
+
 std::optional<Error> TableWriter::unwritable(const TableDef& table) {
     for (const auto& ri : table.real_indexes) {
         bool integer_key = ri.columns.size() == 1;
         if (integer_key) {
-            const Column* col = nullptr;
-            for (const auto& c : table.columns)
-                if (c.number == ri.columns[0].column_number) col = &c;
-            integer_key = col && col->type == ColumnType::long_integer && ri.columns[0].ascending &&
-                          ri.root_page != 0;
+            auto col = key_column(table, ri);
+            integer_key = col && table.columns[*col].type == ColumnType::long_integer &&
+                          ri.columns[0].ascending && ri.root_page != 0;
         }
         if (!integer_key)
             return make_error(
@@ -228,8 +238,7 @@ Status TableWriter::set_table_counts(const TableDef& table, int row_delta,
 std::vector<bool> TableWriter::key_columns(const TableDef& table) {
     std::vector<bool> keys(table.columns.size());
     for (const auto& ri : table.real_indexes)
-        for (std::size_t c = 0; c < table.columns.size(); ++c)
-            if (table.columns[c].number == ri.columns[0].column_number) keys[c] = true;
+        if (auto c = key_column(table, ri)) keys[*c] = true;
     return keys;
 }
 
@@ -241,10 +250,9 @@ Status TableWriter::change_index_entries(const TableDef& table, RowPointer where
         return {};
     }
     Pager& pager = db_.pager();
+    // Tables reach here only once unwritable() found every key column.
     for (const auto& ri : table.real_indexes) {
-        std::size_t column = 0;
-        while (table.columns[column].number != ri.columns[0].column_number)
-            ++column;
+        std::size_t column = *key_column(table, ri);
         IndexEntry entry;
         if (auto n = std::get_if<std::int64_t>(&values[column]))
             entry.key = static_cast<std::int32_t>(*n);
@@ -291,11 +299,8 @@ Status TableWriter::rebuild_indexes(const TableDef& stale) {
     std::vector<bool> keys(table.columns.size());
     std::vector<std::size_t> key_of(table.real_indexes.size());
     for (std::size_t i = 0; i < table.real_indexes.size(); ++i) {
-        std::size_t column = 0;
-        while (table.columns[column].number != table.real_indexes[i].columns[0].column_number)
-            ++column;
-        key_of[i] = column;
-        keys[column] = true;
+        key_of[i] = *key_column(table, table.real_indexes[i]);
+        keys[key_of[i]] = true;
     }
     std::vector<std::pair<RowPointer, std::vector<std::optional<std::int32_t>>>> records;
     records.reserve(table.row_count);
