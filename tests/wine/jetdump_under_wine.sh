@@ -8,10 +8,10 @@ if [[ ! -f $exe ]]; then
     echo "skipped: $exe is not built (cmake --preset mingw64 && cmake --build --preset mingw64)"
     exit 77
 fi
-export WINEDEBUG=-all WINEPREFIX=${WINEPREFIX:-$HOME/.wine-lanqiao-tests}
 # The first use of a prefix builds it and prints about it; do that apart from the checks.
-wineboot -i >/dev/null 2>&1
-wineserver -w
+source "$(cd "$(dirname "$0")/../.." && pwd)/scripts/wine_prefix.sh"
+export WINEPREFIX=${WINEPREFIX:-$HOME/.wine-lanqiao-tests}
+prepare_wine_prefix
 passed=0 failed=0
 for file in "$dir"/*.mdb; do
     pw=""

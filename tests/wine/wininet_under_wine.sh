@@ -20,7 +20,7 @@ if [[ ! -f $exe ]] || [[ -n $(find "${sources[@]}" "$src/runtime/http_reply.h" \
         -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wno-sign-conversion -Werror \
         "${sources[@]}" -lwininet -static -o "$exe" || exit 1
 fi
-export WINEDEBUG=-all WINEPREFIX=${WINEPREFIX:-$HOME/.wine-lanqiao-tests}
-wineboot -i >/dev/null 2>&1
-wineserver -w
+source "$src/scripts/wine_prefix.sh"
+export WINEPREFIX=${WINEPREFIX:-$HOME/.wine-lanqiao-tests}
+prepare_wine_prefix
 "$driver" "$exe"
