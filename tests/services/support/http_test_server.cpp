@@ -210,12 +210,16 @@ void HttpTestServer::serve(int fd) {
         peak_in_flight_ = std::max(peak_in_flight_, ++in_flight_);
     }
     const CannedReply reply = reply_for(target);
+    // A request stops counting before its first reply byte leaves: once the client has its
+    // answer it may open the next one before this thread runs again, so counting until after
+    // the send would see more at once than the client ever had.
     const auto done = [this] {
         std::lock_guard lock(mutex_);
         --in_flight_;
     };
     if (reply.delay.count() > 0 && !pause(reply.delay)) return done();
-    if (reply.hang_up) return done();
+    done();
+    if (reply.hang_up) return;
 
     std::string out = "HTTP/1.0 " + std::to_string(reply.status) + " " + reason(reply.status) +
                       "\r\nContent-Type: " + reply.content_type + "\r\n";
@@ -229,11 +233,10 @@ void HttpTestServer::serve(int fd) {
     if (reply.send_only) {
         out += reply.body.substr(0, *reply.send_only);
         if (send_all(fd, out)) pause(reply.stall);
-        return done();
+        return;
     }
     out += reply.body;
     if (send_all(fd, out) && reply.hold_open.count() > 0) pause(reply.hold_open);
-    done();
 }
 
 std::uint16_t refusing_port() {

@@ -63,7 +63,7 @@ class HttpTestServer {
     std::vector<std::string> targets() const;
     std::vector<std::string> requests() const;
     std::size_t request_count() const;
-    // The most requests that were being answered at one time.
+    // The most requests that were waiting at one time for their first reply byte.
     std::size_t peak_in_flight() const;
     void clear_record();
 
