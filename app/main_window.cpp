@@ -2,6 +2,8 @@
 #include "app/main_window.h"
 
 #include "app/list_commands.h"
+#include "app/skin_choice.h"
+#include "app/tracking_sheet.h"
 
 #include "forms/forms.h"
 #include "runtime/platform.h"
@@ -25,6 +27,7 @@ enum ToolbarEntry {
     kOpenMode = 3,
     kClosedMode = 4,
     kRefresh = 6,
+    kExport = 7,
     kMoreOptions = 8,
     kHomePage = 10,
 };
@@ -35,13 +38,6 @@ void show_row_menu(Window& window, const MainContext& context) {
     window.set_menu_item_visible("转为未成交客户", !open_mode);
     window.set_menu_item_visible("登记交易", open_mode);
     window.popup_menu(forms::main::kRowMenu);
-}
-
-// The stored skin number goes into the selector, whose change event attaches it.
-void restore_skin(Window& window, MainContext& context) {
-    const store::StoreLocation where{context.state.database_path, store::kDatabasePassword};
-    auto stored = store::read_setting(context.connection, context.rows, where, store::kSkinRow);
-    window.set_text(forms::main::kSkinSelector, stored.value_or(""));
 }
 
 void on_created(Window& window, MainContext& context) {
@@ -75,6 +71,9 @@ void on_toolbar(Window& window, MainContext& context, int entry) {
             break;
         case kRefresh:
             reload_list(window, context);
+            break;
+        case kExport:
+            export_tracking_sheet(window, context);
             break;
         case kMoreOptions:
             if (selected_id(window) - 1.0 < -kTolerance) window.select_row(forms::main::kList, 0);
@@ -115,6 +114,9 @@ runtime::Handlers main_window_handlers(MainContext& context) {
     };
     h[ops::kEditSelected] = [&context](Window& w, const EventArgs&) {
         edit_selected_customer(w, context);
+    };
+    h[ops::kSkinChanged] = [&context](Window& w, const EventArgs&) {
+        on_skin_selector_changed(w, context);
     };
     add_list_command_handlers(h, context);
     return h;
