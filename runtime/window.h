@@ -75,9 +75,11 @@ class Window {
     virtual bool chart_3d(std::string_view chart) const = 0;
     virtual void set_chart_3d(std::string_view chart, bool on) = 0;
 
-    // Save dialogs: asks where to save, offering `file_name`; nullopt when the user
-    // cancelled. The dialog's title, filter and extension come from its definition.
+    // Save dialogs: asks where to save, starting in `folder` (empty: the dialog's own
+    // choice) and offering `file_name`; nullopt when the user cancelled. The dialog's title,
+    // filter and extension come from its definition.
     virtual std::optional<std::string> ask_save_path(std::string_view dialog,
+                                                     std::string_view folder,
                                                      std::string_view file_name) = 0;
 
     // HTML views: shows the page at `address`.

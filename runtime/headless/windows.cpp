@@ -266,14 +266,32 @@ void HeadlessWindow::set_chart_3d(std::string_view chart, bool on) {
 }
 
 std::optional<std::string> HeadlessWindow::ask_save_path(std::string_view dialog,
+                                                         std::string_view folder,
                                                          std::string_view file_name) {
     const Control* c = form_.find(dialog);
     if (!c) no_such("control", dialog);
-    return system_.answer_save(*c, file_name);
+    return system_.answer_save(*c, folder, file_name);
 }
 
 void HeadlessWindow::navigate(std::string_view control, std::string_view address) {
     state(control).navigations.emplace_back(address);
+}
+
+std::vector<double> HeadlessWindow::chart_values(std::string_view chart) const {
+    std::vector<double> values;
+    const Control* c = form_.find(chart);
+    if (!c) no_such("control", chart);
+    for (int i = 0; i < static_cast<int>(c->chart_items.size()); ++i)
+        values.push_back(chart_value(chart, i));
+    return values;
+}
+
+std::vector<PieSlice> HeadlessWindow::chart_slices(std::string_view chart) const {
+    return pie_slices(chart_values(chart));
+}
+
+std::vector<std::string> HeadlessWindow::chart_legend(std::string_view chart) const {
+    return pie_legend(form_.find(chart)->chart_items, chart_values(chart), form_.find(chart)->unit);
 }
 
 const std::vector<std::string>& HeadlessWindow::navigations(std::string_view control) const {

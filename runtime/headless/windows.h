@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/pie_chart.h"
 #include "runtime/window.h"
 
 namespace runtime::headless {
@@ -52,7 +53,7 @@ class HeadlessWindow final : public Window {
     void set_chart_value(std::string_view chart, int item, double value) override;
     bool chart_3d(std::string_view chart) const override;
     void set_chart_3d(std::string_view chart, bool on) override;
-    std::optional<std::string> ask_save_path(std::string_view dialog,
+    std::optional<std::string> ask_save_path(std::string_view dialog, std::string_view folder,
                                              std::string_view file_name) override;
     void navigate(std::string_view control, std::string_view address) override;
     void add_tray_icon(std::string_view tooltip) override;
@@ -71,6 +72,9 @@ class HeadlessWindow final : public Window {
     // Addresses each HTML view was sent to, in order.
     const std::vector<std::string>& navigations(std::string_view control) const;
     bool timer_running(std::string_view timer) const;
+    // What a pie chart draws now: its slices and its legend lines.
+    std::vector<PieSlice> chart_slices(std::string_view chart) const;
+    std::vector<std::string> chart_legend(std::string_view chart) const;
     // The cells of every row, column by column, for whole-list comparisons.
     std::vector<std::vector<std::string>> rows(std::string_view list) const;
 
@@ -94,6 +98,7 @@ class HeadlessWindow final : public Window {
     State& state(std::string_view control);
     const State* find(std::string_view control) const;
     int clamp_spin(const Control& c, std::string_view text) const;
+    std::vector<double> chart_values(std::string_view chart) const;
 
     HeadlessWindows& system_;
     Form form_;
@@ -127,16 +132,20 @@ class HeadlessWindows final : public WindowSystem {
     HeadlessWindow* find(std::string_view form_name) const;
     // Without an answer every save dialog is cancelled.
     void on_save_dialog(SaveAnswer answer) { save_answer_ = std::move(answer); }
-    std::optional<std::string> answer_save(const Control& dialog, std::string_view file_name) {
+    std::optional<std::string> answer_save(const Control& dialog, std::string_view folder,
+                                           std::string_view file_name) {
         asked_saves_.emplace_back(file_name);
+        asked_folders_.emplace_back(folder);
         return save_answer_ ? save_answer_(dialog, file_name) : std::nullopt;
     }
-    // The file names offered by every save dialog so far.
+    // The file names offered by every save dialog so far, and the folders they started in.
     const std::vector<std::string>& asked_saves() const { return asked_saves_; }
+    const std::vector<std::string>& asked_folders() const { return asked_folders_; }
 
   private:
     SaveAnswer save_answer_;
     std::vector<std::string> asked_saves_;
+    std::vector<std::string> asked_folders_;
     std::list<std::unique_ptr<HeadlessWindow>> windows_;
     std::map<std::string, Script, std::less<>> scripts_;
     std::vector<std::string> opened_;

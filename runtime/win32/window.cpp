@@ -540,6 +540,7 @@ void Win32Window::set_chart_3d(std::string_view control, bool on) {
 }
 
 std::optional<std::string> Win32Window::ask_save_path(std::string_view dialog,
+                                                      std::string_view folder,
                                                       std::string_view file_name) {
     const Control& c = *child(dialog).def;
     // "name|pattern|..." becomes the dialog's pairs of NUL-ended texts.
@@ -561,6 +562,8 @@ std::optional<std::string> Win32Window::ask_save_path(std::string_view dialog,
     ofn.lStructSize = sizeof ofn;
     ofn.hwndOwner = hwnd_;
     ofn.lpstrFilter = filter.c_str();
+    std::wstring start = to_wide(folder);
+    ofn.lpstrInitialDir = start.empty() ? nullptr : start.c_str();
     ofn.lpstrFile = path.data();
     ofn.nMaxFile = static_cast<DWORD>(path.size());
     ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();

@@ -63,7 +63,7 @@ class Win32Window final : public Window {
     void set_chart_value(std::string_view chart, int item, double value) override;
     bool chart_3d(std::string_view chart) const override;
     void set_chart_3d(std::string_view chart, bool on) override;
-    std::optional<std::string> ask_save_path(std::string_view dialog,
+    std::optional<std::string> ask_save_path(std::string_view dialog, std::string_view folder,
                                              std::string_view file_name) override;
     void navigate(std::string_view control, std::string_view address) override;
 

@@ -50,13 +50,14 @@ TEST(HeadlessWindows, ChartsSaveDialogsAndChangeEvents) {
     w.set_chart_3d("pie", true);
     EXPECT_TRUE(w.chart_3d("pie"));
 
-    EXPECT_EQ(w.ask_save_path("save", "a.xls"), std::nullopt);  // no answer: cancelled
+    EXPECT_EQ(w.ask_save_path("save", "", "a.xls"), std::nullopt);  // no answer: cancelled
     backend.windows().on_save_dialog([](const runtime::Control& c, std::string_view name) {
         return std::optional<std::string>("/tmp/" + c.filter.substr(0, 3) + "_" +
                                           std::string(name));
     });
-    EXPECT_EQ(w.ask_save_path("save", "b.xls"), "/tmp/xls_b.xls");
+    EXPECT_EQ(w.ask_save_path("save", "C:\\desk\\", "b.xls"), "/tmp/xls_b.xls");
     EXPECT_EQ(backend.windows().asked_saves(), (std::vector<std::string>{"a.xls", "b.xls"}));
+    EXPECT_EQ(backend.windows().asked_folders(), (std::vector<std::string>{"", "C:\\desk\\"}));
 
     // Text put in by the program is a change each time, even when it is the same text.
     w.set_text("edit", "12");
