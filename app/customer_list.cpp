@@ -2,6 +2,7 @@
 #include <string>
 
 #include "app/main_window.h"
+#include "app/tracking_sheet.h"
 #include "forms/forms.h"
 #include "runtime/platform.h"
 #include "services/date_format.h"
@@ -22,7 +23,11 @@ void reload_list(runtime::Window& window, MainContext& context) {
     window.set_column_title(forms::main::kList, 6, closed ? "成功交易日期" : "最后跟踪日期");
     const store::StoreLocation where{context.state.database_path, store::kDatabasePassword};
     auto customers = store::load_customers(context.connection, context.rows, where, closed);
-    if (!customers) return;  // the store did not open: the list keeps what it had
+    if (!customers) {
+        // The store did not open: the list keeps what it had.
+        if (!context.state.export_kind.empty()) finish_export(context, false);
+        return;
+    }
 
     std::vector<std::string> ids;
     ids.reserve(customers->size());
@@ -46,6 +51,12 @@ void reload_list(runtime::Window& window, MainContext& context) {
                         services::format_date(closed ? c.time3 : c.time2, kDatePattern));
         window.set_cell(forms::main::kList, row, 7, c.bs);
     }
+    const std::string& kind = context.state.export_kind;
+    if (kind.empty()) return;
+    // Each line goes in front of the earlier ones: the sheet starts with the oldest customer.
+    for (std::size_t i = customers->size(); i-- > 0;)
+        context.state.export_lines += sheet_line(kind, i + 1, (*customers)[i]);
+    finish_export(context, true);
 }
 
 double selected_id(const runtime::Window& window) {
