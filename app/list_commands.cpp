@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "dialogs/chart_window.h"
 #include "dialogs/chat_launcher.h"
 #include "dialogs/customer_editor.h"
 #include "dialogs/deal_date_dialog.h"
@@ -119,6 +120,7 @@ void install_dialog_handlers(MainContext& context, Window& main) {
     context.editor_handlers = dialogs::customer_editor_handlers(shared);
     context.manager_handlers = dialogs::our_id_manager_handlers(shared);
     context.deal_handlers = dialogs::deal_date_handlers(shared);
+    context.chart_handlers = dialogs::chart_window_handlers(shared);
 }
 
 }  // namespace app
