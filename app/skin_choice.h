@@ -6,10 +6,10 @@
 
 namespace app {
 
-// Puts the stored skin number into the selector (its change event attaches it) and attaches
-// the selector's number once more.
+// Puts the stored skin number into the selector (its change event attaches and stores it)
+// and attaches the selector's number once more. No store: the selector is left empty.
 void restore_skin(runtime::Window& window, MainContext& context);
-// Attaches the selector's number and stores its text in the settings.
+// Attaches the selector's number and stores the selector's text as it stands.
 void on_skin_selector_changed(runtime::Window& window, MainContext& context);
 
 }  // namespace app

@@ -35,3 +35,7 @@
 
 // The version resource (VS_VERSION_INFO).
 #define LQ_VERSION_ID 1
+
+// The skin engine library, SkinH_EL.dll as skin/ builds it for this exe's architecture
+// (RCDATA). The program writes it out beside itself.
+#define IDR_SKIN_ENGINE 301

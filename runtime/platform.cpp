@@ -46,6 +46,14 @@ void Platform::set_files(std::unique_ptr<FilesAdapter> adapter) {
     files_ = std::move(adapter);
 }
 
+void Platform::set_skin_engine(std::unique_ptr<SkinEngineAdapter> adapter) {
+    skin_engine_ = std::move(adapter);
+}
+
+SkinEngineAdapter& Platform::skin_engine() const {
+    return require(skin_engine_, "skin engine");
+}
+
 FilesAdapter& Platform::files() const {
     return require(files_, "files");
 }

@@ -7,6 +7,7 @@
 #include "runtime/http.h"
 #include "runtime/message_box.h"
 #include "runtime/shell.h"
+#include "runtime/skin_engine.h"
 #include "runtime/window.h"
 
 namespace runtime {
@@ -30,6 +31,7 @@ class Platform {
     void set_shell(std::unique_ptr<ShellAdapter> adapter);
     void set_windows(std::unique_ptr<WindowSystem> system);
     void set_files(std::unique_ptr<FilesAdapter> adapter);
+    void set_skin_engine(std::unique_ptr<SkinEngineAdapter> adapter);
 
     // Each accessor throws std::logic_error when the backend supplied no
     // such adapter: a wiring fault, not a run-time condition.
@@ -39,6 +41,7 @@ class Platform {
     ShellAdapter& shell() const;
     WindowSystem& windows() const;
     FilesAdapter& files() const;
+    SkinEngineAdapter& skin_engine() const;
 
   private:
     std::unique_ptr<MessageBoxAdapter> message_boxes_;
@@ -47,6 +50,7 @@ class Platform {
     std::unique_ptr<ShellAdapter> shell_;
     std::unique_ptr<WindowSystem> windows_;
     std::unique_ptr<FilesAdapter> files_;
+    std::unique_ptr<SkinEngineAdapter> skin_engine_;
 };
 
 // The current platform. Throws std::logic_error when none is installed.

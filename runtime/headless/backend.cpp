@@ -25,6 +25,7 @@ Backend::Backend()
       windows_(give<HeadlessWindows>(platform_, &Platform::set_windows)),
       http_(give<SocketHttp>(platform_, &Platform::set_http)),
       files_(give<HeadlessFiles>(platform_, &Platform::set_files)),
+      skin_engine_(give<HeadlessSkinEngine>(platform_, &Platform::set_skin_engine)),
       install_(platform_) {}
 
 }  // namespace runtime::headless

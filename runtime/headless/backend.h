@@ -4,6 +4,7 @@
 #include "runtime/headless/iconv_code_pages.h"
 #include "runtime/headless/message_boxes.h"
 #include "runtime/headless/shell.h"
+#include "runtime/headless/skin_engine.h"
 #include "runtime/headless/socket_http.h"
 #include "runtime/headless/windows.h"
 #include "runtime/platform.h"
@@ -25,6 +26,7 @@ class Backend {
     // Real requests over sockets: tests point them at servers of their own on 127.0.0.1.
     SocketHttp& http() { return *http_; }
     HeadlessFiles& files() { return *files_; }
+    HeadlessSkinEngine& skin_engine() { return *skin_engine_; }
     Platform& platform() { return platform_; }
 
   private:
@@ -36,6 +38,7 @@ class Backend {
     HeadlessWindows* windows_;
     SocketHttp* http_;
     HeadlessFiles* files_;
+    HeadlessSkinEngine* skin_engine_;
     PlatformInstall install_;
 };
 

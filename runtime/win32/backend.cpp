@@ -6,6 +6,7 @@
 #include "runtime/win32/files.h"
 #include "runtime/win32/message_boxes.h"
 #include "runtime/win32/shell.h"
+#include "runtime/win32/skin_engine.h"
 #include "runtime/win32/windows.h"
 #include "runtime/win32/wininet_http.h"
 
@@ -18,6 +19,7 @@ void install_adapters(Platform& platform) {
     platform.set_windows(std::make_unique<Win32Windows>());
     platform.set_http(std::make_unique<WinInetHttp>());
     platform.set_files(std::make_unique<Win32Files>());
+    platform.set_skin_engine(std::make_unique<Win32SkinEngine>());
 }
 
 }  // namespace runtime::win32

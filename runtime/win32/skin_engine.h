@@ -1,0 +1,25 @@
+#pragma once
+#include <memory>
+
+#include "runtime/skin_engine.h"
+
+namespace runtime::win32 {
+
+// The engine image is the exe's RCDATA resource IDR_SKIN_ENGINE; the library is loaded by
+// its file name, so Windows finds the copy in the program's directory first.
+class Win32SkinEngine final : public SkinEngineAdapter {
+  public:
+    Win32SkinEngine();
+    ~Win32SkinEngine() override;
+    Win32SkinEngine(const Win32SkinEngine&) = delete;
+    Win32SkinEngine& operator=(const Win32SkinEngine&) = delete;
+
+    std::span<const std::uint8_t> engine_image() override;
+    SkinAttach attach(const std::uint8_t* data, std::int32_t length) override;
+
+  private:
+    struct Library;
+    std::unique_ptr<Library> library_;
+};
+
+}  // namespace runtime::win32
