@@ -574,11 +574,18 @@ std::optional<std::string> Win32Window::ask_save_path(std::string_view dialog,
 }
 
 void Win32Window::navigate(std::string_view control, std::string_view address) {
-    // The view has no browser engine of its own: the shell opens the address, which starts
-    // whatever handles it (the messenger for its hand-off pages).
-    (void)child(control);
+    const Child& view = child(control);
     std::wstring wide = to_wide(address);
-    ShellExecuteW(nullptr, L"open", wide.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    auto& browser = web_views_[std::string(control)];
+    if (!browser) {
+        RECT area{};
+        GetClientRect(view.hwnd, &area);
+        browser = WebView::create(view.hwnd, area);
+    }
+    // Without a browser engine the shell opens the address, which still starts whatever
+    // handles it (the messenger for its hand-off pages), only in a browser of its own.
+    if (!browser || !browser->navigate(wide))
+        ShellExecuteW(nullptr, L"open", wide.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 void Win32Window::add_tray_icon(std::string_view tooltip) {
@@ -684,6 +691,7 @@ LRESULT Win32Window::handle_message(HWND hwnd, UINT message, WPARAM wparam, LPAR
             return 0;
         }
         case WM_DESTROY:
+            web_views_.clear();  // each browser lets go of its site while the window still lives
             if (tray_) {
                 NOTIFYICONDATAW data{};
                 data.cbSize = sizeof data;

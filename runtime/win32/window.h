@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "runtime/win32/pie_chart_view.h"
+#include "runtime/win32/web_view.h"
 #include "runtime/window.h"
 
 namespace runtime::win32 {
@@ -101,6 +102,7 @@ class Win32Window final : public Window {
     std::map<std::string, std::unique_ptr<PieChartState>, std::less<>> charts_;
     PieChartState& chart(std::string_view control) const;
     std::map<std::string, bool, std::less<>> menu_visible_;
+    std::map<std::string, std::unique_ptr<WebView>, std::less<>> web_views_;
     bool created_ = false;
     bool closed_ = false;
     bool tray_ = false;
