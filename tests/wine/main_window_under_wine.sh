@@ -91,7 +91,9 @@ check "status requests: one round per load" 11 "$(grep -c '^/realonline.aw' "$lo
 check "the update check asked the update host once" 1 "$(grep -c '^/hygl/var.txt' "$log")"
 
 # Adding a customer as a user does: our IDs typed into the manager, then the editor filled in
-# and saved; the new row shows first. Then its deal, picked from the row menu by keyboard.
+# and saved; the new row shows first. The messenger hand-off loads in the hidden browser, the
+# open sheet is exported; then the deal, picked from the row menu by keyboard, the closed
+# sheet, and the chart, flat and 3-D.
 shop2=$work/editor
 mkdir -p "$shop2"
 cp "$exe" "$driver" "$shop2/"
@@ -107,11 +109,17 @@ xvfb-run -a -s '-screen 0 1024x768x24' bash -c '
     shoot editor &
     wine lanqiao_driver.exe add-customer "  tb 买家：01　" "问了尺码" > saved.txt 2>/dev/null
     wine lanqiao_driver.exe dump > after.txt 2>/dev/null
+    wine lanqiao_driver.exe contact > contact.txt 2>&1; echo "rc=$?" >> contact.txt
+    wine lanqiao_driver.exe export "Z:${PWD//\//\\}\\open.xls" > export_open.txt 2>/dev/null
     shoot deal &
     wine lanqiao_driver.exe deal 2026 12 1 >/dev/null 2>&1
     wine lanqiao_driver.exe dump > after_deal.txt 2>/dev/null
     wine lanqiao_driver.exe click 4 >/dev/null 2>&1
     wine lanqiao_driver.exe dump > closed.txt 2>/dev/null
+    wine lanqiao_driver.exe export "Z:${PWD//\//\\}\\closed.xls" > export_closed.txt 2>/dev/null
+    shoot chart &
+    shoot chart_3d &
+    wine lanqiao_driver.exe chart > chart.txt 2>&1; echo "rc=$?" >> chart.txt
     wineserver -k' _ "$shop2" "$artefacts"
 check "the editor saved and said so" "恭喜： 保存成功！" "$(tr -d '\r' < "$shop2/saved.txt")"
 today=$(date +%Y-%-m-%-d)
@@ -122,7 +130,26 @@ check "stored by our engine, as mdb-export reads it" '1,"tb买家:01","店主一
 check "a deal from the row menu takes the customer off the open list" "" "$(rows "$shop2/after_deal.txt")"
 check "and into the closed list with its deal date" \
     "$(printf '1\t1\t\ttb买家:01\t店主一\t%s\t2026-12-1\t问了尺码' "$today")" "$(rows "$shop2/closed.txt")"
-for shot in manager editor deal; do
+check "the hand-off page loaded in the program's own hidden browser, which then closed" \
+    "/getcid.aw?v=2&uid=tb%E4%B9%B0%E5%AE%B6%3A01&site=cntaobao&s=1&groupid=0&charset=utf-8 rc=0" \
+    "$(grep '^/getcid.aw' "$log" | tr '\n' ' ')$(tr -d '\r' < "$shop2/contact.txt")"
+stamp=$(date +%Y%-m%-d)
+check "export: the save dialog's title and offered name, then success" \
+    "$(printf '岚桥淘宝会员跟踪记录 岚桥淘宝会员跟踪表%s_未成交\n恭喜： 导出文档成功！' "$stamp")" \
+    "$(tr -d '\r' < "$shop2/export_open.txt")"
+sheet() { iconv -f GB18030 -t UTF-8 "$1" | od -An -c | tr -s ' \n' ' '; }
+check "the open sheet, GBK, TABs and CR LF" \
+    "$(printf '序号\t客户旺旺\t我们的旺旺\t第一次咨询日期\t最后跟踪日期\t备注\r\n1\ttb买家:01\t店主一\t%s\t%s\t"问了尺码"\r\n' "$today" "$today" | od -An -c | tr -s ' \n' ' ')" \
+    "$(sheet "$shop2/open.xls")"
+check "the closed sheet, with the deal date" \
+    "$(printf '序号\t客户旺旺\t我们的旺旺\t第一次咨询日期\t交易日期\t备注\r\n1\ttb买家:01\t店主一\t%s\t2026-12-1\t"问了尺码"\r\n' "$today" | od -An -c | tr -s ' \n' ' ')" \
+    "$(sheet "$shop2/closed.xls")"
+check "the closed sheet's name" "岚桥淘宝会员跟踪表${stamp}_已成交" "$(head -1 "$shop2/export_closed.txt" | tr -d '\r' | cut -d' ' -f2)"
+check "the chart opened, switched to 3-D and closed" "rc=0" "$(tr -d '\r' < "$shop2/chart.txt")"
+differ=$(compare -metric AE "$artefacts/chart.png" "$artefacts/chart_3d.png" null: 2>&1 | cut -d' ' -f1)
+[[ ${differ:-0} -gt 500 ]] && echo "ok   the 3-D chart looks different from the flat one ($differ pixels)" ||
+    { echo "FAIL the 3-D chart looks like the flat one ($differ pixels)"; failed=$((failed + 1)); }
+for shot in manager editor deal chart chart_3d; do
     [[ -s "$artefacts/$shot.png" ]] && echo "ok   screenshot $shot.png" ||
         { echo "FAIL no screenshot $shot.png"; failed=$((failed + 1)); }
 done

@@ -10,6 +10,12 @@
 //                                of our IDs, saves, and prints the message the program showed
 //   lanqiao_driver deal Y M D    selects the first row, picks "登记交易" from the row menu of
 //                                "更多选项" with the keyboard, sets the date and presses OK
+//   lanqiao_driver contact       picks "联系客户" for the first row the same way, then waits
+//                                until the hidden hand-off window has closed itself
+//   lanqiao_driver chart         opens "查看图表" from the window's menu, pauses for a picture
+//                                ("chart"), clicks "三维图", pauses again ("chart_3d"), closes
+//   lanqiao_driver export PATH   clicks "导出文档", prints the offered file name, saves to
+//                                PATH and prints the message the program showed
 // With a dialog filled in, the driver creates the file "<dialog>_ready" in the current folder
 // and waits (up to 10 s) for "<dialog>_shot" to appear, so that a screenshot can be taken.
 // It waits up to 20 seconds for the main window to appear; exit code 1 when it does not.
@@ -178,6 +184,78 @@ std::string answer_message_box(HWND main) {
     return utf8(title) + " " + utf8(text);
 }
 
+// Presses the keys one after another, as a user would.
+void press(const std::vector<WORD>& keys) {
+    for (WORD vk : keys) {
+        INPUT k[2] = {};
+        k[0].type = k[1].type = INPUT_KEYBOARD;
+        k[0].ki.wVk = k[1].ki.wVk = vk;
+        k[1].ki.dwFlags = KEYEVENTF_KEYUP;
+        SendInput(2, k, sizeof(INPUT));
+        Sleep(60);
+    }
+}
+
+// Picks the `index`-th choosable item (from 1) of the pop-up menu that shows next.
+bool pick_menu_item(HWND main, int index) {
+    if (!wait_for_dialog(main, L"#32768")) return false;
+    std::vector<WORD> keys(static_cast<std::size_t>(index), VK_DOWN);
+    keys.push_back(VK_RETURN);
+    press(keys);
+    return true;
+}
+
+struct OtherSearch {
+    HWND main;
+    HWND found;
+};
+
+BOOL CALLBACK match_other(HWND h, LPARAM p) {
+    auto* s = reinterpret_cast<OtherSearch*>(p);
+    wchar_t name[64] = {};
+    GetClassNameW(h, name, 63);
+    DWORD ours = 0, theirs = 0;
+    GetWindowThreadProcessId(s->main, &ours);
+    GetWindowThreadProcessId(h, &theirs);
+    if (h != s->main && ours == theirs && std::wcscmp(name, L"LanqiaoWindow") == 0) {
+        s->found = h;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Another window of the program than `main`, shown or not.
+HWND find_other(HWND main) {
+    OtherSearch s{main, nullptr};
+    EnumWindows(match_other, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+BOOL CALLBACK match_name_edit(HWND h, LPARAM p) {
+    wchar_t name[32] = {};
+    GetClassNameW(h, name, 31);
+    // The file name box (cmb13) and the edit box inside it share its number.
+    if (_wcsicmp(name, L"Edit") == 0 && GetDlgCtrlID(h) == 0x47c) {
+        *reinterpret_cast<HWND*>(p) = h;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The save dialog's file name box.
+HWND file_name_box(HWND dialog) {
+    HWND found = nullptr;
+    EnumChildWindows(dialog, match_name_edit, reinterpret_cast<LPARAM>(&found));
+    return found ? found : GetDlgItem(dialog, 0x480);
+}
+
+// A control's text in another process: GetWindowText would give only its caption.
+std::wstring text_of(HWND control) {
+    wchar_t text[1024] = {};
+    SendMessageW(control, WM_GETTEXT, 1023, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -253,24 +331,8 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"deal" && argc == 5) {
         // "更多选项" selects the first row itself when none is selected.
         PostMessageW(main, WM_COMMAND, MAKEWPARAM(2008, BN_CLICKED), 0);
-        if (!wait_for_dialog(main, L"#32768")) return 1;
         // In open mode the fourth item that can be chosen is "登记交易".
-        std::vector<INPUT> keys;
-        auto key = [&](WORD vk) {
-            INPUT down{}, up{};
-            down.type = up.type = INPUT_KEYBOARD;
-            down.ki.wVk = up.ki.wVk = vk;
-            up.ki.dwFlags = KEYEVENTF_KEYUP;
-            keys.push_back(down);
-            keys.push_back(up);
-        };
-        for (int i = 0; i < 4; ++i)
-            key(VK_DOWN);
-        key(VK_RETURN);
-        for (auto& k : keys) {
-            SendInput(1, &k, sizeof(INPUT));
-            Sleep(60);
-        }
+        if (!pick_menu_item(main, 4)) return 1;
         HWND dialog = wait_for_dialog(main);
         if (!dialog) return 1;
         DWORD pid = 0;
@@ -295,6 +357,63 @@ int wmain(int argc, wchar_t** argv) {
             Sleep(100);
         SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 60000, nullptr);
         return IsWindow(dialog) ? 1 : 0;
+    }
+    if (command == L"contact" && argc == 2) {
+        PostMessageW(main, WM_COMMAND, MAKEWPARAM(2008, BN_CLICKED), 0);
+        if (!pick_menu_item(main, 2)) return 1;
+        // The hand-off window never shows; it goes by itself after three seconds.
+        HWND launcher = nullptr;
+        for (int i = 0; i < 50 && !launcher; ++i) {
+            launcher = find_other(main);
+            if (!launcher) Sleep(100);
+        }
+        if (!launcher) return 1;
+        for (int i = 0; i < 100 && IsWindow(launcher); ++i)
+            Sleep(100);
+        return IsWindow(launcher) ? 1 : 0;
+    }
+    if (command == L"chart" && argc == 2) {
+        // A right click on the window itself, off every control, brings "更多功能".
+        RECT area{};
+        GetClientRect(main, &area);
+        PostMessageW(main, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(area.right - 4, area.bottom - 4));
+        if (!pick_menu_item(main, 1)) return 1;
+        HWND chart = wait_for_dialog(main);
+        if (!chart) return 1;
+        Sleep(500);
+        pause_for_screenshot(L"chart");
+        SendMessageW(control(chart, 0), BM_CLICK, 0, 0);
+        Sleep(500);
+        pause_for_screenshot(L"chart_3d");
+        PostMessageW(chart, WM_CLOSE, 0, 0);
+        for (int i = 0; i < 50 && IsWindow(chart); ++i)
+            Sleep(100);
+        return IsWindow(chart) ? 1 : 0;
+    }
+    if (command == L"export" && argc == 3) {
+        PostMessageW(main, WM_COMMAND, MAKEWPARAM(2007, BN_CLICKED), 0);
+        HWND dialog = wait_for_dialog(main, L"#32770");
+        if (!dialog) {
+            std::fprintf(stderr, "no save dialog\n");
+            return 1;
+        }
+        HWND name = nullptr;
+        for (int i = 0; i < 50 && !(name = file_name_box(dialog)); ++i)
+            Sleep(100);
+        if (!name) {
+            std::fprintf(stderr, "the save dialog has no file name box\n");
+            return 1;
+        }
+        wchar_t title[128] = {};
+        GetWindowTextW(dialog, title, 127);
+        std::printf("%s %s\n", utf8(title).c_str(), utf8(text_of(name)).c_str());
+        type(name, argv[2]);
+        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+        for (int i = 0; i < 50 && IsWindow(dialog); ++i)
+            Sleep(100);
+        std::printf("%s\n", answer_message_box(main).c_str());
+        SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 60000, nullptr);
+        return 0;
     }
     if (command == L"wait-rows" && argc == 3) {
         int want = _wtoi(argv[2]);
