@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 #include "runtime/pie_chart.h"
 
@@ -24,6 +25,9 @@ namespace {
 
 constexpr UINT kTrayMessage = WM_APP + 1;
 constexpr UINT kTrayId = 1;
+// Posted when a list was filled with its drawing held back: it draws again once the program
+// waits for input.
+constexpr UINT kRedrawLists = WM_APP + 2;
 constexpr UINT kFirstControlId = 1000;
 constexpr UINT kFirstToolbarCommand = 2000;
 constexpr UINT kFirstMenuCommand = 3000;
@@ -401,8 +405,18 @@ void Win32Window::set_column_width(std::string_view list, int column, int width)
                  static_cast<LPARAM>(pixels));
 }
 
+void Win32Window::hold_drawing(HWND list) {
+    // A list view that draws after every change takes time that grows with the square of the
+    // rows it is filled with; held back, thousands of rows go in at once.
+    if (!held_lists_.insert(list).second) return;
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    PostMessageW(hwnd_, kRedrawLists, 0, 0);
+}
+
 void Win32Window::delete_all_items(std::string_view list) {
-    SendMessageW(hwnd_of(list), LVM_DELETEALLITEMS, 0, 0);
+    HWND h = hwnd_of(list);
+    hold_drawing(h);
+    SendMessageW(h, LVM_DELETEALLITEMS, 0, 0);
 }
 
 int Win32Window::append_item(std::string_view list, std::string_view text) {
@@ -411,8 +425,9 @@ int Win32Window::append_item(std::string_view list, std::string_view text) {
     item.mask = LVIF_TEXT;
     item.iItem = item_count(list);
     item.pszText = wide.data();
-    return static_cast<int>(
-        SendMessageW(hwnd_of(list), LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    HWND h = hwnd_of(list);
+    hold_drawing(h);
+    return static_cast<int>(SendMessageW(h, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
 }
 
 void Win32Window::set_cell(std::string_view list, int row, int column, std::string_view text) {
@@ -619,6 +634,13 @@ LRESULT Win32Window::handle_message(HWND hwnd, UINT message, WPARAM wparam, LPAR
             return 0;
         case WM_RBUTTONDOWN:
             fire("", Event::right_button);
+            return 0;
+        case kRedrawLists:
+            for (HWND list : std::exchange(held_lists_, {})) {
+                SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+                RedrawWindow(list, nullptr, nullptr,
+                             RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
+            }
             return 0;
         case WM_TIMER:
             if (const Child* c = child_by_id(static_cast<UINT>(wparam)))

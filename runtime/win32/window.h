@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -91,6 +92,7 @@ class Win32Window final : public Window {
     HWND hwnd_of(std::string_view control) const;
     void fire(std::string_view control, Event event, const EventArgs& args = {});
     const Child* child_by_id(UINT id) const;
+    void hold_drawing(HWND list);
 
     Win32Windows& system_;
     Form form_;
@@ -103,6 +105,7 @@ class Win32Window final : public Window {
     PieChartState& chart(std::string_view control) const;
     std::map<std::string, bool, std::less<>> menu_visible_;
     std::map<std::string, std::unique_ptr<WebView>, std::less<>> web_views_;
+    std::set<HWND> held_lists_;  // lists filled since the program last waited for input
     bool created_ = false;
     bool closed_ = false;
     bool tray_ = false;
