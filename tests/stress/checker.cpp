@@ -1,0 +1,358 @@
+#include "tests/stress/checker.h"
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <sstream>
+
+#include "forms/forms.h"
+#include "tests/stress/text_rules.h"
+
+namespace stress {
+
+namespace {
+
+using runtime::headless::HeadlessWindow;
+namespace fs = std::filesystem;
+
+constexpr double kSecond = 1.0 / 86400;
+
+// Text as a reader can see it: line breaks and TABs spelled out, long texts cut short.
+std::string shown(const std::string& s) {
+    std::string out;
+    for (char c : s) {
+        if (c == '\r') {
+            out += "\\r";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else {
+            out += c;
+        }
+    }
+    if (out.size() > 240) out = out.substr(0, 200) + "...(" + std::to_string(s.size()) + " bytes)";
+    return "\"" + out + "\"";
+}
+
+std::string shown(const std::optional<std::string>& s) {
+    return s ? shown(*s) : "null";
+}
+
+std::string shown(double d) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.17g (%s)", d, list_date(d).c_str());
+    return buf;
+}
+
+std::string shown(const std::optional<double>& d) {
+    return d ? shown(*d) : "null";
+}
+
+std::string shown(bool b) {
+    return b ? "true" : "false";
+}
+
+std::string shown(int n) {
+    return std::to_string(n);
+}
+
+std::string shown(const std::vector<std::string>& v) {
+    std::string out = "[";
+    for (std::size_t i = 0; i < v.size(); ++i)
+        out += (i ? ", " : "") + shown(v[i]);
+    return out + "]";
+}
+
+template <class T>
+std::string differ(const std::string& what, const T& expected, const T& actual) {
+    if (expected == actual) return {};
+    return what + ": expected " + shown(expected) + ", got " + shown(actual);
+}
+
+#define LQ_RETURN_IF(expr)              \
+    do {                                \
+        std::string why_ = (expr);      \
+        if (!why_.empty()) return why_; \
+    } while (0)
+
+bool same_date(double a, double b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// A box that showed "now" must show a moment of this action; the model takes it from there.
+std::string box_date(const std::string& what, BoxDate& expected, double actual, double low) {
+    if (expected.now) {
+        const double high = local_now();
+        if (actual < low - kSecond || actual > high + kSecond)
+            return what + ": expected the current moment between " + shown(low) + " and " +
+                   shown(high) + ", got " + shown(actual);
+        expected = {actual, false};
+        return {};
+    }
+    if (!same_date(expected.value, actual))
+        return what + ": expected " + shown(expected.value) + ", got " + shown(actual);
+    return {};
+}
+
+std::optional<std::string> file_bytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+}  // namespace
+
+Checker::Checker(Program& program, std::string source_dir)
+    : program_(program), source_dir_(std::move(source_dir)) {}
+
+const std::vector<std::uint8_t>& Checker::skin(int number) {
+    if (skins_.empty()) {
+        skins_.resize(34);
+        for (int n = 1; n <= 33; ++n) {
+            char name[32];
+            std::snprintf(name, sizeof name, "/skin/skins/%02d.she", n);
+            auto bytes = file_bytes(source_dir_ + name);
+            if (!bytes) throw std::runtime_error(std::string("cannot read ") + name);
+            skins_[static_cast<std::size_t>(n)].assign(bytes->begin(), bytes->end());
+        }
+    }
+    return skins_[static_cast<std::size_t>(number)];
+}
+
+std::string Checker::store(const Model& m) {
+    const std::string& path = m.store.available ? program_.database() : program_.away_path();
+    if (!m.store.available && fs::exists(program_.database()))
+        return "a file is at the database path while the database is away";
+    std::string why;
+    auto file = Program::read(path, &why);
+    if (!file) return "the database does not read: " + why;
+    std::map<std::int64_t, const StoredRow*> stored;
+    for (const auto& r : file->customers)
+        if (!stored.emplace(r.id, &r).second)
+            return "customer id " + std::to_string(r.id) + " twice";
+    if (stored.size() != m.store.customers.size())
+        return "customers stored: expected " + std::to_string(m.store.customers.size()) + ", got " +
+               std::to_string(stored.size());
+    for (const auto& [id, c] : m.store.customers) {
+        auto it = stored.find(id);
+        if (it == stored.end()) return "customer " + std::to_string(id) + " is not stored";
+        const StoredRow& r = *it->second;
+        const std::string who = "customer " + std::to_string(id) + " ";
+        LQ_RETURN_IF(differ(who + "wang", std::optional(c.wang), r.wang));
+        LQ_RETURN_IF(differ(who + "wang2", std::optional(c.wang2), r.wang2));
+        LQ_RETURN_IF(differ(who + "bs", std::optional(c.bs), r.bs));
+        if (!r.time1 || !same_date(*r.time1, c.time1))
+            return differ(who + "time1", std::optional(c.time1), r.time1);
+        if (!r.time2 || !same_date(*r.time2, c.time2))
+            return differ(who + "time2", std::optional(c.time2), r.time2);
+        // yn is never written on insert: a new row reads as open.
+        LQ_RETURN_IF(differ(who + "yn", c.closed, r.yn.value_or(false)));
+        if (c.time3.has_value() != r.time3.has_value() ||
+            (c.time3 && !same_date(*c.time3, *r.time3)))
+            return differ(who + "time3", c.time3, r.time3);
+    }
+    std::vector<std::pair<std::int64_t, std::optional<std::string>>> settings = {
+        {1, m.store.our_ids}, {2, std::nullopt}, {3, m.store.skin}};
+    auto got = file->settings;
+    std::sort(got.begin(), got.end());
+    if (got.size() != 3) return "settings rows: expected 3, got " + std::to_string(got.size());
+    for (std::size_t i = 0; i < 3; ++i) {
+        LQ_RETURN_IF(differ("settings row id", static_cast<int>(settings[i].first),
+                            static_cast<int>(got[i].first)));
+        LQ_RETURN_IF(differ("settings row " + std::to_string(settings[i].first), settings[i].second,
+                            got[i].second));
+    }
+    return {};
+}
+
+std::string Checker::list_and_main(const Model& m) {
+    HeadlessWindow& w = program_.main();
+    const char* list = forms::main::kList;
+    LQ_RETURN_IF(differ("column 6 title", m.column6, w.column_title(list, 6)));
+    auto rows = w.rows(list);
+    if (rows != m.rows) {
+        if (rows.size() != m.rows.size())
+            return "list rows: expected " + std::to_string(m.rows.size()) + ", got " +
+                   std::to_string(rows.size());
+        for (std::size_t r = 0; r < rows.size(); ++r)
+            LQ_RETURN_IF(differ("list row " + std::to_string(r), m.rows[r], rows[r]));
+    }
+    LQ_RETURN_IF(differ("selected row", m.selected, w.selected_row(list)));
+    LQ_RETURN_IF(differ("main window visible", m.visible, w.visible("")));
+    LQ_RETURN_IF(differ("list width", m.list_width, w.placement(list).width));
+    LQ_RETURN_IF(differ("list height", m.list_height, w.placement(list).height));
+    LQ_RETURN_IF(differ("note column width", m.note_width, w.column_width(list, 7)));
+    LQ_RETURN_IF(differ("skin selector", m.skin_text, w.text(forms::main::kSkinSelector)));
+    LQ_RETURN_IF(differ("pop-up menus shown", m.popups, static_cast<int>(w.popups().size())));
+    if (!m.menu.empty()) LQ_RETURN_IF(differ("menu shown", m.menu, w.popups().back()));
+    LQ_RETURN_IF(differ("登记交易 visible", m.deal_item, w.menu_item_visible("登记交易")));
+    LQ_RETURN_IF(
+        differ("转为未成交客户 visible", m.revert_item, w.menu_item_visible("转为未成交客户")));
+    return {};
+}
+
+std::string Checker::happenings(Model& m, std::vector<HeadlessWindow*>& launchers) {
+    auto& backend = program_.backend();
+    auto& boxes = backend.message_boxes();
+    std::vector<std::string> expected, got;
+    for (const auto& e : m.messages)
+        expected.push_back(e.title + e.text + (e.yes_no ? " [Yes/No]" : ""));
+    for (const auto& b : boxes.shown())
+        got.push_back(b.title + b.text + ((b.style & 0xF) == 4 ? " [Yes/No]" : ""));
+    m.messages.clear();
+    boxes.clear_shown();
+    LQ_RETURN_IF(differ("message boxes (title and text)", expected, got));
+    LQ_RETURN_IF(differ("answers left unused", 0, static_cast<int>(boxes.pending_answers())));
+
+    std::vector<std::string> attached, attach_expected;
+    for (const auto& a : backend.skin_engine().attaches())
+        attached.push_back(a.has_data ? std::to_string(a.length) + " bytes" : "no data");
+    for (int n : m.attaches)
+        attach_expected.push_back(n ? std::to_string(skin(n).size()) + " bytes" : "no data");
+    LQ_RETURN_IF(differ("skin attaches", attach_expected, attached));
+    for (std::size_t i = 0; i < m.attaches.size(); ++i) {
+        const auto& a = backend.skin_engine().attaches()[i];
+        if (m.attaches[i] && a.bytes != skin(m.attaches[i]))
+            return "skin attach " + std::to_string(i) + ": not the bytes of skin " +
+                   std::to_string(m.attaches[i]);
+    }
+    m.attaches.clear();
+    backend.skin_engine().clear_attaches();
+
+    const auto& opened = backend.shell().opened();
+    std::vector<std::string> shell(opened.begin() + static_cast<std::ptrdiff_t>(shell_seen_),
+                                   opened.end());
+    shell_seen_ = opened.size();
+    LQ_RETURN_IF(differ("addresses opened in the browser", m.shell_opened, shell));
+    m.shell_opened.clear();
+
+    const auto& forms_opened = backend.windows().opened();
+    std::vector<std::string> windows(
+        forms_opened.begin() + static_cast<std::ptrdiff_t>(opened_seen_), forms_opened.end());
+    opened_seen_ = forms_opened.size();
+    LQ_RETURN_IF(differ("windows opened", m.opened_forms, windows));
+    m.opened_forms.clear();
+
+    for (const auto& address : m.chats) {
+        HeadlessWindow* l = backend.windows().find("ChatLauncher");
+        if (!l) return "no chat launcher open for " + shown(address);
+        LQ_RETURN_IF(differ("chat launcher address", std::vector<std::string>{address},
+                            l->navigations(forms::chat::kHtmlView)));
+        LQ_RETURN_IF(
+            differ("chat launcher timer running", true, l->timer_running(forms::chat::kTimer)));
+        LQ_RETURN_IF(differ("chat launcher shown", false, l->visible("")));
+        launchers.push_back(l);
+    }
+    m.chats.clear();
+    for (HeadlessWindow* l : launchers)
+        if (l->closed()) return "a chat launcher closed before its timer";
+    LQ_RETURN_IF(
+        differ("chat launchers open", m.launchers_open, static_cast<int>(launchers.size())));
+    return export_file(m);
+}
+
+std::string Checker::export_file(Model& m) {
+    auto& windows = program_.backend().windows();
+    const auto& asked = windows.asked_saves();
+    if (!m.export_job) {
+        LQ_RETURN_IF(differ("save dialogs shown", static_cast<int>(saves_seen_),
+                            static_cast<int>(asked.size())));
+        return {};
+    }
+    ExportExpectation job = *std::exchange(m.export_job, std::nullopt);
+    LQ_RETURN_IF(differ("save dialogs shown", static_cast<int>(saves_seen_ + 1),
+                        static_cast<int>(asked.size())));
+    saves_seen_ = asked.size();
+    LQ_RETURN_IF(differ("save dialog folder", job.folder, windows.asked_folders().back()));
+    const std::string early = "岚桥淘宝会员跟踪表" + name_date(m.now_low) + job.suffix;
+    const std::string late = "岚桥淘宝会员跟踪表" + name_date(local_now()) + job.suffix;
+    if (asked.back() != early) LQ_RETURN_IF(differ("save dialog file name", late, asked.back()));
+    if (!job.path) return {};
+    auto bytes = file_bytes(*job.path);
+    std::error_code ec;
+    fs::remove(*job.path, ec);
+    if (!job.contents) {
+        if (bytes) return "an export that failed left a file at " + *job.path;
+        return {};
+    }
+    if (!bytes) return "no exported file at " + *job.path;
+    if (*bytes != *job.contents) {
+        std::size_t at = 0;
+        while (at < bytes->size() && at < job.contents->size() &&
+               (*bytes)[at] == (*job.contents)[at])
+            ++at;
+        return "exported bytes differ from byte " + std::to_string(at) + " on (expected " +
+               std::to_string(job.contents->size()) + " bytes, got " +
+               std::to_string(bytes->size()) + "): expected " +
+               shown(job.contents->substr(at > 20 ? at - 20 : 0, 60)) + ", got " +
+               shown(bytes->substr(at > 20 ? at - 20 : 0, 60));
+    }
+    return {};
+}
+
+std::string Checker::dialog(DialogModel& d, HeadlessWindow& w, double now_low) {
+    namespace ed = forms::editor;
+    if (auto* e = std::get_if<EditorModel>(&d)) {
+        LQ_RETURN_IF(differ("editor title",
+                            std::string(e->new_mode ? "添加新客户" : "修改客户信息"), w.text("")));
+        LQ_RETURN_IF(differ("editor customer ID", e->id_box, w.text(ed::kCustomerId)));
+        LQ_RETURN_IF(
+            differ("editor contact button", e->contact_visible, w.visible(ed::kContactButton)));
+        LQ_RETURN_IF(differ("editor our-ID entries", static_cast<int>(e->choices.size()),
+                            w.choice_count(ed::kOurIds)));
+        LQ_RETURN_IF(differ("editor our ID chosen", e->chosen, w.selected_choice(ed::kOurIds)));
+        if (e->chosen >= 0)
+            LQ_RETURN_IF(differ("editor our ID text",
+                                e->choices[static_cast<std::size_t>(e->chosen)],
+                                w.text(ed::kOurIds)));
+        LQ_RETURN_IF(
+            box_date("editor first enquiry", e->first, w.date(ed::kFirstEnquiry), now_low));
+        LQ_RETURN_IF(
+            box_date("editor last follow-up", e->last, w.date(ed::kLastFollowUp), now_low));
+        LQ_RETURN_IF(differ("editor note", e->note, w.text(ed::kNote)));
+        LQ_RETURN_IF(differ("editor days", days_label(e->first.value, e->last.value),
+                            w.text(ed::kDaysLabel)));
+    } else if (auto* m = std::get_if<ManagerModel>(&d)) {
+        LQ_RETURN_IF(differ("manager title", std::string("我们的旺旺号管理"), w.text("")));
+        LQ_RETURN_IF(differ("manager IDs", m->box, w.text(forms::manager::kIdList)));
+    } else if (auto* deal = std::get_if<DealModel>(&d)) {
+        LQ_RETURN_IF(differ("deal dialog title", std::string("交易日期选择"), w.text("")));
+        LQ_RETURN_IF(box_date("deal date", deal->date, w.date(forms::deal::kDate), now_low));
+    } else if (auto* c = std::get_if<ChartModel>(&d)) {
+        const char* pie = forms::chart::kPie;
+        LQ_RETURN_IF(
+            differ("chart open count", static_cast<double>(c->open), w.chart_value(pie, 0)));
+        LQ_RETURN_IF(
+            differ("chart closed count", static_cast<double>(c->closed), w.chart_value(pie, 1)));
+        LQ_RETURN_IF(differ("chart 3-D", c->three_d, w.chart_3d(pie)));
+        LQ_RETURN_IF(differ("chart 3-D box", c->checked, w.checked(forms::chart::kThreeD)));
+        LQ_RETURN_IF(differ("chart legend", chart_legend(c->open, c->closed), w.chart_legend(pie)));
+        LQ_RETURN_IF(differ("chart slices", static_cast<int>((c->open > 0) + (c->closed > 0)),
+                            static_cast<int>(w.chart_slices(pie).size())));
+    }
+    return {};
+}
+
+std::string Checker::check(Model& model, const std::vector<HeadlessWindow*>& dialogs,
+                           std::vector<HeadlessWindow*>& launchers) {
+    std::vector<HeadlessWindow*> open;
+    for (HeadlessWindow* w : dialogs)
+        if (!w->closed()) open.push_back(w);
+    std::vector<std::string> expected, got;
+    for (const auto& d : model.dialogs)
+        expected.emplace_back(form_name(d));
+    for (HeadlessWindow* w : open)
+        got.push_back(w->form().name);
+    LQ_RETURN_IF(differ("dialogs open", expected, got));
+    for (std::size_t i = 0; i < open.size(); ++i)
+        LQ_RETURN_IF(dialog(model.dialogs[i], *open[i], model.now_low));
+    LQ_RETURN_IF(happenings(model, launchers));
+    LQ_RETURN_IF(list_and_main(model));
+    return store(model);
+}
+
+}  // namespace stress

@@ -1,0 +1,487 @@
+#include "tests/stress/driver.h"
+
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "forms/forms.h"
+#include "runtime/message_box.h"
+#include "store/customer_actions.h"
+#include "store/provision.h"
+#include "tests/stress/text_rules.h"
+
+namespace stress {
+
+namespace {
+
+using runtime::Event;
+using runtime::headless::HeadlessWindow;
+namespace fs = std::filesystem;
+namespace ed = forms::editor;
+
+std::string program_folder(const Options& o) {
+    return o.work_dir + "/lq_stress_" + std::to_string(o.seed) + "_" + std::to_string(::getpid());
+}
+
+std::string printable(const std::string& s) {
+    std::string out;
+    for (char c : s)
+        out += c == '\r'   ? std::string("\\r")
+               : c == '\n' ? std::string("\\n")
+               : c == '\t' ? std::string("\\t")
+                           : std::string(1, c);
+    if (out.size() > 120) out = out.substr(0, 100) + "...(" + std::to_string(s.size()) + " bytes)";
+    return "\"" + out + "\"";
+}
+
+}  // namespace
+
+Driver::Driver(const Options& options)
+    : options_(options),
+      rng_(options.seed),
+      in_(rng_),
+      program_(program_folder(options)),
+      checker_(program_, options.source_dir),
+      oracle_(options.jetdump) {
+    auto& windows = program_.backend().windows();
+    for (const char* form : {"CustomerEditor", "OurIdManager", "DealDateDialog", "ChartWindow"})
+        windows.on_open(form, [this](HeadlessWindow& w) { dialog(w); });
+}
+
+int Driver::weighted(const std::vector<int>& weights) {
+    int total = 0;
+    for (int w : weights)
+        total += w;
+    int pick = in_.below(total);
+    for (std::size_t i = 0; i < weights.size(); ++i) {
+        if (pick < weights[i]) return static_cast<int>(i);
+        pick -= weights[i];
+    }
+    return 0;
+}
+
+void Driver::begin(std::string what) {
+    ++done_;
+    recent_.push_back(std::to_string(done_) + ": " + what);
+    if (recent_.size() > 12) recent_.pop_front();
+    model_.now_low = local_now();
+}
+
+void Driver::fail(const std::string& what) {
+    std::string report = "seed " + std::to_string(options_.seed) + ", action " +
+                         std::to_string(done_) + " (" +
+                         (recent_.empty() ? std::string("start") : recent_.back()) + "):\n  " +
+                         what + "\nlast actions:\n";
+    for (const auto& r : recent_)
+        report += "  " + r + "\n";
+    throw Difference{report};
+}
+
+void Driver::check() {
+    std::string why = checker_.check(model_, dialogs_, launchers_);
+    if (!why.empty()) fail(why);
+    const bool due = options_.oracle_every > 0 && done_ % options_.oracle_every == 0;
+    if (due || spent()) {
+        ++figures_.oracle_runs;
+        const std::string& path =
+            model_.store.available ? program_.database() : program_.away_path();
+        why = oracle_.compare(path, model_.store);
+        if (!why.empty()) fail("outside reader: " + why);
+    }
+}
+
+std::string Driver::run() {
+    try {
+        model_.now_low = local_now();
+        program_.start();
+        model_.start();
+        recent_.push_back("0: start");
+        check();
+        while (!spent()) {
+            if (!model_.menu.empty()) {
+                menu_action();
+            } else {
+                main_action();
+            }
+            if (options_.tamper && done_ >= options_.actions / 2 && model_.store.available &&
+                !model_.store.customers.empty()) {
+                // Another copy deletes a customer, unknown to the model: the next check must see
+                // it.
+                options_.tamper = false;
+                store::StoreConnection c;
+                store::delete_customer(c, {program_.database(), store::kDatabasePassword},
+                                       model_.store.customers.begin()->first);
+                begin("(the file is changed behind the model's back)");
+                check();
+            }
+        }
+        // One last look from outside.
+        if (done_ % options_.oracle_every != 0) {
+            ++figures_.oracle_runs;
+            std::string why = oracle_.compare(
+                model_.store.available ? program_.database() : program_.away_path(), model_.store);
+            if (!why.empty()) fail("outside reader: " + why);
+        }
+    } catch (const Difference& d) {
+        figures_.actions = done_;
+        return d.text;
+    }
+    figures_.actions = done_;
+    figures_.customers = model_.store.customers.size();
+    return {};
+}
+
+void Driver::pick_row() {
+    if (model_.rows.empty() || in_.chance(15)) return;  // on the row already selected
+    const int r = in_.below(static_cast<int>(model_.rows.size()));
+    model_.selected = r;
+    program_.main().select_row(forms::main::kList, r);
+}
+
+void Driver::main_action() {
+    HeadlessWindow& w = program_.main();
+    const int n = static_cast<int>(model_.store.customers.size());
+    // Adds while the store is small, deletes once it grows.
+    const std::vector<int> weights = {
+        n < 80 ? 16 : 4,                 // 0 add a customer
+        4,                               // 1 our IDs
+        6,                               // 2 open list
+        6,                               // 3 closed list
+        2,                               // 4 refresh
+        3,                               // 5 export
+        6,                               // 6 more options
+        1,                               // 7 home page
+        1,                               // 8 a separator or no entry
+        8,                               // 9 click a row
+        9,                               // 10 right-click a row
+        5,                               // 11 double-click
+        3,                               // 12 right-click the window
+        4,                               // 13 skin selector
+        1,                               // 14 resize
+        1,                               // 15 tray icon
+        launchers_.empty() ? 0 : 3,      // 16 a chat launcher's timer
+        1,                               // 17 environment: restart, file away, other copies
+        model_.store.available ? 0 : 12  // 18 the file comes back
+    };
+    const char* list = forms::main::kList;
+    auto toolbar = [&](int entry, const std::string& what) {
+        begin("toolbar " + std::to_string(entry) + " " + what);
+        model_.toolbar(entry);
+        w.fire(forms::main::kToolbar, Event::entry_clicked, {entry, {}});
+    };
+    switch (weighted(weights)) {
+        case 0:
+            return toolbar(0, "添加新客户"), check();
+        case 1:
+            return toolbar(1, "我们的旺旺"), check();
+        case 2:
+            return toolbar(3, "未成交跟踪"), check();
+        case 3:
+            return toolbar(4, "已成交客户"), check();
+        case 4:
+            return toolbar(6, "刷新状态"), check();
+        case 5:
+            return export_sheet();
+        case 6:
+            return toolbar(8, "更多选项"), check();
+        case 7:
+            return toolbar(10, "官方网站"), check();
+        case 8: {
+            const int entries[] = {2, 5, 9, 11, -1};
+            return toolbar(entries[in_.below(5)], "(no command)"), check();
+        }
+        case 9:
+            begin("click a row");
+            pick_row();
+            return check();
+        case 10:
+            begin("right-click a row");
+            pick_row();
+            model_.right_click_row();
+            w.fire(list, Event::item_right_clicked);
+            return check();
+        case 11:
+            begin("double-click a row");
+            pick_row();
+            model_.double_click();
+            w.fire(list, Event::double_clicked);
+            return check();
+        case 12:
+            begin("right-click the window");
+            model_.right_click_window();
+            w.fire("", Event::right_button);
+            return check();
+        case 13: {
+            const std::string text = in_.skin_text(model_.skin_text);
+            begin("skin selector " + printable(text));
+            model_.type_skin(text);
+            w.set_text(forms::main::kSkinSelector, text);
+            return check();
+        }
+        case 14: {
+            const int width = 200 + in_.below(1200), height = 100 + in_.below(900);
+            begin("resize to " + std::to_string(width) + "x" + std::to_string(height));
+            model_.resize(width, height);
+            w.resize(width, height);
+            return check();
+        }
+        case 15:
+            begin("tray icon");
+            model_.tray();
+            w.fire("", Event::tray, {1 + in_.below(3), {}});
+            return check();
+        case 16: {
+            begin("chat launcher timer");
+            HeadlessWindow* l = launchers_.front();
+            launchers_.erase(launchers_.begin());
+            --model_.launchers_open;
+            l->fire(forms::chat::kTimer, Event::tick);
+            if (!l->closed() || l->timer_running(forms::chat::kTimer))
+                fail("the chat launcher is still open after its timer");
+            return check();
+        }
+        case 17:
+            return environment_action(in_.below(5));
+        default:
+            return environment_action(1);
+    }
+}
+
+void Driver::environment_action(int which) {
+    const std::string db = program_.database();
+    switch (which) {
+        case 0:
+            ++figures_.restarts;
+            begin("restart the program");
+            if (!model_.store.available) fs::remove(program_.away_path());
+            model_.start();
+            program_.start();
+            return check();
+        case 1:
+            if (model_.store.available) {
+                begin("the database file goes away");
+                model_.store_away();
+                fs::rename(db, program_.away_path());
+            } else {
+                begin("the database file comes back");
+                model_.store_back();
+                fs::rename(program_.away_path(), db);
+            }
+            return check();
+        case 2:
+            if (!model_.store.available || model_.store.customers.empty()) return;
+            {
+                auto it = model_.store.customers.begin();
+                std::advance(it, in_.below(static_cast<int>(model_.store.customers.size())));
+                const std::int32_t id = it->first;
+                begin("another copy deletes customer " + std::to_string(id));
+                model_.other_copy_deletes(id);
+                store::StoreConnection c;
+                if (!store::delete_customer(c, {db, store::kDatabasePassword}, id))
+                    fail("another copy could not delete: " + c.last_error());
+            }
+            return check();
+        default: {
+            if (!model_.store.available) return;
+            Customer c;
+            c.wang = clean_id(in_.customer_id(model_));
+            const auto ours = our_id_entries(model_.store.our_ids.value_or(""));
+            c.wang2 =
+                ours.empty()
+                    ? "店主一"
+                    : ours[static_cast<std::size_t>(in_.below(static_cast<int>(ours.size())))];
+            if (c.wang.empty() || utf16_units(c.wang) > 50 || utf16_units(c.wang2) > 50) return;
+            c.time1 = in_.date();
+            c.time2 = in_.date();
+            c.bs = in_.note();
+            begin("another copy adds " + printable(c.wang) + " / " + printable(c.wang2));
+            const bool expected = !model_.duplicate(c.wang, c.wang2);
+            model_.other_copy_adds(c);
+            store::StoreConnection conn;
+            store::RowSet rs;
+            auto outcome = store::save_new_customer(conn, rs, {db, store::kDatabasePassword},
+                                                    {c.wang, c.wang2, c.time1, c.time2, c.bs});
+            if ((outcome == store::SaveOutcome::saved) != expected)
+                fail(std::string("another copy's add: expected ") +
+                     (expected ? "saved" : "refused") + ", got outcome " +
+                     std::to_string(static_cast<int>(outcome)));
+            return check();
+        }
+    }
+}
+
+void Driver::export_sheet() {
+    ++figures_.exports;
+    const int kind = weighted({20, 65, 15});  // cancel, a folder that exists, one that does not
+    std::optional<std::string> path;
+    if (kind == 1) path = program_.directory() + "/export_" + std::to_string(done_) + ".xls";
+    if (kind == 2) path = program_.directory() + "/no_such_folder/export.xls";
+    begin("toolbar 7 导出文档, save dialog " +
+          (path ? printable(*path) : std::string("cancelled")));
+    program_.backend().windows().on_save_dialog(
+        [path](const runtime::Control&, std::string_view) { return path; });
+    model_.export_sheet(path, kind == 1);
+    program_.main().fire(forms::main::kToolbar, Event::entry_clicked, {7, {}});
+    check();
+}
+
+void Driver::menu_action() {
+    HeadlessWindow& w = program_.main();
+    if (in_.chance(12)) {
+        begin("dismiss the menu " + model_.menu);
+        model_.menu.clear();
+        return check();
+    }
+    std::vector<std::string> items;
+    if (model_.menu == forms::main::kMoreMenu) {
+        items = {"查看图表", "查看图表", "查看图表", "加入官方群"};
+    } else {
+        items = {"修改客户", "修改客户", "联系客户", "查询客户"};
+        for (int i = 0; i < 3; ++i) {
+            if (model_.deal_item) items.push_back("登记交易");
+            if (model_.revert_item) items.push_back("转为未成交客户");
+        }
+        const int n = static_cast<int>(model_.store.customers.size());
+        for (int i = 0; i < 1 + n / 12; ++i)
+            items.push_back("删除客户");
+    }
+    const std::string item =
+        items[static_cast<std::size_t>(in_.below(static_cast<int>(items.size())))];
+    const bool yes = in_.chance(70);
+    const std::size_t asked = model_.messages.size();
+    begin("menu " + model_.menu + " → " + item +
+          (item == "删除客户" ? (yes ? " (Yes)" : " (No)") : ""));
+    if (item == "删除客户") ++figures_.deletes;
+    model_.menu_item(item, yes);
+    if (model_.messages.size() > asked && model_.messages.back().yes_no)
+        program_.backend().message_boxes().push_answer(yes ? runtime::kAnswerYes
+                                                           : runtime::kAnswerNo);
+    w.choose_menu_item(item);
+    check();
+}
+
+void Driver::dialog(HeadlessWindow& w) {
+    dialogs_.push_back(&w);
+    check();  // what the action that opened the dialog did
+    const std::string name = w.form().name;
+    while (!w.closed()) {
+        if (spent() || in_.chance(name == "ChartWindow" ? 30 : 7)) {
+            begin("close " + name + " with its close box");
+            model_.close_dialog();
+            break;  // the parent checks once the dialog is gone
+        }
+        if (name == "CustomerEditor") {
+            editor_action(w);
+        } else if (name == "OurIdManager") {
+            manager_action(w);
+        } else if (name == "DealDateDialog") {
+            deal_action(w);
+        } else {
+            chart_action(w);
+        }
+    }
+    dialogs_.pop_back();
+}
+
+void Driver::editor_action(HeadlessWindow& w) {
+    const EditorModel& e = model_.editor();
+    switch (
+        weighted({22, 14, e.choices.empty() ? 0 : 14, 10, 10, e.contact_visible ? 3 : 0, 3, 24})) {
+        case 0: {
+            const std::string id = in_.customer_id(model_);
+            begin("editor: type customer ID " + printable(id));
+            model_.editor_type_id(id);
+            w.set_text(ed::kCustomerId, id);
+            break;
+        }
+        case 1:
+            begin("editor: leave the customer ID box");
+            model_.editor_leave_id();
+            w.fire(ed::kCustomerId, Event::lost_focus);
+            break;
+        case 2: {
+            const int i = in_.below(static_cast<int>(e.choices.size()));
+            begin("editor: choose our ID " + std::to_string(i) + " " +
+                  printable(e.choices[static_cast<std::size_t>(i)]));
+            model_.editor_choose(i);
+            w.select_choice(ed::kOurIds, i);
+            break;
+        }
+        case 3: {
+            const bool first = in_.chance(50);
+            const double d = in_.date();
+            begin(std::string("editor: ") + (first ? "first enquiry " : "last follow-up ") +
+                  std::to_string(d));
+            model_.editor_dates(first ? std::optional(d) : std::nullopt,
+                                first ? std::nullopt : std::optional(d));
+            const char* box = first ? ed::kFirstEnquiry : ed::kLastFollowUp;
+            w.set_date(box, d);
+            w.fire(box, Event::date_changed);
+            break;
+        }
+        case 4: {
+            const std::string note = in_.note();
+            begin("editor: type note " + printable(note));
+            model_.editor_note(note);
+            w.set_text(ed::kNote, note);
+            break;
+        }
+        case 5:
+            begin("editor: 旺旺联系客户");
+            model_.editor_contact();
+            w.fire(ed::kContactButton, Event::clicked);
+            break;
+        case 6:
+            begin("editor: 管理我们的旺旺");
+            model_.editor_manage();
+            w.fire(ed::kManageButton, Event::clicked);
+            break;
+        default:
+            begin("editor: 保存");
+            ++figures_.saves;
+            model_.editor_save();
+            w.fire(ed::kSaveButton, Event::clicked);
+            break;
+    }
+    check();
+}
+
+void Driver::manager_action(HeadlessWindow& w) {
+    if (in_.chance(50)) {
+        const std::string text =
+            in_.chance(20) ? model_.manager().box + in_.our_id_list() : in_.our_id_list();
+        begin("manager: type " + printable(text));
+        model_.manager_type(text);
+        w.set_text(forms::manager::kIdList, text);
+    } else {
+        begin("manager: 保存");
+        model_.manager_save();
+        w.fire(forms::manager::kSaveButton, Event::clicked);
+    }
+    check();
+}
+
+void Driver::deal_action(HeadlessWindow& w) {
+    if (in_.chance(35)) {
+        const double d = in_.date();
+        begin("deal date " + std::to_string(d));
+        model_.deal_date(d);
+        w.set_date(forms::deal::kDate, d);
+    } else {
+        begin("deal dialog: 确定");
+        ++figures_.deals;
+        model_.deal_ok();
+        w.fire(forms::deal::kOkButton, Event::clicked);
+    }
+    check();
+}
+
+void Driver::chart_action(HeadlessWindow& w) {
+    begin("chart: click 三维图");
+    model_.chart_toggle();
+    w.set_checked(forms::chart::kThreeD, !w.checked(forms::chart::kThreeD));
+    w.fire(forms::chart::kThreeD, Event::clicked);
+    check();
+}
+
+}  // namespace stress

@@ -1,0 +1,79 @@
+#pragma once
+// A seeded random walk through the program's windows: every action is done to the program
+// and to the model, and the two are compared after each.
+#include <cstdint>
+#include <deque>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "tests/stress/checker.h"
+#include "tests/stress/inputs.h"
+#include "tests/stress/model.h"
+#include "tests/stress/oracle.h"
+#include "tests/stress/program.h"
+
+namespace stress {
+
+struct Options {
+    std::uint64_t seed = 1;
+    long actions = 1000;
+    long oracle_every = 1000;  // read the file with the outside tools this often
+    std::string jetdump;       // the jetdump program
+    std::string source_dir;    // where the skins lie
+    std::string work_dir;      // under which the program's folder is made
+    bool tamper = false;       // change the file behind the program's back once, to see it caught
+};
+
+struct Figures {
+    long actions = 0;
+    long oracle_runs = 0;
+    long saves = 0, exports = 0, deletes = 0, deals = 0, restarts = 0;
+    std::size_t customers = 0;
+};
+
+class Driver {
+  public:
+    explicit Driver(const Options& options);
+    // Runs the walk; "" when the program agreed with the model throughout, else a report
+    // of the first difference.
+    std::string run();
+    const Figures& figures() const { return figures_; }
+
+  private:
+    struct Difference {
+        std::string text;
+    };
+
+    bool spent() const { return done_ >= options_.actions; }
+    void begin(std::string what);
+    void check();
+    void fail(const std::string& what);
+
+    void main_action();
+    void menu_action();
+    void environment_action(int which);
+    void export_sheet();
+    void pick_row();
+    void dialog(runtime::headless::HeadlessWindow& w);
+    void editor_action(runtime::headless::HeadlessWindow& w);
+    void manager_action(runtime::headless::HeadlessWindow& w);
+    void deal_action(runtime::headless::HeadlessWindow& w);
+    void chart_action(runtime::headless::HeadlessWindow& w);
+    // Picks an index by weight.
+    int weighted(const std::vector<int>& weights);
+
+    Options options_;
+    std::mt19937_64 rng_;
+    Inputs in_;
+    Program program_;
+    Model model_;
+    Checker checker_;
+    Oracle oracle_;
+    std::vector<runtime::headless::HeadlessWindow*> dialogs_, launchers_;
+    long done_ = 0;
+    std::deque<std::string> recent_;
+    Figures figures_;
+};
+
+}  // namespace stress

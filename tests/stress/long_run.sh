@@ -1,0 +1,12 @@
+#!/bin/sh
+# Three long walks of 100,000 actions each, one after the other; stops at the first difference.
+#   tests/stress/long_run.sh [build-dir] [actions] [seeds...]
+set -e
+build=${1:-build/native}
+actions=${2:-100000}
+shift 2 2>/dev/null || shift $#
+seeds=${*:-"11 22 33"}
+for seed in $seeds; do
+    /usr/bin/time -f "seed $seed: %e s wall, %M KB peak" \
+        "$build/tests/stress/lq_stress" --seed "$seed" --actions "$actions" --oracle-every 2000
+done

@@ -1,0 +1,447 @@
+#include "tests/stress/model.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <stdexcept>
+
+#include "tests/stress/text_rules.h"
+
+namespace stress {
+
+namespace {
+
+constexpr const char* kSaveFailed = "保存失败，请稍后再试。";
+constexpr const char* kMarker = "<!vantel!>";
+
+std::string chat_address(const std::string& id) {
+    return std::string("http://") + kMessengerHost + "/getcid.aw?v=2&uid=" + percent_encode(id) +
+           "&site=cntaobao&s=1&groupid=0&charset=utf-8";
+}
+
+std::string profile_address(const std::string& id) {
+    return std::string("http://") + kMemberHost +
+           "/member/userProfile.jhtml?userID=" + percent_encode(to_gb18030(id));
+}
+
+std::string tabs_for_markers(const std::string& text) {
+    std::string out;
+    std::size_t at = 0;
+    const std::string marker = kMarker;
+    for (std::size_t hit; (hit = text.find(marker, at)) != std::string::npos;) {
+        out.append(text, at, hit - at);
+        out += '\t';
+        at = hit + marker.size();
+    }
+    out.append(text, at, std::string::npos);
+    return out;
+}
+
+std::string quoted_note(const std::string& note) {
+    std::string out = "\"";
+    for (char c : note) {
+        out += c;
+        if (c == '"') out += '"';  // doubled, or a spreadsheet ends the field there
+    }
+    return out + "\"";
+}
+
+}  // namespace
+
+const char* form_name(const DialogModel& d) {
+    switch (d.index()) {
+        case 0:
+            return "CustomerEditor";
+        case 1:
+            return "OurIdManager";
+        case 2:
+            return "DealDateDialog";
+        default:
+            return "ChartWindow";
+    }
+}
+
+std::string status_of(const std::string& wang) {
+    return wang.size() % 2 == 1 ? "在线" : "";
+}
+
+void Model::say(std::string text, std::string title, bool yes_no) {
+    messages.push_back({std::move(text), std::move(title), yes_no});
+}
+
+void Model::start() {
+    if (!store.available) store = StoreModel{};  // the program writes a fresh database
+    opened_forms.push_back("MainWindow");
+    closed_mode = false;
+    column6 = "最后跟踪日期";
+    rows.clear();
+    selected = -1;
+    visible = true;
+    list_width = 740;
+    list_height = 400;
+    note_width = 140;
+    menu.clear();
+    popups = 0;
+    deal_item = true;
+    revert_item = false;
+    picked_id = 0;
+    picked.clear();
+    // The stored number goes into the selector, whose change attaches and stores it, and
+    // is attached once more.
+    skin_text = store.skin;
+    attaches.push_back(skin_number(skin_text));
+    attaches.push_back(skin_number(skin_text));
+    reload();
+}
+
+void Model::reload() {
+    column6 = closed_mode ? "成功交易日期" : "最后跟踪日期";
+    if (!store.available) return;  // the list keeps its rows
+    rows.clear();
+    selected = -1;
+    int n = 0;
+    for (auto it = store.customers.rbegin(); it != store.customers.rend(); ++it) {
+        const Customer& c = it->second;
+        if (c.closed != closed_mode) continue;
+        rows.push_back({std::to_string(c.id), std::to_string(++n), status_of(c.wang), c.wang,
+                        c.wang2, list_date(c.time1),
+                        list_date(closed_mode ? c.time3.value_or(0) : c.time2), c.bs});
+    }
+}
+
+double Model::selected_id() const {
+    if (selected < 0 || selected >= static_cast<int>(rows.size())) return 0;
+    return std::strtod(rows[static_cast<std::size_t>(selected)][0].c_str(), nullptr);
+}
+
+void Model::toolbar(int entry) {
+    switch (entry) {
+        case 0:
+            open_editor(true);
+            break;
+        case 1:
+            open_dialog(ManagerModel{store.available ? store.our_ids.value_or("") : "", false});
+            break;
+        case 3:
+        case 4:
+            closed_mode = entry == 4;
+            reload();
+            break;
+        case 6:
+            reload();
+            break;
+        case 8:
+            if (selected_id() - 1.0 < -0.0000001 && !rows.empty()) selected = 0;
+            deal_item = !closed_mode;
+            revert_item = closed_mode;
+            menu = "右键菜单";
+            ++popups;
+            break;
+        case 10:
+            shell_opened.push_back(kHomePage);
+            break;
+        default:
+            break;  // separators and indexes past the end do nothing
+    }
+}
+
+std::string Model::sheet(const std::string& kind) const {
+    const std::string m = kMarker;
+    std::string text = "序号" + m + "客户旺旺" + m + "我们的旺旺" + m + "第一次咨询日期" + m +
+                       (kind == "a" ? "最后跟踪日期" : "交易日期") + m + "备注" + "\r\n";
+    // The oldest customer first, each with its running number from the list.
+    for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
+        const auto& r = *it;
+        text += r[1] + m + r[3] + m + r[4] + m + r[5] + m + r[6] + m + quoted_note(r[7]) + "\r\n";
+    }
+    return to_gb18030(tabs_for_markers(text));
+}
+
+void Model::export_sheet(std::optional<std::string> path, bool writable) {
+    ExportExpectation job;
+    job.folder = std::string(kDesktop) + "\\";
+    job.suffix = closed_mode ? "_已成交" : "_未成交";
+    job.path = path;
+    if (path) {
+        const bool loaded = store.available;
+        reload();
+        if (loaded && writable) {
+            job.contents = sheet(closed_mode ? "b" : "a");
+            say("导出文档成功！", "恭喜：");
+        } else {
+            say("导出文档失败，请稍后再试。");
+        }
+    }
+    export_job = std::move(job);
+}
+
+void Model::right_click_row() {
+    if (selected_id() > 0.0000001) {
+        deal_item = !closed_mode;
+        revert_item = closed_mode;
+        menu = "右键菜单";
+        ++popups;
+    }
+}
+
+void Model::right_click_window() {
+    menu = "更多功能";
+    ++popups;
+}
+
+void Model::double_click() {
+    picked_id = static_cast<std::int32_t>(std::trunc(selected_id()));
+    picked.assign(5, "");
+    if (selected >= 0 && selected < static_cast<int>(rows.size()))
+        for (int c = 0; c < 5; ++c)
+            picked[static_cast<std::size_t>(c)] =
+                rows[static_cast<std::size_t>(selected)][static_cast<std::size_t>(c + 3)];
+    open_editor(false);
+}
+
+void Model::open_dialog(DialogModel d) {
+    opened_forms.push_back(form_name(d));
+    dialogs.push_back(std::move(d));
+}
+
+void Model::open_editor(bool new_mode) {
+    EditorModel e;
+    e.new_mode = new_mode;
+    if (store.available) e.choices = our_id_entries(store.our_ids.value_or(""));
+    if (new_mode) {
+        e.first = e.last = now();
+    } else {
+        e.id = picked_id;
+        e.chosen = choose_entry(e.choices, picked[1]);
+        e.id_box = picked[0];
+        e.note = picked[4];
+        auto first = parse_list_date(picked[2]);
+        e.first = first ? BoxDate{*first, false} : now();
+        if (!closed_mode) {
+            auto last = parse_list_date(picked[3]);
+            e.last = last ? BoxDate{*last, false} : now();
+        } else {
+            // The closed list shows the deal date there: the follow-up comes from the store.
+            auto it = store.customers.find(picked_id);
+            e.last = store.available && it != store.customers.end()
+                         ? BoxDate{it->second.time2, false}
+                         : now();
+        }
+    }
+    open_dialog(std::move(e));
+}
+
+void Model::type_skin(const std::string& text) {
+    skin_text = text;
+    attach_selector();
+}
+
+void Model::attach_selector() {
+    attaches.push_back(skin_number(skin_text));
+    if (store.available) store.skin = skin_text;
+}
+
+void Model::resize(int width, int height) {
+    list_width = width - 6;
+    list_height = height - 76;
+    note_width = width - 610 < -1 ? -2 : width - 610;
+}
+
+void Model::tray() {
+    visible = !visible;
+}
+
+void Model::menu_item(const std::string& item, bool answer_yes) {
+    menu.clear();
+    const auto id = static_cast<std::int32_t>(std::trunc(selected_id()));
+    const std::string customer_id = selected >= 0 && selected < static_cast<int>(rows.size())
+                                        ? rows[static_cast<std::size_t>(selected)][3]
+                                        : std::string();
+    const auto found = store.customers.find(id);
+    if (item == "修改客户") {
+        double_click();
+    } else if (item == "联系客户") {
+        chats.push_back(chat_address(customer_id));
+        opened_forms.push_back("ChatLauncher");
+        ++launchers_open;
+    } else if (item == "查询客户") {
+        shell_opened.push_back(profile_address(customer_id));
+    } else if (item == "登记交易") {
+        if (id > 0) open_dialog(DealModel{id, now()});
+    } else if (item == "转为未成交客户") {
+        if (id > 0 && store.available && found != store.customers.end()) {
+            found->second.closed = false;  // the deal date stays
+            reload();
+        }
+    } else if (item == "删除客户") {
+        if (id <= 0) return;
+        say("确定要删除该客户信息吗？", "温馨提示：", true);
+        if (!answer_yes || !store.available) return;
+        store.customers.erase(id);
+        reload();
+    } else if (item == "查看图表") {
+        ChartModel c;
+        if (store.available)
+            for (const auto& [k, v] : store.customers)
+                ++(v.closed ? c.closed : c.open);
+        open_dialog(c);
+    } else if (item != "加入官方群") {  // no invitation key: the group opens nothing
+        throw std::logic_error("no menu item " + item);
+    }
+}
+
+EditorModel& Model::editor() {
+    return std::get<EditorModel>(dialogs.back());
+}
+ManagerModel& Model::manager() {
+    return std::get<ManagerModel>(dialogs.back());
+}
+DealModel& Model::deal() {
+    return std::get<DealModel>(dialogs.back());
+}
+ChartModel& Model::chart() {
+    return std::get<ChartModel>(dialogs.back());
+}
+
+void Model::editor_type_id(const std::string& text) {
+    editor().id_box = text;
+}
+
+void Model::editor_leave_id() {
+    EditorModel& e = editor();
+    e.id_box = clean_id(e.id_box);
+    e.contact_visible = !e.id_box.empty();
+}
+
+void Model::editor_choose(int index) {
+    EditorModel& e = editor();
+    e.chosen = index >= 0 && index < static_cast<int>(e.choices.size()) ? index : -1;
+}
+
+void Model::editor_dates(std::optional<double> first, std::optional<double> last) {
+    EditorModel& e = editor();
+    if (first) e.first = {*first, false};
+    if (last) e.last = {*last, false};
+}
+
+void Model::editor_note(const std::string& text) {
+    editor().note = text;
+}
+
+void Model::editor_contact() {
+    chats.push_back(chat_address(editor().id_box));
+    opened_forms.push_back("ChatLauncher");
+    ++launchers_open;
+}
+
+void Model::editor_manage() {
+    open_dialog(ManagerModel{store.available ? store.our_ids.value_or("") : "", true});
+}
+
+bool Model::duplicate(const std::string& wang, const std::string& wang2,
+                      std::int32_t except) const {
+    for (const auto& [id, c] : store.customers)
+        if (id != except && same_text_ignoring_case(c.wang, wang) &&
+            same_text_ignoring_case(c.wang2, wang2))
+            return true;
+    return false;
+}
+
+void Model::editor_save() {
+    EditorModel& e = editor();
+    e.id_box = clean_id(e.id_box);
+    const std::string id = e.id_box;
+    const std::string ours = e.chosen >= 0 ? e.choices[static_cast<std::size_t>(e.chosen)] : "";
+    if (id.empty()) return say("客户的旺旺号还没输入哦！");
+    if (ours.empty()) return say("该客户是在我们哪家店？哪一个旺旺号上咨询的呢？！");
+    if (utf16_units(id) > 50) return say("客户的旺旺号太长了，最多50个字！");
+    if (utf16_units(ours) > 50)
+        return say("我们的旺旺号太长了，最多50个字！请在“管理我们的旺旺”里改短后再选。");
+    if (!store.available) return say(kSaveFailed);
+    Customer c;
+    if (e.new_mode) {
+        if (duplicate(id, ours)) return say("请勿重复添加客户！");
+        c.id = store.next_id++;
+    } else {
+        auto it = store.customers.find(e.id);
+        if (it == store.customers.end()) return say("这个客户已经不在了，修改没有保存。");
+        if (duplicate(id, ours, e.id)) return say("您修改后的客户已存在，请勿重复添加！");
+        c = it->second;  // the deal state and date stay
+    }
+    c.wang = id;
+    c.wang2 = ours;
+    c.time1 = e.first.value;
+    c.time2 = e.last.value;
+    c.bs = e.note;
+    store.customers[c.id] = c;
+    say("保存成功！", "恭喜：");
+    dialogs.pop_back();
+    reload();
+}
+
+void Model::manager_type(const std::string& text) {
+    manager().box = text;
+}
+
+void Model::manager_save() {
+    ManagerModel& m = manager();
+    m.box = clean_id(m.box + "\r\n");
+    if (!store.available) return say(kSaveFailed);
+    store.our_ids = m.box;
+    const bool from_editor = m.from_editor;
+    dialogs.pop_back();
+    if (!from_editor) return;
+    // The editor below offers the saved IDs, keeping its choice where the entry is still there.
+    EditorModel& e = editor();
+    const std::string keep = e.chosen >= 0 ? e.choices[static_cast<std::size_t>(e.chosen)] : "";
+    e.choices = our_id_entries(*store.our_ids);
+    e.chosen = choose_entry(e.choices, keep);
+}
+
+void Model::deal_date(double date) {
+    deal().date = {date, false};
+}
+
+void Model::deal_ok() {
+    DealModel& d = deal();
+    if (!store.available) return say(kSaveFailed);
+    auto it = store.customers.find(d.target);
+    if (it != store.customers.end()) {
+        it->second.time3 = d.date.value;
+        it->second.closed = true;
+        dialogs.pop_back();
+        reload();
+        return;
+    }
+    dialogs.pop_back();  // nobody to close a deal for
+}
+
+void Model::chart_toggle() {
+    ChartModel& c = chart();
+    c.checked = !c.checked;
+    c.three_d = c.checked;
+}
+
+void Model::close_dialog() {
+    dialogs.pop_back();
+}
+
+void Model::store_away() {
+    store.available = false;
+}
+
+void Model::store_back() {
+    store.available = true;
+}
+
+void Model::other_copy_deletes(std::int32_t id) {
+    store.customers.erase(id);
+}
+
+void Model::other_copy_adds(const Customer& c) {
+    if (duplicate(c.wang, c.wang2)) return;
+    Customer added = c;
+    added.id = store.next_id++;
+    store.customers[added.id] = added;
+}
+
+}  // namespace stress

@@ -1,0 +1,170 @@
+#pragma once
+// What the program must hold and show after each user action, kept in plain memory and
+// moved on by the program's rules as they are meant to be.
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace stress {
+
+struct Customer {
+    std::int32_t id = 0;
+    std::string wang, wang2;
+    double time1 = 0, time2 = 0;
+    std::string bs;
+    bool closed = false;
+    std::optional<double> time3;  // null until a deal
+};
+
+struct StoreModel {
+    std::map<std::int32_t, Customer> customers;
+    std::int32_t next_id = 1;
+    std::optional<std::string> our_ids;  // settings row 1, null in the built-in database
+    std::string skin = "2";              // settings row 3
+    bool available = true;               // the file is where the program looks
+};
+
+// A date box value; "now" until the checker has seen which moment the box took.
+struct BoxDate {
+    double value = 0;
+    bool now = false;
+};
+
+struct EditorModel {
+    bool new_mode = true;
+    std::int32_t id = 0;  // the customer being edited
+    std::string id_box, note;
+    bool contact_visible = false;
+    std::vector<std::string> choices;
+    int chosen = -1;
+    BoxDate first, last;
+};
+struct ManagerModel {
+    std::string box;
+    bool from_editor = false;
+};
+struct DealModel {
+    std::int32_t target = 0;
+    BoxDate date;
+};
+struct ChartModel {
+    int open = 0, closed = 0;
+    bool checked = false, three_d = false;
+};
+using DialogModel = std::variant<EditorModel, ManagerModel, DealModel, ChartModel>;
+const char* form_name(const DialogModel& d);
+
+struct Message {
+    std::string text, title;
+    bool yes_no = false;
+};
+
+// One attach of the skin engine: the skin number, 0 for a call without data.
+using SkinAttach = int;
+
+struct ExportExpectation {
+    std::string folder;                   // where the save dialog starts
+    std::string suffix;                   // of the file name it offers, after today's date
+    std::optional<std::string> path;      // the answer; nullopt: cancelled
+    std::optional<std::string> contents;  // the bytes the file must hold; nullopt: no file
+};
+
+struct Model {
+    StoreModel store;
+
+    // The list as the last load left it.
+    bool closed_mode = false;
+    std::string column6 = "最后跟踪日期";
+    std::vector<std::vector<std::string>> rows;
+    int selected = -1;
+
+    // The main window.
+    bool visible = true;
+    std::string skin_text;
+    int list_width = 740, list_height = 400, note_width = 140;
+    std::string menu;  // the pop-up menu showing, "" for none
+    int popups = 0;    // pop-ups shown by this main window
+    bool deal_item = true, revert_item = false;
+
+    std::vector<DialogModel> dialogs;  // open dialogs, innermost last
+
+    // What happened since the last check; the checker takes these.
+    std::vector<Message> messages;
+    std::vector<SkinAttach> attaches;
+    std::vector<std::string> shell_opened;
+    std::vector<std::string> chats;  // a chat launcher opened for each address
+    std::vector<std::string> opened_forms;
+    std::optional<ExportExpectation> export_job;
+    int launchers_open = 0;
+    double now_low = 0;  // the moment the action began: "now" is no earlier
+
+    // The picked row handed to the editor.
+    std::int32_t picked_id = 0;
+    std::vector<std::string> picked;  // cells 3 to 7
+
+    // Program start on the file as it is (a fresh one when it is missing).
+    void start();
+    void reload();
+    double selected_id() const;
+
+    // The main window's actions.
+    void toolbar(int entry);
+    void export_sheet(std::optional<std::string> path, bool writable);
+    void right_click_row();
+    void right_click_window();
+    void double_click();
+    void type_skin(const std::string& text);
+    void resize(int width, int height);
+    void tray();
+    // The row menu's and the window menu's items.
+    void menu_item(const std::string& item, bool answer_yes);
+
+    // Dialogs.
+    EditorModel& editor();
+    ManagerModel& manager();
+    DealModel& deal();
+    ChartModel& chart();
+    void editor_type_id(const std::string& text);
+    void editor_leave_id();
+    void editor_choose(int index);
+    void editor_dates(std::optional<double> first, std::optional<double> last);
+    void editor_note(const std::string& text);
+    void editor_contact();
+    void editor_manage();
+    void editor_save();
+    void manager_type(const std::string& text);
+    void manager_save();
+    void deal_date(double date);
+    void deal_ok();
+    void chart_toggle();
+    void close_dialog();
+
+    // Other copies of the program, and the file going away.
+    void store_away();
+    void store_back();
+    void other_copy_deletes(std::int32_t id);
+    void other_copy_adds(const Customer& c);
+    bool duplicate(const std::string& wang, const std::string& wang2,
+                   std::int32_t except = 0) const;
+
+  private:
+    void open_editor(bool new_mode);
+    void open_dialog(DialogModel d);
+    void say(std::string text, std::string title = "信息：", bool yes_no = false);
+    void attach_selector();
+    BoxDate now() const { return {0, true}; }
+    std::string sheet(const std::string& kind) const;
+};
+
+// The online status the stand-in service gives an ID.
+std::string status_of(const std::string& wang);
+
+inline constexpr const char* kMessengerHost = "amos.alicdn.com";
+inline constexpr const char* kMemberHost = "member1.taobao.com";
+inline constexpr const char* kHomePage = "http://home.example/";
+inline constexpr const char* kDesktop = "C:\\Users\\shop\\Desktop";
+
+}  // namespace stress

@@ -1,0 +1,99 @@
+#include "tests/stress/program.h"
+
+#include <filesystem>
+
+#include "app/list_commands.h"
+#include "forms/forms.h"
+#include "jet/database.h"
+#include "store/provision.h"
+#include "tests/stress/model.h"
+
+namespace stress {
+
+namespace {
+
+std::optional<std::string> text_of(const jet::Value& v) {
+    if (auto s = std::get_if<std::string>(&v)) return *s;
+    return std::nullopt;
+}
+
+std::optional<double> date_of(const jet::Value& v) {
+    if (auto d = std::get_if<jet::DateTime>(&v)) return d->days;
+    return std::nullopt;
+}
+
+}  // namespace
+
+Program::Program(std::string directory) : directory_(std::move(directory)) {
+    std::filesystem::remove_all(directory_);
+    std::filesystem::create_directories(directory_);
+    backend_.shell().set_program_directory(directory_);
+    backend_.shell().set_desktop_folder(kDesktop);
+    backend_.skin_engine().set_engine_image({'M', 'Z', 0x90, 0, 3});
+    database_ = store::build_database_path(directory_);
+}
+
+Program::~Program() {
+    std::error_code ec;
+    std::filesystem::remove(database_, ec);
+    std::filesystem::remove(away_path(), ec);
+    std::filesystem::remove(directory_ + "\\SkinH_EL.dll", ec);
+    std::filesystem::remove_all(directory_, ec);
+}
+
+void Program::start() {
+    if (main_) main_->close();
+    contexts_.push_back(std::make_unique<app::MainContext>());
+    app::MainContext& c = *contexts_.back();
+    c.files = &files_;
+    c.home_page = kHomePage;
+    // A stand-in status service with a rule of its own, so the column is not all alike.
+    c.probe_statuses = [](const std::vector<std::string>& ids) {
+        std::vector<std::string> out;
+        for (const auto& id : ids)
+            out.push_back(status_of(id));
+        return out;
+    };
+    runtime::Handlers h = app::main_window_handlers(c);
+    auto& w = backend_.windows().open(forms::main_window(), h);
+    app::install_dialog_handlers(c, w);
+    main_ = static_cast<runtime::headless::HeadlessWindow*>(&w);
+}
+
+std::optional<StoredFile> Program::read(const std::string& path, std::string* why) {
+    auto fail = [why](const jet::Error& e) -> std::optional<StoredFile> {
+        *why = e.message;
+        return std::nullopt;
+    };
+    auto file = jet::open_os_file(path, jet::OpenMode::read_only);
+    if (!file) return fail(file.error());
+    auto db = jet::Database::open(**file, store::kDatabasePassword);
+    if (!db) return fail(db.error());
+    StoredFile out;
+    auto customers = (*db)->table("yrkb_com");
+    if (!customers) return fail(customers.error());
+    auto status = (*db)->scan_each(*customers, [&](jet::RowPointer, std::vector<jet::Value>& v) {
+        StoredRow r;
+        if (auto id = std::get_if<std::int64_t>(&v[0])) r.id = *id;
+        r.wang = text_of(v[1]);
+        r.wang2 = text_of(v[2]);
+        r.time1 = date_of(v[3]);
+        r.time2 = date_of(v[4]);
+        r.bs = text_of(v[5]);
+        if (auto b = std::get_if<bool>(&v[6])) r.yn = *b;
+        r.time3 = date_of(v[7]);
+        out.customers.push_back(std::move(r));
+    });
+    if (!status) return fail(status.error());
+    auto settings = (*db)->table("vantel_ww");
+    if (!settings) return fail(settings.error());
+    status = (*db)->scan_each(*settings, [&](jet::RowPointer, std::vector<jet::Value>& v) {
+        std::int64_t id = 0;
+        if (auto n = std::get_if<std::int64_t>(&v[0])) id = *n;
+        out.settings.emplace_back(id, text_of(v[1]));
+    });
+    if (!status) return fail(status.error());
+    return out;
+}
+
+}  // namespace stress

@@ -1,0 +1,55 @@
+#pragma once
+// The real program on the in-memory window backend over a real database file in a folder
+// of its own, and what can be read back of it from outside.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/main_window.h"
+#include "jet/file_system.h"
+#include "runtime/headless/backend.h"
+
+namespace stress {
+
+// One customer row as the file holds it.
+struct StoredRow {
+    std::int64_t id = 0;
+    std::optional<std::string> wang, wang2, bs;
+    std::optional<double> time1, time2, time3;
+    std::optional<bool> yn;
+};
+
+struct StoredFile {
+    std::vector<StoredRow> customers;                                           // in storage order
+    std::vector<std::pair<std::int64_t, std::optional<std::string>>> settings;  // id, ww
+};
+
+class Program {
+  public:
+    explicit Program(std::string directory);
+    ~Program();
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    // A new process on the folder as it stands: a fresh hand-over record and main window.
+    void start();
+    runtime::headless::HeadlessWindow& main() { return *main_; }
+    runtime::headless::Backend& backend() { return backend_; }
+    const std::string& directory() const { return directory_; }
+    const std::string& database() const { return database_; }
+    std::string away_path() const { return database_ + ".away"; }
+
+    // The whole file as the engine reads it; the text says why not.
+    static std::optional<StoredFile> read(const std::string& path, std::string* why);
+
+  private:
+    std::string directory_, database_;
+    runtime::headless::Backend backend_;
+    jet::OsFileSystem files_;
+    std::vector<std::unique_ptr<app::MainContext>> contexts_;  // every start's, kept alive
+    runtime::headless::HeadlessWindow* main_ = nullptr;
+};
+
+}  // namespace stress
