@@ -202,7 +202,10 @@ std::string Checker::happenings(Model& m, std::vector<HeadlessWindow*>& launcher
     for (const auto& e : m.messages)
         expected.push_back(e.title + e.text + (e.yes_no ? " [Yes/No]" : ""));
     for (const auto& b : boxes.shown())
-        got.push_back(b.title + b.text + ((b.style & 0xF) == 4 ? " [Yes/No]" : ""));
+        got.push_back(b.title + b.text +
+                      (b.style == 4   ? " [Yes/No]"
+                       : b.style == 0 ? ""
+                                      : " [style " + std::to_string(b.style) + "]"));
     m.messages.clear();
     boxes.clear_shown();
     LQ_RETURN_IF(differ("message boxes (title and text)", expected, got));

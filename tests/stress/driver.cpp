@@ -143,25 +143,25 @@ void Driver::main_action() {
     const int n = static_cast<int>(model_.store.customers.size());
     // Adds while the store is small, deletes once it grows.
     const std::vector<int> weights = {
-        n < 80 ? 16 : 4,                 // 0 add a customer
-        4,                               // 1 our IDs
-        6,                               // 2 open list
-        6,                               // 3 closed list
-        2,                               // 4 refresh
-        3,                               // 5 export
-        6,                               // 6 more options
-        1,                               // 7 home page
-        1,                               // 8 a separator or no entry
-        8,                               // 9 click a row
-        9,                               // 10 right-click a row
-        5,                               // 11 double-click
-        3,                               // 12 right-click the window
-        4,                               // 13 skin selector
-        1,                               // 14 resize
-        1,                               // 15 tray icon
-        launchers_.empty() ? 0 : 3,      // 16 a chat launcher's timer
-        1,                               // 17 environment: restart, file away, other copies
-        model_.store.available ? 0 : 12  // 18 the file comes back
+        n < options_.customers ? 16 : 4,  // 0 add a customer
+        4,                                // 1 our IDs
+        6,                                // 2 open list
+        6,                                // 3 closed list
+        2,                                // 4 refresh
+        3,                                // 5 export
+        6,                                // 6 more options
+        1,                                // 7 home page
+        1,                                // 8 a separator or no entry
+        8,                                // 9 click a row
+        9,                                // 10 right-click a row
+        5,                                // 11 double-click
+        3,                                // 12 right-click the window
+        4,                                // 13 skin selector
+        1,                                // 14 resize
+        1,                                // 15 tray icon
+        launchers_.empty() ? 0 : 3,       // 16 a chat launcher's timer
+        1,                                // 17 environment: restart, file away, other copies
+        model_.store.available ? 0 : 12   // 18 the file comes back
     };
     const char* list = forms::main::kList;
     auto toolbar = [&](int entry, const std::string& what) {
@@ -342,7 +342,7 @@ void Driver::menu_action() {
             if (model_.revert_item) items.push_back("转为未成交客户");
         }
         const int n = static_cast<int>(model_.store.customers.size());
-        for (int i = 0; i < 1 + n / 12; ++i)
+        for (int i = 0; i < 1 + n * 6 / options_.customers; ++i)
             items.push_back("删除客户");
     }
     const std::string item =

@@ -23,6 +23,7 @@ struct Options {
     std::string source_dir;    // where the skins lie
     std::string work_dir;      // under which the program's folder is made
     bool tamper = false;       // change the file behind the program's back once, to see it caught
+    int customers = 80;        // adds outweigh deletes below this many customers
 };
 
 struct Figures {

@@ -121,7 +121,8 @@ std::string Inputs::note() {
     // A long note: a line repeated to thousands of characters.
     const std::string line = atoms(3 + below(6), false) + "\r\n";
     std::string out;
-    const std::size_t target = 1000 + static_cast<std::size_t>(below(40000));
+    // Now and then far past what one long-value page holds.
+    const std::size_t target = 1000 + static_cast<std::size_t>(below(chance(10) ? 300000 : 40000));
     while (out.size() < target)
         out += line;
     return out;

@@ -2,7 +2,9 @@
 // window backend, each action checked against a model of what the store, the list, the
 // message boxes and the exported files must hold.
 //
-//   lq_stress --seed S --actions N [--oracle-every K] [--work-dir DIR] [--tamper]
+//   lq_stress --seed S --actions N [--oracle-every K] [--customers C] [--work-dir DIR] [--tamper]
+//
+// --customers sets the size the store hovers around (adds win below it, deletes above).
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -15,8 +17,8 @@
 namespace {
 
 int usage() {
-    std::cerr << "usage: lq_stress [--seed S] [--actions N] [--oracle-every K] [--work-dir DIR]"
-                 " [--tamper]\n";
+    std::cerr << "usage: lq_stress [--seed S] [--actions N] [--oracle-every K] [--customers C]"
+                 " [--work-dir DIR] [--tamper]\n";
     return 2;
 }
 
@@ -48,13 +50,15 @@ int main(int argc, char** argv) {
             o.actions = std::strtol(v, nullptr, 10);
         } else if (a == "--oracle-every" && (v = value())) {
             o.oracle_every = std::strtol(v, nullptr, 10);
+        } else if (a == "--customers" && (v = value())) {
+            o.customers = std::atoi(v);
         } else if (a == "--work-dir" && (v = value())) {
             o.work_dir = v;
         } else {
             return usage();
         }
     }
-    if (o.actions < 1 || o.oracle_every < 1) return usage();
+    if (o.actions < 1 || o.oracle_every < 1 || o.customers < 1) return usage();
 
     const auto start = std::chrono::steady_clock::now();
     stress::Driver driver(o);

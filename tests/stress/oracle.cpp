@@ -107,14 +107,34 @@ std::vector<std::string> body_lines(const std::string& out) {
     return lines;
 }
 
+// mdb-export keeps about 200,000 bytes of a memo (its bind buffer): a longer note must come
+// out as a prefix of at least that much.
+constexpr std::size_t kExportBindBytes = 199000;
+
+bool truncated_alike(const Customer& c, const std::string& got) {
+    if (c.bs.size() <= kExportBindBytes) return false;
+    const std::string expected = exported_line(c);
+    const std::string tail =
+        std::string("\",") + (c.closed ? "1" : "0") + "," + date_field(c.time3);
+    if (!got.ends_with(tail)) return false;
+    const std::string head = got.substr(0, got.size() - tail.size());
+    return head.size() > kExportBindBytes && expected.starts_with(head);
+}
+
 std::string first_difference(const std::string& table, const std::vector<std::string>& expected,
                              const std::vector<std::string>& got) {
     for (std::size_t i = 0; i < std::max(expected.size(), got.size()); ++i) {
         const std::string e = i < expected.size() ? expected[i] : "(no line)";
         const std::string g = i < got.size() ? got[i] : "(no line)";
-        if (e != g)
-            return "mdb-export " + table + " line " + std::to_string(i + 1) + ": expected " +
-                   e.substr(0, 300) + ", got " + g.substr(0, 300);
+        if (e == g) continue;
+        std::size_t at = 0;
+        while (at < e.size() && at < g.size() && e[at] == g[at])
+            ++at;
+        const std::size_t from = at > 60 ? at - 60 : 0;
+        return "mdb-export " + table + " line " + std::to_string(i + 1) + " (" +
+               std::to_string(e.size()) + " bytes expected, " + std::to_string(g.size()) +
+               " got) differs from byte " + std::to_string(at) + ": expected ..." +
+               e.substr(from, 160) + ", got ..." + g.substr(from, 160);
     }
     return {};
 }
@@ -136,10 +156,13 @@ std::string Oracle::compare(const std::string& path, const StoreModel& store) co
     auto [customers, s1] = run(exporter + " yrkb_com");
     if (s1 != 0) return "mdb-export yrkb_com failed: " + customers;
     std::vector<std::string> expected;
-    for (const auto& [id, c] : store.customers)
+    std::vector<std::string> got = body_lines(customers);
+    for (const auto& [id, c] : store.customers) {
+        const std::size_t i = expected.size();
         expected.push_back(exported_line(c));
-    if (auto why = first_difference("yrkb_com", expected, body_lines(customers)); !why.empty())
-        return why;
+        if (i < got.size() && truncated_alike(c, got[i])) got[i] = expected.back();
+    }
+    if (auto why = first_difference("yrkb_com", expected, got); !why.empty()) return why;
 
     auto [settings, s2] = run(exporter + " vantel_ww");
     if (s2 != 0) return "mdb-export vantel_ww failed: " + settings;
