@@ -101,6 +101,11 @@ class WindowSystem {
     virtual void open_modal(const Form& form, Handlers handlers) = 0;
     // Shows `main` and handles events until it is closed; returns the exit code.
     virtual int run(Window& main) = 0;
+    // Runs `work` on a thread of its own; the program's windows stay responsive meanwhile.
+    virtual void run_in_background(std::function<void()> work) = 0;
+    // Runs `task` on the windows' thread the next time it waits for input, as long as the main
+    // window is open; may be called from any thread.
+    virtual void post(std::function<void()> task) = 0;
 };
 
 // Runs the operations bound to `event` of `control` ("" for the window itself).

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <stdexcept>
+#include <utility>
 
 #include "runtime/pie_chart.h"
 
@@ -357,6 +358,23 @@ int HeadlessWindows::run(Window& main) {
     // Nothing to wait for in memory: the test drives the window and closes it.
     main.set_visible("", true);
     return 0;
+}
+
+void HeadlessWindows::run_in_background(std::function<void()> work) {
+    if (hold_background_) {
+        waiting_work_.push_back(std::move(work));
+        return;
+    }
+    work();
+}
+
+void HeadlessWindows::post(std::function<void()> task) {
+    task();
+}
+
+void HeadlessWindows::finish_background() {
+    for (auto& work : std::exchange(waiting_work_, {}))
+        work();
 }
 
 void HeadlessWindows::on_open(std::string form_name, Script script) {

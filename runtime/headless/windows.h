@@ -121,6 +121,12 @@ class HeadlessWindows final : public WindowSystem {
     Window& open(const Form& form, Handlers handlers) override;
     void open_modal(const Form& form, Handlers handlers) override;
     int run(Window& main) override;
+    // Background work runs at once, and what it posts too, unless held back.
+    void run_in_background(std::function<void()> work) override;
+    void post(std::function<void()> task) override;
+    // While held, background work waits in line until finish_background runs it, in order.
+    void hold_background(bool hold) { hold_background_ = hold; }
+    void finish_background();
 
     // What to do while a dialog of this definition is open; without a script the dialog
     // closes at once, as though the user closed it.
@@ -145,6 +151,8 @@ class HeadlessWindows final : public WindowSystem {
   private:
     SaveAnswer save_answer_;
     std::vector<std::string> asked_saves_;
+    bool hold_background_ = false;
+    std::vector<std::function<void()>> waiting_work_;
     std::vector<std::string> asked_folders_;
     std::list<std::unique_ptr<HeadlessWindow>> windows_;
     std::map<std::string, Script, std::less<>> scripts_;

@@ -17,6 +17,21 @@ namespace runtime::win32 {
 namespace {
 
 constexpr const wchar_t* kWindowClass = L"LanqiaoWindow";
+constexpr const wchar_t* kPostsClass = L"LanqiaoPosts";
+constexpr UINT kRunPosted = WM_APP + 10;
+
+LRESULT CALLBACK posts_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* system = reinterpret_cast<Win32Windows*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (message == kRunPosted && system) {
+        system->run_posted();
+        return 0;
+    }
+    return DefWindowProcW(hwnd, message, wparam, lparam);
+}
 
 LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     if (message == WM_NCCREATE) {
@@ -56,9 +71,52 @@ Win32Windows::Win32Windows() {
     cls.style = CS_DBLCLKS;
     RegisterClassExW(&cls);
     register_pie_chart_class();
+
+    WNDCLASSEXW posts{};
+    posts.cbSize = sizeof posts;
+    posts.lpfnWndProc = posts_procedure;
+    posts.hInstance = cls.hInstance;
+    posts.lpszClassName = kPostsClass;
+    RegisterClassExW(&posts);
+    posts_window_ = CreateWindowExW(0, kPostsClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                    cls.hInstance, this);
 }
 
-Win32Windows::~Win32Windows() = default;
+Win32Windows::~Win32Windows() {
+    main_gone_ = true;
+    workers_.clear();  // each joins; what they post now is never run
+    if (posts_window_) DestroyWindow(posts_window_);
+}
+
+void Win32Windows::run_in_background(std::function<void()> work) {
+    workers_.remove_if([](const Worker& w) { return w.done->load(); });
+    Worker& worker = workers_.emplace_back();
+    worker.thread = std::jthread([work = std::move(work), done = worker.done] {
+        work();
+        done->store(true);
+    });
+}
+
+void Win32Windows::post(std::function<void()> task) {
+    {
+        std::lock_guard lock(posts_mutex_);
+        posts_.push_back(std::move(task));
+    }
+    PostMessageW(posts_window_, kRunPosted, 0, 0);
+}
+
+void Win32Windows::run_posted() {
+    std::deque<std::function<void()>> ready;
+    {
+        std::lock_guard lock(posts_mutex_);
+        ready.swap(posts_);
+    }
+    // Posts speak to the windows of a run that is still going on.
+    if (main_gone_) return;
+    for (auto& task : ready)
+        task();
+    workers_.remove_if([](const Worker& w) { return w.done->load(); });
+}
 
 Win32Window& Win32Windows::create(const Form& form, Handlers handlers) {
     windows_.push_back(std::make_unique<Win32Window>(*this, form, std::move(handlers)));
@@ -95,6 +153,7 @@ void Win32Windows::open_modal(const Form& form, Handlers handlers) {
 
 int Win32Windows::run(Window& main) {
     auto& w = static_cast<Win32Window&>(main);
+    main_ = &w;
     if (!w.closed()) {
         ShowWindow(w.handle(), SW_SHOW);
         UpdateWindow(w.handle());
@@ -104,10 +163,12 @@ int Win32Windows::run(Window& main) {
         pump(msg);
         finished_.clear();
     }
+    main_gone_ = true;
     return 0;
 }
 
 void Win32Windows::destroyed(Win32Window& window) {
+    if (&window == main_) main_gone_ = true;
     // Kept until the message that destroyed it has returned.
     auto it = std::find_if(windows_.begin(), windows_.end(),
                            [&](const auto& w) { return w.get() == &window; });
