@@ -1,6 +1,7 @@
 // The customer list: the only code that fills it, and the hand-over of a row to the editor.
 #include <string>
 
+#include "app/list_statuses.h"
 #include "app/main_window.h"
 #include "app/tracking_sheet.h"
 #include "forms/forms.h"
@@ -29,21 +30,12 @@ void reload_list(runtime::Window& window, MainContext& context) {
         return;
     }
 
-    std::vector<std::string> ids;
-    ids.reserve(customers->size());
-    for (const auto& c : *customers)
-        ids.push_back(c.wang);
-    std::vector<std::string> statuses =
-        context.probe_statuses ? context.probe_statuses(ids) : std::vector<std::string>(ids.size());
-    statuses.resize(ids.size());
-
     window.delete_all_items(forms::main::kList);
     context.state.export_lines.clear();
     for (std::size_t i = 0; i < customers->size(); ++i) {
         const auto& c = (*customers)[i];
         int row = window.append_item(forms::main::kList, std::to_string(c.id));
         window.set_cell(forms::main::kList, row, 1, std::to_string(i + 1));
-        window.set_cell(forms::main::kList, row, 2, statuses[i]);
         window.set_cell(forms::main::kList, row, 3, c.wang);
         window.set_cell(forms::main::kList, row, 4, c.wang2);
         window.set_cell(forms::main::kList, row, 5, services::format_date(c.time1, kDatePattern));
@@ -51,6 +43,12 @@ void reload_list(runtime::Window& window, MainContext& context) {
                         services::format_date(closed ? c.time3 : c.time2, kDatePattern));
         window.set_cell(forms::main::kList, row, 7, c.bs);
     }
+    std::vector<std::string> ids;
+    ids.reserve(customers->size());
+    for (const auto& c : *customers)
+        ids.push_back(c.wang);
+    probe_list_statuses(window, context, std::move(ids));
+
     const std::string& kind = context.state.export_kind;
     if (kind.empty()) return;
     // Each line goes in front of the earlier ones: the sheet starts with the oldest customer.

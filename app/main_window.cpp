@@ -2,6 +2,7 @@
 #include "app/main_window.h"
 
 #include "app/list_commands.h"
+#include "app/list_statuses.h"
 #include "app/skin_choice.h"
 #include "app/tracking_sheet.h"
 
@@ -13,6 +14,10 @@
 #include "store/sources.h"
 
 namespace app {
+
+MainContext::~MainContext() {
+    cancel_list_statuses(*this);
+}
 
 namespace {
 

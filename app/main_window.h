@@ -1,6 +1,7 @@
 #pragma once
 // The main window: its start-up steps, toolbar, resize rule, tray toggle and menus.
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,8 +13,15 @@
 
 namespace app {
 
+struct StatusRun;
+
 // Everything the main window's handlers work with besides the window itself.
 struct MainContext {
+    MainContext() = default;
+    ~MainContext();  // stops a status round still going on
+    MainContext(const MainContext&) = delete;
+    MainContext& operator=(const MainContext&) = delete;
+
     AppState state;
     store::StoreConnection connection;
     store::RowSet rows;
@@ -26,6 +34,8 @@ struct MainContext {
     std::string home_page;
     // The other windows' operations, as their code provides them.
     runtime::Handlers editor_handlers, manager_handlers, deal_handlers, chart_handlers;
+    // The status probes of the last list load, while they run.
+    std::shared_ptr<StatusRun> status_run;
 };
 
 // The operations the main window's definition binds.

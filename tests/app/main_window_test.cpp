@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "app/list_statuses.h"
 #include "app/main_window.h"
 #include "forms/forms.h"
 #include "runtime/headless/backend.h"
@@ -92,7 +93,7 @@ TEST_F(MainWindow, FirstStartWritesTheDatabaseAndShowsAnEmptyOpenList) {
     EXPECT_EQ(w.text(forms::main::kSkinSelector), "2");  // the stored skin, not the design's 8
     EXPECT_EQ(w.item_count(kList), 0);
     EXPECT_EQ(w.column_title(kList, 6), "最后跟踪日期");
-    EXPECT_EQ(events_, (std::vector<std::string>{"update", "probe 0"}));
+    EXPECT_EQ(events_, (std::vector<std::string>{"update"}));  // an empty list asks nothing
     // Columns as defined: the id column hidden, the rest as wide as their captions need.
     EXPECT_EQ(w.column_width(kList, 0), 0);
     EXPECT_EQ(w.column_title(kList, 3), "客户旺旺名");
@@ -149,6 +150,46 @@ TEST_F(MainWindow, BothListsNewestFirstWithTheirDates) {
     EXPECT_EQ(w.column_title(kList, 6), "成功交易日期");
     EXPECT_EQ(w.rows(kList), open);
     fs::remove_all(db_path_);
+}
+
+TEST_F(MainWindow, StatusesFollowTheRowsAndALaterLoadDropsAnEarlierRound) {
+    provision();
+    // 40 open customers: a first batch of 32, then the rest.
+    for (int i = 0; i < 40; ++i) {
+        const std::string id = (i % 10 == 3 ? "online_" : "quiet_") + std::to_string(i);
+        add(id.c_str(), "店主", 42000.0 + i, 42000.0 + i, "");
+    }
+    backend_.windows().hold_background(true);
+    HeadlessWindow& w = open_main();
+    // The rows show before any status is known, none of them online.
+    ASSERT_EQ(w.item_count(kList), 40);
+    for (int r = 0; r < 40; ++r)
+        EXPECT_EQ(w.cell(kList, r, 2), "") << r;
+    EXPECT_EQ(events_, (std::vector<std::string>{"update"}));
+
+    // A reload while that round waits: the first round is dropped unasked, since its answers
+    // would land one row off now that a newer customer heads the list.
+    add("newest_online", "店主", 43000.0, 43000.0, "");
+    w.fire(forms::main::kToolbar, Event::entry_clicked, arg(6));
+    ASSERT_EQ(w.item_count(kList), 41);
+    backend_.windows().finish_background();
+    EXPECT_EQ(events_, (std::vector<std::string>{"update", "probe 32", "probe 9"}));
+    // Rows newest first: row r shows customer 40 - r, and row 0 the newest one.
+    EXPECT_EQ(w.cell(kList, 0, 2), "在线");
+    for (int r = 1; r < 41; ++r) {
+        const std::string id = w.cell(kList, r, 3);
+        EXPECT_EQ(w.cell(kList, r, 2), id.rfind("online_", 0) == 0 ? "在线" : "") << id;
+    }
+
+    // After the end of the program's context, nothing it posted reaches the window.
+    w.fire(forms::main::kToolbar, Event::entry_clicked, arg(6));
+    for (int r = 0; r < 41; ++r)
+        EXPECT_EQ(w.cell(kList, r, 2), "");
+    app::cancel_list_statuses(context_);
+    events_.clear();
+    backend_.windows().finish_background();
+    EXPECT_TRUE(events_.empty());
+    EXPECT_EQ(w.cell(kList, 0, 2), "");
 }
 
 TEST_F(MainWindow, SelectionAndDoubleClickHandTheRowToTheEditor) {
