@@ -46,6 +46,11 @@ LRESULT container_message(HWND w, UINT m, WPARAM wp, LPARAM lp, const Palette& p
         case WM_CTLCOLORDLG:
             return reinterpret_cast<LRESULT>(p.window_brush());
         case WM_CTLCOLOREDIT:
+            // A date picker asks for its background but draws its digits in the system's
+            // text colour whatever it is told: on a dark box they would vanish. It keeps the
+            // system's box; its calendar takes the skin.
+            if (is_class(control, L"SysDateTimePick32")) break;
+            return box_colours(dc, control, p);
         case WM_CTLCOLORLISTBOX:
             return box_colours(dc, control, p);
         case WM_CTLCOLORSTATIC:

@@ -91,6 +91,8 @@ void check_painted(const TestWindow& w, const skin::Scheme& s, int n) {
     check_colour(pixel(w.combo, width(w.combo) - 4, 3), ref(s[Role::button]),
                  "drop-down list button", n);
     check_colour(pixel(w.spin, 2, 2), ref(s[Role::button]), "up-down", n);
+    // The picker writes its digits in the system's text colour, so its box stays the system's.
+    check_colour(pixel(w.date, 3, 3), GetSysColor(COLOR_WINDOW), "date picker stays readable", n);
     check_colour(pixel(w.toolbar, 470, 20), ref(s[Role::toolbar]), "toolbar background", n);
     check_colour(pixel(w.list, 450, 125), ref(s[Role::list]), "list background", n);
     const RECT selected = row_rect(w.list, 1), plain = row_rect(w.list, 0);

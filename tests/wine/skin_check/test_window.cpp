@@ -47,6 +47,7 @@ bool make_test_window(TestWindow& w) {
                              w.main, nullptr, GetModuleHandleW(nullptr), nullptr);
     SendMessageW(w.spin, UDM_SETBUDDY, reinterpret_cast<WPARAM>(w.number), 0);
     SendMessageW(w.spin, UDM_SETRANGE32, 1, 33);
+    w.date = child(w.main, DATETIMEPICK_CLASSW, L"", DTS_SHORTDATEFORMAT, 280, 40, 120, 24);
     w.toolbar =
         child(w.main, TOOLBARCLASSNAMEW, nullptr,
               TBSTYLE_FLAT | CCS_NORESIZE | CCS_NODIVIDER | CCS_NOPARENTALIGN, 0, 150, 480, 40);

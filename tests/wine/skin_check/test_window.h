@@ -8,7 +8,8 @@
 
 struct TestWindow {
     HWND main = nullptr, label = nullptr, edit = nullptr, button = nullptr, check = nullptr,
-         combo = nullptr, number = nullptr, spin = nullptr, toolbar = nullptr, list = nullptr;
+         combo = nullptr, number = nullptr, spin = nullptr, toolbar = nullptr, list = nullptr,
+         date = nullptr;
 };
 
 // Makes the window at the top left of the screen, shown and painted.
