@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# Time from the start of lanqiao.exe under Wine to its first filled list, for a database of
-# COUNT customers (default 1000). usage: bench/wine_first_list.sh [COUNT]
-# LQ_SERVICE_HOST, when set, points the status probes at that host (see services/hosts.h).
+# Start-up of lanqiao.exe under Wine with a database of COUNT customers (default 1000): the
+# time from the start of the program to its first filled list, the time until every online
+# status had been asked, and the program's peak memory then.
+# usage: bench/wine_first_list.sh [COUNT]
+# LQ_SERVICE_HOST, when set, points the status probes at that host (see services/hosts.h);
+# otherwise a local stand-in of the status service answers them.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 count=${1:-1000}
@@ -13,19 +16,38 @@ trap 'wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
 build/native/bench/make_customer_db "$work/yrkb_com.db" "$count"
 cp build/mingw64/lanqiao.exe build/mingw64/lanqiao_driver.exe "$work/"
 open=$((count - count / 5))  # every fifth customer is closed
-# Status probes go to a local stand-in of the service unless LQ_SERVICE_HOST says otherwise.
+log=$work/requests.txt
+touch "$log"
 if [[ -z ${LQ_SERVICE_HOST:-} && -x build/native/tests/wine/status_server ]]; then
-  coproc SERVER { exec build/native/tests/wine/status_server "$work/requests.txt" 600; }
+  coproc SERVER { exec build/native/tests/wine/status_server "$log" 600; }
   server_pid=$SERVER_PID
   read -r port <&"${SERVER[0]}"
   export LQ_SERVICE_HOST=127.0.0.1:$port
   trap 'wineserver -k 2>/dev/null || true; kill "$server_pid" 2>/dev/null; rm -rf "$work"' EXIT
 fi
-ms=$(xvfb-run -a -s '-screen 0 1024x768x24' bash -c '
-    cd "$1"
-    # Wine itself warm, so that the figure is the program'"'"'s own start.
+xvfb-run -a -s '-screen 0 1024x768x24' bash -c '
+    cd "$1"; open=$2; log=$3
+    # Wine itself warm, so that the figures are the program'"'"'s own.
     wine lanqiao_driver.exe >/dev/null 2>&1 || true
+    start=$(date +%s%N)
     wine lanqiao.exe >/dev/null 2>&1 &
-    wine lanqiao_driver.exe wait-rows "$2"
-    wineserver -k' _ "$work" "$open" | tr -d '\r')
-echo "start to first list under Wine, $count customers ($open open, each probed at ${LQ_SERVICE_HOST:-the status host}): $ms ms"
+    wine lanqiao_driver.exe wait-rows "$open" > first.txt
+    # The statuses are all asked once the service has had every row and nothing more comes.
+    last=0 same=0
+    while ((same < 15)); do
+        n=$(grep -c "^/realonline.aw" "$log" || true)
+        if ((n == last)); then same=$((same + 1)); else same=0 last=$n done_at=$(date +%s%N); fi
+        sleep 0.1
+    done
+    echo $(((${done_at:-$start} - start) / 1000000)) > statuses.txt
+    echo "$last" > asked.txt
+    wine lanqiao_driver.exe memory > memory.txt
+    wineserver -k' _ "$work" "$open" "$log"
+ms=$(tr -d '\r' < "$work/first.txt")
+read -r peak private < <(tr -d '\r' < "$work/memory.txt")
+printf 'start to first list under Wine, %d customers (%d open, probed at %s): %s ms\n' \
+  "$count" "$open" "${LQ_SERVICE_HOST:-the status host}" "$ms"
+printf 'every status asked (%d requests) by about %s ms after the start\n' \
+  "$(cat "$work/asked.txt")" "$(cat "$work/statuses.txt")"
+awk -v p="$peak" -v q="$private" \
+  'BEGIN { printf "peak memory of the program: working set %.1f MiB, private %.1f MiB\n", p / 1024, q / 1024 }'

@@ -16,12 +16,15 @@
 //                                ("chart"), clicks "三维图", pauses again ("chart_3d"), closes
 //   lanqiao_driver export PATH   clicks "导出文档", prints the offered file name, saves to
 //                                PATH and prints the message the program showed
+//   lanqiao_driver memory        prints the program's peak working set and peak private
+//                                memory, in KiB
 // With a dialog filled in, the driver creates the file "<dialog>_ready" in the current folder
 // and waits (up to 10 s) for "<dialog>_shot" to appear, so that a screenshot can be taken.
 // It waits up to 20 seconds for the main window to appear; exit code 1 when it does not.
 // clang-format off
 #include <windows.h>
 #include <commctrl.h>
+#include <psapi.h>
 // clang-format on
 
 #include <cstdio>
@@ -357,6 +360,19 @@ int wmain(int argc, wchar_t** argv) {
             Sleep(100);
         SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 60000, nullptr);
         return IsWindow(dialog) ? 1 : 0;
+    }
+    if (command == L"memory" && argc == 2) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(main, &pid);
+        HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+        PROCESS_MEMORY_COUNTERS counters{};
+        counters.cb = sizeof counters;
+        if (!process || !GetProcessMemoryInfo(process, &counters, sizeof counters)) return 1;
+        CloseHandle(process);
+        std::printf("%llu %llu\n",
+                    static_cast<unsigned long long>(counters.PeakWorkingSetSize / 1024),
+                    static_cast<unsigned long long>(counters.PeakPagefileUsage / 1024));
+        return 0;
     }
     if (command == L"contact" && argc == 2) {
         PostMessageW(main, WM_COMMAND, MAKEWPARAM(2008, BN_CLICKED), 0);
