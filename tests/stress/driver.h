@@ -31,6 +31,7 @@ struct Figures {
     long oracle_runs = 0;
     long saves = 0, exports = 0, deletes = 0, deals = 0, restarts = 0;
     std::size_t customers = 0;
+    std::uintmax_t file_bytes = 0;  // the database file's size at the end
 };
 
 class Driver {
@@ -54,6 +55,7 @@ class Driver {
     void main_action();
     void menu_action();
     void environment_action(int which);
+    void add_from_other_copy();
     void export_sheet();
     void pick_row();
     void dialog(runtime::headless::HeadlessWindow& w);

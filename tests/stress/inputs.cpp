@@ -117,7 +117,19 @@ std::string Inputs::our_id_list() {
 std::string Inputs::note() {
     const int pick = below(100);
     if (pick < 15) return "";
-    if (pick < 85) return atoms(1 + below(12), true);
+    if (pick < 80) return atoms(1 + below(12), true);
+    if (pick < 85) {
+        // Around the sizes where a note stops fitting in its row or in one long-value page:
+        // one byte a character for ASCII, two for Chinese.
+        const int sizes[] = {60, 64, 70, 2000, 2020, 2030, 4030, 4050, 4070};
+        const int n = sizes[below(std::size(sizes))] + below(8);
+        return chance(50) ? std::string(static_cast<std::size_t>(n), 'n') : [n] {
+            std::string s;
+            for (int i = 0; i < n / 2; ++i)
+                s += "注";
+            return s;
+        }();
+    }
     // A long note: a line repeated to thousands of characters.
     const std::string line = atoms(3 + below(6), false) + "\r\n";
     std::string out;

@@ -73,9 +73,9 @@ int main(int argc, char** argv) {
     std::printf(
         "seed %llu: %ld actions agree with the model in %.1f s (%.0f actions/s); outside "
         "readers %ld times; %ld saves, %ld exports, %ld deletes, %ld deals, %ld restarts; %zu "
-        "customers at the end\n",
+        "customers in a file of %.1f MB at the end\n",
         static_cast<unsigned long long>(o.seed), f.actions, seconds,
         static_cast<double>(f.actions) / seconds, f.oracle_runs, f.saves, f.exports, f.deletes,
-        f.deals, f.restarts, f.customers);
+        f.deals, f.restarts, f.customers, static_cast<double>(f.file_bytes) / 1e6);
     return 0;
 }
