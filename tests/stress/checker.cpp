@@ -199,8 +199,10 @@ std::string Checker::happenings(Model& m, std::vector<HeadlessWindow*>& launcher
     auto& backend = program_.backend();
     auto& boxes = backend.message_boxes();
     std::vector<std::string> expected, got;
-    for (const auto& e : m.messages)
+    for (const auto& e : m.messages) {
         expected.push_back(e.title + e.text + (e.yes_no ? " [Yes/No]" : ""));
+        ++message_counts_[expected.back()];
+    }
     for (const auto& b : boxes.shown())
         got.push_back(b.title + b.text +
                       (b.style == 4   ? " [Yes/No]"

@@ -1,6 +1,7 @@
 #pragma once
 // Compares everything the program holds and shows with the model, after every action.
 #include <cstddef>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,9 @@ class Checker {
     std::string check(Model& model, const std::vector<runtime::headless::HeadlessWindow*>& dialogs,
                       std::vector<runtime::headless::HeadlessWindow*>& launchers);
 
+    // How often each message box was shown, by title and text.
+    const std::map<std::string, long>& message_counts() const { return message_counts_; }
+
   private:
     std::string store(const Model& m);
     std::string list_and_main(const Model& m);
@@ -32,6 +36,7 @@ class Checker {
     std::string source_dir_;
     std::vector<std::vector<std::uint8_t>> skins_;
     std::size_t shell_seen_ = 0, opened_seen_ = 0, saves_seen_ = 0;
+    std::map<std::string, long> message_counts_;
 };
 
 }  // namespace stress

@@ -276,7 +276,11 @@ void Driver::environment_action(int which) {
             {
                 auto it = model_.store.customers.begin();
                 std::advance(it, in_.below(static_cast<int>(model_.store.customers.size())));
-                const std::int32_t id = it->first;
+                std::int32_t id = it->first;
+                // Often the very customer an open dialog works on.
+                if (const std::int32_t busy = busy_customer();
+                    model_.store.customers.contains(busy) && in_.chance(60))
+                    id = busy;
                 begin("another copy deletes customer " + std::to_string(id));
                 model_.other_copy_deletes(id);
                 store::StoreConnection c;
@@ -301,6 +305,14 @@ void Driver::environment_action(int which) {
             return check();
         }
     }
+}
+
+std::int32_t Driver::busy_customer() const {
+    for (auto it = model_.dialogs.rbegin(); it != model_.dialogs.rend(); ++it) {
+        if (auto* e = std::get_if<EditorModel>(&*it); e && !e->new_mode) return e->id;
+        if (auto* d = std::get_if<DealModel>(&*it)) return d->target;
+    }
+    return 0;
 }
 
 void Driver::add_from_other_copy() {
@@ -387,6 +399,16 @@ void Driver::dialog(HeadlessWindow& w) {
             model_.close_dialog();
             break;  // the parent checks once the dialog is gone
         }
+        // While the dialog is open the file goes away and comes back, or another copy
+        // deletes a customer.
+        if (!model_.store.available ? in_.chance(25) : in_.chance(2)) {
+            environment_action(1);
+            continue;
+        }
+        if (in_.chance(2)) {
+            environment_action(2);
+            continue;
+        }
         if (name == "CustomerEditor") {
             editor_action(w);
         } else if (name == "OurIdManager") {
@@ -403,7 +425,7 @@ void Driver::dialog(HeadlessWindow& w) {
 void Driver::editor_action(HeadlessWindow& w) {
     const EditorModel& e = model_.editor();
     switch (
-        weighted({22, 14, e.choices.empty() ? 0 : 14, 10, 10, e.contact_visible ? 3 : 0, 3, 24})) {
+        weighted({22, 14, e.choices.empty() ? 0 : 18, 10, 10, e.contact_visible ? 3 : 0, 3, 14})) {
         case 0: {
             const std::string id = in_.customer_id(model_);
             begin("editor: type customer ID " + printable(id));

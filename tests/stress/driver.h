@@ -41,6 +41,7 @@ class Driver {
     // of the first difference.
     std::string run();
     const Figures& figures() const { return figures_; }
+    const std::map<std::string, long>& message_counts() const { return checker_.message_counts(); }
 
   private:
     struct Difference {
@@ -56,6 +57,8 @@ class Driver {
     void menu_action();
     void environment_action(int which);
     void add_from_other_copy();
+    // The customer the innermost editor or deal dialog works on; 0 for none.
+    std::int32_t busy_customer() const;
     void export_sheet();
     void pick_row();
     void dialog(runtime::headless::HeadlessWindow& w);

@@ -18,7 +18,7 @@ namespace {
 
 int usage() {
     std::cerr << "usage: lq_stress [--seed S] [--actions N] [--oracle-every K] [--customers C]"
-                 " [--work-dir DIR] [--tamper]\n";
+                 " [--work-dir DIR] [--tamper] [--verbose]\n";
     return 2;
 }
 
@@ -35,6 +35,7 @@ int main(int argc, char** argv) {
     // The status and profile hosts are the built-in ones whatever the caller's environment.
     ::unsetenv("LQ_SERVICE_HOST");
     stress::Options o;
+    bool verbose = false;  // also how often each message box was shown
     o.jetdump = LQ_JETDUMP;
     o.source_dir = LQ_SOURCE_DIR;
     o.work_dir = default_work_dir();
@@ -44,6 +45,8 @@ int main(int argc, char** argv) {
         const char* v = nullptr;
         if (a == "--tamper") {
             o.tamper = true;
+        } else if (a == "--verbose") {
+            verbose = true;
         } else if (a == "--seed" && (v = value())) {
             o.seed = std::strtoull(v, nullptr, 10);
         } else if (a == "--actions" && (v = value())) {
@@ -77,5 +80,8 @@ int main(int argc, char** argv) {
         static_cast<unsigned long long>(o.seed), f.actions, seconds,
         static_cast<double>(f.actions) / seconds, f.oracle_runs, f.saves, f.exports, f.deletes,
         f.deals, f.restarts, f.customers, static_cast<double>(f.file_bytes) / 1e6);
+    if (verbose)
+        for (const auto& [text, count] : driver.message_counts())
+            std::printf("  %6ld x %s\n", count, text.c_str());
     return 0;
 }
