@@ -164,7 +164,9 @@ void Driver::main_action() {
         1,                                // 15 tray icon
         launchers_.empty() ? 0 : 3,       // 16 a chat launcher's timer
         1,                                // 17 environment: restart, file away, other copies
-        model_.store.available ? 0 : 12   // 18 the file comes back
+        model_.store.available ? 0 : 12,  // 18 the file comes back
+        1,                                // 19 status probes held back or let go
+        model_.pending_statuses ? 4 : 0,  // 20 the held statuses arrive
     };
     const char* list = forms::main::kList;
     auto toolbar = [&](int entry, const std::string& what) {
@@ -245,6 +247,16 @@ void Driver::main_action() {
         }
         case 17:
             return environment_action(in_.below(6));
+        case 19:
+            model_.statuses_held = !model_.statuses_held;
+            begin(std::string("status probes ") + (model_.statuses_held ? "held back" : "let go"));
+            program_.backend().windows().hold_background(model_.statuses_held);
+            return check();
+        case 20:
+            begin("the held statuses arrive");
+            model_.statuses_arrive();
+            program_.backend().windows().finish_background();
+            return check();
         default:
             return environment_action(1);
     }

@@ -85,6 +85,7 @@ void Model::start() {
     revert_item = false;
     picked_id = 0;
     picked.clear();
+    pending_statuses.reset();  // the old window's round fills the old window
     // The stored number goes into the selector, whose change attaches and stores it, and
     // is attached once more.
     skin_text = store.skin;
@@ -98,14 +99,25 @@ void Model::reload() {
     if (!store.available) return;  // the list keeps its rows
     rows.clear();
     selected = -1;
+    // A newer load drops the statuses of the last one that have not come yet.
+    pending_statuses.reset();
+    if (statuses_held) pending_statuses.emplace();
     int n = 0;
     for (auto it = store.customers.rbegin(); it != store.customers.rend(); ++it) {
         const Customer& c = it->second;
         if (c.closed != closed_mode) continue;
-        rows.push_back({std::to_string(c.id), std::to_string(++n), status_of(c.wang), c.wang,
-                        c.wang2, list_date(c.time1),
+        rows.push_back({std::to_string(c.id), std::to_string(++n),
+                        statuses_held ? "" : status_of(c.wang), c.wang, c.wang2, list_date(c.time1),
                         list_date(closed_mode ? c.time3.value_or(0) : c.time2), c.bs});
+        if (statuses_held) pending_statuses->push_back(status_of(c.wang));
     }
+}
+
+void Model::statuses_arrive() {
+    if (!pending_statuses) return;
+    for (std::size_t i = 0; i < pending_statuses->size(); ++i)
+        rows[i][2] = (*pending_statuses)[i];
+    pending_statuses.reset();
 }
 
 double Model::selected_id() const {

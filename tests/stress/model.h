@@ -89,6 +89,11 @@ struct Model {
     int popups = 0;    // pop-ups shown by this main window
     bool deal_item = true, revert_item = false;
 
+    // Online statuses come from the background; while it is held back they wait.
+    bool statuses_held = false;
+    std::optional<std::vector<std::string>> pending_statuses;  // of the last load, not yet shown
+    void statuses_arrive();
+
     std::vector<DialogModel> dialogs;  // open dialogs, innermost last
 
     // What happened since the last check; the checker takes these.
