@@ -197,11 +197,14 @@ void Win32Window::create_list(const Control& c, Child& child) {
     child.hwnd =
         CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
                         WS_CHILD | (c.visible ? WS_VISIBLE : 0) | (c.tab_stop ? WS_TABSTOP : 0) |
-                            LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL,
+                            LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL | LVS_OWNERDATA,
                         px(c.rect.left), px(c.rect.top), px(c.rect.width), px(c.rect.height), hwnd_,
                         reinterpret_cast<HMENU>(static_cast<UINT_PTR>(child.id)),
                         GetModuleHandleW(nullptr), nullptr);
     if (!child.hwnd) return;
+    // The rows live here and the list asks for the texts it draws: filling it costs nothing
+    // per row on the list's side, however long the list.
+    list_rows_[child.hwnd];
     SendMessageW(child.hwnd, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                  LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
     for (std::size_t i = 0; i < c.columns.size(); ++i) {
@@ -413,67 +416,80 @@ void Win32Window::hold_drawing(HWND list) {
     PostMessageW(hwnd_, kRedrawLists, 0, 0);
 }
 
+Win32Window::Rows& Win32Window::rows_of(HWND list) {
+    auto it = list_rows_.find(list);
+    if (it == list_rows_.end()) throw std::logic_error("not a list view");
+    return it->second;
+}
+
+const Win32Window::Rows& Win32Window::rows_of(HWND list) const {
+    auto it = list_rows_.find(list);
+    if (it == list_rows_.end()) throw std::logic_error("not a list view");
+    return it->second;
+}
+
+void Win32Window::sync_count(HWND list) const {
+    if (!uncounted_lists_.erase(list)) return;
+    SendMessageW(list, LVM_SETITEMCOUNT, rows_of(list).size(),
+                 LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+}
+
 void Win32Window::delete_all_items(std::string_view list) {
     HWND h = hwnd_of(list);
     hold_drawing(h);
+    rows_of(h).clear();
+    uncounted_lists_.erase(h);
     SendMessageW(h, LVM_DELETEALLITEMS, 0, 0);
 }
 
 int Win32Window::append_item(std::string_view list, std::string_view text) {
-    std::wstring wide = to_wide(text);
-    LVITEMW item{};
-    item.mask = LVIF_TEXT;
-    item.iItem = item_count(list);
-    item.pszText = wide.data();
     HWND h = hwnd_of(list);
     hold_drawing(h);
-    return static_cast<int>(SendMessageW(h, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    Rows& rows = rows_of(h);
+    rows.push_back({to_wide(text)});
+    // The list learns its new length when it next needs it.
+    uncounted_lists_.insert(h);
+    return static_cast<int>(rows.size()) - 1;
 }
 
 void Win32Window::set_cell(std::string_view list, int row, int column, std::string_view text) {
-    std::wstring wide = to_wide(text);
-    LVITEMW item{};
-    item.iSubItem = column;
-    item.pszText = wide.data();
-    SendMessageW(hwnd_of(list), LVM_SETITEMTEXTW, static_cast<WPARAM>(row),
-                 reinterpret_cast<LPARAM>(&item));
+    HWND h = hwnd_of(list);
+    Rows& rows = rows_of(h);
+    if (row < 0 || row >= static_cast<int>(rows.size()) || column < 0) return;
+    auto& cells = rows[static_cast<std::size_t>(row)];
+    if (cells.size() <= static_cast<std::size_t>(column))
+        cells.resize(static_cast<std::size_t>(column) + 1);
+    cells[static_cast<std::size_t>(column)] = to_wide(text);
+    if (!held_lists_.count(h)) SendMessageW(h, LVM_REDRAWITEMS, static_cast<WPARAM>(row), row);
 }
 
 std::string Win32Window::cell(std::string_view list, int row, int column) const {
-    if (row < 0 || row >= item_count(list)) return {};
-    // Grown until the whole text fits: notes may be long.
-    for (std::size_t size = 256;; size *= 4) {
-        std::wstring buffer(size, L'\0');
-        LVITEMW item{};
-        item.iSubItem = column;
-        item.pszText = buffer.data();
-        item.cchTextMax = static_cast<int>(size);
-        auto got = static_cast<std::size_t>(SendMessageW(hwnd_of(list), LVM_GETITEMTEXTW,
-                                                         static_cast<WPARAM>(row),
-                                                         reinterpret_cast<LPARAM>(&item)));
-        if (got + 1 < size || size > (1u << 24)) {
-            buffer.resize(got);
-            return from_wide(buffer);
-        }
-    }
+    const Rows& rows = rows_of(hwnd_of(list));
+    if (row < 0 || row >= static_cast<int>(rows.size()) || column < 0) return {};
+    const auto& cells = rows[static_cast<std::size_t>(row)];
+    if (static_cast<std::size_t>(column) >= cells.size()) return {};
+    return from_wide(cells[static_cast<std::size_t>(column)]);
 }
 
 int Win32Window::item_count(std::string_view list) const {
-    return static_cast<int>(SendMessageW(hwnd_of(list), LVM_GETITEMCOUNT, 0, 0));
+    return static_cast<int>(rows_of(hwnd_of(list)).size());
 }
 
 int Win32Window::selected_row(std::string_view list) const {
+    HWND h = hwnd_of(list);
+    sync_count(h);
     return static_cast<int>(
-        SendMessageW(hwnd_of(list), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+        SendMessageW(h, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
 }
 
 void Win32Window::select_row(std::string_view list, int row) {
     if (row < 0 || row >= item_count(list)) return;
+    HWND h = hwnd_of(list);
+    sync_count(h);
     LVITEMW item{};
     item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     item.state = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageW(hwnd_of(list), LVM_SETITEMSTATE, static_cast<WPARAM>(row),
-                 reinterpret_cast<LPARAM>(&item));
+    SendMessageW(h, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
 }
 
 bool Win32Window::menu_item_visible(std::string_view caption) const {
@@ -637,6 +653,7 @@ LRESULT Win32Window::handle_message(HWND hwnd, UINT message, WPARAM wparam, LPAR
             return 0;
         case kRedrawLists:
             for (HWND list : std::exchange(held_lists_, {})) {
+                sync_count(list);
                 SendMessageW(list, WM_SETREDRAW, TRUE, 0);
                 RedrawWindow(list, nullptr, nullptr,
                              RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
@@ -693,6 +710,26 @@ LRESULT Win32Window::handle_message(HWND hwnd, UINT message, WPARAM wparam, LPAR
             const Child* c = child_by_id(static_cast<UINT>(header->idFrom));
             if (!c) return 0;
             if (c->def->kind == ControlKind::list_view) {
+                if (header->code == LVN_GETDISPINFOW) {
+                    auto* info = reinterpret_cast<NMLVDISPINFOW*>(lparam);
+                    LVITEMW& item = info->item;
+                    // Into the asker's own buffer: another process may be asking.
+                    if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
+                        const Rows& rows = rows_of(c->hwnd);
+                        std::wstring_view text;
+                        if (item.iItem >= 0 && item.iItem < static_cast<int>(rows.size())) {
+                            const auto& cells = rows[static_cast<std::size_t>(item.iItem)];
+                            if (item.iSubItem >= 0 &&
+                                item.iSubItem < static_cast<int>(cells.size()))
+                                text = cells[static_cast<std::size_t>(item.iSubItem)];
+                        }
+                        const std::size_t n =
+                            std::min(text.size(), static_cast<std::size_t>(item.cchTextMax) - 1);
+                        std::copy_n(text.data(), n, item.pszText);
+                        item.pszText[n] = L'\0';
+                    }
+                    return 0;
+                }
                 if (header->code == NM_RCLICK) {
                     auto* item = reinterpret_cast<NMITEMACTIVATE*>(lparam);
                     if (item->iItem >= 0) fire(c->def->name, Event::item_right_clicked);

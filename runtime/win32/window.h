@@ -93,6 +93,11 @@ class Win32Window final : public Window {
     void fire(std::string_view control, Event event, const EventArgs& args = {});
     const Child* child_by_id(UINT id) const;
     void hold_drawing(HWND list);
+    using Rows = std::vector<std::vector<std::wstring>>;
+    Rows& rows_of(HWND list);
+    const Rows& rows_of(HWND list) const;
+    // Tells the list its length when rows were added since it last knew it.
+    void sync_count(HWND list) const;
 
     Win32Windows& system_;
     Form form_;
@@ -105,7 +110,9 @@ class Win32Window final : public Window {
     PieChartState& chart(std::string_view control) const;
     std::map<std::string, bool, std::less<>> menu_visible_;
     std::map<std::string, std::unique_ptr<WebView>, std::less<>> web_views_;
-    std::set<HWND> held_lists_;  // lists filled since the program last waited for input
+    std::set<HWND> held_lists_;       // lists filled since the program last waited for input
+    std::map<HWND, Rows> list_rows_;  // the cells of each list view, row by row
+    mutable std::set<HWND> uncounted_lists_;
     bool created_ = false;
     bool closed_ = false;
     bool tray_ = false;
