@@ -4,8 +4,11 @@
 set -e
 build=${1:-build/native}
 actions=${2:-100000}
-shift 2 2>/dev/null || shift $#
-seeds=${*:-"11 22 33"}
+seeds="11 22 33"
+if [ $# -gt 2 ]; then
+    shift 2
+    seeds="$*"
+fi
 for seed in $seeds; do
     /usr/bin/time -f "seed $seed: %e s wall, %M KB peak" \
         "$build/tests/stress/lq_stress" --seed "$seed" --actions "$actions" --oracle-every 2000
