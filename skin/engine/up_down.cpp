@@ -14,7 +14,8 @@ namespace {
 
 void arrow(HDC dc, const RECT& r, bool up, COLORREF colour) {
     const int cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2;
-    const int half = std::max(2, static_cast<int>(std::min(r.right - r.left, r.bottom - r.top) / 4));
+    const int half =
+        std::max(2, static_cast<int>(std::min(r.right - r.left, r.bottom - r.top) / 4));
     const int tip = up ? cy - half / 2 - 1 : cy + half / 2 + 1;
     const int base = up ? cy + half / 2 : cy - half / 2;
     POINT shape[] = {{cx - half, base}, {cx + half, base}, {cx, tip}};
