@@ -49,6 +49,8 @@ class MainWindow : public ::testing::Test {
     void TearDown() override {
         fs::remove_all(dir_);
         fs::remove(db_path_);
+        // The program joins its folder and file names with a backslash, which names one file here.
+        fs::remove(dir_ + "\\SkinH_EL.dll");
     }
     HeadlessWindow& open_main() {
         auto& w =

@@ -27,6 +27,8 @@ void DialogFlow::SetUp() {
 void DialogFlow::TearDown() {
     fs::remove_all(dir_);
     fs::remove(db_path_);
+    // The program joins its folder and file names with a backslash, which names one file here.
+    fs::remove(dir_ + "\\SkinH_EL.dll");
 }
 
 HeadlessWindow& DialogFlow::open_main() {
