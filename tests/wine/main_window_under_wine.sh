@@ -23,29 +23,33 @@ check() {  # check WHAT EXPECTED ACTUAL
         echo "FAIL $1"; diff <(echo "$2") <(echo "$3") | head -20; failed=$((failed + 1)); fi
 }
 
-# Runs the program in folder $1 on its own display; then runs "$2 ..." as driver steps.
+# Runs the program in folder $1 on its own display, waits for $3 rows to show online, then
+# runs each "ENTRY:ONLINE" after it as a toolbar click that leaves ONLINE rows online. The
+# statuses follow the rows, so each dump waits for them.
 session() {
-    local dir=$1 shot=$2
-    shift 2
+    local dir=$1 shot=$2 online=$3
+    shift 3
     cp "$exe" "$driver" "$dir/"
     xvfb-run -a -s '-screen 0 1024x768x24' bash -c '
-        cd "$1"; shot=$2; shift 2
+        cd "$1"; shot=$2; online=$3; shift 3
         wine lanqiao.exe >/dev/null 2>&1 &
+        wine lanqiao_driver.exe wait-online "$online" >/dev/null 2>&1
         wine lanqiao_driver.exe dump > before.txt 2>/dev/null
         sleep 1
         import -window root "$shot"
         for step in "$@"; do
-            wine lanqiao_driver.exe click "$step" >/dev/null 2>&1
-            sleep 1
-            wine lanqiao_driver.exe dump > "after_$step.txt" 2>/dev/null
+            entry=${step%%:*}
+            wine lanqiao_driver.exe click "$entry" >/dev/null 2>&1
+            wine lanqiao_driver.exe wait-online "${step#*:}" >/dev/null 2>&1
+            wine lanqiao_driver.exe dump > "after_$entry.txt" 2>/dev/null
         done
-        wineserver -k' _ "$dir" "$shot" "$@"
+        wineserver -k' _ "$dir" "$shot" "$online" "$@"
 }
 
 # First start in an empty folder.
 first=$work/first
 mkdir -p "$first"
-session "$first" "$artefacts/first_start.png"
+session "$first" "$artefacts/first_start.png" 0
 check "database written beside the program, byte for byte the template" same \
     "$(cmp -s "$first/yrkb_com.db" "$template" && echo same || echo differs)"
 check "main window, title and columns" "$(printf 'title\t岚桥管家 V2.0  未成交客户跟踪管理中心\ncolumns\t编号\t序号\t状态\t客户旺旺名\t我们旺旺名\t第一次咨询日期\t最后跟踪日期\t备注')" \
@@ -71,7 +75,7 @@ coproc SERVER { exec "$status_server" "$log" 600; }
 server_pid=$SERVER_PID
 read -r port <&"${SERVER[0]}"
 export LQ_SERVICE_HOST=127.0.0.1:$port
-session "$shop" "$artefacts/three_open.png" 4 3
+session "$shop" "$artefacts/three_open.png" 1 4:0 3:1
 rows() { grep '^row' "$1" | tr -d '\r' | cut -f2-; }
 check "the open customers, newest first" "$(printf '5\t1\t\to'"'"'neil\t大店\t2015-3-1\t2015-3-2\t最新\n3\t2\t在线\tbuyer online\t小店\t2015-2-1\t2015-2-2\t\n1\t3\t\t买家一\t小店\t2015-1-9\t2015-1-10\t第一个')" \
     "$(rows "$shop/before.txt")"

@@ -2,6 +2,8 @@
 //   lanqiao_driver dump          prints the main window's title, the list's column titles and
 //                                every row, tab-separated, one a line
 //   lanqiao_driver click N       clicks toolbar entry N (separators counted)
+//   lanqiao_driver wait-online N waits (up to 20 s) until N rows show "在线": the statuses come
+//                                after the rows
 //   lanqiao_driver wait-rows N   waits until the list holds N rows, then prints how long the
 //                                program had been running, in milliseconds
 //   lanqiao_driver our-ids TEXT  opens "我们的旺旺", types TEXT (\n between IDs) and saves
@@ -430,6 +432,25 @@ int wmain(int argc, wchar_t** argv) {
         std::printf("%s\n", answer_message_box(main).c_str());
         SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 60000, nullptr);
         return 0;
+    }
+    if (command == L"wait-online" && argc == 3) {
+        const int want = _wtoi(argv[2]);
+        DWORD pid = 0;
+        GetWindowThreadProcessId(list, &pid);
+        HANDLE process =
+            OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+        if (!process) return 1;
+        int online = 0;
+        for (int i = 0; i < 200; ++i) {
+            online = 0;
+            const int rows = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+            for (int r = 0; r < rows; ++r)
+                if (remote_text(list, process, LVM_GETITEMTEXTW, r, 2, false) == L"在线") ++online;
+            if (online >= want) break;
+            Sleep(100);
+        }
+        CloseHandle(process);
+        return online >= want ? 0 : 1;
     }
     if (command == L"wait-rows" && argc == 3) {
         int want = _wtoi(argv[2]);
