@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# The whole program as a user meets it, under Wine on a virtual display, by mouse and keyboard
+# only: a first start in an empty folder, our IDs, three customers, an edit, deals, the closed
+# list, a customer turned back, both sheets exported, the chart, a skin, a deletion, closing
+# and a second start. After every step the database file is read with mdb-export and a
+# screenshot is kept in ARTEFACT_DIR (steps.sh has the steps).
+# usage: walkthrough.sh BUILD_DIR_OF_MINGW64 JETDUMP TEMPLATE ARTEFACT_DIR STATUS_SERVER WORK_DIR
+set -uo pipefail
+build=$1 jetdump=$2 template=$3 artefacts=$4 status_server=$5 work_dir=$6
+exe=$build/lanqiao.exe driver=$build/lanqiao_driver.exe
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../../.." && pwd)
+for tool in wine xvfb-run xdotool; do
+    command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
+done
+for tool in xclip import convert compare mdb-export iconv x86_64-w64-mingw32-g++-posix; do
+    command -v "$tool" >/dev/null || { echo "FAIL $tool is not installed (scripts/setup.sh)"; exit 1; }
+done
+for f in "$exe" "$driver" "$jetdump" "$template" "$status_server"; do
+    [[ -f $f ]] || { echo "FAIL $f is not built"; exit 1; }
+done
+
+# The screen reader of the walkthrough, built when missing or older than its source.
+mkdir -p "$work_dir"
+locate=$work_dir/locate.exe
+sources=("$here"/locate/*.cpp)
+if [[ ! -f $locate ]] || [[ -n $(find "$here/locate" -newer "$locate" -type f) ]]; then
+    x86_64-w64-mingw32-g++-posix -std=c++20 -O1 -municode -DUNICODE -D_UNICODE \
+        -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Werror \
+        "${sources[@]}" -lcomctl32 -static -o "$locate" || { echo "FAIL locate.exe does not build"; exit 1; }
+fi
+
+source "$root/scripts/wine_prefix.sh"
+# A prefix of its own: its wineserver is ended at the end without touching other runs.
+export WINEPREFIX=${WINEPREFIX:-$HOME/.wine-lanqiao-walkthrough}
+# The date pickers' fields come in the order of the locale: month, day, year here.
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
+prepare_wine_prefix
+mkdir -p "$artefacts"
+rm -f "$artefacts"/*.png
+work=$(mktemp -d)
+trap 'wineserver -k 2>/dev/null; [[ -n ${server_pid:-} ]] && kill "$server_pid" 2>/dev/null; rm -rf "$work"' EXIT
+mkdir -p "$work/program" "$work/sheets"
+cp "$exe" "$work/program/"
+
+# Every host of the program points at the stand-in of the status service: nothing leaves
+# the machine, and IDs with "online" in them show as online.
+coproc SERVER { exec "$status_server" "$work/status_requests.txt" 600; }
+server_pid=$SERVER_PID
+read -r port <&"${SERVER[0]}"
+export LQ_SERVICE_HOST=127.0.0.1:$port
+
+xvfb-run -a -s '-screen 0 1024x768x24' \
+    bash "$here/steps.sh" "$work/program" "$driver" "$locate" "$artefacts" "$work/sheets" \
+    "$jetdump" "$template"
