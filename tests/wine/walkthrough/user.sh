@@ -36,7 +36,11 @@ type_text() { xdotool type --delay 60 "$1"; sleep 0.3; }
 # as a user pastes it.
 paste_text() {
     printf '%s' "$1" | xclip -selection clipboard
-    sleep 0.2
+    local i
+    for ((i = 0; i < 20; i++)); do
+        [[ $(xclip -o -selection clipboard 2>/dev/null) == "$1" ]] && break
+        sleep 0.1
+    done
     xdotool key ctrl+v
     sleep 0.3
 }
