@@ -17,7 +17,7 @@ packages=(
   cmake g++ clang libclang-rt-14-dev clang-format
   libgtest-dev libbenchmark-dev hyperfine
   g++-mingw-w64-x86-64 g++-mingw-w64-i686
-  wine wine64 xvfb xauth xdotool imagemagick fonts-wqy-microhei
+  wine wine64 xvfb xauth xdotool xclip imagemagick fonts-wqy-microhei
   mdbtools
 )
 
