@@ -3,6 +3,10 @@
 prepare_wine_prefix() {
   export WINEDEBUG="${WINEDEBUG:--all}"
   export WINEPREFIX="${WINEPREFIX:-$HOME/.wine-lanqiao}"
+  # A server an earlier run left behind keeps that run's display, or none: windows of this
+  # run would go nowhere. Every run starts with its own.
+  wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
   local stamp="$WINEPREFIX/.lanqiao-fonts"
   [[ -f "$stamp" ]] && return 0
   wineboot -i >/dev/null 2>&1 || true
