@@ -10,8 +10,8 @@
 #include <span>
 #include <vector>
 
-#include "check_skins.inc"
 #include "gdi_count.h"
+#include "services/builtin_skins.h"
 #include "skin/format.h"
 #include "test_window.h"
 
@@ -19,20 +19,6 @@ namespace {
 
 using AttachRes = int(WINAPI*)(const unsigned char*, int, const char*, int, int, int);
 using skin::Role;
-
-const std::array<std::span<const unsigned char>, 33> kSkins{{
-    {k_skin_01, sizeof k_skin_01}, {k_skin_02, sizeof k_skin_02}, {k_skin_03, sizeof k_skin_03},
-    {k_skin_04, sizeof k_skin_04}, {k_skin_05, sizeof k_skin_05}, {k_skin_06, sizeof k_skin_06},
-    {k_skin_07, sizeof k_skin_07}, {k_skin_08, sizeof k_skin_08}, {k_skin_09, sizeof k_skin_09},
-    {k_skin_10, sizeof k_skin_10}, {k_skin_11, sizeof k_skin_11}, {k_skin_12, sizeof k_skin_12},
-    {k_skin_13, sizeof k_skin_13}, {k_skin_14, sizeof k_skin_14}, {k_skin_15, sizeof k_skin_15},
-    {k_skin_16, sizeof k_skin_16}, {k_skin_17, sizeof k_skin_17}, {k_skin_18, sizeof k_skin_18},
-    {k_skin_19, sizeof k_skin_19}, {k_skin_20, sizeof k_skin_20}, {k_skin_21, sizeof k_skin_21},
-    {k_skin_22, sizeof k_skin_22}, {k_skin_23, sizeof k_skin_23}, {k_skin_24, sizeof k_skin_24},
-    {k_skin_25, sizeof k_skin_25}, {k_skin_26, sizeof k_skin_26}, {k_skin_27, sizeof k_skin_27},
-    {k_skin_28, sizeof k_skin_28}, {k_skin_29, sizeof k_skin_29}, {k_skin_30, sizeof k_skin_30},
-    {k_skin_31, sizeof k_skin_31}, {k_skin_32, sizeof k_skin_32}, {k_skin_33, sizeof k_skin_33},
-}};
 
 int failures = 0;
 
@@ -134,8 +120,8 @@ int run_engine_check() {
         return 1;
     }
     std::vector<skin::Scheme> schemes;
-    for (auto bytes : kSkins) {
-        auto parsed = skin::parse(bytes);
+    for (int n = 1; n <= services::kBuiltInSkinCount; ++n) {
+        auto parsed = skin::parse(services::builtin_skin(n));
         check(parsed.ok(), "a built-in skin parses");
         schemes.push_back(parsed.scheme);
     }
@@ -145,7 +131,7 @@ int run_engine_check() {
 
     // Every skin, from a buffer that is overwritten and freed as soon as the call returns.
     for (int n = 1; n <= 33; ++n) {
-        auto bytes = kSkins[static_cast<std::size_t>(n - 1)];
+        auto bytes = services::builtin_skin(n);
         std::vector<unsigned char> copy(bytes.begin(), bytes.end());
         check(attach(copy.data(), static_cast<int>(copy.size()), "", 0, 0, 0) == 0,
               "a built-in skin is taken", n);
@@ -168,7 +154,7 @@ int run_engine_check() {
 
     // Damaged and foreign data: refused, the plain look kept, nothing crashes.
     const unsigned char garbage[] = "MZ this is not a skin at all, just some bytes";
-    auto good = kSkins[11];
+    auto good = services::builtin_skin(12);
     std::vector<unsigned char> flipped(good.begin(), good.end());
     flipped[flipped.size() / 2] ^= 0x20;
     std::vector<unsigned char> cut(good.begin(), good.begin() + 30);
@@ -186,14 +172,15 @@ int run_engine_check() {
     std::printf("ok   refusals\n");
 
     // A thousand attaches, each painted: the GDI objects stay where they were.
-    attach(kSkins[0].data(), static_cast<int>(kSkins[0].size()), "", 0, 0, 0);
+    attach(services::builtin_skin(1).data(), static_cast<int>(services::builtin_skin(1).size()), "",
+           0, 0, 0);
     settle(w.main);
     const long before = gdi_object_count();
     LARGE_INTEGER frequency{}, start{}, end{};
     QueryPerformanceFrequency(&frequency);
     double attach_seconds = 0;
     for (int i = 0; i < 1000; ++i) {
-        auto bytes = kSkins[static_cast<std::size_t>(i % 33)];
+        auto bytes = services::builtin_skin(i % 33 + 1);
         QueryPerformanceCounter(&start);
         int result = attach(bytes.data(), static_cast<int>(bytes.size()), "", 0, 0, 0);
         QueryPerformanceCounter(&end);
@@ -202,7 +189,8 @@ int run_engine_check() {
         if (result != 0) check(false, "one of the thousand attaches", i % 33 + 1);
         settle(w.main);
     }
-    attach(kSkins[0].data(), static_cast<int>(kSkins[0].size()), "", 0, 0, 0);
+    attach(services::builtin_skin(1).data(), static_cast<int>(services::builtin_skin(1).size()), "",
+           0, 0, 0);
     settle(w.main);
     const long after = gdi_object_count();
     std::printf("     GDI objects: %ld before, %ld after 1000 attaches; %.3f ms per attach\n",
