@@ -10,18 +10,7 @@ exe=$build/lanqiao.exe driver=$build/lanqiao_driver.exe
 for f in "$exe" "$driver"; do
     [[ -f $f ]] || { echo "skipped: $f is not built (cmake --preset mingw64 && cmake --build --preset mingw64)"; exit 77; }
 done
-root=$(cd "$(dirname "$0")/../.." && pwd)
-source "$root/scripts/wine_prefix.sh"
-export WINEPREFIX=${WINEPREFIX:-$HOME/.wine-lanqiao-tests}
-prepare_wine_prefix
-mkdir -p "$artefacts"
-work=$(mktemp -d)
-trap 'wineserver -k 2>/dev/null; [[ -n ${server_pid:-} ]] && kill "$server_pid" 2>/dev/null; rm -rf "$work"' EXIT
-failed=0
-check() {  # check WHAT EXPECTED ACTUAL
-    if [[ "$2" == "$3" ]]; then echo "ok   $1"; else
-        echo "FAIL $1"; diff <(echo "$2") <(echo "$3") | head -20; failed=$((failed + 1)); fi
-}
+source "$(dirname "$0")/common.sh" "$artefacts"
 
 # Runs the program in folder $1 on its own display, waits for $3 rows to show online, then
 # runs each "ENTRY:ONLINE" after it as a toolbar click that leaves ONLINE rows online. The

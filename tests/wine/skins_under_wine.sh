@@ -16,18 +16,7 @@ done
 for f in "$exe" "$driver" "$engine" "$probe"; do
     [[ -f $f ]] || { echo "skipped: $f is not built (cmake --preset mingw64 && cmake --build --preset mingw64)"; exit 77; }
 done
-root=$(cd "$(dirname "$0")/../.." && pwd)
-source "$root/scripts/wine_prefix.sh"
-export WINEPREFIX=${WINEPREFIX:-$HOME/.wine-lanqiao-tests}
-prepare_wine_prefix
-mkdir -p "$artefacts"
-work=$(mktemp -d)
-trap 'wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
-failed=0
-check() {  # check WHAT EXPECTED ACTUAL
-    if [[ "$2" == "$3" ]]; then echo "ok   $1"; else
-        echo "FAIL $1"; diff <(echo "$2") <(echo "$3") | head -20; failed=$((failed + 1)); fi
-}
+source "$(dirname "$0")/common.sh" "$artefacts"
 differ() {  # differ WHAT A B: the screenshots differ in at least 5000 pixels
     local n
     n=$(compare -metric AE "$artefacts/$2.png" "$artefacts/$3.png" null: 2>&1 | cut -d' ' -f1)
