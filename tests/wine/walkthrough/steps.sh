@@ -33,7 +33,24 @@ expect "the list: the open customers' columns, no rows" \
 check "the list is empty" "" "$(screen_list)"
 shot 01_first_start
 
-step "2. two IDs of ours in the manager"
+# The editor when it has to refuse: the message, then the editor still open with what was
+# typed; closed by the user (a click on it, Alt+F4), it stores nothing.
+refused() {  # refused WHAT MESSAGE
+    click control 添加新客户 3
+    check "$1: the editor refuses" "$2" "$(loc message 信息：)"
+    click button 信息： "#1"
+    check "$1: the editor stays open" 0 "$(loc window 添加新客户 >/dev/null; echo $?)"
+    activate 添加新客户
+    press alt+F4
+    check "$1: Alt+F4 closes the editor" 0 "$(loc gone 添加新客户; echo $?)"
+}
+
+step "2. the editor before any ID of ours; two IDs in the manager"
+click toolbar 0
+click control 添加新客户 8
+type_text first_try
+refused "no ID of ours yet" "该客户是在我们哪家店？哪一个旺旺号上咨询的呢？！"
+check "mdb-export: still no customers" "" "$(customers)"
 click toolbar 1
 manager=我们的旺旺号管理
 click control "$manager" 2
@@ -44,7 +61,7 @@ shot 02_manager
 click control "$manager" 0
 check "the manager closes on 保存" 0 "$(loc gone "$manager"; echo $?)"
 expect "mdb-export: settings row 1 holds both IDs, each ended by CR LF" '店主一\r\nshop_two\r\n' setting 1
-check "mdb-export: still no customers" "" "$(customers)"
+check "mdb-export: the manager wrote no customer" "" "$(customers)"
 
 step "3. three customers through the editor"
 editor=添加新客户
@@ -88,6 +105,14 @@ row_b() { echo "2|tb_buyer_two|shop_two|$today|$today|$note_b|$1|${2:-}"; }
 row_c() { echo "3|lisa_online|店主一|$today|$today|老客户介绍|$1|${2:-}"; }
 rows_3=$(row_a 问了尺码; row_b 0; row_c 0)
 expect "mdb-export: the three customers, the note's lines kept, all open" "$rows_3" customers
+# The same customer again with the same ID of ours, in other letters' case.
+click toolbar 0
+click control 添加新客户 8
+type_text LISA_Online
+click control 添加新客户 7
+press Down Return
+refused "the same customer twice" "请勿重复添加客户！"
+check "mdb-export: no second lisa_online" "$rows_3" "$(customers)"
 expect "the list: newest first, lisa_online online" \
     "$(printf '%s\n' "3	1	在线	lisa_online	店主一	$shown_today	$shown_today	老客户介绍" \
         "2	2		tb_buyer_two	shop_two	$shown_today	$shown_today	第一行：要红色\nsecond line, \"size\" M\n第三行 周末再来" \
@@ -166,6 +191,7 @@ export_sheet() {  # export_sheet KIND FILE
     check "the $1 sheet: the program says it exported" "导出文档成功！" "$(loc message 恭喜：)"
     click button 恭喜： "#1"
     check "the message closes" 0 "$(loc gone 恭喜：; echo $?)"
+    activate "$main_title"
 }
 export_sheet 已成交 closed.xls
 click toolbar 3
@@ -231,6 +257,7 @@ delete_row() {  # delete_row ROW BUTTON
     shot "11_delete_$2"
     click button "$ask" "$2"
     check "the question closes" 0 "$(loc gone "$ask"; echo $?)"
+    activate "$main_title"
 }
 delete_row 1 "#7"
 sleep 1
@@ -245,9 +272,8 @@ shot 11_deleted
 shot_window 11_main "$main_title"
 
 step "12. the program closed (click on the window, Alt+F4)"
-# The window closes the program; there is no tray to hide in. After a message box the
-# window is not active until clicked, so the user clicks it first.
-click client "$main_title" 720 35
+# The window closes the program; there is no tray to hide in.
+activate "$main_title"
 press alt+F4
 check "the main window is gone" 0 "$(loc gone "$main_title"; echo $?)"
 for ((i = 0; i < 40; i++)); do kill -0 "$program_pid" 2>/dev/null || break; sleep 0.5; done
@@ -267,7 +293,7 @@ sleep 1
 shot 13_second_start
 shot_window 13_main "$main_title"
 alike "the window looks as it did before closing" 11_main 13_main
-click client "$main_title" 720 35
+activate "$main_title"
 press alt+F4
 loc gone "$main_title" >/dev/null
 printf -- '-- done (%ss)\n' "$SECONDS"

@@ -25,6 +25,18 @@ click() { _pointer click 1 -- "$@"; }
 right_click() { _pointer click 3 -- "$@"; }
 double_click() { _pointer click --repeat 2 --delay 120 1 -- "$@"; }
 
+# Where a click on a window touches none of its controls.
+declare -A free_spot=(["$main_title"]="720 35" [添加新客户]="100 440" [修改客户信息]="100 440")
+
+# Clicks a window where it has no control and waits until it takes the keyboard. Needed after
+# a message box: without a window manager, Wine hands the keyboard to its tray window when a
+# message box without an owner closes, and keys typed then are lost.
+activate() {
+    # shellcheck disable=SC2086
+    click client "$1" ${free_spot[$1]} || return 1
+    loc active "$1" || { echo "     ($1 did not take the keyboard)"; return 1; }
+}
+
 # Keys by their X names, one after another.
 press() { xdotool key --delay 120 "$@"; sleep 0.3; }
 

@@ -13,6 +13,7 @@
 //   locate message TITLE       the text of the message box titled TITLE
 //   locate focused TITLE       the text of the control that has the keyboard focus in it
 //   locate gone TITLE          succeeds once no window is titled TITLE
+//   locate active TITLE        succeeds once the window titled TITLE takes the keyboard
 // Places print as "X Y LEFT TOP WIDTH HEIGHT" in screen pixels, X and Y the middle.
 // Each waits up to 20 s for what it looks for; exit code 1 when it did not show.
 #include <fcntl.h>
@@ -71,7 +72,7 @@ HWND main_child(const wchar_t* cls) {
 int usage() {
     std::fprintf(stderr,
                  "usage: locate window|control|button|client|area|toolbar|row|menu|text|"
-                 "message|focused|gone ...\n");
+                 "message|focused|gone|active ...\n");
     return 2;
 }
 
@@ -149,6 +150,14 @@ int wmain(int argc, wchar_t** argv) {
             return 1;
         std::printf("%s\n", utf8(locate::text_of(info.hwndFocus)).c_str());
         return 0;
+    }
+    if (command == L"active" && argc == 3) {
+        HWND window = locate::wait_for_window(argv[2], kWait);
+        for (int i = 0; window && i < kWait * 10; ++i) {
+            if (GetForegroundWindow() == window) return 0;
+            Sleep(100);
+        }
+        return 1;
     }
     if (command == L"gone" && argc == 3) return locate::wait_until_gone(argv[2], kWait) ? 0 : 1;
     return usage();
