@@ -3,7 +3,9 @@
 # only: a first start in an empty folder, our IDs, three customers, an edit, deals, the closed
 # list, a customer turned back, both sheets exported, the chart, a skin, a deletion, closing
 # and a second start. After every step the database file is read with mdb-export and a
-# screenshot is kept in ARTEFACT_DIR (steps.sh has the steps).
+# screenshot is kept in ARTEFACT_DIR (steps.sh has the steps). Chinese text is pasted through
+# the X clipboard (xclip), since xdotool types only some Chinese characters into Wine.
+# Exit code 77 when Wine, Xvfb or xdotool is missing.
 # usage: walkthrough.sh BUILD_DIR_OF_MINGW64 JETDUMP TEMPLATE ARTEFACT_DIR STATUS_SERVER WORK_DIR
 set -uo pipefail
 build=$1 jetdump=$2 template=$3 artefacts=$4 status_server=$5 work_dir=$6
