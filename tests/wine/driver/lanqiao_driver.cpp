@@ -33,20 +33,13 @@
 #include <cwchar>
 #include <string>
 #include <vector>
+#include "runtime/win32/wide_text.h"
 
 namespace {
 
-const wchar_t* kTitle = L"岚桥管家 V2.0  未成交客户跟踪管理中心";
+using runtime::win32::from_wide;
 
-std::string utf8(const std::wstring& w) {
-    if (w.empty()) return {};
-    int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0,
-                                nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), out.data(), n, nullptr,
-                        nullptr);
-    return out;
-}
+const wchar_t* kTitle = L"岚桥管家 V2.0  未成交客户跟踪管理中心";
 
 struct ClassSearch {
     const wchar_t* cls;
@@ -186,7 +179,7 @@ std::string answer_message_box(HWND main) {
     wchar_t title[128] = {};
     GetWindowTextW(box, title, 127);
     PostMessageW(box, WM_COMMAND, IDOK, 0);
-    return utf8(title) + " " + utf8(text);
+    return from_wide(title) + " " + from_wide(text);
 }
 
 // Presses the keys one after another, as a user would.
@@ -424,7 +417,7 @@ int wmain(int argc, wchar_t** argv) {
         }
         wchar_t title[128] = {};
         GetWindowTextW(dialog, title, 127);
-        std::printf("%s %s\n", utf8(title).c_str(), utf8(text_of(name)).c_str());
+        std::printf("%s %s\n", from_wide(title).c_str(), from_wide(text_of(name)).c_str());
         type(name, argv[2]);
         PostMessageW(dialog, WM_COMMAND, IDOK, 0);
         for (int i = 0; i < 50 && IsWindow(dialog); ++i)
@@ -482,18 +475,18 @@ int wmain(int argc, wchar_t** argv) {
     if (!process) return 1;
     wchar_t title[256] = {};
     GetWindowTextW(main, title, 255);
-    std::printf("title\t%s\n", utf8(title).c_str());
+    std::printf("title\t%s\n", from_wide(title).c_str());
     std::string header = "columns";
     HWND header_control = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
     int columns = static_cast<int>(SendMessageW(header_control, HDM_GETITEMCOUNT, 0, 0));
     for (int c = 0; c < columns; ++c)
-        header += "\t" + utf8(remote_text(list, process, LVM_GETCOLUMNW, c, 0, true));
+        header += "\t" + from_wide(remote_text(list, process, LVM_GETCOLUMNW, c, 0, true));
     std::printf("%s\n", header.c_str());
     int rows = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
     for (int r = 0; r < rows; ++r) {
         std::string line = "row";
         for (int c = 0; c < columns; ++c)
-            line += "\t" + utf8(remote_text(list, process, LVM_GETITEMTEXTW, r, c, false));
+            line += "\t" + from_wide(remote_text(list, process, LVM_GETITEMTEXTW, r, c, false));
         std::printf("%s\n", line.c_str());
     }
     CloseHandle(process);

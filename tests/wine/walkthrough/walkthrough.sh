@@ -25,9 +25,9 @@ done
 # The screen reader of the walkthrough, built when missing or older than its source.
 mkdir -p "$work_dir"
 locate=$work_dir/locate.exe
-sources=("$here"/locate/*.cpp)
-if [[ ! -f $locate ]] || [[ -n $(find "$here/locate" -newer "$locate" -type f) ]]; then
-    x86_64-w64-mingw32-g++-posix -std=c++20 -O1 -municode -DUNICODE -D_UNICODE \
+sources=("$here"/locate/*.cpp "$root/runtime/win32/wide_text.cpp")
+if [[ ! -f $locate ]] || [[ -n $(find "$here/locate" "$root"/runtime/win32/wide_text.* -newer "$locate" -type f) ]]; then
+    x86_64-w64-mingw32-g++-posix -std=c++20 -O1 -municode -DUNICODE -D_UNICODE -I"$root" \
         -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Werror \
         "${sources[@]}" -lcomctl32 -static -o "$locate" || { echo "FAIL locate.exe does not build"; exit 1; }
 fi

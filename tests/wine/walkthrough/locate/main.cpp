@@ -26,21 +26,14 @@
 
 #include "find_windows.h"
 #include "remote_rect.h"
+#include "runtime/win32/wide_text.h"
 
 namespace {
 
+using runtime::win32::from_wide;
+
 constexpr int kWait = 20;
 const wchar_t* kMainTitle = L"岚桥管家 V2.0  未成交客户跟踪管理中心";
-
-std::string utf8(const std::wstring& w) {
-    if (w.empty()) return {};
-    int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0,
-                                nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), out.data(), n, nullptr,
-                        nullptr);
-    return out;
-}
 
 int print(std::optional<RECT> r) {
     if (!r || r->right <= r->left || r->bottom <= r->top) return 1;
@@ -129,7 +122,7 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"text" && argc == 4) {
         HWND c = control(locate::wait_for_window(argv[2], kWait), _wtoi(argv[3]));
         if (!c) return 1;
-        std::printf("%s\n", utf8(locate::text_of(c)).c_str());
+        std::printf("%s\n", from_wide(locate::text_of(c)).c_str());
         return 0;
     }
     if (command == L"message" && argc == 3) {
@@ -138,7 +131,7 @@ int wmain(int argc, wchar_t** argv) {
         std::wstring all;
         for (const auto& t : locate::label_texts(box))
             all += (all.empty() ? L"" : L" ") + t;
-        std::printf("%s\n", utf8(all).c_str());
+        std::printf("%s\n", from_wide(all).c_str());
         return 0;
     }
     if (command == L"focused" && argc == 3) {
@@ -148,7 +141,7 @@ int wmain(int argc, wchar_t** argv) {
         if (!window || !GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ||
             !info.hwndFocus)
             return 1;
-        std::printf("%s\n", utf8(locate::text_of(info.hwndFocus)).c_str());
+        std::printf("%s\n", from_wide(locate::text_of(info.hwndFocus)).c_str());
         return 0;
     }
     if (command == L"active" && argc == 3) {
