@@ -20,6 +20,7 @@ std::wstring caption_of(HWND h) {
     return text;
 }
 
+// A shown window, top-level or child, whose caption is this text.
 struct TitleSearch {
     const std::wstring* title;
     HWND found;
@@ -57,20 +58,6 @@ struct ClassSearch {
 BOOL CALLBACK match_class(HWND h, LPARAM p) {
     auto* s = reinterpret_cast<ClassSearch*>(p);
     if (_wcsicmp(class_of(h).c_str(), s->cls) == 0) {
-        s->found = h;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-struct CaptionSearch {
-    const std::wstring* caption;
-    HWND found;
-};
-
-BOOL CALLBACK match_caption(HWND h, LPARAM p) {
-    auto* s = reinterpret_cast<CaptionSearch*>(p);
-    if (IsWindowVisible(h) && caption_of(h) == *s->caption) {
         s->found = h;
         return FALSE;
     }
@@ -120,8 +107,8 @@ HWND child_of_class(HWND parent, const wchar_t* cls) {
 }
 
 HWND child_with_caption(HWND parent, const std::wstring& caption) {
-    CaptionSearch s{&caption, nullptr};
-    EnumChildWindows(parent, match_caption, reinterpret_cast<LPARAM>(&s));
+    TitleSearch s{&caption, nullptr};
+    EnumChildWindows(parent, match_title, reinterpret_cast<LPARAM>(&s));
     return s.found;
 }
 
