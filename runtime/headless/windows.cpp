@@ -292,7 +292,9 @@ std::vector<PieSlice> HeadlessWindow::chart_slices(std::string_view chart) const
 }
 
 std::vector<std::string> HeadlessWindow::chart_legend(std::string_view chart) const {
-    return pie_legend(form_.find(chart)->chart_items, chart_values(chart), form_.find(chart)->unit);
+    const std::vector<double> values = chart_values(chart);  // refuses a chart that is not there
+    const Control& c = *form_.find(chart);
+    return pie_legend(c.chart_items, values, c.unit);
 }
 
 const std::vector<std::string>& HeadlessWindow::navigations(std::string_view control) const {
