@@ -38,6 +38,10 @@ fi
 if ! command -v npm >/dev/null 2>&1; then
   missing+=(npm)
 fi
+# The release and its test pack and read zips with Python; any python3 on the path will do.
+if ! command -v python3 >/dev/null 2>&1; then
+  missing+=(python3)
+fi
 
 if ((${#missing[@]})); then
   if ((EUID == 0)); then
