@@ -2,6 +2,31 @@
 
 namespace store {
 
+namespace {
+
+StoreFailure failure_of(jet::Errc code) {
+    switch (code) {
+        case jet::Errc::not_found:
+            return StoreFailure::missing;
+        case jet::Errc::not_a_database:
+        case jet::Errc::unsupported_version:
+        case jet::Errc::wrong_password:
+        case jet::Errc::corrupt:
+        case jet::Errc::bad_query:
+        case jet::Errc::type_mismatch:
+        case jet::Errc::read_only:
+            return StoreFailure::unreadable;
+        case jet::Errc::busy:
+            return StoreFailure::busy;
+        case jet::Errc::io:
+        case jet::Errc::full:
+            return StoreFailure::unavailable;
+    }
+    return StoreFailure::unavailable;
+}
+
+}  // namespace
+
 StoreConnection::StoreConnection()
     : own_fs_(std::make_unique<jet::OsFileSystem>()), fs_(own_fs_.get()) {}
 StoreConnection::StoreConnection(jet::FileSystem& fs) : fs_(&fs), lock_(false) {}
@@ -17,10 +42,12 @@ bool StoreConnection::open_store(const std::string& path, const std::string& pas
                                                     std::nullopt);
     if (!session) {
         last_error_ = session.error().message;
+        last_failure_ = failure_of(session.error().code);
         return false;
     }
     session_ = std::move(*session);
     last_error_.clear();
+    last_failure_ = StoreFailure::none;
     return true;
 }
 

@@ -8,6 +8,15 @@
 
 namespace store {
 
+// Why a store could not be opened, in the terms the user is told.
+enum class StoreFailure {
+    none,
+    missing,     // nothing at the path
+    unreadable,  // not a database of ours: another program's file, damaged, or a wrong password
+    busy,        // another copy holds it longer than an action waits
+    unavailable, // the system refused to read or write it (a full disk, a vanished folder)
+};
+
 class StoreConnection {
   public:
     StoreConnection();
@@ -30,6 +39,8 @@ class StoreConnection {
     const std::string& connection_text() const { return connection_text_; }
     // Why the last operation failed, for tests and diagnostics; the windows stay silent.
     const std::string& last_error() const { return last_error_; }
+    // What kind of failure the last open_store met; none after a successful one.
+    StoreFailure last_failure() const { return last_failure_; }
 
     jet::DatabaseSession* session() { return session_.get(); }
 
@@ -40,6 +51,7 @@ class StoreConnection {
     std::unique_ptr<jet::DatabaseSession> session_;
     std::string connection_text_;
     std::string last_error_;
+    StoreFailure last_failure_ = StoreFailure::none;
 };
 
 }  // namespace store
