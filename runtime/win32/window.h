@@ -29,6 +29,8 @@ class Win32Window final : public Window {
 
     // Creates the window and its controls, then runs the created event.
     bool create();
+    // A dialog closes on Esc as it does with its close box.
+    void set_dialog(bool dialog) { dialog_ = dialog; }
     HWND handle() const { return hwnd_; }
 
     const Form& form() const override { return form_; }
@@ -92,6 +94,13 @@ class Win32Window final : public Window {
     HWND hwnd_of(std::string_view control) const;
     void fire(std::string_view control, Event event, const EventArgs& args = {});
     const Child* child_by_id(UINT id) const;
+    // Keyboard (keyboard.cpp): the tab stops in reading order, the control that has the
+    // keyboard when the window opens or comes back to the front, Enter and Esc.
+    void arrange_tab_order();
+    void choose_first_focus();
+    void on_activate(bool active);
+    LRESULT default_button_id() const;
+    bool on_dialog_command(UINT id);
     void hold_drawing(HWND list);
     using Rows = std::vector<std::vector<std::wstring>>;
     Rows& rows_of(HWND list);
@@ -114,6 +123,8 @@ class Win32Window final : public Window {
     std::map<HWND, Rows> list_rows_;  // the cells of each list view, row by row
     mutable std::set<HWND> uncounted_lists_;
     bool created_ = false;
+    bool dialog_ = false;
+    HWND focus_ = nullptr;  // the control that had the keyboard when the window last let it go
     bool closed_ = false;
     bool tray_ = false;
     int quiet_ = 0;  // while the program itself fills controls, content changes are not news
