@@ -655,6 +655,13 @@ LRESULT Win32Window::handle_message(HWND hwnd, UINT message, WPARAM wparam, LPAR
             return 0;
         case DM_GETDEFID:
             return default_button_id();
+        case WM_NEXTDLGCTL:
+            // A multi-line box asks its window to move the keyboard on when Tab is pressed.
+            if (LOWORD(lparam))
+                SetFocus(reinterpret_cast<HWND>(wparam));
+            else
+                to_next_control(wparam != 0);
+            return 0;
         case WM_RBUTTONDOWN:
             fire("", Event::right_button);
             return 0;

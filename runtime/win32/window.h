@@ -101,6 +101,7 @@ class Win32Window final : public Window {
     void on_activate(bool active);
     LRESULT default_button_id() const;
     bool on_dialog_command(UINT id);
+    void to_next_control(bool backwards);
     void hold_drawing(HWND list);
     using Rows = std::vector<std::vector<std::wstring>>;
     Rows& rows_of(HWND list);
