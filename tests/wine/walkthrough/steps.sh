@@ -183,7 +183,7 @@ step "8. both sheets exported through the save dialog"
 save=岚桥淘宝会员跟踪记录
 export_sheet() {  # export_sheet KIND FILE
     click toolbar 7
-    check "the save dialog offers the $1 sheet's name" "岚桥淘宝会员跟踪表${stamp}_$1" "$(loc focused "$save")"
+    expect "the save dialog offers the $1 sheet's name" "岚桥淘宝会员跟踪表${stamp}_$1" loc focused "$save"
     # The offered name is selected: typing replaces it.
     type_text "$(winepath -w "$sheets/$2" 2>/dev/null)"
     shot "08_save_$2"
