@@ -41,9 +41,14 @@ std::string position_text(std::size_t row, std::size_t column) {
     return "第" + std::to_string(row + 1) + "行第" + std::to_string(column + 1) + "列";
 }
 
+// Whole numbers as digits, the rest in the shortest form that reads back the same.
 std::string number_text(double value) {
     char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    constexpr double kExactIntegers = 9007199254740992.0;  // 2^53
+    const auto result =
+        std::abs(value) < kExactIntegers && value == std::trunc(value)
+            ? std::to_chars(buffer, buffer + sizeof buffer, static_cast<long long>(value))
+            : std::to_chars(buffer, buffer + sizeof buffer, value);
     return std::string(buffer, result.ptr);
 }
 

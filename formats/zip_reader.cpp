@@ -1,6 +1,7 @@
 #include "formats/zip_reader.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "formats/deflate.h"
 #include "formats/zip_format.h"
@@ -92,8 +93,7 @@ Result<ZipEntry> read_central_header(jet::Bytes b, std::size_t& at, std::size_t 
     const std::size_t data = local + kLocalHeaderSize + local_name + local_extra;
     if (!jet::in_range(b, local + kLocalHeaderSize, local_name + local_extra) ||
         local_name != name_size ||
-        !std::equal(entry.name.begin(), entry.name.end(),
-                    b.begin() + static_cast<std::ptrdiff_t>(local + kLocalHeaderSize)) ||
+        std::memcmp(entry.name.data(), b.data() + local + kLocalHeaderSize, name_size) != 0 ||
         local_method != entry.method)
         return damaged("压缩包里的“" + entry.name + "”前后记录不一致");
     if (!jet::in_range(b, data, entry.compressed_size))
@@ -106,14 +106,14 @@ Result<ZipEntry> read_central_header(jet::Bytes b, std::size_t& at, std::size_t 
 }  // namespace
 
 Result<ZipArchive> ZipArchive::open(std::span<const std::uint8_t> bytes, ZipLimits limits) {
-    const jet::Bytes b = bytes;
-    JET_ASSIGN(const End end, find_end(b));
+    JET_ASSIGN(const End end, find_end(bytes));
     const std::size_t directory = end.directory_offset;
     if (directory > end.at || end.directory_size > end.at - directory)
         return damaged("压缩包的目录指向了文件以外");
     if (end.entries > limits.max_entries) return too_large("压缩包里的文件太多");
 
     ZipArchive archive(bytes, limits);
+    const jet::Bytes b = archive.bytes_;
     archive.entries_.reserve(end.entries);
     const std::size_t directory_end = directory + end.directory_size;
     std::size_t at = directory;
@@ -158,7 +158,8 @@ Result<std::vector<std::uint8_t>> ZipArchive::read(const ZipEntry& entry) const 
     if (entry.size > limits_.max_entry_size)
         return too_large("压缩包里的“" + entry.name + "”解开后太大（超过 " +
                          std::to_string(limits_.max_entry_size >> 20) + " MB）");
-    const auto data = bytes_.subspan(entry.data_offset, entry.compressed_size);
+    const auto data =
+        std::span<const std::uint8_t>(bytes_).subspan(entry.data_offset, entry.compressed_size);
     std::vector<std::uint8_t> content;
     if (entry.method == zip::kStored) {
         content.assign(data.begin(), data.end());

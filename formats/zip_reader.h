@@ -31,8 +31,8 @@ struct ZipLimits {
 
 class ZipArchive {
   public:
-    // Checks the whole directory and every local header. The archive views `bytes`, which
-    // must outlive it.
+    // Checks the whole directory and every local header. The archive keeps its own copy of
+    // the bytes.
     static Result<ZipArchive> open(std::span<const std::uint8_t> bytes, ZipLimits limits = {});
 
     const std::vector<ZipEntry>& entries() const { return entries_; }
@@ -45,9 +45,9 @@ class ZipArchive {
 
   private:
     ZipArchive(std::span<const std::uint8_t> bytes, ZipLimits limits)
-        : bytes_(bytes), limits_(limits) {}
+        : bytes_(bytes.begin(), bytes.end()), limits_(limits) {}
 
-    std::span<const std::uint8_t> bytes_;
+    std::vector<std::uint8_t> bytes_;
     ZipLimits limits_;
     std::vector<ZipEntry> entries_;
 };

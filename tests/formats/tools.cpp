@@ -118,3 +118,35 @@ bool soffice_convert(const std::vector<std::string>& files, const std::string& t
 }
 
 }  // namespace format_tests
+
+namespace formats {
+
+void PrintTo(const Cell& cell, std::ostream* os) {
+    switch (cell.kind) {
+        case CellKind::empty:
+            *os << "-";
+            break;
+        case CellKind::text:
+            *os << "t:\"" << cell.text << "\"";
+            break;
+        case CellKind::number:
+            *os << "n:" << cell.value;
+            break;
+        case CellKind::date:
+            *os << "d:" << cell.value;
+            break;
+    }
+}
+
+void PrintTo(const Table& table, std::ostream* os) {
+    for (const Row& row : table.rows) {
+        *os << "\n  [";
+        for (std::size_t i = 0; i < row.size(); ++i) {
+            if (i) *os << ", ";
+            PrintTo(row[i], os);
+        }
+        *os << "]";
+    }
+}
+
+}  // namespace formats

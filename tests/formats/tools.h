@@ -2,8 +2,11 @@
 // The real programs the format tests check against: Python's zipfile, openpyxl and LibreOffice,
 // and a scratch folder for the files they exchange.
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
+
+#include "formats/table.h"
 
 namespace format_tests {
 
@@ -36,3 +39,9 @@ bool soffice_convert(const std::vector<std::string>& files, const std::string& t
 std::string quoted(const std::string& s);
 
 }  // namespace format_tests
+
+namespace formats {
+// Tables in failure messages: one row a line, each cell as kind:value.
+void PrintTo(const Cell& cell, std::ostream* os);
+void PrintTo(const Table& table, std::ostream* os);
+}  // namespace formats
