@@ -24,8 +24,10 @@ std::optional<double> serial_to_days(double serial, DateSystem system) {
         days = serial;
     } else if (serial >= kMeet - 1) {
         return std::nullopt;  // 1900-02-29
-    } else {
+    } else if (serial >= 1) {
         days = serial + 1;
+    } else {
+        days = serial;  // a time of day alone, on the engine's day zero
     }
     if (days >= kEndOfDays) return std::nullopt;
     return days;

@@ -4,7 +4,8 @@
 // In the 1900 date system serial 1 is 1900-01-01 and serial 60 is 1900-02-29, a day that never
 // was, kept from old spreadsheet programs: from serial 61 (1900-03-01) on, serials and the
 // engine's days agree, below it the serial is one less than the day. In the 1904 system
-// serial 0 is 1904-01-01.
+// serial 0 is 1904-01-01. A 1900 serial below 1 is a time of day alone; it keeps the engine's
+// day zero.
 #include <optional>
 
 namespace formats {
