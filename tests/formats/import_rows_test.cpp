@@ -17,7 +17,7 @@ using formats::Cell;
 using formats::ColumnMeaning;
 using formats::Table;
 
-constexpr double k2014May23 = 41782, k2014Jun1 = 41791, k2014Nov5 = 41948;
+constexpr double k2014Jun1 = 41791;
 
 Cell text(const std::string& s) {
     return Cell::make_text(s);
@@ -48,49 +48,47 @@ std::vector<std::string> texts(const std::vector<formats::RowNotice>& notices) {
     return out;
 }
 
+// Each customer as one line: row, IDs, dates, deal date, note.
+std::vector<std::string> lines(const std::vector<formats::ImportedCustomer>& customers) {
+    std::vector<std::string> out;
+    for (const auto& c : customers)
+        out.push_back(std::to_string(c.row) + " " + c.fields.wang + " " + c.fields.wang2 + " " +
+                      std::to_string(c.fields.time1) + " " + std::to_string(c.fields.time2) + " " +
+                      (c.deal_date ? std::to_string(*c.deal_date) : "-") + " " + c.fields.bs);
+    return out;
+}
+
 TEST(ImportRows, TheProgramsOwnTrackingSheetsComeBack) {
     runtime::headless::IconvCodePages code_pages;
-    // Both kinds of sheet as the export writes them: GBK, TAB, CR LF, quoted notes.
-    const std::string open_sheet =
-        "序号\t客户旺旺\t我们的旺旺\t第一次咨询日期\t最后跟踪日期\t备注\r\n"
-        "2\ttb_甲\t店主一\t2014-5-23\t2014-6-1\t\"第一行\r\n第二行\"\r\n"
-        "1\tABC\t店主一\t2014-11-5\t2014-11-5\t\"他说\"\"好\"\"\"\r\n";
-    const std::string closed_sheet =
-        "序号\t客户旺旺\t我们的旺旺\t第一次咨询日期\t交易日期\t备注\r\n"
-        "1\ttb_乙\t店主二\t2014-5-23\t2014-11-5\t\"\"\r\n";
-    formats::ImportOptions options;
-    options.clean_id = clean;
-    for (const bool closed : {false, true}) {
-        const std::string gbk = code_pages.utf8_to_gbk(closed ? closed_sheet : open_sheet);
+    // Both kinds of sheet as the export writes them: GBK, TAB, CR LF, quoted notes. A closed
+    // sheet has no last follow-up: the deal date stands in for it.
+    const std::string header = "序号\t客户旺旺\t我们的旺旺\t第一次咨询日期\t";
+    struct Case {
+        formats::ImportList list;
+        std::string sheet;
+        std::vector<std::string> customers;
+    };
+    const Case cases[] = {
+        {formats::ImportList::open,
+         header +
+             "最后跟踪日期\t备注\r\n2\ttb_甲\t店主一\t2014-5-23\t2014-6-1\t\"第一行\r\n第二行\"\r\n"
+             "1\tABC\t店主一\t2014-11-5\t2014-11-5\t\"他说\"\"好\"\"\"\r\n",
+         {"2 tb_甲 店主一 41782.000000 41791.000000 - 第一行\r\n第二行",
+          "3 ABC 店主一 41948.000000 41948.000000 - 他说\"好\""}},
+        {formats::ImportList::closed,
+         header + "交易日期\t备注\r\n1\ttb_乙\t店主二\t2014-5-23\t2014-11-5\t\"\"\r\n",
+         {"2 tb_乙 店主二 41782.000000 41948.000000 41948.000000 "}},
+    };
+    for (const auto& c : cases) {
+        const std::string gbk = code_pages.utf8_to_gbk(c.sheet);
         auto sheet = formats::read_delimited_text(std::vector<std::uint8_t>(gbk.begin(), gbk.end()),
                                                   code_pages);
         ASSERT_TRUE(sheet.ok()) << sheet.error().message;
-        options.list = closed ? formats::ImportList::closed : formats::ImportList::open;
-        const auto result = imported(sheet->table, options);
+        const auto result = imported(sheet->table, {c.list, clean, {}});
         EXPECT_EQ(result.header_row, 1u);
-        EXPECT_TRUE(result.refused.empty()) << testing::PrintToString(texts(result.refused));
-        EXPECT_TRUE(result.skipped.empty());
-        if (!closed) {
-            ASSERT_EQ(result.customers.size(), 2u);
-            const auto& a = result.customers[0];
-            EXPECT_EQ(a.row, 2u);
-            EXPECT_EQ(a.fields.wang, "tb_甲");
-            EXPECT_EQ(a.fields.wang2, "店主一");
-            EXPECT_EQ(a.fields.time1, k2014May23);
-            EXPECT_EQ(a.fields.time2, k2014Jun1);
-            EXPECT_EQ(a.fields.bs, "第一行\r\n第二行");
-            EXPECT_EQ(a.deal_date, std::nullopt);
-            EXPECT_EQ(result.customers[1].fields.bs, "他说\"好\"");
-        } else {
-            // No last follow-up column in a closed sheet: the deal date stands in for it.
-            ASSERT_EQ(result.customers.size(), 1u);
-            const auto& b = result.customers[0];
-            EXPECT_EQ(b.fields.wang, "tb_乙");
-            EXPECT_EQ(b.fields.time1, k2014May23);
-            EXPECT_EQ(b.fields.time2, k2014Nov5);
-            EXPECT_EQ(b.deal_date, k2014Nov5);
-            EXPECT_EQ(b.fields.bs, "");
-        }
+        EXPECT_EQ(texts(result.refused), std::vector<std::string>{});
+        EXPECT_EQ(texts(result.skipped), std::vector<std::string>{});
+        EXPECT_EQ(lines(result.customers), c.customers);
     }
 }
 
@@ -135,19 +133,15 @@ TEST(ImportRows, RowsThatCannotBeTakenSayWhy) {
                   "第1行：在表头的上面，不是客户，已略过",
                   "第10行：和第4行是同一个客户（客户旺旺号和我们的旺旺都相同），已略过",
               }));
-    ASSERT_EQ(result.customers.size(), 4u);
-    EXPECT_EQ(result.customers[0].fields.wang, "a:b");
-    EXPECT_EQ(result.customers[0].fields.time1, k2014May23);
-    EXPECT_EQ(result.customers[0].fields.time2, k2014Jun1);
-    EXPECT_EQ(result.customers[0].fields.bs, "ok");
-    // Exactly fifty characters is allowed; the empty our-ID cell takes the default.
-    EXPECT_EQ(result.customers[1].fields.wang, fifty_cjk);
-    EXPECT_EQ(result.customers[1].fields.wang2, "默认店");
-    EXPECT_EQ(result.customers[1].fields.time2, k2014Jun1);  // a serial number
-    EXPECT_EQ(result.customers[2].fields.wang, "12345");
-    // The same customer with another of our IDs is another customer.
-    EXPECT_EQ(result.customers[3].row, 13u);
-    EXPECT_EQ(result.customers[3].fields.wang2, "店主二");
+    // Exactly fifty characters is allowed; an empty our-ID cell takes the default; a number is
+    // a serial date or an ID's digits; another of our IDs makes another customer.
+    EXPECT_EQ(lines(result.customers),
+              (std::vector<std::string>{
+                  "4 a:b 店主一 41782.000000 41791.000000 - ok",
+                  "5 " + fifty_cjk + " 默认店 41782.000000 41791.000000 - ",
+                  "11 12345 店主二 41782.000000 41791.000000 - ",
+                  "13 a:b 店主二 41782.000000 41791.000000 - ",
+              }));
 }
 
 TEST(ImportRows, AChoiceOfColumnsThatCannotWorkIsRefusedFirst) {

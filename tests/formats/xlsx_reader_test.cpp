@@ -278,12 +278,13 @@ TEST(XlsxReader, WhatNoToolHereWritesButOthersDo) {
         R"(<Relationship Id="s7" Type="http://purl.oclc.org/ooxml/officeDocument/relationships/worksheet" Target="../data/first.xml"/>)"
         R"(<Relationship Id="st" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles" Target="styles.xml"/>)"
         R"(<Relationship Id="ss" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/sharedStrings" Target="strings.xml"/></Relationships>)");
-    p.set("book/styles.xml",
-          R"(<styleSheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main"><numFmts>)"
-          R"(<numFmt numFmtId="170" formatCode="[$-F800]dddd, mmmm dd, yyyy"/>)"
-          R"x(<numFmt numFmtId="171" formatCode="0.00_);[Red](0.00)"/>)x"
-          R"(<numFmt numFmtId="172" formatCode="&quot;Day&quot; 0"/></numFmts>)"
-          R"(<cellXfs><xf numFmtId="0"/><xf numFmtId="170"/><xf numFmtId="171"/><xf numFmtId="172"/><xf numFmtId="31"/></cellXfs></styleSheet>)");
+    p.set(
+        "book/styles.xml",
+        R"(<styleSheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main"><numFmts>)"
+        R"(<numFmt numFmtId="170" formatCode="[$-F800]dddd, mmmm dd, yyyy"/>)"
+        R"x(<numFmt numFmtId="171" formatCode="0.00_);[Red](0.00)"/>)x"
+        R"(<numFmt numFmtId="172" formatCode="&quot;Day&quot; 0"/></numFmts>)"
+        R"(<cellXfs><xf numFmtId="0"/><xf numFmtId="170"/><xf numFmtId="171"/><xf numFmtId="172"/><xf numFmtId="31"/></cellXfs></styleSheet>)");
     p.set(
         "book/strings.xml",
         R"(<sst xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main"><si><r><t>旺</t></r><r><rPr><b/></rPr><t xml:space="preserve">旺 </t></r>)"
