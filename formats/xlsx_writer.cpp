@@ -63,6 +63,11 @@ Status check_sheet_name(const std::string& name) {
         name.back() == '\'')
         return invalid_value(
             "工作表名称里不能有 : \\ / ? * [ ] 这些字符，也不能以单引号开头或结尾");
+    // Excel keeps this name for a sheet of its own and repairs a workbook that uses it.
+    std::string lower = name;
+    for (char& c : lower)
+        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+    if (lower == "history") return invalid_value("工作表不能叫 History，Excel 自己要用这个名称");
     return {};
 }
 

@@ -181,6 +181,8 @@ TEST(XlsxWriter, RefusesWhatASpreadsheetCouldNotOpen) {
     formats::XlsxOptions bad_name;
     bad_name.sheet_name = "a/b";
     EXPECT_NE(refused(Table{}, bad_name), "written");
+    bad_name.sheet_name = "HISTORY";
+    EXPECT_NE(refused(Table{}, bad_name), "written");
     bad_name.sheet_name = std::string(32, 'x');
     EXPECT_NE(refused(Table{}, bad_name), "written");
     bad_name.sheet_name = "未成交客户";
