@@ -67,7 +67,7 @@ else
 fi
 
 # The target exists only where the fuzz build could be made (clang).
-if cmake --build build/fuzz --target help | grep -qw formats_fuzz; then
+if cmake --build build/fuzz --target help | grep -w formats_fuzz >/dev/null; then
   cmake --build build/fuzz -j"$jobs" --target formats_fuzz
 fi
 fuzzer=build/fuzz/tests/fuzz/formats_fuzz
@@ -76,7 +76,7 @@ if [[ -x "$fuzzer" ]]; then
   scratch=build/fuzz/formats_corpus
   artefacts=build/fuzz/formats_artefacts
   mkdir -p "$scratch" "$artefacts"
-  "$fuzzer" -seed="${LQ_FUZZ_SEED:-1}" -runs="${LQ_FORMATS_FUZZ_RUNS:-120000}" \
+  "$fuzzer" -seed="${LQ_FUZZ_SEED:-1}" -runs="${LQ_FORMATS_FUZZ_RUNS:-200000}" \
     -print_final_stats=1 -artifact_prefix="$artefacts/" "$scratch" tests/fuzz/formats_corpus
 else
   echo "note: $fuzzer was not built; skipping the formats fuzz run"
