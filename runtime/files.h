@@ -2,8 +2,10 @@
 // Whole files the program writes beside itself or where the user chose, and their
 // attributes. Paths are UTF-8.
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string_view>
+#include <vector>
 
 namespace runtime {
 
@@ -18,6 +20,9 @@ class FilesAdapter {
     // place of `path` in one step: whatever fails, `path` holds either its old bytes or all
     // of the new ones, never a part. True when the new bytes stand at `path`.
     virtual bool replace(std::string_view path, std::span<const std::uint8_t> bytes) = 0;
+    // The whole file; nullopt when it cannot be read (or is larger than `limit` bytes).
+    virtual std::optional<std::vector<std::uint8_t>> read(std::string_view path,
+                                                          std::uint64_t limit) = 0;
     // Makes "hidden" the file's only attribute.
     virtual bool set_hidden(std::string_view path) = 0;
     virtual bool hidden(std::string_view path) = 0;

@@ -77,6 +77,23 @@ ActionResult delete_customer(StoreConnection& c, const StoreLocation& store, std
 ActionResult record_follow_up(StoreConnection& c, RowSet& rs, const StoreLocation& store,
                               std::int32_t id, double when, const std::string& line);
 
+// A customer a sheet brings in: a closed one carries its deal date.
+struct ImportCandidate {
+    CustomerFields fields;
+    std::optional<double> deal_date;
+};
+struct ImportReport {
+    int added = 0;
+    // Positions in the candidates of those stored already under the same customer ID and our
+    // ID (the editor's rule, letter case ignored).
+    std::vector<std::size_t> already_stored;
+};
+// Adds the candidates that are not stored yet, in one transaction: all of them or, when any
+// write fails, none. Other copies wait meanwhile, so the test for each stays true.
+ActionResult import_customers(StoreConnection& c, RowSet& rs, const StoreLocation& store,
+                              const std::vector<ImportCandidate>& candidates,
+                              ImportReport& report);
+
 // Open or closed customers, newest first; nullopt when the store did not open.
 std::optional<std::vector<CustomerRow>> load_customers(StoreConnection& c, RowSet& rs,
                                                        const StoreLocation& store, bool closed);

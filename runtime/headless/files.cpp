@@ -42,6 +42,19 @@ bool HeadlessFiles::replace(std::string_view path, std::span<const std::uint8_t>
     return true;
 }
 
+std::optional<std::vector<std::uint8_t>> HeadlessFiles::read(std::string_view path,
+                                                            std::uint64_t limit) {
+    std::error_code ec;
+    const std::filesystem::path p(std::string{path});
+    const auto size = std::filesystem::file_size(p, ec);
+    if (ec || size > limit) return std::nullopt;
+    std::ifstream in(p, std::ios::binary);
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+    if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size)))
+        return std::nullopt;
+    return bytes;
+}
+
 bool HeadlessFiles::set_hidden(std::string_view path) {
     if (!exists(path)) return false;
     hidden_.emplace(path);

@@ -57,6 +57,31 @@ bool Win32Files::replace(std::string_view path, std::span<const std::uint8_t> by
     return true;
 }
 
+std::optional<std::vector<std::uint8_t>> Win32Files::read(std::string_view path,
+                                                         std::uint64_t limit) {
+    // Others may keep the file open, as a spreadsheet program does with what it shows.
+    HANDLE h = CreateFileW(to_wide(path).c_str(), GENERIC_READ,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+    LARGE_INTEGER size{};
+    std::optional<std::vector<std::uint8_t>> out;
+    if (GetFileSizeEx(h, &size) && static_cast<std::uint64_t>(size.QuadPart) <= limit) {
+        std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size.QuadPart));
+        std::size_t done = 0;
+        bool ok = true;
+        while (ok && done < bytes.size()) {
+            DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+            DWORD got = 0;
+            ok = ReadFile(h, bytes.data() + done, chunk, &got, nullptr) && got > 0;
+            done += got;
+        }
+        if (ok) out = std::move(bytes);
+    }
+    CloseHandle(h);
+    return out;
+}
+
 bool Win32Files::set_hidden(std::string_view path) {
     return SetFileAttributesW(to_wide(path).c_str(), FILE_ATTRIBUTE_HIDDEN) != FALSE;
 }

@@ -8,6 +8,8 @@ class Win32Files final : public FilesAdapter {
     bool exists(std::string_view path) override;
     bool write(std::string_view path, std::span<const std::uint8_t> bytes) override;
     bool replace(std::string_view path, std::span<const std::uint8_t> bytes) override;
+    std::optional<std::vector<std::uint8_t>> read(std::string_view path,
+                                                  std::uint64_t limit) override;
     bool set_hidden(std::string_view path) override;
     bool hidden(std::string_view path) override;
 };
