@@ -20,9 +20,11 @@ class HttpSession {
     // The reply to a GET of `url`, under the same rules as HttpReplyAdapter::fetch. May be
     // called from several threads at once.
     virtual HttpReply fetch(std::string_view url) = 0;
-    // Ends every request in flight without waiting for the network (each returns what it has,
-    // usually no reply) and refuses every later one at once. May be called from any thread,
-    // also while requests are blocked; the session stays a valid object.
+    // Refuses every later request at once and ends those in flight as far as the platform
+    // allows: each returns what it has, usually no reply. Sockets end their waits at once;
+    // Windows aborts a blocked WinInet call when its handles close, Wine lets it run to its
+    // time limit, so a caller that is closing must not wait for requests in flight. May be
+    // called from any thread, also while requests are blocked; returns without waiting.
     virtual void cancel_all() = 0;
 };
 
