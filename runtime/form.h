@@ -37,6 +37,7 @@ enum class Event {
     item_right_clicked,  // list view
     double_clicked,      // list view
     menu_clicked,        // menu item
+    rows_shown,          // list view: other rows came into view (scrolled, resized)
 };
 
 struct Binding {

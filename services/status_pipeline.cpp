@@ -6,6 +6,8 @@
 #include <system_error>
 #include <thread>
 
+#include "runtime/platform.h"
+#include "services/hosts.h"
 #include "services/status_book.h"
 #include "services/status_queue.h"
 
@@ -193,7 +195,7 @@ void StatusPipeline::ask(std::span<const StatusKey> in_list_order,
         s.picture_attempts = kOfflinePictureAttempts;
         // One request for the offline picture leads every round that asks anything: the first
         // teaches it, later ones show when the service has changed it.
-        if (!s.queue.empty() && !s.picture_in_flight) s.picture_wanted = true;
+        s.picture_wanted = !s.queue.empty() && !s.picture_in_flight;
         if (s.queue.empty()) return;
         s.start_workers(state_);
     }
@@ -245,6 +247,14 @@ StatusPipeline::Counts StatusPipeline::counts() const {
     const State& s = *state_;
     return {s.queue.size() + (s.picture_wanted ? 1 : 0),
             s.in_flight.size() + (s.picture_in_flight ? 1 : 0), s.sent, s.peak};
+}
+
+StatusPipelineSetup program_status_setup() {
+    StatusPipelineSetup setup;
+    setup.host = service_hosts().messenger_status;
+    if (auto* http = dynamic_cast<runtime::HttpReplyAdapter*>(&runtime::platform().http()))
+        setup.http = http->open_session({});
+    return setup;
 }
 
 }  // namespace services

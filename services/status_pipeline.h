@@ -77,4 +77,9 @@ class StatusPipeline {
     std::shared_ptr<State> state_;
 };
 
+// The program's own setup: a session of the platform's HTTP adapter with kept connections,
+// and the messenger's status host. Without an adapter that opens sessions the pipeline asks
+// nothing.
+StatusPipelineSetup program_status_setup();
+
 }  // namespace services
