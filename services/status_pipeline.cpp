@@ -1,6 +1,7 @@
 #include "services/status_pipeline.h"
 
 #include <condition_variable>
+#include <exception>
 #include <mutex>
 #include <set>
 #include <system_error>
@@ -18,7 +19,7 @@ namespace {
 // How often one round asks for the offline picture again when the service fails to give it.
 constexpr int kOfflinePictureAttempts = 3;
 // How long the pipeline's end waits for its workers before leaving them behind.
-constexpr auto kWorkersLeave = std::chrono::milliseconds(250);
+constexpr auto kWorkersLeave = std::chrono::milliseconds(100);
 
 StatusPipelineSetup with_clock(StatusPipelineSetup setup) {
     if (!setup.clock) setup.clock = [] { return StatusPipelineSetup::Clock::now(); };
@@ -87,8 +88,14 @@ struct StatusPipeline::State {
     }
 
     void run(const Job& job) {
-        const auto reply = setup.http->fetch(online_status_address(
-            setup.host, job.offline_picture ? std::string_view(kNoSuchMemberId) : job.key.wang));
+        runtime::HttpReply reply;
+        try {
+            reply = setup.http->fetch(online_status_address(
+                setup.host,
+                job.offline_picture ? std::string_view(kNoSuchMemberId) : job.key.wang));
+        } catch (const std::exception&) {
+            // Out of memory or the like: no answer, and the worker lives on.
+        }
         StatusBook::Answers answers;
         {
             std::lock_guard lock(mutex);
