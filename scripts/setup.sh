@@ -18,6 +18,7 @@ packages=(
   libgtest-dev libbenchmark-dev hyperfine
   g++-mingw-w64-x86-64 g++-mingw-w64-i686
   wine wine64 xvfb xauth xdotool xclip imagemagick fonts-wqy-microhei
+  matchbox-window-manager
   mdbtools
 )
 

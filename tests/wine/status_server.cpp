@@ -3,6 +3,8 @@
 // offline picture, except IDs containing "online", which get a different picture; every
 // request target goes to LOG as it arrives, one a line. With DELAY_MS each status answer
 // comes that much later; with "hang" none ever comes (other requests are answered at once).
+// LOG.peak holds the most requests that were waiting for their answer at one time, kept up
+// to date every 100 ms.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -45,6 +47,11 @@ int main(int argc, char** argv) {
     });
     std::printf("%u\n", static_cast<unsigned>(server.port()));
     std::fflush(stdout);
-    std::this_thread::sleep_for(std::chrono::seconds(std::atoi(argv[2])));
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(std::atoi(argv[2]));
+    const std::string peak_file = std::string(argv[1]) + ".peak";
+    while (std::chrono::steady_clock::now() < end) {
+        std::ofstream(peak_file, std::ios::trunc) << server.peak_in_flight() << std::endl;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
     return 0;
 }

@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <stdexcept>
 
@@ -224,6 +225,28 @@ bool HttpTestServer::pause(std::chrono::milliseconds span) {
     return !wake_.wait_for(lock, span, [this] { return stopping_; });
 }
 
+bool HttpTestServer::delay_reply(int fd, std::chrono::milliseconds span) {
+    const auto deadline = std::chrono::steady_clock::now() + span;
+    for (;;) {
+        {
+            std::lock_guard lock(mutex_);
+            if (stopping_) return false;
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) return true;
+        const auto slice = std::min(left, std::chrono::milliseconds(50));
+        pollfd entry{fd, POLLIN, 0};
+        if (::poll(&entry, 1, static_cast<int>(slice.count())) > 0) {
+            char byte = 0;
+            // The end of the connection, or an error: the client has gone.
+            if (::recv(fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT) <= 0) return false;
+            // Bytes ahead of time (a next request): nothing to watch until the reply.
+            return pause(left);
+        }
+    }
+}
+
 std::string HttpTestServer::read_head(int fd) {
     std::string head;
     char piece[2048];
@@ -278,7 +301,7 @@ bool HttpTestServer::answer(int fd, const std::string& head) {
         std::lock_guard lock(mutex_);
         --in_flight_;
     };
-    if (reply.delay.count() > 0 && !pause(reply.delay)) {
+    if (reply.delay.count() > 0 && !delay_reply(fd, reply.delay)) {
         done();
         return false;
     }

@@ -91,6 +91,9 @@ class HttpTestServer {
     CannedReply reply_for(const std::string& target);
     // Waits `span` unless the server stops first; false when it stopped.
     bool pause(std::chrono::milliseconds span);
+    // Waits `span` before a reply unless the server stops or the client hangs up first (a
+    // client that gave up no longer has a request in flight); false when either happened.
+    bool delay_reply(int fd, std::chrono::milliseconds span);
 
     int listen_fd_ = -1;
     std::uint16_t port_ = 0;
