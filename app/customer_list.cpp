@@ -47,16 +47,33 @@ void reload_list(runtime::Window& window, MainContext& context) {
         window.set_cell(forms::main::kList, row, 5, services::format_date(c.time1, kDatePattern));
         window.set_cell(forms::main::kList, row, 6,
                         services::format_date(closed ? c.time3 : c.time2, kDatePattern));
-        window.set_cell(forms::main::kList, row, 7, c.bs);
+        window.set_cell(forms::main::kList, row, 7, note_cell(c.bs));
     }
     ask_list_statuses(window, context, keys);
+
+    context.listed = std::move(*customers);
 
     const std::string& kind = context.state.export_kind;
     if (kind.empty()) return;
     // Each line goes in front of the earlier ones: the sheet starts with the oldest customer.
-    for (std::size_t i = customers->size(); i-- > 0;)
-        context.state.export_lines += sheet_line(kind, i + 1, (*customers)[i]);
+    for (std::size_t i = context.listed.size(); i-- > 0;)
+        context.state.export_lines += sheet_line(kind, i + 1, context.listed[i]);
     finish_export(context, true);
+}
+
+std::string note_cell(std::string_view note) {
+    std::string cell;
+    cell.reserve(note.size());
+    for (std::size_t i = 0; i < note.size(); ++i) {
+        const char ch = note[i];
+        if (ch != '\r' && ch != '\n') {
+            cell += ch;
+            continue;
+        }
+        if (ch == '\r' && i + 1 < note.size() && note[i + 1] == '\n') ++i;  // CR LF is one break
+        cell += " \u21b5 ";
+    }
+    return cell;
 }
 
 double selected_id(const runtime::Window& window) {
@@ -72,7 +89,10 @@ void edit_selected_customer(runtime::Window& window, MainContext& context) {
     c.wang2 = window.cell(forms::main::kList, row, 4);
     c.first_date = window.cell(forms::main::kList, row, 5);
     c.list_date = window.cell(forms::main::kList, row, 6);
-    c.note = window.cell(forms::main::kList, row, 7);
+    // The note as stored, not as the cell shows its line breaks.
+    c.note = row >= 0 && static_cast<std::size_t>(row) < context.listed.size()
+                 ? context.listed[static_cast<std::size_t>(row)].bs
+                 : window.cell(forms::main::kList, row, 7);
     context.state.editor_mode.clear();
     runtime::platform().windows().open_modal(forms::customer_editor(), context.editor_handlers);
 }

@@ -8,6 +8,7 @@
 #include "dialogs/customer_editor.h"
 #include "dialogs/deal_date_dialog.h"
 #include "dialogs/our_id_manager.h"
+#include "dialogs/store_messages.h"
 #include "forms/forms.h"
 #include "runtime/platform.h"
 #include "services/hosts.h"
@@ -46,12 +47,32 @@ void open_deal_dialog(const Window& w, MainContext& context) {
     runtime::platform().windows().open_modal(forms::deal_date_dialog(), context.deal_handlers);
 }
 
+// Says what became of a change that did not land; a customer that is gone leaves the list.
+void report(Window& w, MainContext& context, store::ActionResult result) {
+    switch (result.outcome) {
+        case store::ActionOutcome::done:
+            reload_list(w, context);
+            return;
+        case store::ActionOutcome::missing:
+            services::show_message(dialogs::kCustomerGone);
+            reload_list(w, context);
+            return;
+        case store::ActionOutcome::unavailable:
+            services::show_message(dialogs::not_saved_message(store::failure_of(context.connection),
+                                                              context.state.database_path));
+            return;
+        case store::ActionOutcome::not_stored:
+            services::show_message(dialogs::kSaveFailed);
+            return;
+    }
+}
+
 void revert_to_open(Window& w, MainContext& context) {
     const std::int32_t id = current_id(w);
     if (id <= 0) return;
     context.state.target_id = id;
-    if (store::reopen_customer(context.connection, context.rows, where(context), id))
-        reload_list(w, context);
+    report(w, context,
+           store::reopen_customer(context.connection, context.rows, where(context), id));
 }
 
 void delete_customer(Window& w, MainContext& context) {
@@ -61,11 +82,15 @@ void delete_customer(Window& w, MainContext& context) {
     if (services::show_message("确定要删除该客户信息吗？", services::kButtonsYesNo, "温馨提示：") !=
         services::kChoseYes)
         return;
-    if (store::delete_customer(context.connection, where(context), id)) reload_list(w, context);
+    report(w, context, store::delete_customer(context.connection, where(context), id));
 }
 
-void open_address(const std::string& address) {
-    if (!address.empty()) runtime::platform().shell().open(address);
+// An address the build was given no host for is said so, rather than a click doing nothing.
+void open_address(const std::string& address, std::string_view unset) {
+    if (address.empty())
+        services::show_message(unset);
+    else
+        runtime::platform().shell().open(address);
 }
 
 }  // namespace
@@ -87,7 +112,8 @@ void add_list_command_handlers(runtime::Handlers& h, MainContext& context) {
     };
     h[ops::kViewProfile] = [](Window& w, const EventArgs&) {
         open_address(
-            profile_address(services::service_hosts().member_profile, current_customer_id(w)));
+            profile_address(services::service_hosts().member_profile, current_customer_id(w)),
+            "这个版本没有设置买家资料页的网址。");
     };
     h[ops::kOpenDealDialog] = [&context](Window& w, const EventArgs&) {
         open_deal_dialog(w, context);
@@ -100,7 +126,7 @@ void add_list_command_handlers(runtime::Handlers& h, MainContext& context) {
         runtime::platform().windows().open_modal(forms::chart_window(), context.chart_handlers);
     };
     h[ops::kJoinGroup] = [](Window&, const EventArgs&) {
-        open_address(services::group_invitation_address(services::service_hosts()));
+        open_address(services::group_invitation_address(services::service_hosts()), kNoGroup);
     };
 }
 

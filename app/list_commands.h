@@ -5,6 +5,9 @@
 
 namespace app {
 
+inline constexpr const char* kNoHomePage = "这个版本没有设置官方网站的网址。";
+inline constexpr const char* kNoGroup = "这个版本没有设置官方群。";
+
 // Adds the menu commands to the main window's operations.
 void add_list_command_handlers(runtime::Handlers& h, MainContext& context);
 

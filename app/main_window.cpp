@@ -6,8 +6,10 @@
 #include "app/skin_choice.h"
 #include "app/tracking_sheet.h"
 
+#include "dialogs/store_messages.h"
 #include "forms/forms.h"
 #include "runtime/platform.h"
+#include "services/message.h"
 #include "services/numbers.h"
 #include "store/customer_actions.h"
 #include "store/provision.h"
@@ -45,6 +47,17 @@ void show_row_menu(Window& window, const MainContext& context) {
     window.popup_menu(forms::main::kRowMenu);
 }
 
+// A file that cannot be opened is not an empty shop: the user hears once what is wrong with
+// it, where it is, and that nothing was changed. Nothing writes to it afterwards, since every
+// open of it fails.
+void tell_if_store_unusable(MainContext& context) {
+    const std::string& path = context.state.database_path;
+    const auto failure =
+        store::check_store(context.connection, context.rows, {path, store::kDatabasePassword});
+    const std::string text = dialogs::start_up_store_message(failure, path);
+    if (!text.empty()) services::show_message(text);
+}
+
 void on_created(Window& window, MainContext& context) {
     window.add_tray_icon("岚桥管家");
     if (context.check_for_update) context.check_for_update();
@@ -52,6 +65,7 @@ void on_created(Window& window, MainContext& context) {
     context.state.database_path =
         store::build_database_path(runtime::platform().shell().program_directory());
     if (context.files) store::provision_store(*context.files, context.state.database_path);
+    tell_if_store_unusable(context);
     restore_skin(window, context);
     reload_list(window, context);
 }
@@ -85,7 +99,10 @@ void on_toolbar(Window& window, MainContext& context, int entry) {
             show_row_menu(window, context);
             break;
         case kHomePage:
-            if (!context.home_page.empty()) runtime::platform().shell().open(context.home_page);
+            if (context.home_page.empty())
+                services::show_message(kNoHomePage);
+            else
+                runtime::platform().shell().open(context.home_page);
             break;
         default:
             break;

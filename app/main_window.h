@@ -9,6 +9,7 @@
 #include "jet/file_system.h"
 #include "runtime/window.h"
 #include "services/status_pipeline.h"
+#include "store/customer_actions.h"
 #include "store/row_set.h"
 #include "store/store_connection.h"
 
@@ -36,6 +37,8 @@ struct MainContext {
     std::string home_page;
     // The other windows' operations, as their code provides them.
     runtime::Handlers editor_handlers, manager_handlers, deal_handlers, chart_handlers;
+    // The customers the list shows, row by row, as the last load read them.
+    std::vector<store::CustomerRow> listed;
     // The statuses of the whole run, made from status_setup at the first list load; their
     // answers wait in status_answers for the windows' thread.
     std::unique_ptr<services::StatusPipeline> statuses;
@@ -53,5 +56,8 @@ void reload_list(runtime::Window& window, MainContext& context);
 void edit_selected_customer(runtime::Window& window, MainContext& context);
 // The selected row's id, 0 when no row is selected.
 double selected_id(const runtime::Window& window);
+// A note as one line of the list: each line break shows as a visible mark, since the list
+// cannot show more than one line and the font draws a box for a bare line break.
+std::string note_cell(std::string_view note);
 
 }  // namespace app

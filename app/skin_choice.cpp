@@ -34,8 +34,8 @@ void on_skin_selector_changed(runtime::Window& window, MainContext& context) {
     apply_selected_skin(window);
     // A store that cannot be opened keeps the skin attached but does not remember it. The
     // text is read again: attaching redraws the window, which may have run its events.
-    store::write_setting(context.connection, context.rows, where(context), store::kSkinRow,
-                         window.text(forms::main::kSkinSelector));
+    (void)store::write_setting(context.connection, context.rows, where(context), store::kSkinRow,
+                               window.text(forms::main::kSkinSelector));
 }
 
 }  // namespace app

@@ -91,8 +91,10 @@ void finish_export(MainContext& context, bool loaded) {
     AppState& state = context.state;
     const std::string kind = std::exchange(state.export_kind, {});
     // Lines of an earlier load would be stale data reported as fresh: a load that did not read
-    // the store writes nothing, and only a file written whole counts as exported.
-    const bool written = loaded && runtime::platform().files().write(
+    // the store writes nothing, and only a file written whole counts as exported. The sheet
+    // goes in beside an older one and takes its place in one step, so a full disk or a pulled
+    // stick never leaves a cut sheet where the older one was.
+    const bool written = loaded && runtime::platform().files().replace(
                                        state.export_path, build_sheet(state.export_lines, kind));
     services::show_message(written ? kExportDone : kExportFailed, services::kButtonsOk,
                            written ? "恭喜：" : services::kDefaultMessageTitle);

@@ -23,6 +23,8 @@ struct Editor {
     store::StoreConnection connection;
     store::RowSet rows;
     std::vector<std::string> our_ids;  // the entries of the our-ID list, in order
+    // Why the our-ID list could not be read; none when it was.
+    store::StoreFailure fill_failure = store::StoreFailure::none;
 };
 
 bool new_mode(const Editor& e) {
@@ -38,7 +40,11 @@ std::string chosen_our_id(const Window& w, const Editor& e) {
 
 void fill(Window& w, Editor& e, std::string_view keep) {
     auto stored = store::read_setting(e.connection, e.rows, e.context->store(), store::kOurIdsRow);
-    if (!stored) return;  // the list keeps its entries
+    if (!stored) {
+        e.fill_failure = store::failure_of(e.connection);
+        return;  // the list keeps its entries
+    }
+    e.fill_failure = store::StoreFailure::none;
     e.our_ids = split_our_ids(*stored);
     w.clear_choices(ed::kOurIds);
     for (const auto& id : e.our_ids)
@@ -69,13 +75,13 @@ void on_created(Window& w, Editor& e) {
         w.set_text(ed::kCustomerId, c.current_customer.wang);
         w.set_date(ed::kFirstEnquiry, parse_list_date(c.current_customer.first_date).value_or(now));
         double last = parse_list_date(c.current_customer.list_date).value_or(now);
-        if (c.list_mode != kOpenListMode) {
-            // The closed list shows the deal date in that column: the follow-up is in the store.
-            auto stored = look_up_customer(e.connection, e.rows, c.store(), c.current_customer.id);
+        // The note as stored, line breaks and all, and in the closed list (whose column shows
+        // the deal date) the follow-up date as stored.
+        auto stored = look_up_customer(e.connection, e.rows, c.store(), c.current_customer.id);
+        if (c.list_mode != kOpenListMode)
             last = stored.lookup == Lookup::found ? stored.time2 : now;
-        }
         w.set_date(ed::kLastFollowUp, last);
-        w.set_text(ed::kNote, c.current_customer.note);
+        w.set_text(ed::kNote, stored.lookup == Lookup::found ? stored.bs : c.current_customer.note);
     }
     show_days(w);
 }
@@ -95,8 +101,12 @@ void open_manager(Window& w, Editor& e) {
 }
 
 // A message for input that cannot be saved; empty when it can.
-std::string refusal(const std::string& id, const std::string& ours) {
+std::string refusal(const std::string& id, const std::string& ours, const Editor& e) {
     if (id.empty()) return "客户的旺旺号还没输入哦！";
+    // With no list of our IDs to choose from because the store could not be read, the store
+    // is at fault, not the user.
+    if (ours.empty() && e.our_ids.empty() && e.fill_failure != store::StoreFailure::none)
+        return not_saved_message(e.fill_failure, e.context->database_path);
     if (ours.empty()) return "该客户是在我们哪家店？哪一个旺旺号上咨询的呢？！";
     if (stored_length(id) > kMaxIdLength) return "客户的旺旺号太长了，最多50个字！";
     if (stored_length(ours) > kMaxIdLength)
@@ -104,12 +114,19 @@ std::string refusal(const std::string& id, const std::string& ours) {
     return {};
 }
 
+// Deleted meanwhile, by another copy: the editor stays open with what was typed, and the list
+// no longer offers the customer.
+void customer_gone(const DialogContext& c) {
+    services::show_message("这个客户已经不在了，修改没有保存。");
+    c.reload_list();
+}
+
 void save_customer(Window& w, Editor& e) {
     const DialogContext& c = *e.context;
     std::string id = clean_id_text(w.text(ed::kCustomerId));
     w.set_text(ed::kCustomerId, id);
     std::string ours = chosen_our_id(w, e);
-    if (auto why = refusal(id, ours); !why.empty()) {
+    if (auto why = refusal(id, ours, e); !why.empty()) {
         services::show_message(why);
         return;
     }
@@ -123,7 +140,7 @@ void save_customer(Window& w, Editor& e) {
         const std::int32_t k = c.current_customer.id;
         auto existing = look_up_customer(e.connection, e.rows, where, k);
         if (existing.lookup == Lookup::missing) {
-            services::show_message("这个客户已经不在了，修改没有保存。");
+            customer_gone(c);
             return;
         }
         outcome = existing.lookup == Lookup::found
@@ -141,8 +158,14 @@ void save_customer(Window& w, Editor& e) {
                                                : "您修改后的客户已存在，请勿重复添加！");
             return;
         case store::SaveOutcome::unavailable:
+            services::show_message(
+                not_saved_message(store::failure_of(e.connection), c.database_path));
+            return;
         case store::SaveOutcome::not_stored:
             services::show_message(kSaveFailed);
+            return;
+        case store::SaveOutcome::missing:
+            customer_gone(c);
             return;
     }
 }

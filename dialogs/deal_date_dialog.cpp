@@ -1,6 +1,5 @@
 #include "dialogs/deal_date_dialog.h"
 
-#include "dialogs/customer_lookup.h"
 #include "forms/forms.h"
 #include "services/message.h"
 
@@ -17,15 +16,22 @@ struct DealDialog {
 void register_deal(runtime::Window& w, DealDialog& d) {
     const auto where = d.context->store();
     const std::int32_t id = d.context->target_id;
-    auto customer = look_up_customer(d.connection, d.rows, where, id);
-    if (customer.lookup == Lookup::missing) {
-        w.close();  // nobody to close a deal for: nothing to store
-        return;
-    }
-    if (customer.lookup == Lookup::unavailable ||
-        !store::register_deal(d.connection, d.rows, where, id, w.date(forms::deal::kDate))) {
-        services::show_message(kSaveFailed);
-        return;  // still open with the date picked, for another try
+    const auto result =
+        store::register_deal(d.connection, d.rows, where, id, w.date(forms::deal::kDate));
+    switch (result.outcome) {
+        case store::ActionOutcome::done:
+            break;
+        case store::ActionOutcome::missing:
+            // Deleted meanwhile, by another copy: nothing to close a deal for.
+            services::show_message(kCustomerGone);
+            break;
+        case store::ActionOutcome::unavailable:
+            services::show_message(
+                not_saved_message(store::failure_of(d.connection), d.context->database_path));
+            return;  // still open with the date picked, for another try
+        case store::ActionOutcome::not_stored:
+            services::show_message(kSaveFailed);
+            return;
     }
     d.context->reload_list();
     w.close();

@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "dialogs/store_messages.h"
 #include "store/customer_actions.h"
 #include "store/provision.h"
 
@@ -13,7 +14,6 @@ namespace dialogs {
 inline constexpr const char* kNewCustomerMode = "新建";
 inline constexpr const char* kOpenListMode = "yn=false";
 inline constexpr const char* kManagerFromEditor = "新建修改";
-inline constexpr const char* kSaveFailed = "保存失败，请稍后再试。";
 
 // The row the edit command picked, as the list showed it.
 struct PickedCustomer {

@@ -26,8 +26,13 @@ void load_our_ids(runtime::Window& w, Manager& m) {
 void save_our_ids(runtime::Window& w, Manager& m) {
     std::string list = clean_id_text(w.text(ids::kIdList) + "\r\n");
     w.set_text(ids::kIdList, list);
-    if (!store::write_setting(m.connection, m.rows, m.context->store(), store::kOurIdsRow, list)) {
-        services::show_message(kSaveFailed);
+    const auto result =
+        store::write_setting(m.connection, m.rows, m.context->store(), store::kOurIdsRow, list);
+    if (!result) {
+        services::show_message(
+            result.outcome == store::ActionOutcome::unavailable
+                ? not_saved_message(store::failure_of(m.connection), m.context->database_path)
+                : kSaveFailed);
         return;  // still open, showing the cleaned list, for another try
     }
     // Only the editor that opened this manager is still open to be refilled.

@@ -13,6 +13,8 @@ const Form& main_window() {
         f.height = 500;
         f.border = Border::resizable;
         f.visible = true;
+        // The list, so that the arrow keys move through the customers from the start.
+        f.focus = main::kList;
 
         Control skin;
         skin.name = main::kSkinSelector;

@@ -3,6 +3,7 @@
 // injected crashes in the tests of the journal.
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "jet/file.h"
 #include "jet/result.h"
@@ -26,6 +27,14 @@ class FileSystem {
     // Makes the creation or removal of `path` itself survive a power cut; a file's own
     // sync() covers its bytes, not its name in the directory.
     virtual Status sync_directory_of(const std::string& path) = 0;
+    // The names of the files directly in the folder `dir` (no folders, no "." entries).
+    virtual Result<std::vector<std::string>> list_files(const std::string& dir) const {
+        return make_error(Errc::io, "cannot list " + dir);
+    }
+    // Makes the folder unless it is there.
+    virtual Status make_directory(const std::string& path) {
+        return make_error(Errc::io, "cannot make " + path);
+    }
 };
 
 // The operating system's files: POSIX natively, Win32 in the product. Paths are UTF-8.
@@ -37,6 +46,8 @@ class OsFileSystem final : public FileSystem {
     Result<bool> exists(const std::string& path) const override;
     Status rename_new(const std::string& from, const std::string& to) override;
     Status sync_directory_of(const std::string& path) override;
+    Result<std::vector<std::string>> list_files(const std::string& dir) const override;
+    Status make_directory(const std::string& path) override;
 };
 
 }  // namespace jet

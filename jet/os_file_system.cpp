@@ -5,6 +5,7 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -71,6 +72,39 @@ Status OsFileSystem::sync_directory_of(const std::string&) {
     return {};
 }
 
+Result<std::vector<std::string>> OsFileSystem::list_files(const std::string& dir) const {
+    WIN32_FIND_DATAW found;
+    HANDLE h = FindFirstFileW(widen_path(dir + "\\*").c_str(), &found);
+    if (h == INVALID_HANDLE_VALUE) {
+        DWORD code = GetLastError();
+        if (code == ERROR_FILE_NOT_FOUND) return std::vector<std::string>{};
+        if (code == ERROR_PATH_NOT_FOUND) return make_error(Errc::not_found, "no folder " + dir);
+        return win32_error("FindFirstFileW", code);
+    }
+    std::vector<std::string> names;
+    do {
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        const int n =
+            WideCharToMultiByte(CP_UTF8, 0, found.cFileName, -1, nullptr, 0, nullptr, nullptr);
+        std::string name(static_cast<std::size_t>(n > 0 ? n : 1), '\0');
+        WideCharToMultiByte(CP_UTF8, 0, found.cFileName, -1, name.data(), n, nullptr, nullptr);
+        name.resize(name.find('\0'));
+        names.push_back(std::move(name));
+    } while (FindNextFileW(h, &found));
+    FindClose(h);
+    return names;
+}
+
+Status OsFileSystem::make_directory(const std::string& path) {
+    if (CreateDirectoryW(widen_path(path).c_str(), nullptr)) return {};
+    DWORD code = GetLastError();
+    if (code == ERROR_ALREADY_EXISTS) {
+        DWORD a = GetFileAttributesW(widen_path(path).c_str());
+        if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY)) return {};
+    }
+    return win32_error("CreateDirectoryW", code);
+}
+
 #else
 
 namespace {
@@ -113,6 +147,29 @@ Status OsFileSystem::rename_new(const std::string& from, const std::string& to) 
     if (::link(from.c_str(), to.c_str()) != 0) return errno_error("link");
     if (::unlink(from.c_str()) != 0) return errno_error("unlink");
     return {};
+}
+
+Result<std::vector<std::string>> OsFileSystem::list_files(const std::string& dir) const {
+    DIR* d = ::opendir(dir.c_str());
+    if (!d) {
+        if (errno == ENOENT) return make_error(Errc::not_found, "no folder " + dir);
+        return errno_error("opendir");
+    }
+    std::vector<std::string> names;
+    while (const dirent* e = ::readdir(d)) {
+        struct stat st;
+        const std::string full = dir + "/" + e->d_name;
+        if (::stat(full.c_str(), &st) == 0 && S_ISREG(st.st_mode)) names.emplace_back(e->d_name);
+    }
+    ::closedir(d);
+    return names;
+}
+
+Status OsFileSystem::make_directory(const std::string& path) {
+    if (::mkdir(path.c_str(), 0777) == 0) return {};
+    struct stat st;
+    if (errno == EEXIST && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return {};
+    return errno_error("mkdir");
 }
 
 Status OsFileSystem::sync_directory_of(const std::string& path) {

@@ -118,6 +118,8 @@ struct Form {
     int left = 50, top = 50;
     Border border = Border::fixed;
     bool visible = true;
+    // The control that has the keyboard when the window opens; empty: the first tab stop.
+    std::string focus;
     std::vector<Control> controls;  // in creation order
     std::vector<MenuItem> menus;
     std::vector<Binding> events;

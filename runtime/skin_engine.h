@@ -10,6 +10,7 @@ struct SkinAttach {
     enum class Outcome {
         attached,         // the engine was called; `result` is its answer
         library_missing,  // "SkinH_EL.dll" could not be loaded
+        not_ours,         // "SkinH_EL.dll" is some other file: it is never loaded
         entry_missing,    // it loaded but has no SkinH_AttachRes
     };
     Outcome outcome = Outcome::library_missing;

@@ -58,36 +58,55 @@ SaveOutcome save_edited_customer(StoreConnection& c, RowSet& rs, const StoreLoca
         return SaveOutcome::duplicate;
     }
     rs.close_rows();
-    if (!rs.open_rows(customer_source(id), kTableMode) || rs.row_count() != 1) {
+    if (!rs.open_rows(customer_source(id), kTableMode)) {
         close_action(c, rs);
         return SaveOutcome::unavailable;
+    }
+    if (rs.row_count() != 1) {
+        close_action(c, rs);
+        return SaveOutcome::missing;
     }
     bool stored = write_fields(rs, fields) && rs.update_row();
     close_action(c, rs);
     return stored ? SaveOutcome::saved : SaveOutcome::not_stored;
 }
 
-bool register_deal(StoreConnection& c, RowSet& rs, const StoreLocation& store, std::int32_t id,
-                   double date) {
-    if (!open_action(c, rs, store, customer_source(id))) return false;
-    bool stored = rs.row_count() == 1 && rs.write_datetime("time3", date) &&
-                  rs.write_bool("yn", true) && rs.update_row();
+ActionResult register_deal(StoreConnection& c, RowSet& rs, const StoreLocation& store,
+                           std::int32_t id, double date) {
+    if (!open_action(c, rs, store, customer_source(id))) return {ActionOutcome::unavailable};
+    ActionResult result{ActionOutcome::missing};
+    if (rs.row_count() == 1)
+        result.outcome =
+            rs.write_datetime("time3", date) && rs.write_bool("yn", true) && rs.update_row()
+                ? ActionOutcome::done
+                : ActionOutcome::not_stored;
     close_action(c, rs);
-    return stored;
+    return result;
 }
 
-bool reopen_customer(StoreConnection& c, RowSet& rs, const StoreLocation& store, std::int32_t id) {
-    if (!open_action(c, rs, store, customer_source(id))) return false;
-    bool stored = rs.row_count() == 1 && rs.write_bool("yn", false) && rs.update_row();
+ActionResult reopen_customer(StoreConnection& c, RowSet& rs, const StoreLocation& store,
+                             std::int32_t id) {
+    if (!open_action(c, rs, store, customer_source(id))) return {ActionOutcome::unavailable};
+    ActionResult result{ActionOutcome::missing};
+    if (rs.row_count() == 1)
+        result.outcome = rs.write_bool("yn", false) && rs.update_row() ? ActionOutcome::done
+                                                                       : ActionOutcome::not_stored;
     close_action(c, rs);
-    return stored;
+    return result;
 }
 
-bool delete_customer(StoreConnection& c, const StoreLocation& store, std::int32_t id) {
-    if (!c.open_store(store.path, store.password)) return false;
-    bool done = c.execute_sql(delete_customer_statement(id));
+ActionResult delete_customer(StoreConnection& c, const StoreLocation& store, std::int32_t id) {
+    // One open: no other copy can take the customer away between the look and the delete.
+    RowSet rs;
+    if (!open_action(c, rs, store, customer_source(id))) return {ActionOutcome::unavailable};
+    const bool there = rs.row_count() == 1;
+    rs.close_rows();
+    ActionResult result{ActionOutcome::missing};
+    if (there)
+        result.outcome = c.execute_sql(delete_customer_statement(id)) ? ActionOutcome::done
+                                                                      : ActionOutcome::not_stored;
     c.close_store();
-    return done;
+    return result;
 }
 
 std::optional<std::vector<CustomerRow>> load_customers(StoreConnection& c, RowSet& rs,
@@ -128,12 +147,28 @@ std::optional<std::string> read_setting(StoreConnection& c, RowSet& rs, const St
     return value;
 }
 
-bool write_setting(StoreConnection& c, RowSet& rs, const StoreLocation& store, std::int32_t row,
-                   const std::string& value) {
-    if (!open_action(c, rs, store, settings_source(row))) return false;
-    bool stored = rs.row_count() == 1 && rs.write_text("ww", value) && rs.update_row();
+ActionResult write_setting(StoreConnection& c, RowSet& rs, const StoreLocation& store,
+                           std::int32_t row, const std::string& value) {
+    if (!open_action(c, rs, store, settings_source(row))) return {ActionOutcome::unavailable};
+    ActionResult result{ActionOutcome::missing};
+    if (rs.row_count() == 1)
+        result.outcome = rs.write_text("ww", value) && rs.update_row() ? ActionOutcome::done
+                                                                       : ActionOutcome::not_stored;
     close_action(c, rs);
-    return stored;
+    return result;
+}
+
+StoreFailure check_store(StoreConnection& c, RowSet& rs, const StoreLocation& store) {
+    if (!open_action(c, rs, store, settings_source(kOurIdsRow))) return failure_of(c);
+    rs.close_rows();
+    const bool customers = rs.open_rows(customer_source(0), kTableMode);
+    close_action(c, rs);
+    return customers ? StoreFailure::none : StoreFailure::unreadable;
+}
+
+StoreFailure failure_of(const StoreConnection& c) {
+    const StoreFailure f = c.last_failure();
+    return f == StoreFailure::none ? StoreFailure::unreadable : f;
 }
 
 }  // namespace store

@@ -35,6 +35,21 @@ enum class SaveOutcome {
     duplicate,    // a customer with this customer ID and our ID is already saved
     unavailable,  // the store did not open, or the rows did not
     not_stored,   // the engine did not confirm the write
+    missing,      // the customer being edited is no longer stored
+};
+
+// How a change to one customer went.
+enum class ActionOutcome {
+    done,
+    missing,      // no customer with that number is stored (another copy deleted it)
+    unavailable,  // the store did not open, or the rows did not
+    not_stored,   // the engine did not confirm the write
+};
+
+struct [[nodiscard]] ActionResult {
+    ActionOutcome outcome = ActionOutcome::unavailable;
+    // Most callers only ask whether the change landed.
+    operator bool() const { return outcome == ActionOutcome::done; }
 };
 
 struct StoreLocation {
@@ -49,12 +64,13 @@ SaveOutcome save_new_customer(StoreConnection& c, RowSet& rs, const StoreLocatio
 // Overwrites customer `id` unless another customer has the same customer ID and our ID.
 SaveOutcome save_edited_customer(StoreConnection& c, RowSet& rs, const StoreLocation& store,
                                  std::int32_t id, const CustomerFields& fields);
-// Closes the deal of customer `id` on `date`; true when stored.
-bool register_deal(StoreConnection& c, RowSet& rs, const StoreLocation& store, std::int32_t id,
-                   double date);
+// Closes the deal of customer `id` on `date`.
+ActionResult register_deal(StoreConnection& c, RowSet& rs, const StoreLocation& store,
+                           std::int32_t id, double date);
 // Makes customer `id` open again; the deal date stays.
-bool reopen_customer(StoreConnection& c, RowSet& rs, const StoreLocation& store, std::int32_t id);
-bool delete_customer(StoreConnection& c, const StoreLocation& store, std::int32_t id);
+ActionResult reopen_customer(StoreConnection& c, RowSet& rs, const StoreLocation& store,
+                             std::int32_t id);
+ActionResult delete_customer(StoreConnection& c, const StoreLocation& store, std::int32_t id);
 
 // Open or closed customers, newest first; nullopt when the store did not open.
 std::optional<std::vector<CustomerRow>> load_customers(StoreConnection& c, RowSet& rs,
@@ -66,7 +82,14 @@ std::optional<int> count_customers(StoreConnection& c, RowSet& rs, const StoreLo
 // The text of settings row `row` ("" for a null value); nullopt when the store did not open.
 std::optional<std::string> read_setting(StoreConnection& c, RowSet& rs, const StoreLocation& store,
                                         std::int32_t row);
-bool write_setting(StoreConnection& c, RowSet& rs, const StoreLocation& store, std::int32_t row,
-                   const std::string& value);
+ActionResult write_setting(StoreConnection& c, RowSet& rs, const StoreLocation& store,
+                           std::int32_t row, const std::string& value);
+
+// Whether the store opens and holds the program's tables: a file of another program opens
+// but is no more usable than a damaged one.
+StoreFailure check_store(StoreConnection& c, RowSet& rs, const StoreLocation& store);
+// Why an action found the store unusable: what the open met, or, when it opened but the rows
+// did not, that the file is not what it should be.
+StoreFailure failure_of(const StoreConnection& c);
 
 }  // namespace store

@@ -11,6 +11,7 @@ class HeadlessFiles final : public FilesAdapter {
   public:
     bool exists(std::string_view path) override;
     bool write(std::string_view path, std::span<const std::uint8_t> bytes) override;
+    bool replace(std::string_view path, std::span<const std::uint8_t> bytes) override;
     bool set_hidden(std::string_view path) override;
     bool hidden(std::string_view path) override;
 

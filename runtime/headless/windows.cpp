@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "runtime/pie_chart.h"
+#include "runtime/tab_order.h"
 
 namespace runtime::headless {
 
@@ -327,6 +328,60 @@ void HeadlessWindow::fire(std::string_view control, Event event, const EventArgs
     dispatch(*this, handlers_, control, event, args);
 }
 
+void HeadlessWindow::opened(bool dialog) {
+    dialog_ = dialog;
+    const Control* first =
+        first_focus(form_, [this](const Control& c) { return find(c.name)->visible; });
+    focused_ = first ? first->name : std::string();
+}
+
+void HeadlessWindow::focus(std::string_view control) {
+    if (control == focused_) return;
+    const std::string left = std::exchange(focused_, std::string(control));
+    // Leaving an edit box is news to it, as the real box tells its window.
+    if (!left.empty()) dispatch(*this, handlers_, left, Event::lost_focus);
+}
+
+void HeadlessWindow::press(Key key) {
+    if (closed_) throw std::logic_error("the window is closed");
+    const Control* at = focused_.empty() ? nullptr : form_.find(focused_);
+    switch (key) {
+        case Key::enter:
+            if (at && at->kind == ControlKind::edit && at->multi_line) {
+                set_text(focused_, text(focused_) + "\r\n");
+                return;
+            }
+            if (at && at->kind == ControlKind::button) {
+                fire(focused_, Event::clicked);
+                return;
+            }
+            for (const auto& c : form_.controls)
+                if (c.kind == ControlKind::button && c.default_button && find(c.name)->visible) {
+                    fire(c.name, Event::clicked);
+                    return;
+                }
+            return;
+        case Key::escape:
+            if (dialog_) close();
+            return;
+        case Key::tab:
+        case Key::shift_tab: {
+            std::vector<const Control*> order;
+            for (const Control* c : tab_order(form_))
+                if (find(c->name)->visible) order.push_back(c);
+            if (order.empty()) return;
+            auto it = std::find_if(order.begin(), order.end(),
+                                   [this](const Control* c) { return c->name == focused_; });
+            std::size_t i = it == order.end() ? 0 : static_cast<std::size_t>(it - order.begin());
+            if (it != order.end())
+                i = key == Key::tab ? (i + 1) % order.size()
+                                    : (i + order.size() - 1) % order.size();
+            focus(order[i]->name);
+            return;
+        }
+    }
+}
+
 void HeadlessWindow::resize(int width, int height) {
     self_.rect.width = width;
     self_.rect.height = height;
@@ -366,6 +421,7 @@ Window& HeadlessWindows::open(const Form& form, Handlers handlers) {
     windows_.push_back(std::make_unique<HeadlessWindow>(*this, form, std::move(handlers)));
     HeadlessWindow& w = *windows_.back();
     w.fire("", Event::created);
+    if (!w.closed()) w.opened(false);
     if (form.visible && !w.closed()) w.set_visible("", true);
     return w;
 }
@@ -377,6 +433,7 @@ void HeadlessWindows::open_modal(const Form& form, Handlers handlers) {
     HeadlessWindow& w = **it;
     w.fire("", Event::created);
     if (!w.closed()) {
+        w.opened(true);
         w.set_visible("", true);
         auto script = scripts_.find(form.name);
         if (script != scripts_.end()) script->second(w);

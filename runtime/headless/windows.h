@@ -20,6 +20,9 @@ namespace runtime::headless {
 
 class HeadlessWindows;
 
+// Keys a test presses in a window.
+enum class Key { enter, escape, tab, shift_tab };
+
 class HeadlessWindow final : public Window {
   public:
     HeadlessWindow(HeadlessWindows& system, const Form& form, Handlers handlers);
@@ -69,6 +72,15 @@ class HeadlessWindow final : public Window {
 
     // What a test does and sees.
     void fire(std::string_view control, Event event, const EventArgs& args = {});
+    // The control that has the keyboard ("" for none), and moving it as a click does.
+    const std::string& focused() const { return focused_; }
+    void focus(std::string_view control);
+    // A key as the real window takes it: Tab and Shift+Tab move the keyboard along the tab
+    // order, Enter presses the default button (a multi-line box takes it as a line break),
+    // Esc closes a dialog.
+    void press(Key key);
+    // Set by the window system: opened as a dialog, or with the keyboard in its first box.
+    void opened(bool dialog);
     // The user resizes the window to this outer size.
     void resize(int width, int height);
     // The user scrolls the list so that `first` is its top row.
@@ -119,6 +131,8 @@ class HeadlessWindow final : public Window {
     std::map<std::string, bool, std::less<>> menu_visible_;
     std::vector<std::string> popups_;
     std::string tray_tooltip_;
+    std::string focused_;
+    bool dialog_ = false;
     bool closed_ = false;
 };
 

@@ -5,8 +5,8 @@
 
 namespace runtime::win32 {
 
-// The engine image is the exe's RCDATA resource IDR_SKIN_ENGINE; the library is loaded by
-// its file name, so Windows finds the copy in the program's directory first.
+// The engine image is the exe's RCDATA resource IDR_SKIN_ENGINE; the library is the file
+// "SkinH_EL.dll" in the program's directory, loaded only when it holds exactly that image.
 class Win32SkinEngine final : public SkinEngineAdapter {
   public:
     Win32SkinEngine();

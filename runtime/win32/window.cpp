@@ -99,9 +99,11 @@ bool Win32Window::create() {
     UINT id = kFirstControlId;
     for (const auto& c : form_.controls)
         create_control(c, id++);
+    arrange_tab_order();
     --quiet_;
     created_ = true;
     fire("", Event::created);
+    if (!closed_) choose_first_focus();
     return true;
 }
 
@@ -669,6 +671,18 @@ LRESULT Win32Window::handle_message(HWND hwnd, UINT message, WPARAM wparam, LPAR
         case WM_SIZE:
             if (created_) fire("", Event::resized);
             return 0;
+        case WM_ACTIVATE:
+            on_activate(LOWORD(wparam) != WA_INACTIVE);
+            return 0;
+        case DM_GETDEFID:
+            return default_button_id();
+        case WM_NEXTDLGCTL:
+            // A multi-line box asks its window to move the keyboard on when Tab is pressed.
+            if (LOWORD(lparam))
+                SetFocus(reinterpret_cast<HWND>(wparam));
+            else
+                to_next_control(wparam != 0);
+            return 0;
         case WM_RBUTTONDOWN:
             fire("", Event::right_button);
             return 0;
@@ -710,6 +724,7 @@ LRESULT Win32Window::handle_message(HWND hwnd, UINT message, WPARAM wparam, LPAR
         case WM_COMMAND: {
             UINT id = LOWORD(wparam);
             UINT code = HIWORD(wparam);
+            if (on_dialog_command(id)) return 0;
             if (id >= kFirstToolbarCommand && id < kFirstMenuCommand) {
                 const Child* bar = nullptr;
                 for (const auto& [name, c] : children_)

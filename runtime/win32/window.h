@@ -29,6 +29,8 @@ class Win32Window final : public Window {
 
     // Creates the window and its controls, then runs the created event.
     bool create();
+    // A dialog closes on Esc as it does with its close box.
+    void set_dialog(bool dialog) { dialog_ = dialog; }
     HWND handle() const { return hwnd_; }
 
     const Form& form() const override { return form_; }
@@ -93,6 +95,14 @@ class Win32Window final : public Window {
     HWND hwnd_of(std::string_view control) const;
     void fire(std::string_view control, Event event, const EventArgs& args = {});
     const Child* child_by_id(UINT id) const;
+    // Keyboard (keyboard.cpp): the tab stops in reading order, the control that has the
+    // keyboard when the window opens or comes back to the front, Enter and Esc.
+    void arrange_tab_order();
+    void choose_first_focus();
+    void on_activate(bool active);
+    LRESULT default_button_id() const;
+    bool on_dialog_command(UINT id);
+    void to_next_control(bool backwards);
     void hold_drawing(HWND list);
     using Rows = std::vector<std::vector<std::wstring>>;
     Rows& rows_of(HWND list);
@@ -120,6 +130,8 @@ class Win32Window final : public Window {
     std::map<HWND, RowRange> rows_reported_;  // the rows in view each list last reported
     std::set<std::string> rows_shown_;        // lists whose rows_shown event waits
     bool created_ = false;
+    bool dialog_ = false;
+    HWND focus_ = nullptr;  // the control that had the keyboard when the window last let it go
     bool closed_ = false;
     bool tray_ = false;
     int quiet_ = 0;  // while the program itself fills controls, content changes are not news

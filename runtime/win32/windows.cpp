@@ -138,6 +138,7 @@ void Win32Windows::open_modal(const Form& form, Handlers handlers) {
             disabled.push_back(other->handle());
         }
     Win32Window& w = create(form, std::move(handlers));
+    w.set_dialog(true);
     if (w.create() && !w.closed()) {
         ShowWindow(w.handle(), form.visible ? SW_SHOW : SW_HIDE);
         MSG msg;

@@ -171,6 +171,14 @@ LRESULT list_view_message(HWND w, UINT m, WPARAM wp, LPARAM lp, WindowState& s, 
             paint_client_edge(w, p, p[Role::list]);
             return r;
         }
+        case WM_SETFOCUS:
+        case WM_KILLFOCUS: {
+            // The frame shows whether the list has the keyboard; the system repaints only the
+            // inside when that changes.
+            LRESULT r = DefSubclassProc(w, m, wp, lp);
+            RedrawWindow(w, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
+            return r;
+        }
         default:
             return DefSubclassProc(w, m, wp, lp);
     }

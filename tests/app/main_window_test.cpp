@@ -128,8 +128,7 @@ TEST_F(MainWindow, BothListsNewestFirstWithTheirDates) {
     std::vector<std::vector<std::string>> open = {
         {"4", "1", "", "o'neil", "店主一", "2015-7-15", "2015-7-16", "x"},
         {"2", "2", "", "买家二", "", "2014-12-31", "2014-12-31", ""},
-        {"1", "3", "在线", "buyer_online", "店主一", "2015-1-9", "2015-1-10",
-         "问了尺码\r\n再联系"}};
+        {"1", "3", "在线", "buyer_online", "店主一", "2015-1-9", "2015-1-10", "问了尺码 ↵ 再联系"}};
     EXPECT_EQ(w.rows(kList), open);
 
     w.fire(forms::main::kToolbar, Event::entry_clicked, arg(4));

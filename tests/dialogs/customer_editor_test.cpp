@@ -60,7 +60,7 @@ TEST_F(DialogFlow, AddingACustomerCleansTheIdAndListsItFirst) {
     ASSERT_EQ(main.item_count(forms::main::kList), 2);
     EXPECT_EQ(rows(main)[0],
               (std::vector<std::string>{"2", "1", "", "abc张三:李四", "店主二", "2015-1-9",
-                                        "2015-1-11", "问了尺码\r\n再联系"}));
+                                        "2015-1-11", "问了尺码 ↵ 再联系"}));
     EXPECT_EQ(rows(main)[1][3], "older");
     EXPECT_NE(dump("yrkb_com")
                   .find("2,\"abc张三:李四\",\"店主二\",\"01/09/15 00:00:00\","
@@ -205,6 +205,23 @@ TEST_F(DialogFlow, EditingAClosedCustomerKeepsItsLastFollowUp) {
         << dump("yrkb_com");
 }
 
+// The list shows a note's line breaks as marks; the editor gets the note as it is stored,
+// whatever kind of line break it holds, and saving it unchanged keeps it so.
+TEST_F(DialogFlow, TheEditorOpensTheStoredNoteNotTheListCell) {
+    set_our_ids("店主一\r\n");
+    add("buyer", "店主一", 42013.0, 42014.0, "一\r\n二\n三\r四 ↵ 五");
+    HeadlessWindow& main = open_main();
+    EXPECT_EQ(rows(main)[0][7], "一 ↵ 二 ↵ 三 ↵ 四 ↵ 五");
+    on_open("CustomerEditor", [&](HeadlessWindow& e) {
+        EXPECT_EQ(e.text(ed::kNote), "一\r\n二\n三\r四 ↵ 五");
+        e.fire(ed::kSaveButton, Event::clicked);
+    });
+    main.select_row(forms::main::kList, 0);
+    main.fire(forms::main::kList, Event::double_clicked);
+    EXPECT_EQ(messages(), Messages{kSaved});
+    EXPECT_NE(dump("yrkb_com").find("\"一\r\n二\n三\r四 ↵ 五\""), std::string::npos);
+}
+
 TEST_F(DialogFlow, TextsComeBackExactly) {
     set_our_ids("O'Neil店\r\n\"引号\"号\r\n");
     HeadlessWindow& main = open_main();
@@ -224,7 +241,7 @@ TEST_F(DialogFlow, TextsComeBackExactly) {
         EXPECT_EQ(messages(), Messages{kSaved}) << cases[i].first;
         EXPECT_EQ(rows(main)[0][3], cases[i].first);
         EXPECT_EQ(rows(main)[0][4], i % 2 ? "\"引号\"号" : "O'Neil店");
-        EXPECT_EQ(rows(main)[0][7], cases[i].second);
+        EXPECT_EQ(rows(main)[0][7], app::note_cell(cases[i].second));
     }
     // Each is found again as the same pair: a second add of it is refused.
     for (std::size_t i = 0; i < cases.size(); ++i) {
@@ -252,14 +269,14 @@ TEST_F(DialogFlow, ASaveTheStoreDidNotTakeKeepsTheEditorOpen) {
         type_customer(e, "buyer", 0, 42013, 42014, "keep me");
         fs::rename(db_path_, away);  // the file is gone between opening and saving
         e.fire(ed::kSaveButton, Event::clicked);
-        EXPECT_EQ(messages(), (Messages{{"保存失败，请稍后再试。", "信息："}}));
+        EXPECT_EQ(messages(), Messages{file_gone()});
         ASSERT_FALSE(e.closed());
         EXPECT_EQ(e.text(ed::kNote), "keep me");
         EXPECT_EQ(e.text(ed::kCustomerId), "buyer");
-        // A file that is no database fails the same way.
+        // A file that is no database is named as the trouble, not a reason to try later.
         std::ofstream(db_path_, std::ios::binary) << "not a database";
         e.fire(ed::kSaveButton, Event::clicked);
-        EXPECT_EQ(messages(), (Messages{{"保存失败，请稍后再试。", "信息："}}));
+        EXPECT_EQ(messages(), Messages{file_unreadable()});
         ASSERT_FALSE(e.closed());
         fs::remove(db_path_);
         fs::rename(away, db_path_);

@@ -33,6 +33,15 @@ class DialogFlow : public ::testing::Test {
     // The texts and titles of the message boxes shown, in order, then forgets them.
     std::vector<std::pair<std::string, std::string>> messages();
     void on_open(const std::string& form, runtime::headless::HeadlessWindows::Script script);
+    // What a change says when the database file has gone, or cannot be read.
+    std::pair<std::string, std::string> file_gone() const {
+        return {"找不到数据库文件，这次修改没有保存：\r\n" + context_.state.database_path,
+                "信息："};
+    }
+    std::pair<std::string, std::string> file_unreadable() const {
+        return {"数据库文件无法读取，这次修改没有保存：\r\n" + context_.state.database_path,
+                "信息："};
+    }
 
     runtime::headless::Backend backend_;
     jet::OsFileSystem files_;

@@ -95,7 +95,7 @@ TEST_F(DialogFlow, AManagerSaveTheStoreDidNotTakeKeepsItOpen) {
         m.set_text(mg::kIdList, "x y");
         std::filesystem::rename(db_path_, away);
         m.fire(mg::kSaveButton, Event::clicked);
-        EXPECT_EQ(messages(), (Messages{{"保存失败，请稍后再试。", "信息："}}));
+        EXPECT_EQ(messages(), Messages{file_gone()});
         EXPECT_FALSE(m.closed());
         EXPECT_EQ(m.text(mg::kIdList), "xy\r\n");
         std::filesystem::rename(away, db_path_);

@@ -6,6 +6,7 @@
 
 #include "forms/forms.h"
 #include "runtime/headless/backend.h"
+#include "runtime/tab_order.h"
 
 namespace {
 
@@ -121,6 +122,72 @@ TEST(Forms, DialogsAsTheirWindowsNeedThem) {
     auto& w = static_cast<runtime::headless::HeadlessWindow&>(backend.windows().open(chat, {}));
     EXPECT_TRUE(w.timer_running(forms::chat::kTimer));
     EXPECT_FALSE(w.visible(""));
+}
+
+}  // namespace
+
+namespace {
+
+std::vector<std::string> names(const std::vector<const runtime::Control*>& controls) {
+    std::vector<std::string> out;
+    for (const auto* c : controls)
+        out.push_back(c->name);
+    return out;
+}
+
+// Tab walks each window as it is read: rows top to bottom, each left to right; a window opens
+// with the keyboard in its first box (the main window: in the list).
+TEST(Forms, TabWalksInReadingOrderFromTheFirstBox) {
+    namespace ed = forms::editor;
+    using runtime::tab_order;
+    EXPECT_EQ(names(tab_order(forms::customer_editor())),
+              (std::vector<std::string>{ed::kCustomerId, ed::kContactButton, ed::kOurIds,
+                                        ed::kManageButton, ed::kFirstEnquiry, ed::kLastFollowUp,
+                                        ed::kNote, ed::kSaveButton}));
+    EXPECT_EQ(names(tab_order(forms::our_id_manager())),
+              (std::vector<std::string>{forms::manager::kIdList, forms::manager::kSaveButton}));
+    EXPECT_EQ(names(tab_order(forms::deal_date_dialog())),
+              (std::vector<std::string>{forms::deal::kDate, forms::deal::kOkButton}));
+
+    runtime::headless::Backend backend;
+    std::vector<std::string> clicked;
+    runtime::Handlers h;
+    for (const char* op : {forms::ops::kSaveCustomer, forms::ops::kEditorContact})
+        h[op] = [&clicked, op](runtime::Window&, const runtime::EventArgs&) {
+            clicked.emplace_back(op);
+        };
+    h[forms::ops::kCleanUpId] = [&clicked](runtime::Window& w, const runtime::EventArgs&) {
+        clicked.emplace_back("left the ID box");
+        w.set_visible(ed::kContactButton, true);
+    };
+    using runtime::headless::Key;
+    backend.windows().on_open("CustomerEditor", [&](runtime::headless::HeadlessWindow& w) {
+        EXPECT_EQ(w.focused(), ed::kCustomerId);
+        w.press(Key::enter);  // the single-line box passes Enter to 保存
+        w.press(Key::tab);    // the contact button was hidden as Tab was pressed
+        EXPECT_EQ(w.focused(), ed::kOurIds);
+        w.press(Key::shift_tab);  // now it shows, and Shift+Tab stops on it
+        EXPECT_EQ(w.focused(), ed::kContactButton);
+        w.press(Key::enter);  // a button with the keyboard is the one Enter presses
+        w.focus(ed::kNote);
+        w.set_text(ed::kNote, "line");
+        w.press(Key::enter);  // a multi-line box takes Enter as a line break
+        EXPECT_EQ(w.text(ed::kNote), "line\r\n");
+        w.press(Key::escape);
+        EXPECT_TRUE(w.closed());
+    });
+    backend.windows().open_modal(forms::customer_editor(), h);
+    EXPECT_EQ(clicked, (std::vector<std::string>{forms::ops::kSaveCustomer, "left the ID box",
+                                                 forms::ops::kEditorContact}));
+    backend.windows().on_open("DealDateDialog", [](runtime::headless::HeadlessWindow& w) {
+        EXPECT_EQ(w.focused(), forms::deal::kDate);
+    });
+    backend.windows().open_modal(forms::deal_date_dialog(), {});
+    auto& main = static_cast<runtime::headless::HeadlessWindow&>(
+        backend.windows().open(forms::main_window(), {}));
+    EXPECT_EQ(main.focused(), forms::main::kList);
+    main.press(Key::escape);  // the main window is no dialog: Esc does not close it
+    EXPECT_FALSE(main.closed());
 }
 
 }  // namespace

@@ -16,6 +16,7 @@ namespace {
 
 using runtime::Event;
 using runtime::headless::HeadlessWindow;
+using runtime::headless::Key;
 namespace fs = std::filesystem;
 namespace ed = forms::editor;
 
@@ -108,6 +109,7 @@ void Driver::check() {
 std::string Driver::run() {
     try {
         model_.now_low = local_now();
+        model_.database_path = program_.database();
         program_.start();
         model_.start();
         recent_.push_back("0: start");
@@ -118,14 +120,18 @@ std::string Driver::run() {
             } else {
                 main_action();
             }
-            if (options_.tamper && done_ >= options_.actions / 2 && model_.store.available &&
-                !model_.store.customers.empty()) {
-                // Another copy deletes a customer, unknown to the model: the next check must see
-                // it.
+            if (options_.tamper && done_ >= options_.actions / 2 && model_.store.available) {
+                // Another copy deletes a customer, or adds one to an empty store, unknown to the
+                // model: the next check must see it.
                 options_.tamper = false;
                 store::StoreConnection c;
-                store::delete_customer(c, {program_.database(), store::kDatabasePassword},
-                                       model_.store.customers.begin()->first);
+                const store::StoreLocation where{program_.database(), store::kDatabasePassword};
+                if (model_.store.customers.empty()) {
+                    store::RowSet rs;
+                    (void)store::save_new_customer(c, rs, where, {"tamper", "x", 1, 1, ""});
+                } else {
+                    (void)store::delete_customer(c, where, model_.store.customers.begin()->first);
+                }
                 begin("(the file is changed behind the model's back)");
                 check();
             }
@@ -445,8 +451,11 @@ void Driver::dialog(HeadlessWindow& w) {
     const std::string name = w.form().name;
     while (!w.closed()) {
         if (spent() || in_.chance(name == "ChartWindow" ? 30 : 7)) {
-            begin("close " + name + " with its close box");
+            // Esc closes a dialog as its close box does.
+            const bool esc = in_.chance(50);
+            begin("close " + name + (esc ? " with Esc" : " with its close box"));
             model_.close_dialog();
+            if (esc) w.press(Key::escape);
             break;  // the parent checks once the dialog is gone
         }
         // While the dialog is open the file goes away and comes back, or another copy
@@ -525,18 +534,39 @@ void Driver::editor_action(HeadlessWindow& w) {
             model_.editor_manage();
             w.fire(ed::kManageButton, Event::clicked);
             break;
-        default:
-            begin("editor: 保存");
+        default: {
+            // Enter in the customer ID box, which keeps the keyboard here, presses 保存.
+            const bool enter = in_.chance(30);
+            begin(enter ? "editor: Enter" : "editor: 保存");
             ++figures_.saves;
             model_.editor_save();
-            w.fire(ed::kSaveButton, Event::clicked);
+            if (enter)
+                w.press(Key::enter);
+            else
+                w.fire(ed::kSaveButton, Event::clicked);
             break;
+        }
     }
     check();
 }
 
 void Driver::manager_action(HeadlessWindow& w) {
-    if (in_.chance(50)) {
+    if (in_.chance(15)) {
+        // The keyboard starts in the list box, where Enter is a line break; Tab goes to 保存,
+        // where Enter saves.
+        const int key = in_.below(2);
+        begin(key == 0 ? "manager: Tab" : "manager: Enter");
+        if (key == 0) {
+            model_.manager().on_save = !model_.manager().on_save;
+            w.press(Key::tab);
+        } else if (model_.manager().on_save) {
+            model_.manager_save();
+            w.press(Key::enter);
+        } else {
+            model_.manager_type(model_.manager().box + "\r\n");
+            w.press(Key::enter);
+        }
+    } else if (in_.chance(50)) {
         const std::string text =
             in_.chance(20) ? model_.manager().box + in_.our_id_list() : in_.our_id_list();
         begin("manager: type " + printable(text));
@@ -557,10 +587,15 @@ void Driver::deal_action(HeadlessWindow& w) {
         model_.deal_date(d);
         w.set_date(forms::deal::kDate, d);
     } else {
-        begin("deal dialog: 确定");
+        // The keyboard is in the date box, so Enter presses 确定 too.
+        const bool enter = in_.chance(30);
+        begin(enter ? "deal dialog: Enter" : "deal dialog: 确定");
         ++figures_.deals;
         model_.deal_ok();
-        w.fire(forms::deal::kOkButton, Event::clicked);
+        if (enter)
+            w.press(Key::enter);
+        else
+            w.fire(forms::deal::kOkButton, Event::clicked);
     }
     check();
 }

@@ -12,7 +12,7 @@ namespace stress {
 
 namespace {
 
-constexpr const char* kSaveFailed = "保存失败，请稍后再试。";
+constexpr const char* kCustomerGone = "这个客户已经不在了。";
 constexpr const char* kMarker = "<!vantel!>";
 
 std::string chat_address(const std::string& id) {
@@ -35,6 +35,20 @@ std::string tabs_for_markers(const std::string& text) {
         at = hit + marker.size();
     }
     out.append(text, at, std::string::npos);
+    return out;
+}
+
+// One line for the list: every line break (CR LF, CR or LF) a visible mark.
+std::string note_in_list(const std::string& note) {
+    std::string out;
+    for (std::size_t i = 0; i < note.size(); ++i) {
+        if (note[i] == '\r' || note[i] == '\n') {
+            if (note[i] == '\r' && i + 1 < note.size() && note[i + 1] == '\n') ++i;
+            out += " ↵ ";
+        } else {
+            out += note[i];
+        }
+    }
     return out;
 }
 
@@ -68,6 +82,10 @@ std::string status_of(const std::string& wang) {
 
 void Model::say(std::string text, std::string title, bool yes_no) {
     messages.push_back({std::move(text), std::move(title), yes_no});
+}
+
+void Model::say_file_gone() {
+    say("找不到数据库文件，这次修改没有保存：\r\n" + database_path);
 }
 
 void Model::start() {
@@ -104,6 +122,7 @@ void Model::reload() {
     column6 = closed_mode ? "成功交易日期" : "最后跟踪日期";
     if (!store.available) return;  // the list keeps its rows, nothing is asked
     rows.clear();
+    notes.clear();
     selected = -1;
     int n = 0;
     for (auto it = store.customers.rbegin(); it != store.customers.rend(); ++it) {
@@ -111,7 +130,9 @@ void Model::reload() {
         if (c.closed != closed_mode) continue;
         rows.push_back({std::to_string(c.id), std::to_string(++n), known_status({c.id, c.wang}),
                         c.wang, c.wang2, list_date(c.time1),
-                        list_date(closed_mode ? c.time3.value_or(0) : c.time2), c.bs});
+                        list_date(closed_mode ? c.time3.value_or(0) : c.time2),
+                        note_in_list(c.bs)});
+        notes.push_back(c.bs);
     }
     ask_statuses(refresh_all);
 }
@@ -236,9 +257,10 @@ std::string Model::sheet(const std::string& kind) const {
     std::string text = "序号" + m + "客户旺旺" + m + "我们的旺旺" + m + "第一次咨询日期" + m +
                        (kind == "a" ? "最后跟踪日期" : "交易日期") + m + "备注" + "\r\n";
     // The oldest customer first, each with its running number from the list.
-    for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
-        const auto& r = *it;
-        text += r[1] + m + r[3] + m + r[4] + m + r[5] + m + r[6] + m + quoted_note(r[7]) + "\r\n";
+    for (std::size_t i = rows.size(); i-- > 0;) {
+        const auto& r = rows[i];
+        text +=
+            r[1] + m + r[3] + m + r[4] + m + r[5] + m + r[6] + m + quoted_note(notes[i]) + "\r\n";
     }
     return to_gb18030(tabs_for_markers(text));
 }
@@ -278,10 +300,12 @@ void Model::right_click_window() {
 void Model::double_click() {
     picked_id = static_cast<std::int32_t>(std::trunc(selected_id()));
     picked.assign(5, "");
-    if (selected >= 0 && selected < static_cast<int>(rows.size()))
+    if (selected >= 0 && selected < static_cast<int>(rows.size())) {
         for (int c = 0; c < 5; ++c)
             picked[static_cast<std::size_t>(c)] =
                 rows[static_cast<std::size_t>(selected)][static_cast<std::size_t>(c + 3)];
+        picked[4] = notes[static_cast<std::size_t>(selected)];  // the note as stored
+    }
     open_editor(false);
 }
 
@@ -294,13 +318,17 @@ void Model::open_editor(bool new_mode) {
     EditorModel e;
     e.new_mode = new_mode;
     if (store.available) e.choices = our_id_entries(store.our_ids.value_or(""));
+    e.fill_failed = !store.available;
     if (new_mode) {
         e.first = e.last = now();
     } else {
         e.id = picked_id;
         e.chosen = choose_entry(e.choices, picked[1]);
         e.id_box = picked[0];
-        e.note = picked[4];
+        // The note as stored now, when the store can say.
+        const auto stored = store.customers.find(picked_id);
+        const bool found = store.available && stored != store.customers.end();
+        e.note = found ? stored->second.bs : picked[4];
         auto first = parse_list_date(picked[2]);
         e.first = first ? BoxDate{*first, false} : now();
         if (!closed_mode) {
@@ -358,14 +386,20 @@ void Model::menu_item(const std::string& item, bool answer_yes) {
     } else if (item == "登记交易") {
         if (id > 0) open_dialog(DealModel{id, now()});
     } else if (item == "转为未成交客户") {
-        if (id > 0 && store.available && found != store.customers.end()) {
+        if (id <= 0) return;
+        if (!store.available) return say_file_gone();
+        if (found == store.customers.end()) {
+            say(kCustomerGone);
+        } else {
             found->second.closed = false;  // the deal date stays
-            reload();
         }
+        reload();
     } else if (item == "删除客户") {
         if (id <= 0) return;
         say("确定要删除该客户信息吗？", "温馨提示：", true);
-        if (!answer_yes || !store.available) return;
+        if (!answer_yes) return;
+        if (!store.available) return say_file_gone();
+        if (found == store.customers.end()) say(kCustomerGone);
         store.customers.erase(id);
         reload();
     } else if (item == "查看图表") {
@@ -374,7 +408,9 @@ void Model::menu_item(const std::string& item, bool answer_yes) {
             for (const auto& [k, v] : store.customers)
                 ++(v.closed ? c.closed : c.open);
         open_dialog(c);
-    } else if (item != "加入官方群") {  // no invitation key: the group opens nothing
+    } else if (item == "加入官方群") {
+        say("这个版本没有设置官方群。");  // no invitation key
+    } else {
         throw std::logic_error("no menu item " + item);
     }
 }
@@ -442,18 +478,22 @@ void Model::editor_save() {
     const std::string id = e.id_box;
     const std::string ours = e.chosen >= 0 ? e.choices[static_cast<std::size_t>(e.chosen)] : "";
     if (id.empty()) return say("客户的旺旺号还没输入哦！");
+    if (ours.empty() && e.choices.empty() && e.fill_failed) return say_file_gone();
     if (ours.empty()) return say("该客户是在我们哪家店？哪一个旺旺号上咨询的呢？！");
     if (utf16_units(id) > 50) return say("客户的旺旺号太长了，最多50个字！");
     if (utf16_units(ours) > 50)
         return say("我们的旺旺号太长了，最多50个字！请在“管理我们的旺旺”里改短后再选。");
-    if (!store.available) return say(kSaveFailed);
+    if (!store.available) return say_file_gone();
     Customer c;
     if (e.new_mode) {
         if (duplicate(id, ours)) return say("请勿重复添加客户！");
         c.id = store.next_id++;
     } else {
         auto it = store.customers.find(e.id);
-        if (it == store.customers.end()) return say("这个客户已经不在了，修改没有保存。");
+        if (it == store.customers.end()) {
+            say("这个客户已经不在了，修改没有保存。");
+            return reload();  // the editor stays open with what was typed
+        }
         if (duplicate(id, ours, e.id)) return say("您修改后的客户已存在，请勿重复添加！");
         c = it->second;  // the deal state and date stay
     }
@@ -475,7 +515,7 @@ void Model::manager_type(const std::string& text) {
 void Model::manager_save() {
     ManagerModel& m = manager();
     m.box = clean_id(m.box + "\r\n");
-    if (!store.available) return say(kSaveFailed);
+    if (!store.available) return say_file_gone();
     store.our_ids = m.box;
     const bool from_editor = m.from_editor;
     dialogs.pop_back();
@@ -485,6 +525,7 @@ void Model::manager_save() {
     const std::string keep = e.chosen >= 0 ? e.choices[static_cast<std::size_t>(e.chosen)] : "";
     e.choices = our_id_entries(*store.our_ids);
     e.chosen = choose_entry(e.choices, keep);
+    e.fill_failed = false;
 }
 
 void Model::deal_date(double date) {
@@ -493,16 +534,16 @@ void Model::deal_date(double date) {
 
 void Model::deal_ok() {
     DealModel& d = deal();
-    if (!store.available) return say(kSaveFailed);
+    if (!store.available) return say_file_gone();
     auto it = store.customers.find(d.target);
     if (it != store.customers.end()) {
         it->second.time3 = d.date.value;
         it->second.closed = true;
-        dialogs.pop_back();
-        reload();
-        return;
+    } else {
+        say(kCustomerGone);  // deleted meanwhile: nobody to close a deal for
     }
-    dialogs.pop_back();  // nobody to close a deal for
+    dialogs.pop_back();
+    reload();
 }
 
 void Model::chart_toggle() {

@@ -41,10 +41,12 @@ struct EditorModel {
     std::vector<std::string> choices;
     int chosen = -1;
     BoxDate first, last;
+    bool fill_failed = false;  // the our-ID list could not be read when it was filled
 };
 struct ManagerModel {
     std::string box;
     bool from_editor = false;
+    bool on_save = false;  // the keyboard is on 保存, not in the list box
 };
 struct DealModel {
     std::int32_t target = 0;
@@ -79,6 +81,7 @@ struct Model {
     bool closed_mode = false;
     std::string column6 = "最后跟踪日期";
     std::vector<std::vector<std::string>> rows;
+    std::vector<std::string> notes;  // each row's note as stored (the cell marks line breaks)
     int selected = -1;
 
     // The main window.
@@ -120,7 +123,8 @@ struct Model {
     std::vector<std::string> opened_forms;
     std::optional<ExportExpectation> export_job;
     int launchers_open = 0;
-    double now_low = 0;  // the moment the action began: "now" is no earlier
+    double now_low = 0;         // the moment the action began: "now" is no earlier
+    std::string database_path;  // as the program names it in messages
 
     // The picked row handed to the editor.
     std::int32_t picked_id = 0;
@@ -183,6 +187,8 @@ struct Model {
     void open_editor(bool new_mode);
     void open_dialog(DialogModel d);
     void say(std::string text, std::string title = "信息：", bool yes_no = false);
+    // A change that could not be stored because the file has gone.
+    void say_file_gone();
     void attach_selector();
     BoxDate now() const { return {0, true}; }
     std::string sheet(const std::string& kind) const;

@@ -6,9 +6,10 @@
 # screenshot is kept in ARTEFACT_DIR (steps.sh has the steps). Chinese text is pasted through
 # the X clipboard (xclip), since xdotool types only some Chinese characters into Wine.
 # Exit code 77 when Wine, Xvfb or xdotool is missing.
-# usage: walkthrough.sh BUILD_DIR_OF_MINGW64 JETDUMP TEMPLATE ARTEFACT_DIR STATUS_SERVER WORK_DIR
+# STEPS names another script of steps to run the same way (default: steps.sh).
+# usage: walkthrough.sh BUILD_DIR_OF_MINGW64 JETDUMP TEMPLATE ARTEFACT_DIR STATUS_SERVER WORK_DIR [STEPS]
 set -uo pipefail
-build=$1 jetdump=$2 template=$3 artefacts=$4 status_server=$5 work_dir=$6
+build=$1 jetdump=$2 template=$3 artefacts=$4 status_server=$5 work_dir=$6 steps=${7:-steps.sh}
 exe=$build/lanqiao.exe driver=$build/lanqiao_driver.exe
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../../.." && pwd)
@@ -34,7 +35,7 @@ fi
 
 source "$root/scripts/wine_prefix.sh"
 # A prefix of its own: its wineserver is ended at the end without touching other runs.
-export WINEPREFIX=${WINEPREFIX:-$HOME/.wine-lanqiao-walkthrough}
+export WINEPREFIX=${WINEPREFIX:-$HOME/.wine-lanqiao-${steps%.sh}}
 # The date pickers' fields come in the order of the locale: month, day, year here.
 export LANG=C.UTF-8 LC_ALL=C.UTF-8
 prepare_wine_prefix
@@ -53,5 +54,5 @@ read -r port <&"${SERVER[0]}"
 export LQ_SERVICE_HOST=127.0.0.1:$port
 
 xvfb-run -a -s '-screen 0 1024x768x24' \
-    bash "$here/steps.sh" "$work/program" "$driver" "$locate" "$artefacts" "$work/sheets" \
+    bash "$here/$steps" "$work/program" "$driver" "$locate" "$artefacts" "$work/sheets" \
     "$jetdump" "$template"

@@ -1,0 +1,34 @@
+#include "dialogs/store_messages.h"
+
+namespace dialogs {
+
+std::string start_up_store_message(store::StoreFailure failure, const std::string& path) {
+    switch (failure) {
+        case store::StoreFailure::none:
+        case store::StoreFailure::busy:
+            return {};
+        case store::StoreFailure::missing:
+            return "无法建立数据库文件：\r\n" + path +
+                   "\r\n\r\n程序所在的文件夹可能不允许写入。请把程序放到可以写入的文件夹里再打开。";
+        case store::StoreFailure::unreadable:
+            return "数据库文件无法读取：\r\n" + path +
+                   "\r\n\r\n它可能已经损坏，或者不是本程序的数据库，也可能是密码不对。程序没有改动"
+                   "这个文件，也不会往里写入。\r\n请换回备份的文件，或者把它移走后重新打开程序"
+                   "（程序会建立一个新的空数据库）。";
+        case store::StoreFailure::unavailable:
+            return "数据库文件打不开：\r\n" + path +
+                   "\r\n\r\n系统不让读写它（磁盘已满，或者文件夹不见了）。程序没有改动这个文件。"
+                   "请处理后重新打开程序。";
+    }
+    return {};
+}
+
+std::string not_saved_message(store::StoreFailure failure, const std::string& path) {
+    if (failure == store::StoreFailure::unreadable)
+        return "数据库文件无法读取，这次修改没有保存：\r\n" + path;
+    if (failure == store::StoreFailure::missing)
+        return "找不到数据库文件，这次修改没有保存：\r\n" + path;
+    return kSaveFailed;
+}
+
+}  // namespace dialogs

@@ -1,0 +1,20 @@
+#pragma once
+// What the user is told when the database file cannot be used or a change did not land.
+#include <string>
+
+#include "store/store_connection.h"
+
+namespace dialogs {
+
+inline constexpr const char* kSaveFailed = "保存失败，请稍后再试。";
+inline constexpr const char* kCustomerGone = "这个客户已经不在了。";
+
+// Told once at start when the database cannot be used at all: what is wrong, where the file
+// is, and that nothing was changed. Empty when it opened, or another copy only held it.
+std::string start_up_store_message(store::StoreFailure failure, const std::string& path);
+
+// For a change that could not be stored: the file's own trouble when it cannot be read at
+// all, so that the user is not sent to try again in vain; else try again later.
+std::string not_saved_message(store::StoreFailure failure, const std::string& path);
+
+}  // namespace dialogs

@@ -1,0 +1,243 @@
+#include "store/backup.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <set>
+
+#include "jet/database_session.h"
+#include "jet/file_lock.h"
+#include "jet/format.h"
+#include "jet/journal.h"
+#include "jet/query.h"
+
+namespace store {
+
+namespace {
+
+constexpr std::string_view kPrefix = "yrkb_com-";
+constexpr std::string_view kSuffix = ".db";
+
+std::int64_t day_number(const jet::CivilDate& d) {
+    return jet::days_from_civil(d);
+}
+
+std::int64_t month_number(const jet::CivilDate& d) {
+    return d.year * 12 + static_cast<std::int64_t>(d.month) - 1;
+}
+
+bool digits(std::string_view s) {
+    return !s.empty() &&
+           std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+int number(std::string_view s) {
+    int n = 0;
+    for (char c : s)
+        n = n * 10 + (c - '0');
+    return n;
+}
+
+jet::Result<std::vector<std::uint8_t>> read_whole(jet::FileSystem& fs, const std::string& path) {
+    JET_ASSIGN(auto file, fs.open(path, jet::OpenMode::read_only));
+    JET_ASSIGN(std::uint64_t size, file->size());
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+    JET_TRY(file->read_at(0, bytes));
+    return bytes;
+}
+
+// Written beside its name and moved onto it whole; never replaces anything.
+jet::Status write_new(jet::FileSystem& fs, const std::string& path,
+                      const std::vector<std::uint8_t>& bytes) {
+    const std::string partial = path + ".lq-new";
+    (void)fs.remove(partial);
+    {
+        JET_ASSIGN(auto file, fs.create(partial));
+        auto written = file->write_at(0, bytes);
+        if (written) written = file->sync();
+        if (!written) {
+            file.reset();
+            (void)fs.remove(partial);
+            return written.error();
+        }
+    }
+    if (auto moved = fs.rename_new(partial, path); !moved) {
+        (void)fs.remove(partial);
+        return moved.error();
+    }
+    return fs.sync_directory_of(path);
+}
+
+// The copy opens with the password and holds the program's two tables.
+jet::Result<std::pair<int, int>> customer_counts(jet::FileSystem& fs, const std::string& path,
+                                                 std::string_view password) {
+    JET_ASSIGN(auto session, jet::DatabaseSession::open(fs, path, password,
+                                                        jet::OpenMode::read_only, std::nullopt));
+    JET_ASSIGN(auto open, jet::select(session->db(), "yrkb_com where yn=false"));
+    JET_ASSIGN(auto closed, jet::select(session->db(), "yrkb_com where yn=true"));
+    JET_ASSIGN(auto settings, jet::select(session->db(), "vantel_ww where id=3"));
+    (void)settings;
+    return std::pair<int, int>{static_cast<int>(open.rows.size()),
+                               static_cast<int>(closed.rows.size())};
+}
+
+}  // namespace
+
+std::string folder_of(const std::string& path) {
+    const auto at = path.find_last_of("\\/");
+    return at == std::string::npos ? std::string(".") : path.substr(0, at);
+}
+
+std::string join_path(const std::string& folder, std::string_view name) {
+    const bool forward =
+        folder.find('/') != std::string::npos && folder.find('\\') == std::string::npos;
+    std::string path = folder;
+    if (!path.empty() && path.back() != '\\' && path.back() != '/') path += forward ? '/' : '\\';
+    return path.append(name);
+}
+
+std::string backup_folder(const std::string& database_path) {
+    return join_path(folder_of(database_path), kBackupFolderName);
+}
+
+std::string backup_file_name(const BackupName& name) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%04lld-%02u-%02u", static_cast<long long>(name.date.year),
+                  name.date.month, name.date.day);
+    std::string out = std::string(kPrefix) + text;
+    if (name.serial > 1) out += "-" + std::to_string(name.serial);
+    return out + std::string(kSuffix);
+}
+
+std::optional<BackupName> parse_backup_name(std::string_view file_name) {
+    if (!file_name.starts_with(kPrefix) || !file_name.ends_with(kSuffix)) return std::nullopt;
+    std::string_view rest = file_name.substr(kPrefix.size());
+    rest.remove_suffix(kSuffix.size());
+    // YYYY-MM-DD, then -N for a later copy of the day.
+    if (rest.size() < 10 || rest[4] != '-' || rest[7] != '-') return std::nullopt;
+    const std::string_view y = rest.substr(0, 4), m = rest.substr(5, 2), d = rest.substr(8, 2);
+    if (!digits(y) || !digits(m) || !digits(d)) return std::nullopt;
+    BackupName name;
+    name.date = {number(y), static_cast<unsigned>(number(m)), static_cast<unsigned>(number(d))};
+    // A date that does not exist comes back as another one.
+    if (name.date.month < 1 || name.date.month > 12 ||
+        jet::civil_from_days(day_number(name.date)) != name.date)
+        return std::nullopt;
+    rest.remove_prefix(10);
+    if (!rest.empty()) {
+        if (rest[0] != '-' || !digits(rest.substr(1)) || rest.size() > 6) return std::nullopt;
+        name.serial = number(rest.substr(1));
+        if (name.serial < 2) return std::nullopt;
+    }
+    return name;
+}
+
+std::vector<std::string> expired_backups(const std::vector<std::string>& names,
+                                         jet::CivilDate today) {
+    const std::int64_t this_day = day_number(today);
+    const std::int64_t this_month = month_number(today);
+    // The first copy of each month: the earliest day, and on it the first number.
+    std::map<std::int64_t, std::pair<std::int64_t, int>> first_of_month;
+    std::vector<std::pair<std::string, BackupName>> ours;
+    for (const auto& n : names) {
+        auto parsed = parse_backup_name(n);
+        if (!parsed) continue;
+        ours.emplace_back(n, *parsed);
+        const std::pair<std::int64_t, int> key{day_number(parsed->date), parsed->serial};
+        auto [it, fresh] = first_of_month.try_emplace(month_number(parsed->date), key);
+        if (!fresh && key < it->second) it->second = key;
+    }
+    std::vector<std::string> expired;
+    for (const auto& [file, name] : ours) {
+        const std::int64_t day = day_number(name.date);
+        const std::int64_t month = month_number(name.date);
+        const bool recent = day <= this_day && this_day - day < 30;
+        const bool month_kept = month <= this_month && this_month - month < 12 &&
+                                first_of_month[month] == std::pair{day, name.serial};
+        if (!recent && !month_kept) expired.push_back(file);
+    }
+    return expired;
+}
+
+bool backed_up_on(const jet::FileSystem& fs, const std::string& folder, jet::CivilDate today) {
+    auto names = fs.list_files(folder);
+    if (!names) return false;
+    return std::any_of(names->begin(), names->end(), [&](const std::string& n) {
+        auto parsed = parse_backup_name(n);
+        return parsed && parsed->date == today;
+    });
+}
+
+jet::Result<std::string> back_up(jet::FileSystem& fs, const std::string& database_path,
+                                 const std::string& folder, jet::CivilDate today,
+                                 std::chrono::milliseconds lock_wait) {
+    std::vector<std::uint8_t> bytes;
+    {
+        // Writers take this lock for every change: what is read under it is a whole state.
+        JET_ASSIGN(auto lock, jet::lock_database(database_path, lock_wait));
+        JET_TRY(jet::recover(fs, database_path));
+        JET_ASSIGN(bytes, read_whole(fs, database_path));
+    }
+    JET_TRY(fs.make_directory(folder));
+    JET_ASSIGN(auto names, fs.list_files(folder));
+    BackupName name{today, 1};
+    for (const auto& n : names)
+        if (auto parsed = parse_backup_name(n); parsed && parsed->date == today)
+            name.serial = std::max(name.serial, parsed->serial + 1);
+    const std::string path = join_path(folder, backup_file_name(name));
+    JET_TRY(write_new(fs, path, bytes));
+    names.push_back(backup_file_name(name));
+    for (const auto& old : expired_backups(names, today))
+        (void)fs.remove(join_path(folder, old));
+    return path;
+}
+
+std::vector<BackupInfo> list_backups(jet::FileSystem& fs, const std::string& folder,
+                                     std::string_view password) {
+    std::vector<BackupInfo> out;
+    auto names = fs.list_files(folder);
+    if (!names) return out;
+    for (const auto& n : *names) {
+        auto parsed = parse_backup_name(n);
+        if (!parsed) continue;
+        BackupInfo info;
+        info.file_name = n;
+        info.path = join_path(folder, n);
+        info.name = *parsed;
+        if (auto file = fs.open(info.path, jet::OpenMode::read_only))
+            if (auto size = (*file)->size()) info.size = *size;
+        if (auto counts = customer_counts(fs, info.path, password)) {
+            info.open_customers = counts->first;
+            info.closed_customers = counts->second;
+        }
+        out.push_back(std::move(info));
+    }
+    std::sort(out.begin(), out.end(), [](const BackupInfo& a, const BackupInfo& b) {
+        return std::pair{day_number(a.name.date), a.name.serial} >
+               std::pair{day_number(b.name.date), b.name.serial};
+    });
+    return out;
+}
+
+jet::Status restore_backup(jet::FileSystem& fs, const std::string& database_path,
+                           const std::string& backup, std::string_view password,
+                           std::chrono::milliseconds lock_wait) {
+    JET_TRY(customer_counts(fs, backup, password));
+    JET_ASSIGN(auto bytes, read_whole(fs, backup));
+    if (bytes.empty() || bytes.size() % jet::kPageSize != 0)
+        return jet::make_error(jet::Errc::corrupt, "the copy is not whole pages");
+    JET_ASSIGN(bool present, fs.exists(database_path));
+    if (!present) return write_new(fs, database_path, bytes);
+    JET_ASSIGN(auto lock, jet::lock_database(database_path, lock_wait));
+    JET_TRY(jet::recover(fs, database_path));
+    JET_ASSIGN(auto file, fs.open(database_path, jet::OpenMode::read_write));
+    std::map<std::uint32_t, jet::PageBytes> pages;
+    for (std::size_t at = 0; at < bytes.size(); at += jet::kPageSize) {
+        jet::PageBytes page;
+        std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(at), jet::kPageSize, page.begin());
+        pages.emplace(static_cast<std::uint32_t>(at / jet::kPageSize), page);
+    }
+    return jet::commit_pages(fs, database_path, *file, pages, bytes.size());
+}
+
+}  // namespace store
