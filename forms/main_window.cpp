@@ -77,19 +77,19 @@ const Form& main_window() {
                        {Event::rows_shown, ops::kListRowsShown}};
         f.controls.push_back(list);
 
-        f.menus = {{main::kRowMenu, 0, false, ""},
-                   {"修改客户", 1, true, ops::kEditSelected},
-                   {"-", 1, true, ""},
-                   {"联系客户", 1, true, ops::kContactCustomer},
-                   {"查询客户", 1, true, ops::kViewProfile},
-                   {"-", 1, true, ""},
-                   {"登记交易", 1, true, ops::kOpenDealDialog},
-                   {"转为未成交客户", 1, false, ops::kRevertToOpen},
-                   {"-", 1, true, ""},
-                   {"删除客户", 1, true, ops::kDeleteCustomer},
-                   {main::kMoreMenu, 0, false, ""},
-                   {"查看图表", 1, true, ops::kOpenChart},
-                   {"加入官方群", 1, true, ops::kJoinGroup}};
+        f.menus = {{main::kRowMenu, 0, false, "", ""},
+                   {"修改客户", 1, true, ops::kEditSelected, ""},
+                   {"-", 1, true, "", ""},
+                   {"联系客户", 1, true, ops::kContactCustomer, ""},
+                   {"查询客户", 1, true, ops::kViewProfile, ""},
+                   {"-", 1, true, "", ""},
+                   {"登记交易", 1, true, ops::kOpenDealDialog, ""},
+                   {"转为未成交客户", 1, false, ops::kRevertToOpen, ""},
+                   {"-", 1, true, "", ""},
+                   {"删除客户", 1, true, ops::kDeleteCustomer, ""},
+                   {main::kMoreMenu, 0, false, "", ""},
+                   {"查看图表", 1, true, ops::kOpenChart, ""},
+                   {"加入官方群", 1, true, ops::kJoinGroup, ""}};
         f.events = {{Event::created, ops::kMainCreated},
                     {Event::resized, ops::kMainResized},
                     {Event::tray, ops::kTray},

@@ -21,6 +21,7 @@ enum class ControlKind {
     html_view,
     pie_chart,
     save_dialog,
+    open_dialog,
 };
 
 enum class Event {
@@ -37,6 +38,10 @@ enum class Event {
     item_right_clicked,  // list view
     double_clicked,      // list view
     menu_clicked,        // menu item
+    column_clicked,      // list view header; argument: the column
+    typed,               // list view: text typed while it has the keyboard (EventArgs::item)
+    closing,             // the window is about to close, by the user or the program
+    balloon_clicked,     // the tray icon's notification was clicked
     rows_shown,          // list view: other rows came into view (scrolled, resized)
 };
 
@@ -71,7 +76,17 @@ struct MenuItem {
     std::string caption;
     int level = 1;
     bool visible = true;
-    std::string handler;  // run when clicked; empty for separators and pop-up titles
+    std::string handler;   // run when clicked; empty for separators and pop-up titles
+    std::string shortcut;  // shown beside the caption ("Ctrl+F"); a key binding runs it
+};
+
+// A key the window answers: "Ctrl+N", "Shift+F10", "Enter", "Del", "F5", "Esc" and the like.
+// With `only_in`, only while that control has the keyboard (Enter and Del in the list mean
+// something else in a text box).
+struct KeyBinding {
+    std::string chord;
+    std::string handler;
+    std::string only_in;
 };
 
 struct Control {
@@ -122,6 +137,7 @@ struct Form {
     std::string focus;
     std::vector<Control> controls;  // in creation order
     std::vector<MenuItem> menus;
+    std::vector<KeyBinding> keys;
     std::vector<Binding> events;
 
     const Control* find(std::string_view control) const;

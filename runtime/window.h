@@ -3,6 +3,7 @@
 // are addressed by name; the window itself by the empty name.
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,6 +22,29 @@ struct RowRange {
     int first = 0;
     int count = 0;
     bool operator==(const RowRange&) const = default;
+};
+
+// The rows of a list that the program keeps itself: the list asks for the texts it shows,
+// so that a list of any length is refilled, sorted or filtered at the cost of its count.
+class RowSource {
+  public:
+    virtual ~RowSource() = default;
+    virtual int count() const = 0;
+    virtual std::string cell(int row, int column) const = 0;
+    // A row drawn in a colour of its own: 0 plain, 1 due, 2 overdue.
+    virtual int tone(int) const { return 0; }
+};
+
+// Where the save dialog put the file and which of its filters was chosen (from 0).
+struct SaveChoice {
+    std::string path;
+    int filter = 0;
+};
+
+// A top-level window's place as the user left it.
+struct WindowState {
+    Rect normal;  // outer rectangle when neither minimised nor maximised
+    bool maximised = false;
 };
 
 class Window;
@@ -99,6 +123,30 @@ class Window {
     virtual void stop_timer(std::string_view timer) = 0;
     virtual void close() = 0;
     virtual bool closed() const = 0;
+
+    // Lists whose rows the program keeps (RowSource): `show_rows` takes a source in place of
+    // the list's own rows, `refresh_rows` shows what changed in it (its count included).
+    // The other list operations read through it; delete_all_items lets it go.
+    virtual void show_rows(std::string_view list, std::shared_ptr<const RowSource> rows) = 0;
+    virtual void refresh_rows(std::string_view list) = 0;
+    // The arrow on a column header: 1 ascending, -1 descending, 0 none.
+    virtual void set_sort_mark(std::string_view list, int column, int direction) = 0;
+    // Save dialogs with more than one filter: the path and the filter chosen.
+    virtual std::optional<SaveChoice> ask_save_choice(std::string_view dialog,
+                                                      std::string_view folder,
+                                                      std::string_view file_name) = 0;
+    // Open dialogs: the file chosen, nullopt when cancelled.
+    virtual std::optional<std::string> ask_open_path(std::string_view dialog,
+                                                     std::string_view folder) = 0;
+    virtual void set_focus(std::string_view control) = 0;
+    // A tick beside a menu item.
+    virtual void set_menu_item_checked(std::string_view caption, bool checked) = 0;
+    // A notification beside the tray icon, which goes by itself; a click on it is the
+    // window's balloon_clicked event.
+    virtual void show_tray_balloon(std::string_view title, std::string_view text) = 0;
+    virtual WindowState window_state() const = 0;
+    // Puts the window where it was; a place on no screen any more comes onto the main one.
+    virtual void set_window_state(const WindowState& state) = 0;
 };
 
 class WindowSystem {

@@ -2,7 +2,8 @@
 # Installs what building, running and testing 岚桥管家 needs, and only what is
 # missing: a second run finds everything and does nothing.
 #   - Debian packages: compilers, cross compilers, Wine and X tools, mdbtools,
-#     the Chinese font, Node;
+#     the Chinese font, Node, zlib (native and for the Windows builds), and the
+#     spreadsheet tools the format tests check against (LibreOffice, openpyxl);
 #   - the Node test oracles (npm ci), when node_modules is missing or
 #     package-lock.json changed since the last install.
 # Runs as root (CI) or through sudo.
@@ -20,6 +21,8 @@ packages=(
   wine wine64 xvfb xauth xdotool xclip imagemagick fonts-wqy-microhei
   matchbox-window-manager
   mdbtools
+  zlib1g-dev libz-mingw-w64-dev
+  libreoffice-calc-nogui python3-openpyxl
 )
 
 installed() {

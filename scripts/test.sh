@@ -5,9 +5,11 @@
 #   3. native build (g++) and its tests: unit tests, the cross-checks with
 #      mdbtools and mdb-reader, the Wine end-to-end tests of the Windows build;
 #   4. the same tests under AddressSanitizer and UndefinedBehaviorSanitizer;
-#   5. the libFuzzer target for the Jet reader: a fixed seed and number of runs.
+#   5. the libFuzzer targets for the Jet reader and for the format readers (zip,
+#      XML, workbooks, delimited text): a fixed seed and number of runs each.
 # Stops at the first failure with a non-zero exit.
-# CTEST_PARALLEL_LEVEL, LQ_FUZZ_SEED and LQ_FUZZ_RUNS may be set to change the defaults.
+# CTEST_PARALLEL_LEVEL, LQ_FUZZ_SEED, LQ_FUZZ_RUNS and LQ_FORMATS_FUZZ_RUNS may be set to
+# change the defaults.
 set -euo pipefail
 
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
@@ -62,6 +64,22 @@ if [[ -x "$fuzzer" ]]; then
     -artifact_prefix="$artefacts/" "$scratch" "${seeds[@]}"
 else
   echo "note: $fuzzer was not built; skipping the fuzz run"
+fi
+
+# The target exists only where the fuzz build could be made (clang).
+if cmake --build build/fuzz --target help | grep -w formats_fuzz >/dev/null; then
+  cmake --build build/fuzz -j"$jobs" --target formats_fuzz
+fi
+fuzzer=build/fuzz/tests/fuzz/formats_fuzz
+if [[ -x "$fuzzer" ]]; then
+  # The same rules as above, in folders of its own; about a minute of runs.
+  scratch=build/fuzz/formats_corpus
+  artefacts=build/fuzz/formats_artefacts
+  mkdir -p "$scratch" "$artefacts"
+  "$fuzzer" -seed="${LQ_FUZZ_SEED:-1}" -runs="${LQ_FORMATS_FUZZ_RUNS:-200000}" \
+    -print_final_stats=1 -artifact_prefix="$artefacts/" "$scratch" tests/fuzz/formats_corpus
+else
+  echo "note: $fuzzer was not built; skipping the formats fuzz run"
 fi
 
 step "all tests passed"

@@ -38,6 +38,7 @@ HeadlessWindow::HeadlessWindow(HeadlessWindows& system, const Form& form, Handle
     self_.text = form.title;
     self_.visible = false;  // shown by run() or by the dialog's opening
     self_.rect = {form.left, form.top, form.width, form.height};
+    state_.normal = self_.rect;
     for (const auto& c : form.controls) {
         State s;
         s.text = c.text;
@@ -175,12 +176,14 @@ void HeadlessWindow::set_column_width(std::string_view list, int column, int wid
 
 void HeadlessWindow::delete_all_items(std::string_view list) {
     State& s = state(list);
+    s.source.reset();
     s.rows.clear();
     s.selected_row = -1;
 }
 
 int HeadlessWindow::append_item(std::string_view list, std::string_view text) {
     State& s = state(list);
+    if (s.source) throw std::logic_error("the list shows the program's own rows");
     std::vector<std::string> row(std::max<std::size_t>(s.columns.size(), 1));
     row[0] = std::string(text);
     s.rows.push_back(std::move(row));
@@ -196,13 +199,18 @@ void HeadlessWindow::set_cell(std::string_view list, int row, int column, std::s
 
 std::string HeadlessWindow::cell(std::string_view list, int row, int column) const {
     const State* s = find(list);
+    if (s->source)
+        return row >= 0 && row < s->source->count() && in_range(column, s->columns.size())
+                   ? s->source->cell(row, column)
+                   : std::string();
     if (!in_range(row, s->rows.size())) return {};
     const auto& cells = s->rows[static_cast<std::size_t>(row)];
     return in_range(column, cells.size()) ? cells[static_cast<std::size_t>(column)] : std::string();
 }
 
 int HeadlessWindow::item_count(std::string_view list) const {
-    return static_cast<int>(find(list)->rows.size());
+    const State* s = find(list);
+    return s->source ? s->source->count() : static_cast<int>(s->rows.size());
 }
 
 int HeadlessWindow::selected_row(std::string_view list) const {
@@ -211,7 +219,7 @@ int HeadlessWindow::selected_row(std::string_view list) const {
 
 void HeadlessWindow::select_row(std::string_view list, int row) {
     State& s = state(list);
-    if (in_range(row, s.rows.size())) s.selected_row = row;
+    if (row >= 0 && row < item_count(list)) s.selected_row = row;
 }
 
 bool HeadlessWindow::menu_item_visible(std::string_view caption) const {
@@ -385,6 +393,7 @@ void HeadlessWindow::press(Key key) {
 void HeadlessWindow::resize(int width, int height) {
     self_.rect.width = width;
     self_.rect.height = height;
+    state_ = {self_.rect, false};
     fire("", Event::resized);
 }
 
@@ -401,7 +410,7 @@ RowRange HeadlessWindow::rows_in_view(std::string_view list) const {
 
 RowRange HeadlessWindow::visible_rows(std::string_view list) const {
     const RowRange view = rows_in_view(list);
-    const int rows = static_cast<int>(find(list)->rows.size());
+    const int rows = item_count(list);
     const int first = std::clamp(view.first, 0, rows);
     return {first, std::clamp(view.count, 0, rows - first)};
 }
@@ -413,7 +422,126 @@ void HeadlessWindow::scroll_list(std::string_view list, int first) {
 }
 
 std::vector<std::vector<std::string>> HeadlessWindow::rows(std::string_view list) const {
-    return find(list)->rows;
+    const State* s = find(list);
+    if (!s->source) return s->rows;
+    std::vector<std::vector<std::string>> out;
+    for (int r = 0; r < s->source->count(); ++r) {
+        auto& cells = out.emplace_back();
+        for (std::size_t c = 0; c < s->columns.size(); ++c)
+            cells.push_back(s->source->cell(r, static_cast<int>(c)));
+    }
+    return out;
+}
+
+void HeadlessWindow::show_rows(std::string_view list, std::shared_ptr<const RowSource> rows) {
+    State& s = state(list);
+    s.rows.clear();
+    s.source = std::move(rows);
+    refresh_rows(list);
+}
+
+void HeadlessWindow::refresh_rows(std::string_view list) {
+    State& s = state(list);
+    // As the real list, a selection past the end goes.
+    if (s.selected_row >= item_count(list)) s.selected_row = -1;
+}
+
+void HeadlessWindow::set_sort_mark(std::string_view list, int column, int direction) {
+    State& s = state(list);
+    s.sort_column = direction == 0 ? -1 : column;
+    s.sort_direction = direction;
+}
+
+std::pair<int, int> HeadlessWindow::sort_mark(std::string_view list) const {
+    const State* s = find(list);
+    return {s->sort_column, s->sort_direction};
+}
+
+int HeadlessWindow::row_tone(std::string_view list, int row) const {
+    const State* s = find(list);
+    return s->source && row >= 0 && row < s->source->count() ? s->source->tone(row) : 0;
+}
+
+std::optional<SaveChoice> HeadlessWindow::ask_save_choice(std::string_view dialog,
+                                                          std::string_view folder,
+                                                          std::string_view file_name) {
+    auto path = ask_save_path(dialog, folder, file_name);
+    if (!path) return std::nullopt;
+    return SaveChoice{*path, system_.save_filter()};
+}
+
+std::optional<std::string> HeadlessWindow::ask_open_path(std::string_view dialog,
+                                                         std::string_view) {
+    const Control* c = form_.find(dialog);
+    if (!c) no_such("control", dialog);
+    return system_.answer_open(*c);
+}
+
+void HeadlessWindow::set_menu_item_checked(std::string_view caption, bool checked) {
+    if (!menu_visible_.contains(caption)) no_such("menu item", caption);
+    menu_checked_[std::string(caption)] = checked;
+}
+
+bool HeadlessWindow::menu_item_checked(std::string_view caption) const {
+    auto it = menu_checked_.find(caption);
+    return it != menu_checked_.end() && it->second;
+}
+
+void HeadlessWindow::show_tray_balloon(std::string_view title, std::string_view text) {
+    balloons_.emplace_back(title, text);
+}
+
+void HeadlessWindow::set_window_state(const WindowState& wanted) {
+    WindowState placed = wanted;
+    const Rect& screen = system_.screen();
+    const Rect& r = placed.normal;
+    // A window whose title bar lies on no screen comes back at the main screen's corner.
+    const bool seen = r.left + r.width > screen.left + 40 && r.left < screen.left + screen.width &&
+                      r.top >= screen.top - 8 && r.top < screen.top + screen.height - 20;
+    if (!seen) placed.normal = {screen.left + 50, screen.top + 50, r.width, r.height};
+    place(placed);
+}
+
+void HeadlessWindow::place(const WindowState& wanted) {
+    state_ = wanted;
+    self_.rect = wanted.maximised ? system_.screen() : wanted.normal;
+    fire("", Event::resized);
+}
+
+void HeadlessWindow::user_close() {
+    dispatch(*this, handlers_, "", Event::closing);
+    close();
+}
+
+void HeadlessWindow::type(std::string_view control, std::string_view text) {
+    const Control* c = form_.find(control);
+    if (!c) no_such("control", control);
+    focus(control);
+    if (c->kind == ControlKind::list_view)
+        dispatch(*this, handlers_, control, Event::typed, EventArgs{0, std::string(text)});
+    else
+        set_text(control, this->text(control) + std::string(text));
+}
+
+bool HeadlessWindow::press_key(std::string_view chord) {
+    if (closed_) throw std::logic_error("the window is closed");
+    for (const auto& k : form_.keys) {
+        if (k.chord != chord || (!k.only_in.empty() && k.only_in != focused_)) continue;
+        auto it = handlers_.find(k.handler);
+        if (it != handlers_.end() && it->second) it->second(*this, EventArgs{0, k.chord});
+        return true;
+    }
+    if (chord == "Enter")
+        press(Key::enter);
+    else if (chord == "Esc")
+        press(Key::escape);
+    else if (chord == "Tab")
+        press(Key::tab);
+    else if (chord == "Shift+Tab")
+        press(Key::shift_tab);
+    else
+        return false;
+    return true;
 }
 
 Window& HeadlessWindows::open(const Form& form, Handlers handlers) {

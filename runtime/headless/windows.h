@@ -69,6 +69,18 @@ class HeadlessWindow final : public Window {
     void stop_timer(std::string_view timer) override;
     void close() override;
     bool closed() const override { return closed_; }
+    void show_rows(std::string_view list, std::shared_ptr<const RowSource> rows) override;
+    void refresh_rows(std::string_view list) override;
+    void set_sort_mark(std::string_view list, int column, int direction) override;
+    std::optional<SaveChoice> ask_save_choice(std::string_view dialog, std::string_view folder,
+                                              std::string_view file_name) override;
+    std::optional<std::string> ask_open_path(std::string_view dialog,
+                                             std::string_view folder) override;
+    void set_focus(std::string_view control) override { focus(control); }
+    void set_menu_item_checked(std::string_view caption, bool checked) override;
+    void show_tray_balloon(std::string_view title, std::string_view text) override;
+    WindowState window_state() const override { return state_; }
+    void set_window_state(const WindowState& state) override;
 
     // What a test does and sees.
     void fire(std::string_view control, Event event, const EventArgs& args = {});
@@ -81,6 +93,22 @@ class HeadlessWindow final : public Window {
     void press(Key key);
     // Set by the window system: opened as a dialog, or with the keyboard in its first box.
     void opened(bool dialog);
+    // A key chord as the window's key bindings take it ("Ctrl+N", "Del", "Shift+F10"); Enter,
+    // Esc and Tab that no binding takes go on as press() has them. True when something took it.
+    bool press_key(std::string_view chord);
+    // Text typed while the keyboard is in `control`: a list hears it as its typed event, a
+    // box appends it.
+    void type(std::string_view control, std::string_view text);
+    // The user closes the window (its close box, Alt+F4): the closing event, then close().
+    void user_close();
+    // The user moves or sizes the window, or maximises it.
+    void place(const WindowState& state);
+    bool menu_item_checked(std::string_view caption) const;
+    // Notifications shown beside the tray icon, title and text.
+    const std::vector<std::pair<std::string, std::string>>& balloons() const { return balloons_; }
+    // The sort arrow: column and direction.
+    std::pair<int, int> sort_mark(std::string_view list) const;
+    int row_tone(std::string_view list, int row) const;
     // The user resizes the window to this outer size.
     void resize(int width, int height);
     // The user scrolls the list so that `first` is its top row.
@@ -115,6 +143,8 @@ class HeadlessWindow final : public Window {
         std::vector<std::string> navigations;
         std::vector<double> chart_values;
         bool chart_3d = false;
+        std::shared_ptr<const RowSource> source;
+        int sort_column = -1, sort_direction = 0;
     };
     State& state(std::string_view control);
     const State* find(std::string_view control) const;
@@ -133,6 +163,9 @@ class HeadlessWindow final : public Window {
     std::string tray_tooltip_;
     std::string focused_;
     bool dialog_ = false;
+    WindowState state_;
+    std::map<std::string, bool, std::less<>> menu_checked_;
+    std::vector<std::pair<std::string, std::string>> balloons_;
     bool closed_ = false;
 };
 
@@ -170,6 +203,19 @@ class HeadlessWindows final : public WindowSystem {
     HeadlessWindow* find(std::string_view form_name) const;
     // Without an answer every save dialog is cancelled.
     void on_save_dialog(SaveAnswer answer) { save_answer_ = std::move(answer); }
+    // The filter a save dialog's answer was chosen with (from 0).
+    void set_save_filter(int filter) { save_filter_ = filter; }
+    int save_filter() const { return save_filter_; }
+    // Answers open dialogs; without one every open dialog is cancelled.
+    void on_open_dialog(std::function<std::optional<std::string>(const Control&)> answer) {
+        open_answer_ = std::move(answer);
+    }
+    std::optional<std::string> answer_open(const Control& dialog) {
+        return open_answer_ ? open_answer_(dialog) : std::nullopt;
+    }
+    // The screen windows must stay on.
+    void set_screen(const Rect& screen) { screen_ = screen; }
+    const Rect& screen() const { return screen_; }
     std::optional<std::string> answer_save(const Control& dialog, std::string_view folder,
                                            std::string_view file_name) {
         asked_saves_.emplace_back(file_name);
@@ -182,6 +228,9 @@ class HeadlessWindows final : public WindowSystem {
 
   private:
     SaveAnswer save_answer_;
+    int save_filter_ = 0;
+    std::function<std::optional<std::string>(const Control&)> open_answer_;
+    Rect screen_{0, 0, 1920, 1080};
     std::vector<std::string> asked_saves_;
     bool hold_background_ = false;
     std::thread::id owner_;

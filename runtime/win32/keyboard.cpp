@@ -2,9 +2,11 @@
 // reading order, a window opens with the keyboard in its first box and gets it back there
 // when it returns to the front, Enter presses the default button, Esc closes a dialog.
 #include <set>
+#include <string>
 #include <vector>
 
 #include "runtime/tab_order.h"
+#include "runtime/win32/wide_text.h"
 #include "runtime/win32/window.h"
 
 namespace runtime::win32 {
@@ -15,7 +17,77 @@ bool has_style(HWND h, LONG_PTR style) {
     return h && (GetWindowLongPtrW(h, GWL_STYLE) & style) == style;
 }
 
+// The virtual key and the modifiers of a chord as the key bindings spell it: "Ctrl+N",
+// "Shift+F10", "Del", "Enter", "Esc", "F5", "Apps".
+struct Chord {
+    UINT key = 0;
+    bool ctrl = false, shift = false;
+};
+
+Chord parse_chord(std::string_view text) {
+    Chord c;
+    for (;;) {
+        if (text.starts_with("Ctrl+")) {
+            c.ctrl = true;
+            text.remove_prefix(5);
+        } else if (text.starts_with("Shift+")) {
+            c.shift = true;
+            text.remove_prefix(6);
+        } else {
+            break;
+        }
+    }
+    if (text.size() == 1 &&
+        ((text[0] >= 'A' && text[0] <= 'Z') || (text[0] >= '0' && text[0] <= '9')))
+        c.key = static_cast<UINT>(text[0]);
+    else if (text.size() >= 2 && text[0] == 'F' && text.size() <= 3)
+        c.key = VK_F1 + static_cast<UINT>(std::stoi(std::string(text.substr(1)))) - 1;
+    else if (text == "Enter")
+        c.key = VK_RETURN;
+    else if (text == "Esc")
+        c.key = VK_ESCAPE;
+    else if (text == "Del")
+        c.key = VK_DELETE;
+    else if (text == "Apps")
+        c.key = VK_APPS;
+    return c;
+}
+
 }  // namespace
+
+bool Win32Window::translate_key(const MSG& msg) {
+    // Which control of ours has the keyboard: a drop-down's inner box counts as the drop-down.
+    std::string_view in;
+    for (const auto& [name, c] : children_)
+        if (c.hwnd && (c.hwnd == msg.hwnd || IsChild(c.hwnd, msg.hwnd))) in = name;
+    if (msg.message == WM_CHAR) {
+        // Letters typed into a list that listens for them, not the list's own jump to a row.
+        const auto ch = static_cast<wchar_t>(msg.wParam);
+        if (in.empty() || ch < 0x20 || ch == 0x7F || (GetKeyState(VK_CONTROL) & 0x8000))
+            return false;
+        const Child& c = child(in);
+        if (c.def->kind != ControlKind::list_view) return false;
+        bool listens = false;
+        for (const auto& b : c.def->events)
+            listens = listens || b.event == Event::typed;
+        if (!listens) return false;
+        fire(in, Event::typed, EventArgs{0, from_wide(std::wstring(1, ch))});
+        return true;
+    }
+    if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
+    const bool ctrl = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
+    const bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+    for (const auto& k : form_.keys) {
+        const Chord c = parse_chord(k.chord);
+        if (c.key != msg.wParam || c.ctrl != ctrl || c.shift != shift) continue;
+        if (!k.only_in.empty() && k.only_in != in) continue;
+        auto handler = handlers_.find(k.handler);
+        if (handler != handlers_.end() && handler->second)
+            handler->second(*this, EventArgs{0, k.chord});
+        return true;
+    }
+    return false;
+}
 
 void Win32Window::arrange_tab_order() {
     // Tab follows the order of the windows on top of each other. The tab stops swap places

@@ -52,8 +52,8 @@ HMODULE load_verified(std::span<const std::uint8_t> image, bool& foreign) {
     foreign = false;
     if (image.empty()) return nullptr;
     const std::wstring path = engine_path();
-    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.h == INVALID_HANDLE_VALUE) return nullptr;
     if (!holds_exactly(file.h, image)) {
         foreign = true;

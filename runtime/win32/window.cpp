@@ -23,8 +23,6 @@ namespace runtime::win32 {
 
 namespace {
 
-constexpr UINT kTrayMessage = WM_APP + 1;
-constexpr UINT kTrayId = 1;
 // Posted when a list was filled with its drawing held back: it draws again once the program
 // waits for input.
 constexpr UINT kRedrawLists = WM_APP + 2;
@@ -186,6 +184,7 @@ void Win32Window::create_control(const Control& c, UINT id) {
             break;
         }
         case ControlKind::save_dialog:
+        case ControlKind::open_dialog:
             break;
     }
     if (child.hwnd && font_)
@@ -433,14 +432,17 @@ const Win32Window::Rows& Win32Window::rows_of(HWND list) const {
 
 void Win32Window::sync_count(HWND list) const {
     if (!uncounted_lists_.erase(list)) return;
-    SendMessageW(list, LVM_SETITEMCOUNT, rows_of(list).size(),
-                 LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+    const RowSource* source = source_of(list);
+    const std::size_t count =
+        source ? static_cast<std::size_t>(std::max(source->count(), 0)) : rows_of(list).size();
+    SendMessageW(list, LVM_SETITEMCOUNT, count, LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
 }
 
 void Win32Window::delete_all_items(std::string_view list) {
     HWND h = hwnd_of(list);
     hold_drawing(h);
     rows_of(h).clear();
+    sources_.erase(h);
     uncounted_lists_.erase(h);
     SendMessageW(h, LVM_DELETEALLITEMS, 0, 0);
 }
@@ -467,6 +469,9 @@ void Win32Window::set_cell(std::string_view list, int row, int column, std::stri
 }
 
 std::string Win32Window::cell(std::string_view list, int row, int column) const {
+    if (const RowSource* source = source_of(hwnd_of(list)))
+        return row >= 0 && row < source->count() && column >= 0 ? source->cell(row, column)
+                                                                : std::string();
     const Rows& rows = rows_of(hwnd_of(list));
     if (row < 0 || row >= static_cast<int>(rows.size()) || column < 0) return {};
     const auto& cells = rows[static_cast<std::size_t>(row)];
@@ -475,6 +480,7 @@ std::string Win32Window::cell(std::string_view list, int row, int column) const 
 }
 
 int Win32Window::item_count(std::string_view list) const {
+    if (const RowSource* source = source_of(hwnd_of(list))) return source->count();
     return static_cast<int>(rows_of(hwnd_of(list)).size());
 }
 
@@ -524,8 +530,12 @@ void Win32Window::popup_menu(std::string_view menu) {
             continue;
         }
         if (!menu_visible_[m.caption]) continue;
-        std::wstring caption = to_wide(m.caption);
-        AppendMenuW(popup, MF_STRING, kFirstMenuCommand + items.size(), caption.c_str());
+        // The shortcut after a tab is drawn right-aligned, as every Windows menu shows it.
+        std::wstring caption =
+            to_wide(m.shortcut.empty() ? m.caption : m.caption + "\t" + m.shortcut);
+        const bool tick = menu_checked_.count(m.caption) && menu_checked_.at(m.caption);
+        AppendMenuW(popup, MF_STRING | (tick ? MF_CHECKED : 0u), kFirstMenuCommand + items.size(),
+                    caption.c_str());
         items.push_back(&m);
     }
     POINT at{};
@@ -573,40 +583,6 @@ void Win32Window::set_chart_3d(std::string_view control, bool on) {
     InvalidateRect(hwnd_of(control), nullptr, TRUE);
 }
 
-std::optional<std::string> Win32Window::ask_save_path(std::string_view dialog,
-                                                      std::string_view folder,
-                                                      std::string_view file_name) {
-    const Control& c = *child(dialog).def;
-    // "name|pattern|..." becomes the dialog's pairs of NUL-ended texts.
-    std::wstring filter = to_wide(c.filter);
-    for (auto& ch : filter)
-        if (ch == L'|') ch = L'\0';
-    filter.push_back(L'\0');
-    filter.push_back(L'\0');
-    std::wstring extension = to_wide(c.default_extension);
-    if (extension.rfind(L"*.", 0) == 0) extension.erase(0, 2);
-    std::wstring title = to_wide(c.text);
-    std::vector<wchar_t> path(32768, L'\0');
-    std::wstring offered = to_wide(file_name);
-    std::copy(
-        offered.begin(),
-        offered.begin() + static_cast<std::ptrdiff_t>(std::min(offered.size(), path.size() - 1)),
-        path.begin());
-    OPENFILENAMEW ofn{};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = hwnd_;
-    ofn.lpstrFilter = filter.c_str();
-    std::wstring start = to_wide(folder);
-    ofn.lpstrInitialDir = start.empty() ? nullptr : start.c_str();
-    ofn.lpstrFile = path.data();
-    ofn.nMaxFile = static_cast<DWORD>(path.size());
-    ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();
-    ofn.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
-    ofn.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-    if (!GetSaveFileNameW(&ofn)) return std::nullopt;
-    return from_wide(path.data());
-}
-
 void Win32Window::navigate(std::string_view control, std::string_view address) {
     const Child& view = child(control);
     std::wstring wide = to_wide(address);
@@ -647,7 +623,7 @@ void Win32Window::close() {
 
 RowRange Win32Window::visible_rows(std::string_view list) const {
     const HWND h = hwnd_of(list);
-    const int rows = static_cast<int>(rows_of(h).size());
+    const int rows = item_count(list);
     const int top = static_cast<int>(SendMessageW(h, LVM_GETTOPINDEX, 0, 0));
     // The count per page leaves out a last row that shows only in part.
     const int page = static_cast<int>(SendMessageW(h, LVM_GETCOUNTPERPAGE, 0, 0)) + 1;
@@ -715,6 +691,9 @@ LRESULT Win32Window::handle_message(HWND hwnd, UINT message, WPARAM wparam, LPAR
                 case WM_CONTEXTMENU:
                     code = 3;
                     break;
+                case NIN_BALLOONUSERCLICK:
+                    fire("", Event::balloon_clicked);
+                    return 0;
                 default:
                     break;
             }
@@ -758,7 +737,12 @@ LRESULT Win32Window::handle_message(HWND hwnd, UINT message, WPARAM wparam, LPAR
                     if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
                         const Rows& rows = rows_of(c->hwnd);
                         std::wstring_view text;
-                        if (item.iItem >= 0 && item.iItem < static_cast<int>(rows.size())) {
+                        std::wstring asked;
+                        if (const RowSource* source = source_of(c->hwnd)) {
+                            if (item.iItem >= 0 && item.iItem < source->count())
+                                asked = to_wide(source->cell(item.iItem, item.iSubItem));
+                            text = asked;
+                        } else if (item.iItem >= 0 && item.iItem < static_cast<int>(rows.size())) {
                             const auto& cells = rows[static_cast<std::size_t>(item.iItem)];
                             if (item.iSubItem >= 0 &&
                                 item.iSubItem < static_cast<int>(cells.size()))
@@ -771,6 +755,7 @@ LRESULT Win32Window::handle_message(HWND hwnd, UINT message, WPARAM wparam, LPAR
                     }
                     return 0;
                 }
+                if (LRESULT result = 0; list_notify(*c, header, result)) return result;
                 if (header->code == NM_RCLICK) {
                     auto* item = reinterpret_cast<NMITEMACTIVATE*>(lparam);
                     if (item->iItem >= 0) fire(c->def->name, Event::item_right_clicked);
@@ -790,6 +775,10 @@ LRESULT Win32Window::handle_message(HWND hwnd, UINT message, WPARAM wparam, LPAR
             }
             return 0;
         }
+        case WM_CLOSE:
+            // The window's last word (its place, its columns) before it goes.
+            fire("", Event::closing);
+            return DefWindowProcW(hwnd, message, wparam, lparam);
         case WM_DESTROY:
             web_views_.clear();  // each browser lets go of its site while the window still lives
             if (tray_) {
@@ -807,6 +796,10 @@ LRESULT Win32Window::handle_message(HWND hwnd, UINT message, WPARAM wparam, LPAR
             system_.destroyed(*this);
             return 0;
         default:
+            if (message == row_tone_message()) {
+                // The skin engine asks what tone a row of one of our lists has.
+                return row_tone(reinterpret_cast<HWND>(lparam), static_cast<int>(wparam));
+            }
             return DefWindowProcW(hwnd, message, wparam, lparam);
     }
 }

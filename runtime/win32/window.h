@@ -20,6 +20,14 @@ namespace runtime::win32 {
 
 class Win32Windows;
 
+// The tray icon's messages to its window, and its number.
+inline constexpr UINT kTrayMessage = WM_APP + 1;
+inline constexpr UINT kTrayId = 1;
+
+// The message the skin engine sends a list's window to learn a row's tone: wParam the row,
+// lParam the list; the answer is 0 (plain), 1 (due) or 2 (overdue).
+UINT row_tone_message();
+
 class Win32Window final : public Window {
   public:
     Win32Window(Win32Windows& system, const Form& form, Handlers handlers);
@@ -71,6 +79,21 @@ class Win32Window final : public Window {
     std::optional<std::string> ask_save_path(std::string_view dialog, std::string_view folder,
                                              std::string_view file_name) override;
     void navigate(std::string_view control, std::string_view address) override;
+    void show_rows(std::string_view list, std::shared_ptr<const RowSource> rows) override;
+    void refresh_rows(std::string_view list) override;
+    void set_sort_mark(std::string_view list, int column, int direction) override;
+    std::optional<SaveChoice> ask_save_choice(std::string_view dialog, std::string_view folder,
+                                              std::string_view file_name) override;
+    std::optional<std::string> ask_open_path(std::string_view dialog,
+                                             std::string_view folder) override;
+    void set_focus(std::string_view control) override;
+    void set_menu_item_checked(std::string_view caption, bool checked) override;
+    void show_tray_balloon(std::string_view title, std::string_view text) override;
+    WindowState window_state() const override;
+    void set_window_state(const WindowState& state) override;
+    // A key or character on its way to a control of this window; true when a key binding or
+    // a list's typing took it (keyboard.cpp).
+    bool translate_key(const MSG& msg);
 
     void add_tray_icon(std::string_view tooltip) override;
     void stop_timer(std::string_view timer) override;
@@ -103,6 +126,13 @@ class Win32Window final : public Window {
     LRESULT default_button_id() const;
     bool on_dialog_command(UINT id);
     void to_next_control(bool backwards);
+    // Lists (list_view.cpp): the program's own rows, tones and header clicks.
+    const RowSource* source_of(HWND list) const;
+    int row_tone(HWND list, int row) const;
+    bool list_notify(const Child& list, NMHDR* header, LRESULT& result);
+    // Save and open dialogs (file_dialogs.cpp).
+    std::optional<SaveChoice> file_dialog(std::string_view dialog, std::string_view folder,
+                                          std::string_view file_name, bool save);
     void hold_drawing(HWND list);
     using Rows = std::vector<std::vector<std::wstring>>;
     Rows& rows_of(HWND list);
@@ -126,6 +156,8 @@ class Win32Window final : public Window {
     std::map<std::string, std::unique_ptr<WebView>, std::less<>> web_views_;
     std::set<HWND> held_lists_;       // lists filled since the program last waited for input
     std::map<HWND, Rows> list_rows_;  // the cells of each list view, row by row
+    std::map<HWND, std::shared_ptr<const RowSource>> sources_;  // lists the program fills itself
+    std::map<std::string, bool, std::less<>> menu_checked_;
     mutable std::set<HWND> uncounted_lists_;
     std::map<HWND, RowRange> rows_reported_;  // the rows in view each list last reported
     std::set<std::string> rows_shown_;        // lists whose rows_shown event waits

@@ -44,9 +44,18 @@ LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM
     return window->handle_message(hwnd, message, wparam, lparam);
 }
 
-// Tab, Enter and the default button work as in a dialog box.
+// The window's own keys first, then Tab, Enter and the default button as in a dialog box.
 void pump(MSG& msg) {
     HWND top = GetAncestor(msg.hwnd, GA_ROOT);
+    if (top &&
+        (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN || msg.message == WM_CHAR)) {
+        wchar_t cls[32] = {};
+        GetClassNameW(top, cls, 32);
+        if (std::wstring_view(cls) == L"LanqiaoWindow")
+            if (auto* w = reinterpret_cast<Win32Window*>(GetWindowLongPtrW(top, GWLP_USERDATA));
+                w && w->translate_key(msg))
+                return;
+    }
     if (top && IsDialogMessageW(top, &msg)) return;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);

@@ -115,7 +115,7 @@ refused "the same customer twice" "请勿重复添加客户！"
 check "mdb-export: no second lisa_online" "$rows_3" "$(customers)"
 expect "the list: newest first, lisa_online online" \
     "$(printf '%s\n' "3	1	在线	lisa_online	店主一	$shown_today	$shown_today	老客户介绍" \
-        "2	2		tb_buyer_two	shop_two	$shown_today	$shown_today	第一行：要红色\nsecond line, \"size\" M\n第三行 周末再来" \
+        "2	2		tb_buyer_two	shop_two	$shown_today	$shown_today	第一行：要红色 ↵ second line, \"size\" M ↵ 第三行 周末再来" \
         "1	3		买家:小王	店主一	2024-5-20	$shown_today	问了尺码")" screen_list
 shot 03_three_customers
 shot_window walkthrough_main "$main_title"
@@ -158,7 +158,7 @@ register_deal 0 2025 12 12  # lisa_online, now the first row
 rows_5=$(row_a "$note_a"; row_b 1 2025-11-11; row_c 1 2025-12-12)
 expect "mdb-export: both closed, with their deal dates" "$rows_5" customers
 expect "the open list keeps only 买家:小王" \
-    "1	1		买家:小王	店主一	2024-5-20	$shown_today	问了尺码，嫌贵\nwait for 618" screen_list
+    "1	1		买家:小王	店主一	2024-5-20	$shown_today	问了尺码，嫌贵 ↵ wait for 618" screen_list
 shot 05_after_deals
 
 step "6. the closed customers (toolbar 已成交客户)"
@@ -166,7 +166,7 @@ click toolbar 4
 expect "column 6 shows the deal date" 成功交易日期 eval 'screen_list columns | cut -f7'
 expect "the closed list, newest first, with the deal dates" \
     "$(printf '%s\n' "3	1	在线	lisa_online	店主一	$shown_today	2025-12-12	老客户介绍" \
-        "2	2		tb_buyer_two	shop_two	$shown_today	2025-11-11	第一行：要红色\nsecond line, \"size\" M\n第三行 周末再来")" screen_list
+        "2	2		tb_buyer_two	shop_two	$shown_today	2025-11-11	第一行：要红色 ↵ second line, \"size\" M ↵ 第三行 周末再来")" screen_list
 check "mdb-export: nothing changed" "$rows_5" "$(customers)"
 shot 06_closed
 
@@ -176,14 +176,14 @@ pick_menu_item 4 07_menu_closed
 rows_7=$(row_a "$note_a"; row_b 1 2025-11-11; row_c 0 2025-12-12)
 expect "mdb-export: lisa_online open again, its deal date kept" "$rows_7" customers
 expect "the closed list keeps tb_buyer_two" \
-    "2	1		tb_buyer_two	shop_two	$shown_today	2025-11-11	第一行：要红色\nsecond line, \"size\" M\n第三行 周末再来" screen_list
+    "2	1		tb_buyer_two	shop_two	$shown_today	2025-11-11	第一行：要红色 ↵ second line, \"size\" M ↵ 第三行 周末再来" screen_list
 shot 07_turned_back
 
 step "8. both sheets exported through the save dialog"
 save=岚桥淘宝会员跟踪记录
 export_sheet() {  # export_sheet KIND FILE
     click toolbar 7
-    check "the save dialog offers the $1 sheet's name" "岚桥淘宝会员跟踪表${stamp}_$1" "$(loc focused "$save")"
+    expect "the save dialog offers the $1 sheet's name" "岚桥淘宝会员跟踪表${stamp}_$1" loc focused "$save"
     # The offered name is selected: typing replaces it.
     type_text "$(winepath -w "$sheets/$2" 2>/dev/null)"
     shot "08_save_$2"
