@@ -8,6 +8,7 @@
 #include "dialogs/customer_editor.h"
 #include "dialogs/deal_date_dialog.h"
 #include "dialogs/our_id_manager.h"
+#include "app/program_settings.h"
 #include "dialogs/store_messages.h"
 #include "forms/forms.h"
 #include "runtime/platform.h"
@@ -142,6 +143,10 @@ void install_dialog_handlers(MainContext& context, Window& main) {
         s.target_id,
         [&context, &main] { reload_list(main, context); },
         services::service_hosts().messenger_status,
+        [&context] { return cadence_of(context.settings); },
+        [&context](int days) {
+            return save_program_setting(context, kCadenceKey, std::to_string(days));
+        },
     });
     context.editor_handlers = dialogs::customer_editor_handlers(shared);
     context.manager_handlers = dialogs::our_id_manager_handlers(shared);

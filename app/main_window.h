@@ -8,6 +8,7 @@
 #include "app/app_state.h"
 #include "jet/file_system.h"
 #include "runtime/window.h"
+#include "services/settings_lines.h"
 #include "services/status_pipeline.h"
 #include "store/customer_actions.h"
 #include "store/row_set.h"
@@ -37,6 +38,8 @@ struct MainContext {
     std::string home_page;
     // The other windows' operations, as their code provides them.
     runtime::Handlers editor_handlers, manager_handlers, deal_handlers, chart_handlers;
+    // Settings row 2 as last read or written.
+    services::SettingsLines settings;
     // The customers the list shows, row by row, as the last load read them.
     std::vector<store::CustomerRow> listed;
     // The statuses of the whole run, made from status_setup at the first list load; their

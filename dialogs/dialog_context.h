@@ -36,6 +36,9 @@ struct DialogContext {
     std::function<void()> reload_list;
     // Host of the messenger's status service, for the chat hand-off.
     std::string messenger_host;
+    // The follow-up cadence in days, and storing a new one.
+    std::function<int()> cadence;
+    std::function<store::ActionResult(int)> save_cadence;
 
     store::StoreLocation store() const { return {database_path, store::kDatabasePassword}; }
 };

@@ -146,4 +146,52 @@ const Form& chart_window() {
     return form;
 }
 
+const Form& follow_up_dialog() {
+    static const Form form = [] {
+        Form f = dialog("FollowUpDialog", "记录跟进", 440, 140);
+        f.controls.push_back(
+            make(follow_up::kLabel, ControlKind::label, {16, 20, 88, 24}, "跟进内容："));
+        f.controls.push_back(
+            make(follow_up::kText, ControlKind::edit, {104, 16, 304, 24}, "", true));
+        Control ok =
+            make(follow_up::kOkButton, ControlKind::button, {232, 56, 80, 32}, "确定", true);
+        ok.default_button = true;
+        ok.events = {{Event::clicked, ops::kRecordFollowUp}};
+        f.controls.push_back(ok);
+        Control cancel =
+            make(follow_up::kCancelButton, ControlKind::button, {328, 56, 80, 32}, "取消", true);
+        cancel.events = {{Event::clicked, ops::kCloseDialog}};
+        f.controls.push_back(cancel);
+        f.events = {{Event::created, ops::kFollowUpCreated}};
+        return f;
+    }();
+    return form;
+}
+
+const Form& cadence_dialog() {
+    static const Form form = [] {
+        Form f = dialog("CadenceDialog", "跟进设置", 360, 140);
+        f.controls.push_back(
+            make(cadence::kLabel, ControlKind::label, {16, 20, 176, 24}, "每隔几天跟进一次客户："));
+        Control days = make(cadence::kDays, ControlKind::spin_edit, {192, 16, 72, 24}, "3", true);
+        days.number_only = true;
+        days.centred = true;
+        days.minimum = 1;
+        days.maximum = 365;
+        f.controls.push_back(days);
+        f.controls.push_back(make(cadence::kUnit, ControlKind::label, {272, 20, 40, 24}, "天"));
+        Control ok = make(cadence::kOkButton, ControlKind::button, {152, 56, 80, 32}, "确定", true);
+        ok.default_button = true;
+        ok.events = {{Event::clicked, ops::kSaveCadence}};
+        f.controls.push_back(ok);
+        Control cancel =
+            make(cadence::kCancelButton, ControlKind::button, {248, 56, 80, 32}, "取消", true);
+        cancel.events = {{Event::clicked, ops::kCloseDialog}};
+        f.controls.push_back(cancel);
+        f.events = {{Event::created, ops::kCadenceCreated}};
+        return f;
+    }();
+    return form;
+}
+
 }  // namespace forms

@@ -11,6 +11,8 @@ const runtime::Form& our_id_manager();
 const runtime::Form& deal_date_dialog();
 const runtime::Form& chart_window();
 const runtime::Form& chat_launcher();
+const runtime::Form& follow_up_dialog();
+const runtime::Form& cadence_dialog();
 
 // Controls of the main window.
 namespace main {
@@ -53,6 +55,20 @@ inline constexpr const char* kTimer = "timer";
 inline constexpr const char* kHtmlView = "html_view";
 }  // namespace chat
 
+namespace follow_up {
+inline constexpr const char* kLabel = "label";
+inline constexpr const char* kText = "text_box";
+inline constexpr const char* kOkButton = "ok_button";
+inline constexpr const char* kCancelButton = "cancel_button";
+}  // namespace follow_up
+namespace cadence {
+inline constexpr const char* kLabel = "label";
+inline constexpr const char* kDays = "days_box";
+inline constexpr const char* kUnit = "unit_label";
+inline constexpr const char* kOkButton = "ok_button";
+inline constexpr const char* kCancelButton = "cancel_button";
+}  // namespace cadence
+
 // The operations the definitions bind, by name.
 namespace ops {
 inline constexpr const char* kMainCreated = "main_created";
@@ -83,6 +99,11 @@ inline constexpr const char* kRegisterDeal = "register_deal";
 inline constexpr const char* kChartCreated = "chart_created";
 inline constexpr const char* kToggle3d = "toggle_3d";
 inline constexpr const char* kChatTick = "chat_tick";
+inline constexpr const char* kFollowUpCreated = "follow_up_created";
+inline constexpr const char* kRecordFollowUp = "record_follow_up";
+inline constexpr const char* kCadenceCreated = "cadence_created";
+inline constexpr const char* kSaveCadence = "save_cadence";
+inline constexpr const char* kCloseDialog = "close_dialog";
 }  // namespace ops
 
 }  // namespace forms

@@ -203,6 +203,22 @@ std::vector<std::uint8_t> encode_text(std::string_view utf8, bool compress) {
     return packed.size() < plain.size() ? packed : plain;
 }
 
+std::string fold_case(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    char buffer[4];
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto b = static_cast<unsigned char>(utf8[i]);
+        if (b < 0x80) {
+            out += static_cast<char>(b >= 'A' && b <= 'Z' ? b + 32 : b);
+            ++i;
+            continue;
+        }
+        out.append(buffer, put_utf8(buffer, fold(next_code_point(utf8, i))));
+    }
+    return out;
+}
+
 bool text_equal_nocase(std::string_view a, std::string_view b) {
     return text_compare_nocase(a, b) == 0;
 }

@@ -25,5 +25,7 @@ std::vector<std::uint8_t> encode_text(std::string_view utf8, bool compress);
 // Letter-case-insensitive equality and ordering, for comparisons in conditions.
 bool text_equal_nocase(std::string_view a, std::string_view b);
 int text_compare_nocase(std::string_view a, std::string_view b);
+// The text with letter case folded as that equality folds it: equal texts fold alike.
+std::string fold_case(std::string_view utf8);
 
 }  // namespace jet

@@ -15,6 +15,9 @@ class CodePageAdapter {
 
     virtual std::string utf8_to_gbk(std::string_view utf8) = 0;
     virtual std::string gbk_to_utf8(std::string_view gbk) = 0;
+    // Bytes whose order is the system's Chinese (pinyin) order of the texts. Where no such
+    // order is at hand, the GBK bytes stand in: its common characters are laid out by pinyin.
+    virtual std::string sort_key(std::string_view utf8) { return utf8_to_gbk(utf8); }
 };
 
 }  // namespace runtime

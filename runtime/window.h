@@ -45,6 +45,7 @@ struct SaveChoice {
 struct WindowState {
     Rect normal;  // outer rectangle when neither minimised nor maximised
     bool maximised = false;
+    bool operator==(const WindowState&) const = default;
 };
 
 class Window;

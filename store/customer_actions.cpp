@@ -109,6 +109,22 @@ ActionResult delete_customer(StoreConnection& c, const StoreLocation& store, std
     return result;
 }
 
+ActionResult record_follow_up(StoreConnection& c, RowSet& rs, const StoreLocation& store,
+                              std::int32_t id, double when, const std::string& line) {
+    if (!open_action(c, rs, store, customer_source(id))) return {ActionOutcome::unavailable};
+    ActionResult result{ActionOutcome::missing};
+    if (rs.row_count() == 1) {
+        bool ok = rs.write_datetime("time2", when);
+        if (!line.empty()) {
+            const std::string note = rs.read_text("bs").second;
+            ok = rs.write_text("bs", note.empty() ? line : line + "\r\n" + note) && ok;
+        }
+        result.outcome = ok && rs.update_row() ? ActionOutcome::done : ActionOutcome::not_stored;
+    }
+    close_action(c, rs);
+    return result;
+}
+
 std::optional<std::vector<CustomerRow>> load_customers(StoreConnection& c, RowSet& rs,
                                                        const StoreLocation& store, bool closed) {
     if (!open_action(c, rs, store, customer_list_source(closed))) return std::nullopt;
@@ -154,6 +170,20 @@ ActionResult write_setting(StoreConnection& c, RowSet& rs, const StoreLocation& 
     if (rs.row_count() == 1)
         result.outcome = rs.write_text("ww", value) && rs.update_row() ? ActionOutcome::done
                                                                        : ActionOutcome::not_stored;
+    close_action(c, rs);
+    return result;
+}
+
+ActionResult update_setting(StoreConnection& c, RowSet& rs, const StoreLocation& store,
+                            std::int32_t row,
+                            const std::function<std::string(const std::string&)>& change) {
+    if (!open_action(c, rs, store, settings_source(row))) return {ActionOutcome::unavailable};
+    ActionResult result{ActionOutcome::missing};
+    if (rs.row_count() == 1) {
+        const std::string now = change(rs.read_text("ww").second);
+        result.outcome = rs.write_text("ww", now) && rs.update_row() ? ActionOutcome::done
+                                                                     : ActionOutcome::not_stored;
+    }
     close_action(c, rs);
     return result;
 }

@@ -3,6 +3,7 @@
 // an empty filter, attach, open the rows, read or write, close the rows, close the store.
 // Each action takes the window's own connection and row set.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -71,6 +72,10 @@ ActionResult register_deal(StoreConnection& c, RowSet& rs, const StoreLocation& 
 ActionResult reopen_customer(StoreConnection& c, RowSet& rs, const StoreLocation& store,
                              std::int32_t id);
 ActionResult delete_customer(StoreConnection& c, const StoreLocation& store, std::int32_t id);
+// A follow-up of customer `id` at `when`: the last follow-up becomes `when` and, unless
+// `line` is empty, the note gets `line` and a line break in front of what it held.
+ActionResult record_follow_up(StoreConnection& c, RowSet& rs, const StoreLocation& store,
+                              std::int32_t id, double when, const std::string& line);
 
 // Open or closed customers, newest first; nullopt when the store did not open.
 std::optional<std::vector<CustomerRow>> load_customers(StoreConnection& c, RowSet& rs,
@@ -84,6 +89,12 @@ std::optional<std::string> read_setting(StoreConnection& c, RowSet& rs, const St
                                         std::int32_t row);
 ActionResult write_setting(StoreConnection& c, RowSet& rs, const StoreLocation& store,
                            std::int32_t row, const std::string& value);
+
+// Reads settings row `row` and writes back what `change` makes of it, in one action, so that
+// another copy's change of another key in the same row in between is not lost.
+ActionResult update_setting(StoreConnection& c, RowSet& rs, const StoreLocation& store,
+                            std::int32_t row,
+                            const std::function<std::string(const std::string&)>& change);
 
 // Whether the store opens and holds the program's tables: a file of another program opens
 // but is no more usable than a damaged one.

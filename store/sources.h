@@ -27,6 +27,8 @@ std::string deal_count_source(bool closed);
 // Rows of the settings table.
 inline constexpr std::int32_t kOurIdsRow = 1;
 inline constexpr std::int32_t kSkinRow = 3;
+// The program's own settings, one "key=value" line each.
+inline constexpr std::int32_t kProgramRow = 2;
 std::string settings_source(std::int32_t row);
 
 }  // namespace store

@@ -16,6 +16,7 @@ class Win32CodePages final : public CodePageAdapter {
 
     std::string utf8_to_gbk(std::string_view utf8) override;
     std::string gbk_to_utf8(std::string_view gbk) override;
+    std::string sort_key(std::string_view utf8) override;
 
     unsigned code_page() const { return code_page_; }
 

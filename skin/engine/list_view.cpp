@@ -152,6 +152,14 @@ LRESULT draw_list_rows(NMLVCUSTOMDRAW& cd, const Palette& p) {
             cd.nmcd.uItemState &= ~static_cast<UINT>(CDIS_SELECTED | CDIS_FOCUS);
             cd.clrText = selected ? p[Role::selection_text] : p[Role::list_text];
             cd.clrTextBk = selected ? p[Role::selection] : p[Role::list];
+            if (!selected) {
+                // A row waiting for a follow-up, as the program's window tells.
+                static const UINT tone_message = RegisterWindowMessageW(L"LanqiaoRowTone");
+                const LRESULT tone =
+                    SendMessageW(GetParent(cd.nmcd.hdr.hwndFrom), tone_message, row,
+                                 reinterpret_cast<LPARAM>(cd.nmcd.hdr.hwndFrom));
+                if (tone == 1 || tone == 2) cd.clrTextBk = p.tone(static_cast<int>(tone));
+            }
             return CDRF_NEWFONT;
         }
         default:

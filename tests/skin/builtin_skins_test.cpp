@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <set>
@@ -10,6 +11,7 @@
 #include "services/builtin_skins.h"
 #include "skin/format.h"
 #include "skin/schemes.h"
+#include "skin/tones.h"
 
 namespace {
 
@@ -107,6 +109,32 @@ TEST(Colour, ContrastFollowsTheWcagFormula) {
     EXPECT_NEAR(skin::contrast(skin::rgb(0xFFFFFF), skin::rgb(0x767676)), 4.54, 0.01);
     EXPECT_EQ(skin::mix(skin::rgb(0x000000), skin::rgb(0xFFFFFF), 0.5), skin::rgb(0x808080));
     EXPECT_EQ(skin::mix(skin::rgb(0x102030), skin::rgb(0xFFFFFF), 0.0), skin::rgb(0x102030));
+}
+
+}  // namespace
+
+namespace {
+
+// Due and overdue rows on every skin: the list's text stays readable on both, and both stand
+// apart from a plain row and from each other.
+TEST(BuiltinSkins, DueAndOverdueRowsAreReadableAndDistinctOnEverySkin) {
+    const auto distance = [](skin::Rgb a, skin::Rgb b) {
+        return std::abs(a.r - b.r) + std::abs(a.g - b.g) + std::abs(a.b - b.b);
+    };
+    for (std::int32_t n = 1; n <= skin::kSchemeCount; ++n) {
+        const skin::Scheme s = skin::builtin_scheme(n);
+        const skin::Rgb plain = s[skin::Role::list];
+        const skin::Rgb due = skin::tone_background(s, 1), overdue = skin::tone_background(s, 2);
+        SCOPED_TRACE(s.name);
+        EXPECT_GE(skin::contrast(due, s[skin::Role::list_text]), 4.5);
+        EXPECT_GE(skin::contrast(overdue, s[skin::Role::list_text]), 4.5);
+        EXPECT_GE(distance(due, plain), 40);
+        EXPECT_GE(distance(overdue, plain), 60);
+        EXPECT_GE(distance(due, overdue), 40);
+        // Neither is taken for the selected row.
+        EXPECT_GE(distance(due, s[skin::Role::selection]), 40);
+        EXPECT_GE(distance(overdue, s[skin::Role::selection]), 40);
+    }
 }
 
 }  // namespace

@@ -1,0 +1,71 @@
+#pragma once
+// Which customers the list shows and in what order: found by the text typed into the find
+// box, sorted by a column, and, for the follow-up view, only those due. Plain data in, row
+// positions out, so that a keystroke over a hundred thousand customers costs one pass.
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "store/customer_actions.h"
+
+namespace app {
+
+// How long an open customer has waited for a follow-up, against the cadence in days.
+enum class Due { no, due, overdue };
+inline constexpr int kDefaultCadence = 3;
+
+// Whole days from the last follow-up to `today` (both as engine dates); a missing date counts
+// from 1899-12-30, as the list shows it. Closed customers are never due.
+Due due_state(const store::CustomerRow& customer, bool closed_list, double today, int cadence);
+
+// The column the list is sorted by (1 to 7 as the list numbers them; 0 and 1, "序号", is the
+// order of the store, newest first) and its direction.
+struct SortChoice {
+    int column = 0;
+    bool descending = false;
+    bool operator==(const SortChoice&) const = default;
+};
+// "5,desc" and back; anything unreadable is the newest-first order.
+std::string sort_text(const SortChoice& sort);
+SortChoice parse_sort(std::string_view text);
+// What a click on a column's header makes of the sort: a new column ascending, the same one
+// reversed, "序号" back to newest first.
+SortChoice sort_after_click(const SortChoice& now, int column);
+
+// What the list is asked to show.
+struct ListQuery {
+    std::string find;  // as typed; empty finds everything
+    SortChoice sort;
+    bool due_only = false;
+    bool closed = false;  // the closed list: column 6 is the deal date, nobody is due
+    double today = 0;
+    int cadence = kDefaultCadence;
+};
+
+// The customers of one list load, with what finding and sorting them needs worked out once.
+class ListOrder {
+  public:
+    // `sort_key` gives the system's Chinese order of a text (the code page adapter's).
+    ListOrder(std::vector<store::CustomerRow> customers,
+              std::function<std::string(std::string_view)> sort_key);
+
+    const std::vector<store::CustomerRow>& customers() const { return customers_; }
+    // Positions into customers(), in the order to show. `status` tells a customer's known
+    // status for sorting by that column.
+    std::vector<std::size_t> shown(const ListQuery& query,
+                                   const std::function<bool(std::size_t)>& online = {});
+
+  private:
+    const std::string& collation(std::size_t row, int column);
+
+    std::vector<store::CustomerRow> customers_;
+    std::vector<std::string> haystack_;  // the found-by texts, folded, fields kept apart
+    std::function<std::string(std::string_view)> sort_key_;
+    std::vector<std::vector<std::string>> collation_;  // per text column, made when first sorted
+};
+
+}  // namespace app

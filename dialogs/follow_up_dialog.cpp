@@ -1,0 +1,77 @@
+#include "dialogs/follow_up_dialog.h"
+
+#include <cmath>
+
+#include "dialogs/dates.h"
+#include "forms/forms.h"
+#include "services/date_format.h"
+#include "services/message.h"
+
+namespace dialogs {
+
+namespace {
+
+namespace fu = forms::follow_up;
+
+struct FollowUp {
+    std::shared_ptr<const DialogContext> context;
+    store::StoreConnection connection;
+    store::RowSet rows;
+};
+
+// Blanks at either end of what was typed say nothing.
+std::string trimmed(std::string text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) return {};
+    text.erase(0, first);
+    text.erase(text.find_last_not_of(" \t") + 1);
+    return text;
+}
+
+void record(runtime::Window& w, FollowUp& f) {
+    const DialogContext& c = *f.context;
+    const double now = now_as_date();
+    const std::string said = trimmed(w.text(fu::kText));
+    const std::string line = said.empty() ? std::string() : follow_up_line(now, said);
+    const auto result =
+        store::record_follow_up(f.connection, f.rows, c.store(), c.target_id, now, line);
+    switch (result.outcome) {
+        case store::ActionOutcome::done:
+            break;
+        case store::ActionOutcome::missing:
+            services::show_message(kCustomerGone);
+            break;
+        case store::ActionOutcome::unavailable:
+            services::show_message(
+                not_saved_message(store::failure_of(f.connection), c.database_path));
+            return;  // still open with what was typed
+        case store::ActionOutcome::not_stored:
+            services::show_message(kSaveFailed);
+            return;
+    }
+    c.reload_list();
+    w.close();
+}
+
+}  // namespace
+
+std::string follow_up_line(double when, std::string_view said) {
+    const double day = std::floor(when);
+    auto minutes = static_cast<long long>(std::llround((when - day) * 24 * 60));
+    if (minutes >= 24 * 60) minutes = 24 * 60 - 1;  // a moment before midnight stays that day
+    return services::format_date(day, "%y-%m-%d") + " " + std::to_string(minutes / 60) + ":" +
+           (minutes % 60 < 10 ? "0" : "") + std::to_string(minutes % 60) + " " + std::string(said);
+}
+
+runtime::Handlers follow_up_handlers(std::shared_ptr<const DialogContext> context) {
+    auto f = std::make_shared<FollowUp>();
+    f->context = std::move(context);
+    runtime::Handlers h;
+    h[forms::ops::kRecordFollowUp] = [f](runtime::Window& w, const runtime::EventArgs&) {
+        record(w, *f);
+    };
+    h[forms::ops::kCloseDialog] = [](runtime::Window& w, const runtime::EventArgs&) { w.close(); };
+    return h;
+}
+
+}  // namespace dialogs
