@@ -56,9 +56,12 @@ void reload_list(runtime::Window& window, MainContext& context) {
     const std::string& kind = context.state.export_kind;
     if (kind.empty()) return;
     // Each line goes in front of the earlier ones: the sheet starts with the oldest customer.
-    for (std::size_t i = context.listed.size(); i-- > 0;)
+    SheetRows rows;
+    for (std::size_t i = context.listed.size(); i-- > 0;) {
         context.state.export_lines += sheet_line(kind, i + 1, context.listed[i]);
-    finish_export(context, true);
+        rows.emplace_back(i + 1, context.listed[i]);
+    }
+    finish_export(context, true, rows);
 }
 
 std::string note_cell(std::string_view note) {

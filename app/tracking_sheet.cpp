@@ -3,6 +3,7 @@
 #include <cmath>
 #include <utility>
 
+#include "app/workbook_export.h"
 #include "dialogs/dates.h"
 #include "forms/forms.h"
 #include "runtime/platform.h"
@@ -77,25 +78,33 @@ void export_tracking_sheet(runtime::Window& window, MainContext& context) {
     if (!desktop.empty() && desktop.back() != '\\') desktop += '\\';
     AppState& state = context.state;
     state.export_kind = state.list_mode == kOpenCustomers ? kOpenSheet : kClosedSheet;
-    auto path = window.ask_save_path(forms::main::kSaveDialog, desktop,
-                                     default_sheet_name(state.export_kind, dialogs::now_as_date()));
-    if (!path) {
+    auto choice =
+        window.ask_save_choice(forms::main::kSaveDialog, desktop,
+                               default_sheet_name(state.export_kind, dialogs::now_as_date()));
+    if (!choice) {
         state.export_kind.clear();
         return;
     }
-    state.export_path = *path;
+    state.export_workbook = wants_workbook(choice->path, choice->filter);
+    state.export_path = state.export_workbook ? workbook_path(choice->path) : choice->path;
     reload_list(window, context);
 }
 
-void finish_export(MainContext& context, bool loaded) {
+void finish_export(MainContext& context, bool loaded, const SheetRows& rows) {
     AppState& state = context.state;
     const std::string kind = std::exchange(state.export_kind, {});
     // Lines of an earlier load would be stale data reported as fresh: a load that did not read
     // the store writes nothing, and only a file written whole counts as exported. The sheet
     // goes in beside an older one and takes its place in one step, so a full disk or a pulled
     // stick never leaves a cut sheet where the older one was.
-    const bool written = loaded && runtime::platform().files().replace(
-                                       state.export_path, build_sheet(state.export_lines, kind));
+    bool written = false;
+    if (loaded && state.export_workbook) {
+        auto workbook = build_workbook(kind, rows);
+        written = workbook && runtime::platform().files().replace(state.export_path, *workbook);
+    } else if (loaded) {
+        written = runtime::platform().files().replace(state.export_path,
+                                                      build_sheet(state.export_lines, kind));
+    }
     services::show_message(written ? kExportDone : kExportFailed, services::kButtonsOk,
                            written ? "恭喜：" : services::kDefaultMessageTitle);
 }

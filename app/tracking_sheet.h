@@ -10,6 +10,8 @@
 #include "runtime/window.h"
 #include "store/customer_actions.h"
 
+#include "app/workbook_export.h"
+
 namespace app {
 
 // Joins the fields of a line while it is gathered; the finished sheet has a TAB in its place.
@@ -29,7 +31,8 @@ std::string default_sheet_name(std::string_view kind, double today);
 
 // The toolbar's "导出文档": asks where to save, then reloads the list, which gathers the lines.
 void export_tracking_sheet(runtime::Window& window, MainContext& context);
-// The end of a reload with an export pending. `loaded` tells whether the reload read the store.
-void finish_export(MainContext& context, bool loaded);
+// The end of a reload with an export pending. `loaded` tells whether the reload read the store;
+// `rows` are the customers the sheet lists, in its order (a workbook is built from them).
+void finish_export(MainContext& context, bool loaded, const SheetRows& rows = {});
 
 }  // namespace app

@@ -31,4 +31,23 @@ std::string not_saved_message(store::StoreFailure failure, const std::string& pa
     return kSaveFailed;
 }
 
+std::string error_text(const jet::Error& error) {
+    switch (error.code) {
+        case jet::Errc::busy:
+            return "另一个程序窗口正在使用数据库，请稍后再试。";
+        case jet::Errc::not_found:
+            return "找不到文件。";
+        case jet::Errc::io:
+        case jet::Errc::full:
+            return "文件写不进去（磁盘可能满了，或者文件夹不能写入）。";
+        case jet::Errc::wrong_password:
+        case jet::Errc::not_a_database:
+        case jet::Errc::unsupported_version:
+        case jet::Errc::corrupt:
+            return "文件不是本程序的数据库，或者已经损坏。";
+        default:
+            return "数据库文件无法读取。";
+    }
+}
+
 }  // namespace dialogs

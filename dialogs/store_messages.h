@@ -2,6 +2,7 @@
 // What the user is told when the database file cannot be used or a change did not land.
 #include <string>
 
+#include "jet/result.h"
 #include "store/store_connection.h"
 
 namespace dialogs {
@@ -16,5 +17,8 @@ std::string start_up_store_message(store::StoreFailure failure, const std::strin
 // For a change that could not be stored: the file's own trouble when it cannot be read at
 // all, so that the user is not sent to try again in vain; else try again later.
 std::string not_saved_message(store::StoreFailure failure, const std::string& path);
+
+// An engine error in the user's words, for what went wrong with a copy or a file.
+std::string error_text(const jet::Error& error);
 
 }  // namespace dialogs

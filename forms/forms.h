@@ -1,6 +1,8 @@
 #pragma once
 // The definitions of the program's six windows, and the names their controls and
 // operations go by.
+#include <string>
+
 #include "runtime/form.h"
 
 namespace forms {
@@ -13,6 +15,8 @@ const runtime::Form& chart_window();
 const runtime::Form& chat_launcher();
 const runtime::Form& follow_up_dialog();
 const runtime::Form& cadence_dialog();
+const runtime::Form& restore_dialog();
+const runtime::Form& import_dialog();
 
 // Controls of the main window.
 namespace main {
@@ -69,6 +73,29 @@ inline constexpr const char* kOkButton = "ok_button";
 inline constexpr const char* kCancelButton = "cancel_button";
 }  // namespace cadence
 
+namespace restore {
+inline constexpr const char* kLabel = "label";
+inline constexpr const char* kList = "backup_list";
+inline constexpr const char* kOkButton = "ok_button";
+inline constexpr const char* kCancelButton = "cancel_button";
+}  // namespace restore
+namespace import {
+inline constexpr const char* kFile = "file_label";
+inline constexpr const char* kPreview = "preview";
+inline constexpr const char* kMeaningLabel = "meaning_label";
+inline constexpr const char* kListLabel = "list_label";
+inline constexpr const char* kList = "list_choice";
+inline constexpr const char* kOursLabel = "ours_label";
+inline constexpr const char* kOurs = "ours_choice";
+inline constexpr const char* kSummary = "summary";
+inline constexpr const char* kOkButton = "ok_button";
+inline constexpr const char* kCancelButton = "cancel_button";
+}  // namespace import
+// The import dialog shows and names this many columns of the file.
+inline constexpr int kImportColumns = 8;
+// The drop-down that says what column `column` (from 0) of the file holds.
+std::string import_meaning(int column);
+
 // The operations the definitions bind, by name.
 namespace ops {
 inline constexpr const char* kMainCreated = "main_created";
@@ -104,6 +131,10 @@ inline constexpr const char* kRecordFollowUp = "record_follow_up";
 inline constexpr const char* kCadenceCreated = "cadence_created";
 inline constexpr const char* kSaveCadence = "save_cadence";
 inline constexpr const char* kCloseDialog = "close_dialog";
+inline constexpr const char* kRestoreCreated = "restore_created";
+inline constexpr const char* kRestoreChosen = "restore_chosen";
+inline constexpr const char* kImportCreated = "import_created";
+inline constexpr const char* kImportRows = "import_rows";
 }  // namespace ops
 
 }  // namespace forms

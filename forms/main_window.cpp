@@ -41,7 +41,8 @@ const Form& main_window() {
         save.kind = ControlKind::save_dialog;
         save.visible = false;
         save.text = "岚桥淘宝会员跟踪记录";
-        save.filter = "xls|*.xls";
+        // The tab-separated sheet first and by default; a real workbook beside it.
+        save.filter = "xls|*.xls|Excel 工作簿|*.xlsx";
         save.default_extension = "*.xls";
         f.controls.push_back(save);
 

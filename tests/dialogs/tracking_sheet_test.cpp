@@ -11,6 +11,7 @@
 #include "store/customer_actions.h"
 #include "store/provision.h"
 #include "tests/dialogs/dialog_fixture.h"
+#include "tests/formats/tools.h"
 #include "tests/jet/run_command.h"
 
 namespace dialog_tests {
@@ -204,6 +205,68 @@ TEST(SheetParts, NamesAndHeadersOfBothKinds) {
     const auto closed = app::build_sheet(app::sheet_line("b", 12, row), "b");
     EXPECT_EQ(std::string(closed.begin(), closed.end()),
               kClosedHeader + "12\ttb\tx\t" + kShopTwo + "\t2014-11-5\t2014-5-23\t\"\"\r\n");
+}
+
+}  // namespace
+}  // namespace dialog_tests
+
+namespace dialog_tests {
+namespace {
+
+// The workbook: the filter or a typed ending chooses it; LibreOffice and openpyxl read the same
+// rows, types and order as the tab-separated sheet holds.
+TEST_F(SheetExport, AWorkbookHoldsTheSheetsRowsWithTypedCells) {
+    add("buyer'1", "店主一", k2014May23, k2014May23 + 1.75, "line one\r\nsaid \"two\"");
+    add("tb-x", "店主二", k2014Nov5, k2014Nov5 + 1, "买家<!vantel!>𠀀");
+    open_main();
+    messages();
+    const std::string book = dir_ + "/sheet.xlsx";
+    backend_.windows().set_save_filter(1);
+    answer_ = dir_ + "/sheet.xls";  // the dialog added the first filter's ending
+    toolbar(kExport);
+    EXPECT_EQ(messages(), (Messages{{"导出文档成功！", "恭喜："}}));
+    EXPECT_FALSE(fs::exists(dir_ + "/sheet.xls"));
+    ASSERT_TRUE(fs::exists(book));
+    backend_.windows().set_save_filter(0);
+    answer_ = dir_ + "/typed.XLSX";  // an ending typed by hand decides as well
+    toolbar(kExport);
+    EXPECT_EQ(read_file(dir_ + "/typed.XLSX"), read_file(book));
+
+    const std::string want =
+        "序号|客户旺旺|我们的旺旺|第一次咨询日期|最后跟踪日期|备注\n"
+        "2|buyer'1|店主一|2014-05-23|2014-05-24|line one\\nsaid \"two\"\n"
+        "1|tb-x|店主二|2014-11-05|2014-11-06|买家<!vantel!>𠀀\n";
+    const std::string& python = format_tests::openpyxl_python();
+    if (!python.empty()) {
+        auto run = format_tests::python(python, R"(
+import sys, openpyxl, datetime
+ws = openpyxl.load_workbook(sys.argv[1]).worksheets[0]
+for row in ws.iter_rows(values_only=True):
+    cells = []
+    for v in row:
+        if isinstance(v, datetime.datetime): v = v.date().isoformat()
+        elif isinstance(v, float) and v.is_integer(): v = int(v)
+        cells.append(str(v if v is not None else '').replace('\r\n', '\\n'))
+    print('|'.join(cells))
+print('frozen', ws.freeze_panes, ws['A1'].font.b, type(ws['A2'].value).__name__, ws['D2'].is_date)
+)",
+                                        {book});
+        EXPECT_EQ(run.status, 0) << run.out;
+        EXPECT_EQ(run.out, want + "frozen A2 True int True\n");
+    }
+    if (format_tests::have_soffice()) {
+        const std::string out = format_tests::scratch() + "/lo_export";
+        fs::create_directories(out);
+        ASSERT_TRUE(format_tests::soffice_convert(
+            {book}, "csv:Text - txt - csv (StarCalc):124,34,76,1", out));
+        // As LibreOffice takes the cells: text quoted, numbers and dates (in the workbook's
+        // own date format) bare.
+        EXPECT_EQ(
+            read_file(out + "/sheet.csv"),
+            "\"序号\"|\"客户旺旺\"|\"我们的旺旺\"|\"第一次咨询日期\"|\"最后跟踪日期\"|\"备注\"\n"
+            "2|\"buyer'1\"|\"店主一\"|2014-5-23|2014-5-24|\"line one\nsaid \"\"two\"\"\"\n"
+            "1|\"tb-x\"|\"店主二\"|2014-11-5|2014-11-6|\"买家<!vantel!>𠀀\"\n");
+    }
 }
 
 }  // namespace

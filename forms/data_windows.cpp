@@ -1,0 +1,103 @@
+// The windows that bring customers in and put a copy of the database back.
+#include "forms/forms.h"
+
+namespace forms {
+
+using namespace runtime;
+
+namespace {
+
+Control make(std::string name, ControlKind kind, Rect rect, std::string text = {},
+             bool tab_stop = false) {
+    Control c;
+    c.name = std::move(name);
+    c.kind = kind;
+    c.rect = rect;
+    c.text = std::move(text);
+    c.tab_stop = tab_stop;
+    return c;
+}
+
+Control button(const char* name, Rect rect, const char* caption, const char* op) {
+    Control c = make(name, ControlKind::button, rect, caption, true);
+    c.events = {{Event::clicked, op}};
+    return c;
+}
+
+}  // namespace
+
+const Form& restore_dialog() {
+    static const Form form = [] {
+        Form f;
+        f.name = "RestoreDialog";
+        f.title = "恢复备份";
+        f.width = 560;
+        f.height = 400;
+        f.border = Border::fixed;
+        f.controls.push_back(make(restore::kLabel, ControlKind::label, {16, 12, 520, 20},
+                                  "选择一份备份，用它替换现在的数据："));
+        Control list = make(restore::kList, ControlKind::list_view, {16, 36, 520, 264}, "", true);
+        list.columns = {{"备份日期", 110, Align::left},
+                        {"大小", 80, Align::right},
+                        {"未成交", 70, Align::right},
+                        {"已成交", 70, Align::right},
+                        {"说明", 180, Align::left}};
+        list.events = {{Event::double_clicked, ops::kRestoreChosen}};
+        f.controls.push_back(list);
+        Control ok = button(restore::kOkButton, {336, 316, 96, 32}, "恢复", ops::kRestoreChosen);
+        ok.default_button = true;
+        f.controls.push_back(ok);
+        f.controls.push_back(
+            button(restore::kCancelButton, {440, 316, 96, 32}, "取消", ops::kCloseDialog));
+        f.events = {{Event::created, ops::kRestoreCreated}};
+        return f;
+    }();
+    return form;
+}
+
+const Form& import_dialog() {
+    static const Form form = [] {
+        Form f;
+        f.name = "ImportDialog";
+        f.title = "导入客户";
+        f.width = 880;
+        f.height = 540;
+        f.border = Border::fixed;
+        f.controls.push_back(make(import::kFile, ControlKind::label, {16, 12, 840, 20}));
+        Control preview =
+            make(import::kPreview, ControlKind::list_view, {16, 36, 840, 250}, "", true);
+        for (int i = 0; i < kImportColumns; ++i)
+            preview.columns.push_back({"第" + std::to_string(i + 1) + "列", 104, Align::left});
+        f.controls.push_back(preview);
+        f.controls.push_back(make(import::kMeaningLabel, ControlKind::label, {16, 296, 840, 20},
+                                  "每一列是什么（可以改）："));
+        for (int i = 0; i < kImportColumns; ++i) {
+            Control meaning = make(import_meaning(i), ControlKind::drop_list,
+                                   {16 + i * 105, 320, 100, 24}, "", true);
+            f.controls.push_back(meaning);
+        }
+        f.controls.push_back(
+            make(import::kListLabel, ControlKind::label, {16, 364, 96, 24}, "导入到："));
+        f.controls.push_back(
+            make(import::kList, ControlKind::drop_list, {112, 360, 160, 24}, "", true));
+        f.controls.push_back(make(import::kOursLabel, ControlKind::label, {296, 364, 224, 24},
+                                  "没有“我们的旺旺”时用："));
+        f.controls.push_back(
+            make(import::kOurs, ControlKind::drop_list, {520, 360, 160, 24}, "", true));
+        f.controls.push_back(make(import::kSummary, ControlKind::label, {16, 400, 840, 40}));
+        Control ok = button(import::kOkButton, {656, 452, 96, 36}, "导入", ops::kImportRows);
+        ok.default_button = true;
+        f.controls.push_back(ok);
+        f.controls.push_back(
+            button(import::kCancelButton, {760, 452, 96, 36}, "取消", ops::kCloseDialog));
+        f.events = {{Event::created, ops::kImportCreated}};
+        return f;
+    }();
+    return form;
+}
+
+std::string import_meaning(int column) {
+    return "meaning_" + std::to_string(column);
+}
+
+}  // namespace forms
