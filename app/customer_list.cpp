@@ -32,10 +32,16 @@ void reload_list(runtime::Window& window, MainContext& context) {
 
     window.delete_all_items(forms::main::kList);
     context.state.export_lines.clear();
+    std::vector<services::StatusKey> keys;
+    keys.reserve(customers->size());
     for (std::size_t i = 0; i < customers->size(); ++i) {
         const auto& c = (*customers)[i];
         int row = window.append_item(forms::main::kList, std::to_string(c.id));
         window.set_cell(forms::main::kList, row, 1, std::to_string(i + 1));
+        // The status last learnt for this customer and ID stays on screen while a newer one
+        // is asked.
+        keys.push_back({c.id, c.wang});
+        window.set_cell(forms::main::kList, row, 2, known_status(context, keys.back()));
         window.set_cell(forms::main::kList, row, 3, c.wang);
         window.set_cell(forms::main::kList, row, 4, c.wang2);
         window.set_cell(forms::main::kList, row, 5, services::format_date(c.time1, kDatePattern));
@@ -43,11 +49,7 @@ void reload_list(runtime::Window& window, MainContext& context) {
                         services::format_date(closed ? c.time3 : c.time2, kDatePattern));
         window.set_cell(forms::main::kList, row, 7, note_cell(c.bs));
     }
-    std::vector<std::string> ids;
-    ids.reserve(customers->size());
-    for (const auto& c : *customers)
-        ids.push_back(c.wang);
-    probe_list_statuses(window, context, std::move(ids));
+    ask_list_statuses(window, context, keys);
 
     context.listed = std::move(*customers);
 

@@ -1,24 +1,53 @@
 #pragma once
-// The online status column: probed off the windows' thread after the list is filled, so that
-// a long list shows at once and its statuses follow, the first rows first.
-#include <atomic>
+// The online status column. One pipeline serves the whole run: every list load shows at once
+// the status last learnt for each row's customer and ID, and asks only what it lacks; the
+// answers land on their customer's row wherever that row stands in the list by then.
+#include <cstdint>
+#include <mutex>
 #include <string>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "app/main_window.h"
 #include "runtime/window.h"
+#include "services/status_key.h"
 
 namespace app {
 
-// One round of probes for one list load; a newer load or the end of the program cancels it.
-struct StatusRun {
-    std::atomic<bool> cancelled{false};
+// Answers from the pipeline's workers, waiting for the windows' thread to show them.
+class StatusAnswers {
+  public:
+    // From any thread; true when the answer is the first that waits (then show() must be
+    // posted to the windows' thread).
+    bool add(const services::StatusKey& key, const std::string& text);
+    // On the windows' thread: shows what waits on the rows of the list in `window`.
+    void show();
+    // On the windows' thread: the window whose list shows the statuses now.
+    void set_window(runtime::Window& window) { window_ = &window; }
+
+  private:
+    // The row of the customer now: the hint from the last look, or a new look at every row
+    // when the rows have moved since; -1 when the list does not show the customer.
+    int row_of(std::int32_t customer);
+
+    std::mutex mutex_;
+    std::vector<std::pair<services::StatusKey, std::string>> waiting_;
+    runtime::Window* window_ = nullptr;
+    std::unordered_map<std::int32_t, int> rows_;
 };
 
-// Probes `ids`, the list's rows in order, and fills each row's status as its answer comes.
-void probe_list_statuses(runtime::Window& window, MainContext& context,
-                         std::vector<std::string> ids);
-// Stops the round in progress; what it has not shown yet is never shown.
-void cancel_list_statuses(MainContext& context);
+// The status to show now for a customer: the one learnt less than a minute ago, or empty.
+std::string known_status(const MainContext& context, const services::StatusKey& key);
+// After the list has been filled with `keys` (in list order): asks the statuses it lacks,
+// the rows in view first; every status again when a refresh was asked for.
+void ask_list_statuses(runtime::Window& window, MainContext& context,
+                       const std::vector<services::StatusKey>& keys);
+// Other rows came into view: their statuses go to the front of the queue.
+void prefer_visible_statuses(runtime::Window& window, MainContext& context);
+// "刷新状态" (and F5): reloads the list and asks every listed customer's status again.
+void refresh_statuses(runtime::Window& window, MainContext& context);
+// Stops asking at once; nothing more reaches the list.
+void stop_list_statuses(MainContext& context);
 
 }  // namespace app

@@ -18,7 +18,7 @@
 namespace app {
 
 MainContext::~MainContext() {
-    cancel_list_statuses(*this);
+    stop_list_statuses(*this);
 }
 
 namespace {
@@ -89,7 +89,7 @@ void on_toolbar(Window& window, MainContext& context, int entry) {
             reload_list(window, context);
             break;
         case kRefresh:
-            reload_list(window, context);
+            refresh_statuses(window, context);
             break;
         case kExport:
             export_tracking_sheet(window, context);
@@ -133,6 +133,9 @@ runtime::Handlers main_window_handlers(MainContext& context) {
     };
     h[ops::kListRightClick] = [&context](Window& w, const EventArgs&) {
         if (selected_id(w) > kTolerance) show_row_menu(w, context);
+    };
+    h[ops::kListRowsShown] = [&context](Window& w, const EventArgs&) {
+        prefer_visible_statuses(w, context);
     };
     h[ops::kEditSelected] = [&context](Window& w, const EventArgs&) {
         edit_selected_customer(w, context);

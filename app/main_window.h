@@ -9,18 +9,19 @@
 #include "jet/file_system.h"
 #include "runtime/window.h"
 #include "services/settings_lines.h"
+#include "services/status_pipeline.h"
 #include "store/customer_actions.h"
 #include "store/row_set.h"
 #include "store/store_connection.h"
 
 namespace app {
 
-struct StatusRun;
+class StatusAnswers;
 
 // Everything the main window's handlers work with besides the window itself.
 struct MainContext {
     MainContext() = default;
-    ~MainContext();  // stops a status round still going on
+    ~MainContext();  // stops asking statuses, without waiting for the network
     MainContext(const MainContext&) = delete;
     MainContext& operator=(const MainContext&) = delete;
 
@@ -28,8 +29,9 @@ struct MainContext {
     store::StoreConnection connection;
     store::RowSet rows;
     jet::FileSystem* files = nullptr;  // where the database lives
-    // The online status of each customer ID, in order ("在线" or "").
-    std::function<std::vector<std::string>(const std::vector<std::string>&)> probe_statuses;
+    // Where the online statuses come from: start_program gives the platform's HTTP and the
+    // status host; without a session nothing is asked and the column stays empty.
+    services::StatusPipelineSetup status_setup;
     // The start-up check for a newer version.
     std::function<void()> check_for_update;
     // The maker's home page; empty: "官方网站" does nothing.
@@ -40,8 +42,12 @@ struct MainContext {
     services::SettingsLines settings;
     // The customers the list shows, row by row, as the last load read them.
     std::vector<store::CustomerRow> listed;
-    // The status probes of the last list load, while they run.
-    std::shared_ptr<StatusRun> status_run;
+    // The statuses of the whole run, made from status_setup at the first list load; their
+    // answers wait in status_answers for the windows' thread.
+    std::unique_ptr<services::StatusPipeline> statuses;
+    std::shared_ptr<StatusAnswers> status_answers;
+    // The next list load asks every status again ("刷新状态"), not only unknown or old ones.
+    bool refresh_everything = false;
 };
 
 // The operations the main window's definition binds.

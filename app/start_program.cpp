@@ -5,7 +5,7 @@
 #include "forms/forms.h"
 #include "runtime/platform.h"
 #include "services/hosts.h"
-#include "services/online_status.h"
+#include "services/status_pipeline.h"
 #include "services/update_check.h"
 
 namespace app {
@@ -15,9 +15,7 @@ int start_program() {
     MainContext context;
     jet::OsFileSystem files;
     context.files = &files;
-    context.probe_statuses = [](const std::vector<std::string>& ids) {
-        return services::probe_online_statuses(ids);
-    };
+    context.status_setup = services::program_status_setup();
     context.check_for_update = [] { services::check_for_update(); };
     context.home_page = services::home_page_address(services::service_hosts());
     auto& windows = runtime::platform().windows();

@@ -105,6 +105,7 @@ inline constexpr const char* kMoreMenuPopup = "show_more_menu";
 inline constexpr const char* kToolbar = "toolbar_dispatch";
 inline constexpr const char* kSkinChanged = "on_skin_selector_changed";
 inline constexpr const char* kListRightClick = "list_right_clicked";
+inline constexpr const char* kListRowsShown = "list_rows_shown";
 inline constexpr const char* kEditSelected = "edit_selected_customer";
 inline constexpr const char* kContactCustomer = "contact_customer";
 inline constexpr const char* kViewProfile = "view_profile";

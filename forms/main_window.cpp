@@ -74,7 +74,8 @@ const Form& main_window() {
                         {"最后跟踪日期", 100, Align::centre},
                         {"备注", 140, Align::centre}};
         list.events = {{Event::item_right_clicked, ops::kListRightClick},
-                       {Event::double_clicked, ops::kEditSelected}};
+                       {Event::double_clicked, ops::kEditSelected},
+                       {Event::rows_shown, ops::kListRowsShown}};
         f.controls.push_back(list);
 
         f.menus = {{main::kRowMenu, 0, false, "", ""},

@@ -42,6 +42,7 @@ enum class Event {
     typed,               // list view: text typed while it has the keyboard (EventArgs::item)
     closing,             // the window is about to close, by the user or the program
     balloon_clicked,     // the tray icon's notification was clicked
+    rows_shown,          // list view: other rows came into view (scrolled, resized)
 };
 
 struct Binding {

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -30,12 +31,18 @@ struct HttpTimeouts {
     std::chrono::milliseconds receive{5000};
 };
 
+struct HttpSessionOptions;
+class HttpSession;
+
 // An adapter that can tell the status as well as the body.
 class HttpReplyAdapter : public HttpAdapter {
   public:
     // May be called from several threads at once.
     virtual HttpReply fetch(std::string_view url) = 0;
     std::vector<std::uint8_t> get(std::string_view url) final { return fetch(url).body; }
+    // A session of its own for many requests to one service (runtime/http_session.h); none
+    // when the adapter cannot open one.
+    virtual std::shared_ptr<HttpSession> open_session(const HttpSessionOptions& options) = 0;
 };
 
 // The read buffer for a reply announcing `content_length` (the header's text, none when the

@@ -17,6 +17,13 @@ struct EventArgs {
     std::string item;  // the menu item clicked
 };
 
+// The rows of a list view in view: `count` rows from `first`.
+struct RowRange {
+    int first = 0;
+    int count = 0;
+    bool operator==(const RowRange&) const = default;
+};
+
 // The rows of a list that the program keeps itself: the list asks for the texts it shows,
 // so that a list of any length is refilled, sorted or filtered at the cost of its count.
 class RowSource {
@@ -86,6 +93,9 @@ class Window {
     virtual int selected_row(std::string_view list) const = 0;  // -1: none
     // Selects and focuses the row; nothing for a row that does not exist.
     virtual void select_row(std::string_view list, int row) = 0;
+    // The rows the user can see now, partly shown ones included; the list's rows_shown event
+    // tells when they change.
+    virtual RowRange visible_rows(std::string_view list) const = 0;
 
     // Menus: items by caption.
     virtual bool menu_item_visible(std::string_view caption) const = 0;

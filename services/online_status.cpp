@@ -14,29 +14,70 @@ namespace services {
 
 namespace {
 
+// Confirmed pictures the service has since replaced still mean offline; a few are plenty.
+constexpr std::size_t kLearntPicturesKept = 4;
+
 bool starts_with(std::span<const std::uint8_t> body, std::string_view magic, std::size_t at = 0) {
     if (body.size() < at + magic.size()) return false;
     return std::equal(magic.begin(), magic.end(), body.begin() + static_cast<std::ptrdiff_t>(at),
                       [](char m, std::uint8_t b) { return static_cast<std::uint8_t>(m) == b; });
 }
 
+bool same_bytes(std::span<const std::uint8_t> a, std::span<const std::uint8_t> b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end());
+}
+
 }  // namespace
 
 OfflinePictures::OfflinePictures() {
     const auto carried = offline_status_image();
-    pictures_.emplace_back(carried.begin(), carried.end());
+    carried_.assign(carried.begin(), carried.end());
 }
 
-bool OfflinePictures::learn(const runtime::HttpReply& reply) {
-    if (!reply.succeeded() || !is_picture(reply.body)) return false;
-    if (!contains(reply.body)) pictures_.push_back(reply.body);
-    return true;
+OfflinePictures::Change OfflinePictures::learn(const runtime::HttpReply& reply) {
+    if (!reply.succeeded() || !is_picture(reply.body)) return Change::none;
+    if (learnt_.empty()) {
+        learnt_.push_back(reply.body);
+        candidate_.reset();
+        return Change::learnt;
+    }
+    if (same_bytes(reply.body, learnt_.back())) {
+        candidate_.reset();
+        return Change::same;
+    }
+    if (candidate_ && same_bytes(reply.body, *candidate_)) {
+        learnt_.erase(std::remove_if(learnt_.begin(), learnt_.end(),
+                                     [&](const Bytes& p) { return same_bytes(p, *candidate_); }),
+                      learnt_.end());
+        learnt_.push_back(std::move(*candidate_));
+        candidate_.reset();
+        if (learnt_.size() > kLearntPicturesKept) learnt_.erase(learnt_.begin());
+        return Change::replaced;
+    }
+    candidate_ = reply.body;
+    return Change::candidate;
 }
 
 bool OfflinePictures::contains(std::span<const std::uint8_t> body) const {
-    return std::any_of(pictures_.begin(), pictures_.end(), [&](const auto& picture) {
-        return std::equal(picture.begin(), picture.end(), body.begin(), body.end());
-    });
+    return same_bytes(body, carried_) ||
+           std::any_of(learnt_.begin(), learnt_.end(),
+                       [&](const Bytes& picture) { return same_bytes(body, picture); });
+}
+
+bool OfflinePictures::unconfirmed(std::span<const std::uint8_t> body) const {
+    return candidate_ && same_bytes(body, *candidate_);
+}
+
+Verdict judge_picture(std::span<const std::uint8_t> body, const OfflinePictures& offline) {
+    if (offline.contains(body)) return Verdict::offline;
+    // Only a confirmed picture of the service's own tells online from offline.
+    if (!offline.learnt() || offline.unconfirmed(body)) return Verdict::undecided;
+    return Verdict::online;
+}
+
+Verdict judge(const runtime::HttpReply& reply, const OfflinePictures& offline) {
+    if (!reply.succeeded() || !is_picture(reply.body)) return Verdict::no_answer;
+    return judge_picture(reply.body, offline);
 }
 
 std::string online_status_address(std::string_view host, std::string_view id) {
@@ -52,17 +93,12 @@ bool is_picture(std::span<const std::uint8_t> body) {
 }
 
 std::string status_text(const runtime::HttpReply& reply, const OfflinePictures& offline) {
-    if (!reply.succeeded() || !is_picture(reply.body) || offline.contains(reply.body)) return {};
-    return std::string(kOnlineText);
+    return judge(reply, offline) == Verdict::online ? std::string(kOnlineText) : std::string();
 }
 
 std::string probe_online_status(runtime::HttpAdapter& http, std::string_view host,
                                 std::string_view id, const OfflinePictures& offline) {
     return status_text(http_fetch(http, online_status_address(host, id)), offline);
-}
-
-std::string probe_online_status(std::string_view id) {
-    return probe_online_status(runtime::platform().http(), service_hosts().messenger_status, id);
 }
 
 std::vector<std::string> probe_online_statuses(runtime::HttpAdapter& http, std::string_view host,
@@ -81,6 +117,11 @@ std::vector<std::string> probe_online_statuses(runtime::HttpAdapter& http, std::
 
 std::vector<std::string> probe_online_statuses(std::span<const std::string> ids) {
     return probe_online_statuses(runtime::platform().http(), service_hosts().messenger_status, ids);
+}
+
+std::string probe_online_status(std::string_view id) {
+    const std::string one(id);
+    return probe_online_statuses(std::span<const std::string>(&one, 1)).front();
 }
 
 }  // namespace services

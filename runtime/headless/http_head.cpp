@@ -22,7 +22,20 @@ std::string_view trim(std::string_view text) {
     return text;
 }
 
+std::string lower(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
 }  // namespace
+
+bool HttpHead::keeps_connection() const {
+    if (!connection) return http11;
+    if (connection->find("close") != std::string::npos) return false;
+    return http11 || connection->find("keep-alive") != std::string::npos;
+}
 
 std::optional<std::size_t> head_end(std::string_view received) {
     // Lines end in CR LF; a bare LF is taken too, as browsers do.
@@ -43,6 +56,9 @@ std::optional<HttpHead> parse_head(std::string_view head) {
     const auto blank = status_line.find(' ');
     if (blank == std::string_view::npos || status_line.size() < blank + 4) return std::nullopt;
     HttpHead parsed;
+    // "HTTP/1.0" and "HTTP/1" stay 1.0; "HTTP/1.1", "HTTP/2" and later count as 1.1.
+    const std::string_view version = status_line.substr(5, blank - 5);
+    parsed.http11 = !version.empty() && version != "1.0" && version != "1" && version[0] != '0';
     for (std::size_t i = blank + 1; i < blank + 4; ++i) {
         const char c = status_line[i];
         if (c < '0' || c > '9') return std::nullopt;
@@ -64,6 +80,12 @@ std::optional<HttpHead> parse_head(std::string_view head) {
             parsed.content_length = value;
         } else if (same_name(name, "Location") && !parsed.location) {
             parsed.location = value;
+        } else if (same_name(name, "Transfer-Encoding")) {
+            // The last coding applied decides how the body ends.
+            const std::string codings = lower(value);
+            parsed.chunked = codings.size() >= 7 && codings.ends_with("chunked");
+        } else if (same_name(name, "Connection")) {
+            parsed.connection = lower(value);
         }
     }
     return parsed;

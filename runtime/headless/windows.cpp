@@ -102,7 +102,11 @@ Rect HeadlessWindow::placement(std::string_view control) const {
 }
 
 void HeadlessWindow::set_placement(std::string_view control, const Rect& rect) {
+    const Control* c = form_.find(control);
+    const bool list = c != nullptr && c->kind == ControlKind::list_view;
+    const RowRange before = list ? rows_in_view(control) : RowRange{};
     state(control).rect = rect;
+    if (list && rows_in_view(control) != before) fire(control, Event::rows_shown);
 }
 
 bool HeadlessWindow::checked(std::string_view control) const {
@@ -393,6 +397,30 @@ void HeadlessWindow::resize(int width, int height) {
     fire("", Event::resized);
 }
 
+RowRange HeadlessWindow::rows_in_view(std::string_view list) const {
+    // As the real list: a header and rows of the definition's height, 20 pixels when unset.
+    constexpr int kHeader = 24;
+    constexpr int kDefaultRow = 20;
+    const Control* c = form_.find(list);
+    const int row = c != nullptr && c->row_height > 0 ? c->row_height : kDefaultRow;
+    const State* s = find(list);
+    const int body = std::max(0, s->rect.height - kHeader);
+    return {s->top_row, (body + row - 1) / row};
+}
+
+RowRange HeadlessWindow::visible_rows(std::string_view list) const {
+    const RowRange view = rows_in_view(list);
+    const int rows = item_count(list);
+    const int first = std::clamp(view.first, 0, rows);
+    return {first, std::clamp(view.count, 0, rows - first)};
+}
+
+void HeadlessWindow::scroll_list(std::string_view list, int first) {
+    const RowRange before = rows_in_view(list);
+    state(list).top_row = std::max(0, first);
+    if (rows_in_view(list) != before) fire(list, Event::rows_shown);
+}
+
 std::vector<std::vector<std::string>> HeadlessWindow::rows(std::string_view list) const {
     const State* s = find(list);
     if (!s->source) return s->rows;
@@ -555,8 +583,35 @@ void HeadlessWindows::run_in_background(std::function<void()> work) {
     work();
 }
 
+HeadlessWindows::HeadlessWindows() : owner_(std::this_thread::get_id()) {}
+
 void HeadlessWindows::post(std::function<void()> task) {
-    task();
+    if (std::this_thread::get_id() == owner_) {
+        task();
+        return;
+    }
+    {
+        std::lock_guard lock(posts_mutex_);
+        posts_.push_back(std::move(task));
+    }
+    posted_.notify_all();
+}
+
+bool HeadlessWindows::run_posted(const std::function<bool()>& done,
+                                 std::chrono::milliseconds timeout) {
+    const auto give_up = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        std::deque<std::function<void()>> ready;
+        {
+            std::lock_guard lock(posts_mutex_);
+            ready.swap(posts_);
+        }
+        for (auto& task : ready)
+            task();
+        if (!done || done()) return true;
+        std::unique_lock lock(posts_mutex_);
+        if (!posted_.wait_until(lock, give_up, [&] { return !posts_.empty(); })) return false;
+    }
 }
 
 void HeadlessWindows::finish_background() {

@@ -1,11 +1,16 @@
 #pragma once
 // Windows in memory: every control property the program sets is kept, events are fired by
 // the test, and a modal dialog runs whatever the test registered for its definition.
+#include <chrono>
+#include <condition_variable>
+#include <deque>
 #include <functional>
 #include <list>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "runtime/pie_chart.h"
@@ -49,6 +54,7 @@ class HeadlessWindow final : public Window {
     int item_count(std::string_view list) const override;
     int selected_row(std::string_view list) const override;
     void select_row(std::string_view list, int row) override;
+    RowRange visible_rows(std::string_view list) const override;
     bool menu_item_visible(std::string_view caption) const override;
     void set_menu_item_visible(std::string_view caption, bool visible) override;
     void popup_menu(std::string_view menu) override;
@@ -105,6 +111,8 @@ class HeadlessWindow final : public Window {
     int row_tone(std::string_view list, int row) const;
     // The user resizes the window to this outer size.
     void resize(int width, int height);
+    // The user scrolls the list so that `first` is its top row.
+    void scroll_list(std::string_view list, int first);
     // The user picks an item of the last pop-up menu.
     void choose_menu_item(std::string_view caption);
     const std::vector<std::string>& popups() const { return popups_; }
@@ -130,6 +138,7 @@ class HeadlessWindow final : public Window {
         std::vector<ListColumn> columns;
         std::vector<std::vector<std::string>> rows;
         int selected_row = -1;
+        int top_row = 0;
         bool running = false;
         std::vector<std::string> navigations;
         std::vector<double> chart_values;
@@ -140,6 +149,8 @@ class HeadlessWindow final : public Window {
     State& state(std::string_view control);
     const State* find(std::string_view control) const;
     int clamp_spin(const Control& c, std::string_view text) const;
+    // The rows the list's height and scrolling show, whether or not that many exist.
+    RowRange rows_in_view(std::string_view list) const;
     std::vector<double> chart_values(std::string_view chart) const;
 
     HeadlessWindows& system_;
@@ -168,9 +179,16 @@ class HeadlessWindows final : public WindowSystem {
     Window& open(const Form& form, Handlers handlers) override;
     void open_modal(const Form& form, Handlers handlers) override;
     int run(Window& main) override;
+    HeadlessWindows();
     // Background work runs at once, and what it posts too, unless held back.
     void run_in_background(std::function<void()> work) override;
+    // Runs at once on the thread that made the windows; from any other thread it waits until
+    // that thread calls run_posted.
     void post(std::function<void()> task) override;
+    // Runs what other threads have posted, in order, until `done` holds or `timeout` has
+    // passed waiting for more; true when `done` held. Without `done`, runs what is there.
+    bool run_posted(const std::function<bool()>& done = {},
+                    std::chrono::milliseconds timeout = std::chrono::milliseconds(0));
     // While held, background work waits in line until finish_background runs it, in order.
     void hold_background(bool hold) { hold_background_ = hold; }
     void finish_background();
@@ -215,6 +233,10 @@ class HeadlessWindows final : public WindowSystem {
     Rect screen_{0, 0, 1920, 1080};
     std::vector<std::string> asked_saves_;
     bool hold_background_ = false;
+    std::thread::id owner_;
+    std::mutex posts_mutex_;
+    std::condition_variable posted_;
+    std::deque<std::function<void()>> posts_;
     std::vector<std::function<void()>> waiting_work_;
     std::vector<std::string> asked_folders_;
     std::list<std::unique_ptr<HeadlessWindow>> windows_;

@@ -26,6 +26,7 @@ namespace {
 // Posted when a list was filled with its drawing held back: it draws again once the program
 // waits for input.
 constexpr UINT kRedrawLists = WM_APP + 2;
+constexpr UINT kRowsShown = WM_APP + 3;
 constexpr UINT kFirstControlId = 1000;
 constexpr UINT kFirstToolbarCommand = 2000;
 constexpr UINT kFirstMenuCommand = 3000;
@@ -620,6 +621,26 @@ void Win32Window::close() {
     if (hwnd_ && !closed_) DestroyWindow(hwnd_);
 }
 
+RowRange Win32Window::visible_rows(std::string_view list) const {
+    const HWND h = hwnd_of(list);
+    const int rows = item_count(list);
+    const int top = static_cast<int>(SendMessageW(h, LVM_GETTOPINDEX, 0, 0));
+    // The count per page leaves out a last row that shows only in part.
+    const int page = static_cast<int>(SendMessageW(h, LVM_GETCOUNTPERPAGE, 0, 0)) + 1;
+    const int first = std::clamp(top, 0, rows);
+    return {first, std::clamp(page, 0, rows - first)};
+}
+
+void Win32Window::note_rows_shown(const Child& list) {
+    const RowRange now = visible_rows(list.def->name);
+    RowRange& reported = rows_reported_[list.hwnd];
+    if (now == reported) return;
+    reported = now;
+    // Not from inside the list's drawing: the handler may well ask the list for its cells.
+    if (rows_shown_.empty()) PostMessageW(hwnd_, kRowsShown, 0, 0);
+    rows_shown_.insert(list.def->name);
+}
+
 LRESULT Win32Window::handle_message(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     hwnd_ = hwnd;
     switch (message) {
@@ -648,6 +669,10 @@ LRESULT Win32Window::handle_message(HWND hwnd, UINT message, WPARAM wparam, LPAR
                 RedrawWindow(list, nullptr, nullptr,
                              RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
             }
+            return 0;
+        case kRowsShown:
+            for (const std::string& list : std::exchange(rows_shown_, {}))
+                fire(list, Event::rows_shown);
             return 0;
         case WM_TIMER:
             if (const Child* c = child_by_id(static_cast<UINT>(wparam)))
@@ -705,6 +730,7 @@ LRESULT Win32Window::handle_message(HWND hwnd, UINT message, WPARAM wparam, LPAR
             if (!c) return 0;
             if (c->def->kind == ControlKind::list_view) {
                 if (header->code == LVN_GETDISPINFOW) {
+                    note_rows_shown(*c);
                     auto* info = reinterpret_cast<NMLVDISPINFOW*>(lparam);
                     LVITEMW& item = info->item;
                     // Into the asker's own buffer: another process may be asking.

@@ -68,6 +68,7 @@ class Win32Window final : public Window {
     int item_count(std::string_view list) const override;
     int selected_row(std::string_view list) const override;
     void select_row(std::string_view list, int row) override;
+    RowRange visible_rows(std::string_view list) const override;
     bool menu_item_visible(std::string_view caption) const override;
     void set_menu_item_visible(std::string_view caption, bool visible) override;
     void popup_menu(std::string_view menu) override;
@@ -138,6 +139,9 @@ class Win32Window final : public Window {
     const Rows& rows_of(HWND list) const;
     // Tells the list its length when rows were added since it last knew it.
     void sync_count(HWND list) const;
+    // Called while a list draws: when other rows are in view than it last reported, its
+    // rows_shown event runs once the program next waits for input.
+    void note_rows_shown(const Child& list);
 
     Win32Windows& system_;
     Form form_;
@@ -155,6 +159,8 @@ class Win32Window final : public Window {
     std::map<HWND, std::shared_ptr<const RowSource>> sources_;  // lists the program fills itself
     std::map<std::string, bool, std::less<>> menu_checked_;
     mutable std::set<HWND> uncounted_lists_;
+    std::map<HWND, RowRange> rows_reported_;  // the rows in view each list last reported
+    std::set<std::string> rows_shown_;        // lists whose rows_shown event waits
     bool created_ = false;
     bool dialog_ = false;
     HWND focus_ = nullptr;  // the control that had the keyboard when the window last let it go

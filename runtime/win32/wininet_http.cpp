@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace runtime::win32 {
@@ -17,6 +18,13 @@ namespace {
 constexpr char kAgent[] = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)";
 constexpr char kAcceptHeader[] = "Accept: */*\r\n\r\n";
 constexpr DWORD kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
+
+// How one request goes: its version and flags, and who keeps its handles.
+struct RequestRules {
+    HttpTimeouts timeouts;
+    bool keep_alive = false;
+    WinInetSession* session = nullptr;  // none: the adapter's one-shot requests
+};
 
 struct CrackedUrl {
     INTERNET_SCHEME scheme = INTERNET_SCHEME_UNKNOWN;
@@ -81,6 +89,28 @@ std::optional<std::string> content_length(HINTERNET request) {
     return std::string(text, std::min<DWORD>(size, sizeof text));
 }
 
+// Closes what it holds when it goes: by itself for the adapter's requests, through the
+// session for a session's, which may have closed it already.
+class RequestHandle {
+  public:
+    RequestHandle(HINTERNET handle, WinInetSession* session) : handle_(handle), session_(session) {}
+    ~RequestHandle() {
+        if (handle_ == nullptr) return;
+        if (session_ != nullptr) {
+            session_->release(handle_);
+        } else {
+            InternetCloseHandle(handle_);
+        }
+    }
+    RequestHandle(const RequestHandle&) = delete;
+    RequestHandle& operator=(const RequestHandle&) = delete;
+    HINTERNET get() const { return handle_; }
+
+  private:
+    HINTERNET handle_;
+    WinInetSession* session_;
+};
+
 int status_code(HINTERNET request) {
     DWORD code = 0;
     DWORD size = sizeof code;
@@ -90,42 +120,36 @@ int status_code(HINTERNET request) {
     return static_cast<int>(code);
 }
 
-}  // namespace
-
-void* WinInetHttp::session() {
-    std::lock_guard lock(session_mutex_);
-    if (!session_) {
-        session_ =
-            InternetHandle(InternetOpenA(kAgent, INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
-        if (!session_) return nullptr;
-        set_timeouts(session_.get(), timeouts_);
-    }
-    return session_.get();
-}
-
-HttpReply WinInetHttp::fetch(std::string_view url) {
-    if (url.empty()) return {};
+// One GET on `open_session`.
+HttpReply fetch_on(HINTERNET open_session, std::mutex& session_mutex, std::string_view url,
+                   const RequestRules& rules) {
+    if (url.empty() || open_session == nullptr) return {};
     const std::string address(url.substr(0, url.find('#')));
     const auto parts = crack(address);
     if (!parts) return {};
     DWORD flags = kRequestFlags;
+    if (rules.keep_alive) flags |= INTERNET_FLAG_KEEP_CONNECTION;
     if (parts->scheme == INTERNET_SCHEME_HTTPS) {
         flags |= INTERNET_FLAG_SECURE;
     } else if (parts->scheme != INTERNET_SCHEME_HTTP) {
         return {};
     }
-    HINTERNET open_session = session();
-    if (open_session == nullptr) return {};
+    WinInetSession* const keeper = rules.session;
+    const auto adopted = [keeper](HINTERNET handle) {
+        return handle != nullptr && (keeper == nullptr || keeper->adopt(handle));
+    };
+    const auto stopped = [keeper] { return keeper != nullptr && keeper->cancelled(); };
 
-    InternetHandle connection(InternetConnectA(
+    HINTERNET connection_handle = InternetConnectA(
         open_session, parts->host.c_str(), parts->port,
         parts->user.empty() ? nullptr : parts->user.c_str(),
-        parts->password.empty() ? nullptr : parts->password.c_str(), INTERNET_SERVICE_HTTP, 0, 0));
-    if (!connection) return {};
-    set_timeouts(connection.get(), timeouts_);
+        parts->password.empty() ? nullptr : parts->password.c_str(), INTERNET_SERVICE_HTTP, 0, 0);
+    if (!adopted(connection_handle)) return {};
+    RequestHandle connection(connection_handle, keeper);
+    set_timeouts(connection.get(), rules.timeouts);
     {
         // The system's proxy settings apply, without proxy credentials of our own.
-        std::lock_guard lock(session_mutex_);
+        std::lock_guard lock(session_mutex);
         INTERNET_PROXY_INFO proxy{INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr};
         InternetSetOptionA(open_session, INTERNET_OPTION_PROXY, &proxy, sizeof proxy);
     }
@@ -134,18 +158,21 @@ HttpReply WinInetHttp::fetch(std::string_view url) {
     InternetSetOptionA(connection.get(), INTERNET_OPTION_PROXY_PASSWORD, empty, 0);
 
     const char* accept_types[] = {"Accept: */* \r\n", nullptr};
-    InternetHandle request(HttpOpenRequestA(connection.get(), "GET", parts->object.c_str(),
-                                            "HTTP/1.0", nullptr, accept_types, flags, 0));
-    if (!request) return {};
-    set_timeouts(request.get(), timeouts_);
-    if (!HttpSendRequestA(request.get(), kAcceptHeader, sizeof kAcceptHeader - 1, nullptr, 0))
+    HINTERNET request_handle = HttpOpenRequestA(connection.get(), "GET", parts->object.c_str(),
+                                                rules.keep_alive ? "HTTP/1.1" : "HTTP/1.0", nullptr,
+                                                accept_types, flags, 0);
+    if (!adopted(request_handle)) return {};
+    RequestHandle request(request_handle, keeper);
+    set_timeouts(request.get(), rules.timeouts);
+    if (!HttpSendRequestA(request.get(), kAcceptHeader, sizeof kAcceptHeader - 1, nullptr, 0) ||
+        stopped())
         return {};
 
     HttpReply reply;
     reply.status = status_code(request.get());
     reply.read_buffer = read_buffer_size(content_length(request.get()));
     std::vector<std::uint8_t> buffer(reply.read_buffer);
-    for (;;) {
+    while (!stopped()) {
         // A read waits to fill what it was asked for and gives nothing when it times out, so
         // it asks for no more than has arrived: a reply that stops midway keeps its bytes.
         DWORD available = 0;
@@ -157,6 +184,88 @@ HttpReply WinInetHttp::fetch(std::string_view url) {
         reply.body.insert(reply.body.end(), buffer.begin(), buffer.begin() + got);
     }
     return reply;
+}
+
+HINTERNET open_internet(const HttpTimeouts& timeouts) {
+    HINTERNET opened = InternetOpenA(kAgent, INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+    if (opened != nullptr) set_timeouts(opened, timeouts);
+    return opened;
+}
+
+}  // namespace
+
+void* WinInetHttp::session() {
+    std::lock_guard lock(session_mutex_);
+    if (!session_) session_ = InternetHandle(open_internet(timeouts_));
+    return session_.get();
+}
+
+HttpReply WinInetHttp::fetch(std::string_view url) {
+    if (url.empty()) return {};
+    return fetch_on(static_cast<HINTERNET>(session()), session_mutex_, url,
+                    {timeouts_, false, nullptr});
+}
+
+std::shared_ptr<HttpSession> WinInetHttp::open_session(const HttpSessionOptions& options) {
+    return std::make_shared<WinInetSession>(options);
+}
+
+WinInetSession::~WinInetSession() {
+    cancel_all();
+}
+
+void* WinInetSession::session() {
+    std::lock_guard lock(mutex_);
+    if (cancelled_) return nullptr;
+    if (session_ == nullptr) session_ = open_internet(options_.timeouts);
+    return session_;
+}
+
+HttpReply WinInetSession::fetch(std::string_view url) {
+    if (url.empty()) return {};
+    return fetch_on(static_cast<HINTERNET>(session()), proxy_mutex_, url,
+                    {options_.timeouts, options_.reuse_connections, this});
+}
+
+void WinInetSession::cancel_all() {
+    std::vector<void*> handles;
+    void* open_session = nullptr;
+    {
+        std::lock_guard lock(mutex_);
+        cancelled_ = true;
+        handles.swap(open_);
+        open_session = std::exchange(session_, nullptr);
+    }
+    // Requests before their connections, the session last.
+    for (auto it = handles.rbegin(); it != handles.rend(); ++it)
+        InternetCloseHandle(static_cast<HINTERNET>(*it));
+    if (open_session != nullptr) InternetCloseHandle(static_cast<HINTERNET>(open_session));
+}
+
+bool WinInetSession::adopt(void* handle) {
+    std::unique_lock lock(mutex_);
+    if (cancelled_) {
+        lock.unlock();
+        InternetCloseHandle(static_cast<HINTERNET>(handle));
+        return false;
+    }
+    open_.push_back(handle);
+    return true;
+}
+
+void WinInetSession::release(void* handle) {
+    {
+        std::lock_guard lock(mutex_);
+        const auto found = std::find(open_.begin(), open_.end(), handle);
+        if (found == open_.end()) return;
+        open_.erase(found);
+    }
+    InternetCloseHandle(static_cast<HINTERNET>(handle));
+}
+
+bool WinInetSession::cancelled() const {
+    std::lock_guard lock(mutex_);
+    return cancelled_;
 }
 
 }  // namespace runtime::win32

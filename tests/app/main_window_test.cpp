@@ -14,6 +14,7 @@
 #include "store/customer_actions.h"
 #include "store/database_template.h"
 #include "store/provision.h"
+#include "tests/services/support/status_stand_in.h"
 
 namespace {
 
@@ -38,13 +39,7 @@ class MainWindow : public ::testing::Test {
         db_path_ = store::build_database_path(dir_);
         context_.files = &files_;
         context_.check_for_update = [this] { events_.push_back("update"); };
-        context_.probe_statuses = [this](const std::vector<std::string>& ids) {
-            events_.push_back("probe " + std::to_string(ids.size()));
-            std::vector<std::string> out;
-            for (const auto& id : ids)
-                out.push_back(id.find("online") != std::string::npos ? "在线" : "");
-            return out;
-        };
+        context_.status_setup = testsupport::stand_in_setup(stand_in_);
     }
     void TearDown() override {
         fs::remove_all(dir_);
@@ -52,10 +47,15 @@ class MainWindow : public ::testing::Test {
         // The program joins its folder and file names with a backslash, which names one file here.
         fs::remove(dir_ + "\\SkinH_EL.dll");
     }
+    // Opens the main window; the statuses its list asks come back at once.
     HeadlessWindow& open_main() {
         auto& w =
             backend_.windows().open(forms::main_window(), app::main_window_handlers(context_));
+        answer_statuses();
         return static_cast<HeadlessWindow&>(w);
+    }
+    void answer_statuses() {
+        if (context_.statuses) context_.statuses->step();
     }
     void add(const char* wang, const char* wang2, double t1, double t2, const char* note,
              std::optional<double> deal = std::nullopt) {
@@ -78,6 +78,9 @@ class MainWindow : public ::testing::Test {
     jet::OsFileSystem files_;
     app::MainContext context_;
     std::vector<std::string> events_;
+    std::shared_ptr<testsupport::StatusStandIn> stand_in_ =
+        std::make_shared<testsupport::StatusStandIn>(
+            [](const std::string& id) { return id.find("online") != std::string::npos; });
     std::string dir_, db_path_;
 };
 
@@ -95,7 +98,8 @@ TEST_F(MainWindow, FirstStartWritesTheDatabaseAndShowsAnEmptyOpenList) {
     EXPECT_EQ(w.text(forms::main::kSkinSelector), "2");  // the stored skin, not the design's 8
     EXPECT_EQ(w.item_count(kList), 0);
     EXPECT_EQ(w.column_title(kList, 6), "最后跟踪日期");
-    EXPECT_EQ(events_, (std::vector<std::string>{"update"}));  // an empty list asks nothing
+    EXPECT_EQ(events_, (std::vector<std::string>{"update"}));
+    EXPECT_TRUE(stand_in_->asked().empty());  // an empty list asks nothing
     // Columns as defined: the id column hidden, the rest as wide as their captions need.
     EXPECT_EQ(w.column_width(kList, 0), 0);
     EXPECT_EQ(w.column_title(kList, 3), "客户旺旺名");
@@ -138,10 +142,13 @@ TEST_F(MainWindow, BothListsNewestFirstWithTheirDates) {
     w.fire(forms::main::kToolbar, Event::entry_clicked, arg(3));
     EXPECT_EQ(w.column_title(kList, 6), "最后跟踪日期");
     EXPECT_EQ(w.rows(kList), open);
-    // "刷新状态" loads again in the same mode, probing every row again.
-    events_.clear();
+    // "刷新状态" loads again in the same mode, asking every row again; meanwhile the statuses
+    // known stay on screen.
+    stand_in_->clear_asked();
     w.fire(forms::main::kToolbar, Event::entry_clicked, arg(6));
-    EXPECT_EQ(events_, std::vector<std::string>{"probe 3"});
+    EXPECT_EQ(w.rows(kList), open);
+    answer_statuses();
+    EXPECT_EQ(stand_in_->asked().size(), 4u);  // the service's offline picture, then 3 rows
     EXPECT_EQ(w.rows(kList), open);
 
     // The store gone away: the rows stay as they were.
@@ -153,44 +160,44 @@ TEST_F(MainWindow, BothListsNewestFirstWithTheirDates) {
     fs::remove_all(db_path_);
 }
 
-TEST_F(MainWindow, StatusesFollowTheRowsAndALaterLoadDropsAnEarlierRound) {
+TEST_F(MainWindow, StatusesFollowTheRowsAndALaterLoadReplacesAnEarlierRound) {
     provision();
-    // 40 open customers: a first batch of 32, then the rest.
     for (int i = 0; i < 40; ++i) {
         const std::string id = (i % 10 == 3 ? "online_" : "quiet_") + std::to_string(i);
         add(id.c_str(), "店主", 42000.0 + i, 42000.0 + i, "");
     }
-    backend_.windows().hold_background(true);
-    HeadlessWindow& w = open_main();
+    auto& w = static_cast<HeadlessWindow&>(
+        backend_.windows().open(forms::main_window(), app::main_window_handlers(context_)));
     // The rows show before any status is known, none of them online.
     ASSERT_EQ(w.item_count(kList), 40);
     for (int r = 0; r < 40; ++r)
         EXPECT_EQ(w.cell(kList, r, 2), "") << r;
-    EXPECT_EQ(events_, (std::vector<std::string>{"update"}));
+    EXPECT_TRUE(stand_in_->asked().empty());
 
-    // A reload while that round waits: the first round is dropped unasked, since its answers
-    // would land one row off now that a newer customer heads the list.
+    // A reload while that round waits: what it had not asked is dropped, and the answers go
+    // to each customer's row though a newer customer now heads the list.
+    context_.statuses->step(5);
     add("newest_online", "店主", 43000.0, 43000.0, "");
     w.fire(forms::main::kToolbar, Event::entry_clicked, arg(6));
     ASSERT_EQ(w.item_count(kList), 41);
-    backend_.windows().finish_background();
-    EXPECT_EQ(events_, (std::vector<std::string>{"update", "probe 32", "probe 9"}));
-    // Rows newest first: row r shows customer 40 - r, and row 0 the newest one.
+    answer_statuses();
+    EXPECT_EQ(stand_in_->asked().size(), 5u + 1u + 41u);
     EXPECT_EQ(w.cell(kList, 0, 2), "在线");
     for (int r = 1; r < 41; ++r) {
         const std::string id = w.cell(kList, r, 3);
         EXPECT_EQ(w.cell(kList, r, 2), id.rfind("online_", 0) == 0 ? "在线" : "") << id;
     }
 
-    // After the end of the program's context, nothing it posted reaches the window.
+    // Once the statuses have stopped, nothing more is asked or shown.
+    add("late_online", "店主", 44000.0, 44000.0, "");
     w.fire(forms::main::kToolbar, Event::entry_clicked, arg(6));
-    for (int r = 0; r < 41; ++r)
-        EXPECT_EQ(w.cell(kList, r, 2), "");
-    app::cancel_list_statuses(context_);
-    events_.clear();
-    backend_.windows().finish_background();
-    EXPECT_TRUE(events_.empty());
+    app::stop_list_statuses(context_);
+    stand_in_->clear_asked();
+    answer_statuses();
+    EXPECT_TRUE(stand_in_->asked().empty());
+    EXPECT_EQ(w.cell(kList, 0, 3), "late_online");
     EXPECT_EQ(w.cell(kList, 0, 2), "");
+    EXPECT_EQ(w.cell(kList, 1, 2), "在线");
 }
 
 TEST_F(MainWindow, SelectionAndDoubleClickHandTheRowToTheEditor) {

@@ -52,9 +52,6 @@ class SkinChoice : public ::testing::Test {
         contexts_.push_back(std::make_unique<app::MainContext>());
         app::MainContext& c = *contexts_.back();
         c.files = &files_;
-        c.probe_statuses = [](const std::vector<std::string>& ids) {
-            return std::vector<std::string>(ids.size());
-        };
         auto& w = backend_.windows().open(forms::main_window(), app::main_window_handlers(c));
         return static_cast<HeadlessWindow&>(w);
     }

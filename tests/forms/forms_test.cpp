@@ -29,7 +29,7 @@ TEST(Forms, EveryDefinitionLoadsAndBindsKnownOperationsOnly) {
         ops::kDeleteCustomer,  ops::kOpenChart,    ops::kJoinGroup,      ops::kEditorCreated,
         ops::kEditorContact,   ops::kEditorManage, ops::kSaveCustomer,   ops::kShowDays,
         ops::kCleanUpId,       ops::kLoadOurIds,   ops::kSaveOurIds,     ops::kRegisterDeal,
-        ops::kChartCreated,    ops::kToggle3d,     ops::kChatTick};
+        ops::kChartCreated,    ops::kToggle3d,     ops::kChatTick,       ops::kListRowsShown};
     runtime::headless::Backend backend;
     std::set<std::string> names;
     for (const auto* form : all_forms()) {

@@ -58,6 +58,10 @@ class CountingHttp final : public runtime::HttpReplyAdapter {
         ++finished_;
         return reply;
     }
+    std::shared_ptr<runtime::HttpSession> open_session(
+        const runtime::HttpSessionOptions& options) override {
+        return real_.open_session(options);
+    }
     std::size_t peak() const { return peak_; }
     std::size_t open() const { return open_; }
     std::size_t finished() const { return finished_; }
@@ -82,7 +86,14 @@ class OnlineStatus : public ::testing::Test {
             return found != answers.end() ? found->second : picture(ours());
         });
     }
-    std::string probe(std::string_view id) { return probe_online_status(http, server.host(), id); }
+    // One request, judged as the program does once it has learnt that the service's offline
+    // picture is ours.
+    std::string probe(std::string_view id) {
+        OfflinePictures offline;
+        const std::string picture = ours();
+        offline.learn(runtime::HttpReply{200, Bytes(picture.begin(), picture.end()), 0});
+        return probe_online_status(http, server.host(), id, offline);
+    }
 
     HttpTestServer server;
     runtime::headless::SocketHttp http{{1000ms, 400ms}};
@@ -139,7 +150,7 @@ TEST_F(OnlineStatus, FailuresAndNonPicturesAreNeverOnline) {
 
     runtime::headless::SocketHttp nowhere{{300ms, 300ms}};
     const std::string refused = "127.0.0.1:" + std::to_string(testsupport::refusing_port());
-    EXPECT_EQ(probe_online_status(nowhere, refused, "on"), "");
+    EXPECT_EQ(probe_online_status(nowhere, refused, "on", OfflinePictures{}), "");
 }
 
 TEST_F(OnlineStatus, IdsArriveEncodedExactly) {
@@ -185,19 +196,24 @@ TEST_F(OnlineStatus, ServiceWithAnotherOfflinePictureStillReadsOffline) {
     const std::vector<std::string> ids = {"quiet", "star", "quiet2"};
     EXPECT_EQ(probe_online_statuses(http, server.host(), ids),
               (std::vector<std::string>{"", "在线", ""}));
-    // Without the baseline, one by one, their badge would read as online.
+    // Judged against our picture alone, their badge would read as online.
     EXPECT_EQ(probe("quiet"), "在线");
+    // Without any picture learnt from the service, no answer reads online.
+    EXPECT_EQ(probe_online_status(http, server.host(), "star", OfflinePictures{}), "");
 }
 
-TEST_F(OnlineStatus, BaselineThatFailsLeavesOurPictureAlone) {
+TEST_F(OnlineStatus, BaselineThatFailsMakesNobodyOnline) {
     CannedReply broken;
     broken.status = 500;
     broken.body = online_picture();
     answers[std::string(kNoSuchMemberId)] = broken;
     answers["on"] = picture(online_picture());
-    // Had the error page been learnt as offline, "on" would read empty.
-    EXPECT_EQ(probe_online_statuses(http, server.host(), std::vector<std::string>{"on", "off"}),
-              (std::vector<std::string>{"在线", ""}));
+    answers["theirs"] = picture("GIF89a the service's own offline badge");
+    // The service's offline picture is unknown: only our own picture is known to mean
+    // offline, and nothing else may be taken for online.
+    EXPECT_EQ(
+        probe_online_statuses(http, server.host(), std::vector<std::string>{"on", "off", "theirs"}),
+        (std::vector<std::string>{"", "", ""}));
 }
 
 TEST_F(OnlineStatus, ConcurrentRunGivesTheOneByOneCellsWithAtMostEightOpen) {
@@ -234,10 +250,11 @@ TEST_F(OnlineStatus, ConcurrentRunGivesTheOneByOneCellsWithAtMostEightOpen) {
 }
 
 TEST(OnlineStatusReplies, OnlyASuccessfulPictureThatIsNotOfflineCounts) {
-    const OfflinePictures offline;
     const auto reply = [](int status, std::string body) {
         return runtime::HttpReply{status, {body.begin(), body.end()}, 0};
     };
+    OfflinePictures offline;
+    EXPECT_EQ(offline.learn(reply(200, ours())), OfflinePictures::Change::learnt);
     EXPECT_EQ(status_text(reply(200, online_picture()), offline), "在线");
     EXPECT_EQ(status_text(reply(204, online_picture()), offline), "在线");
     EXPECT_EQ(status_text(reply(200, ours()), offline), "");
@@ -251,15 +268,45 @@ TEST(OnlineStatusReplies, OnlyASuccessfulPictureThatIsNotOfflineCounts) {
     EXPECT_EQ(status_text(reply(200, "RIFF\x10\0\0\0WEBPVP8 "s), offline), "在线");
     EXPECT_EQ(status_text(reply(200, "RIFF\x10\0\0\0WAVE"s), offline), "");
 
-    OfflinePictures learnt;
-    EXPECT_FALSE(learnt.learn(reply(404, "GIF89a x")));
-    EXPECT_FALSE(learnt.learn(reply(200, "not a picture")));
-    EXPECT_FALSE(learnt.learn(reply(0, "")));
-    EXPECT_EQ(status_text(reply(200, "GIF89a x"), learnt), "在线");
-    EXPECT_TRUE(learnt.learn(reply(200, "GIF89a x")));
-    EXPECT_EQ(status_text(reply(200, "GIF89a x"), learnt), "");
-    EXPECT_EQ(status_text(reply(200, ours()), learnt), "");
-    EXPECT_EQ(status_text(reply(200, "GIF89a xy"), learnt), "在线");
+    // Nothing learnt from the service yet: only our picture is judged, nothing is online.
+    OfflinePictures fresh;
+    EXPECT_FALSE(fresh.learnt());
+    EXPECT_EQ(judge(reply(200, ours()), fresh), Verdict::offline);
+    EXPECT_EQ(judge(reply(200, online_picture()), fresh), Verdict::undecided);
+    EXPECT_EQ(judge(reply(404, online_picture()), fresh), Verdict::no_answer);
+    for (const auto& failure : {reply(404, "GIF89a x"), reply(200, "not a picture"), reply(0, "")})
+        EXPECT_EQ(fresh.learn(failure), OfflinePictures::Change::none);
+    EXPECT_FALSE(fresh.learnt());
+    EXPECT_EQ(fresh.learn(reply(200, "GIF89a x")), OfflinePictures::Change::learnt);
+    EXPECT_EQ(status_text(reply(200, "GIF89a x"), fresh), "");
+    EXPECT_EQ(status_text(reply(200, ours()), fresh), "");
+    EXPECT_EQ(status_text(reply(200, "GIF89a xy"), fresh), "在线");
+}
+
+TEST(OnlineStatusReplies, ANewOfflinePictureCountsOnlyOnceSeenTwiceInARow) {
+    const auto reply = [](std::string body) {
+        return runtime::HttpReply{200, {body.begin(), body.end()}, 0};
+    };
+    using Change = OfflinePictures::Change;
+    OfflinePictures offline;
+    EXPECT_EQ(offline.learn(reply("GIF89a old")), Change::learnt);
+    EXPECT_EQ(offline.learn(reply("GIF89a old")), Change::same);
+    // Once: it waits for its confirmation, neither online nor offline meanwhile.
+    EXPECT_EQ(offline.learn(reply("GIF89a new")), Change::candidate);
+    EXPECT_EQ(judge(reply("GIF89a new"), offline), Verdict::undecided);
+    EXPECT_EQ(judge(reply("GIF89a old"), offline), Verdict::offline);
+    // The old one again: the new one was a fluke, and is an online picture after all.
+    EXPECT_EQ(offline.learn(reply("GIF89a old")), Change::same);
+    EXPECT_EQ(judge(reply("GIF89a new"), offline), Verdict::online);
+    // Twice in a row: the service's picture now; the old one still means offline.
+    EXPECT_EQ(offline.learn(reply("GIF89a new")), Change::candidate);
+    EXPECT_EQ(offline.learn(reply("GIF89a new")), Change::replaced);
+    EXPECT_EQ(judge(reply("GIF89a new"), offline), Verdict::offline);
+    EXPECT_EQ(judge(reply("GIF89a old"), offline), Verdict::offline);
+    EXPECT_EQ(judge(reply("GIF89a third"), offline), Verdict::online);
+    // A failed request in between changes nothing.
+    EXPECT_EQ(offline.learn(runtime::HttpReply{503, {}, 0}), Change::none);
+    EXPECT_EQ(judge(reply("GIF89a new"), offline), Verdict::offline);
 }
 
 }  // namespace

@@ -78,7 +78,22 @@ void Driver::fail(const std::string& what) {
     throw Difference{report};
 }
 
+void Driver::compare_statuses(std::size_t how_many) {
+    const auto expected = model_.statuses_arrive(how_many);
+    const auto asked = program_.answer_statuses(how_many);
+    if (asked == expected) return;
+    std::string why = "status requests: expected";
+    for (const auto& id : expected)
+        why += " " + printable(id);
+    why += ", got";
+    for (const auto& id : asked)
+        why += " " + printable(id);
+    fail(why);
+}
+
 void Driver::check() {
+    // Let go, the program's status requests are all answered before each look.
+    if (!model_.statuses_held) compare_statuses(static_cast<std::size_t>(-1));
     std::string why = checker_.check(model_, dialogs_, launchers_);
     if (!why.empty()) fail(why);
     const bool due = options_.oracle_every > 0 && done_ % options_.oracle_every == 0;
@@ -151,6 +166,7 @@ void Driver::main_action() {
     HeadlessWindow& w = program_.main();
     const int n = static_cast<int>(model_.store.customers.size());
     // Adds while the store is small, deletes once it grows.
+    const bool statuses_wait = model_.statuses_waiting();
     const std::vector<int> weights = {
         n < options_.customers ? 16 : 4,  // 0 add a customer
         4,                                // 1 our IDs
@@ -171,8 +187,10 @@ void Driver::main_action() {
         launchers_.empty() ? 0 : 3,       // 16 a chat launcher's timer
         1,                                // 17 environment: restart, file away, other copies
         model_.store.available ? 0 : 12,  // 18 the file comes back
-        1,                                // 19 status probes held back or let go
-        model_.pending_statuses ? 4 : 0,  // 20 the held statuses arrive
+        1,                                // 19 status requests held back or let go
+        statuses_wait ? 4 : 0,            // 20 some or all held requests are answered
+        2,                                // 21 scroll the list
+        2,                                // 22 time passes for the statuses
     };
     const char* list = forms::main::kList;
     auto toolbar = [&](int entry, const std::string& what) {
@@ -255,14 +273,34 @@ void Driver::main_action() {
             return environment_action(in_.below(6));
         case 19:
             model_.statuses_held = !model_.statuses_held;
-            begin(std::string("status probes ") + (model_.statuses_held ? "held back" : "let go"));
-            program_.backend().windows().hold_background(model_.statuses_held);
+            begin(std::string("status requests ") +
+                  (model_.statuses_held ? "held back" : "let go"));
             return check();
-        case 20:
-            begin("the held statuses arrive");
-            model_.statuses_arrive();
-            program_.backend().windows().finish_background();
+        case 20: {
+            const std::size_t waiting =
+                model_.status_queue.size() + (model_.picture_pending ? 1 : 0);
+            const std::size_t how_many =
+                in_.chance(50) ? waiting
+                               : 1 + static_cast<std::size_t>(in_.below(static_cast<int>(waiting)));
+            begin(std::to_string(how_many) + " of " + std::to_string(waiting) +
+                  " held status requests are answered");
+            compare_statuses(how_many);
             return check();
+        }
+        case 21: {
+            const int top = in_.below(static_cast<int>(model_.rows.size()) + 3);
+            begin("scroll the list to row " + std::to_string(top));
+            model_.scroll(top);
+            w.scroll_list(list, top);
+            return check();
+        }
+        case 22: {
+            const int seconds = 5 + in_.below(70);
+            begin(std::to_string(seconds) + " s pass for the statuses");
+            model_.time_passes(seconds);
+            program_.time_passes(seconds);
+            return check();
+        }
         default:
             return environment_action(1);
     }

@@ -52,6 +52,9 @@ class Driver {
     void begin(std::string what);
     void check();
     void fail(const std::string& what);
+    // Answers `how_many` waiting status requests in the program and the model, and fails
+    // unless both asked the same IDs in the same order.
+    void compare_statuses(std::size_t how_many);
 
     void main_action();
     void menu_action();

@@ -1,7 +1,9 @@
 #include "tests/stress/model.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <set>
 #include <stdexcept>
 
 #include "tests/stress/text_rules.h"
@@ -103,7 +105,11 @@ void Model::start() {
     revert_item = false;
     picked_id = 0;
     picked.clear();
-    pending_statuses.reset();  // the old window's round fills the old window
+    // A new run knows no statuses; the old window's requests are never sent.
+    known_statuses.clear();
+    status_queue.clear();
+    picture_pending = false;
+    top_row = 0;
     // The stored number goes into the selector, whose change attaches and stores it, and
     // is attached once more.
     skin_text = store.skin;
@@ -114,31 +120,97 @@ void Model::start() {
 
 void Model::reload() {
     column6 = closed_mode ? "成功交易日期" : "最后跟踪日期";
-    if (!store.available) return;  // the list keeps its rows
+    if (!store.available) return;  // the list keeps its rows, nothing is asked
     rows.clear();
     notes.clear();
     selected = -1;
-    // A newer load drops the statuses of the last one that have not come yet.
-    pending_statuses.reset();
-    if (statuses_held) pending_statuses.emplace();
     int n = 0;
     for (auto it = store.customers.rbegin(); it != store.customers.rend(); ++it) {
         const Customer& c = it->second;
         if (c.closed != closed_mode) continue;
-        rows.push_back({std::to_string(c.id), std::to_string(++n),
-                        statuses_held ? "" : status_of(c.wang), c.wang, c.wang2, list_date(c.time1),
+        rows.push_back({std::to_string(c.id), std::to_string(++n), known_status({c.id, c.wang}),
+                        c.wang, c.wang2, list_date(c.time1),
                         list_date(closed_mode ? c.time3.value_or(0) : c.time2),
                         note_in_list(c.bs)});
         notes.push_back(c.bs);
-        if (statuses_held) pending_statuses->push_back(status_of(c.wang));
     }
+    ask_statuses(refresh_all);
 }
 
-void Model::statuses_arrive() {
-    if (!pending_statuses) return;
-    for (std::size_t i = 0; i < pending_statuses->size(); ++i)
-        rows[i][2] = (*pending_statuses)[i];
-    pending_statuses.reset();
+std::string Model::known_status(const StatusKey& key) const {
+    const auto found = known_statuses.find(key);
+    if (found == known_statuses.end() || clock - found->second.at >= 60) return "";
+    return found->second.text;
+}
+
+std::pair<int, int> Model::rows_in_view() const {
+    // A 24-pixel header, then rows of 28 pixels; one that shows only in part counts.
+    return {top_row, (std::max(0, list_height - 24) + 27) / 28};
+}
+
+std::vector<Model::StatusKey> Model::keys_in_view() const {
+    const auto [top, count] = rows_in_view();
+    const int all = static_cast<int>(rows.size());
+    const int first = std::clamp(top, 0, all);
+    const int last = first + std::clamp(count, 0, all - first);
+    std::vector<StatusKey> keys;
+    for (int r = first; r < last; ++r) {
+        const auto& row = rows[static_cast<std::size_t>(r)];
+        keys.emplace_back(std::stoi(row[0]), row[3]);
+    }
+    return keys;
+}
+
+void Model::ask_statuses(bool everything) {
+    std::vector<StatusKey> keys = keys_in_view();
+    for (const auto& row : rows)
+        keys.emplace_back(std::stoi(row[0]), row[3]);
+    status_queue.clear();
+    std::set<StatusKey> queued;
+    for (const auto& key : keys) {
+        const auto found = known_statuses.find(key);
+        const bool fresh = found != known_statuses.end() && clock - found->second.at < 60;
+        if ((everything || !fresh) && queued.insert(key).second) status_queue.push_back(key);
+    }
+    picture_pending = !status_queue.empty();
+}
+
+void Model::prefer_statuses(const std::vector<StatusKey>& keys) {
+    std::vector<StatusKey> front, rest;
+    for (const auto& key : keys)
+        if (std::find(status_queue.begin(), status_queue.end(), key) != status_queue.end() &&
+            std::find(front.begin(), front.end(), key) == front.end())
+            front.push_back(key);
+    for (const auto& key : status_queue)
+        if (std::find(front.begin(), front.end(), key) == front.end()) rest.push_back(key);
+    front.insert(front.end(), rest.begin(), rest.end());
+    status_queue = std::move(front);
+}
+
+std::vector<std::string> Model::statuses_arrive(std::size_t how_many) {
+    std::vector<std::string> asked;
+    for (; how_many > 0 && statuses_waiting(); --how_many) {
+        if (picture_pending) {
+            picture_pending = false;
+            asked.emplace_back("lanqiao_no_such_member_000000000000000");
+            continue;
+        }
+        const StatusKey key = status_queue.front();
+        status_queue.erase(status_queue.begin());
+        asked.push_back(key.second);
+        const std::string text = status_of(key.second);
+        known_statuses[key] = {text, clock};
+        // On the customer's row, as long as it still shows the ID that was asked.
+        for (auto& row : rows)
+            if (row[0] == std::to_string(key.first) && row[3] == key.second) row[2] = text;
+    }
+    return asked;
+}
+
+void Model::scroll(int first) {
+    const auto before = rows_in_view();
+    top_row = std::max(0, first);
+    if (rows_in_view() != before) prefer_statuses(keys_in_view());
 }
 
 double Model::selected_id() const {
@@ -160,7 +232,10 @@ void Model::toolbar(int entry) {
             reload();
             break;
         case 6:
+            // "刷新状态" asks every listed customer again.
+            refresh_all = true;
             reload();
+            refresh_all = false;
             break;
         case 8:
             if (selected_id() - 1.0 < -0.0000001 && !rows.empty()) selected = 0;
@@ -281,9 +356,12 @@ void Model::attach_selector() {
 }
 
 void Model::resize(int width, int height) {
+    const auto before = rows_in_view();
     list_width = width - 6;
     list_height = height - 76;
     note_width = width - 610 < -1 ? -2 : width - 610;
+    // Rows that come into view go to the front of what waits to be asked.
+    if (rows_in_view() != before) prefer_statuses(keys_in_view());
 }
 
 void Model::tray() {

@@ -92,10 +92,26 @@ struct Model {
     int popups = 0;    // pop-ups shown by this main window
     bool deal_item = true, revert_item = false;
 
-    // Online statuses come from the background; while it is held back they wait.
+    // Online statuses. The program learns each customer's status for a minute; a load shows
+    // what it knows at once and asks the rest (everything on "刷新状态"), the rows in view
+    // first, after one request for the service's offline picture. While held back the
+    // requests wait in the program's order; let go, all of them are answered before each look.
+    using StatusKey = std::pair<std::int32_t, std::string>;
+    struct KnownStatus {
+        std::string text;
+        long long at = 0;  // seconds on the statuses' clock
+    };
     bool statuses_held = false;
-    std::optional<std::vector<std::string>> pending_statuses;  // of the last load, not yet shown
-    void statuses_arrive();
+    std::map<StatusKey, KnownStatus> known_statuses;
+    std::vector<StatusKey> status_queue;  // asked next, in order
+    bool picture_pending = false;         // the offline picture's request goes before them
+    long long clock = 0;
+    int top_row = 0;  // the list's first row in view
+    bool statuses_waiting() const { return picture_pending || !status_queue.empty(); }
+    // Answers the next `how_many` requests; the IDs asked, in order.
+    std::vector<std::string> statuses_arrive(std::size_t how_many);
+    void time_passes(int seconds) { clock += seconds; }
+    void scroll(int first);
 
     std::vector<DialogModel> dialogs;  // open dialogs, innermost last
 
@@ -160,6 +176,14 @@ struct Model {
                    std::int32_t except = 0) const;
 
   private:
+    // The rows the list's height and scrolling show, and those of them the list has.
+    std::pair<int, int> rows_in_view() const;
+    std::vector<StatusKey> keys_in_view() const;
+    void ask_statuses(bool everything);
+    void prefer_statuses(const std::vector<StatusKey>& keys);
+    std::string known_status(const StatusKey& key) const;
+    bool refresh_all = false;
+
     void open_editor(bool new_mode);
     void open_dialog(DialogModel d);
     void say(std::string text, std::string title = "信息：", bool yes_no = false);

@@ -47,17 +47,26 @@ void Program::start() {
     app::MainContext& c = *contexts_.back();
     c.files = &files_;
     c.home_page = kHomePage;
-    // A stand-in status service with a rule of its own, so the column is not all alike.
-    c.probe_statuses = [](const std::vector<std::string>& ids) {
-        std::vector<std::string> out;
-        for (const auto& id : ids)
-            out.push_back(status_of(id));
-        return out;
-    };
+    // A stand-in status service with a rule of its own, so the column is not all alike; its
+    // requests go out only when the walk says.
+    if (!status_service_)
+        status_service_ = std::make_shared<testsupport::StatusStandIn>(
+            [](const std::string& id) { return status_of(id) == "在线"; });
+    c.status_setup = testsupport::stand_in_setup(status_service_, [this] {
+        return services::StatusPipelineSetup::Clock::time_point(
+            std::chrono::seconds(clock_seconds_));
+    });
     runtime::Handlers h = app::main_window_handlers(c);
     auto& w = backend_.windows().open(forms::main_window(), h);
     app::install_dialog_handlers(c, w);
     main_ = static_cast<runtime::headless::HeadlessWindow*>(&w);
+}
+
+std::vector<std::string> Program::answer_statuses(std::size_t at_most) {
+    status_service_->clear_asked();
+    app::MainContext& c = *contexts_.back();
+    if (c.statuses) c.statuses->step(at_most);
+    return status_service_->asked();
 }
 
 std::optional<StoredFile> Program::read(const std::string& path, std::string* why) {

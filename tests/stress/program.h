@@ -10,6 +10,7 @@
 #include "app/main_window.h"
 #include "jet/file_system.h"
 #include "runtime/headless/backend.h"
+#include "tests/services/support/status_stand_in.h"
 
 namespace stress {
 
@@ -41,6 +42,12 @@ class Program {
     const std::string& database() const { return database_; }
     std::string away_path() const { return database_ + ".away"; }
 
+    // Sends `at_most` of the status requests the current run has waiting, in its order, to
+    // the stand-in service; the IDs it was asked (the offline picture's request included).
+    std::vector<std::string> answer_statuses(std::size_t at_most);
+    // The statuses' clock moves on.
+    void time_passes(int seconds) { clock_seconds_ += seconds; }
+
     // The whole file as the engine reads it; the text says why not.
     static std::optional<StoredFile> read(const std::string& path, std::string* why);
 
@@ -50,6 +57,8 @@ class Program {
     jet::OsFileSystem files_;
     std::vector<std::unique_ptr<app::MainContext>> contexts_;  // every start's, kept alive
     runtime::headless::HeadlessWindow* main_ = nullptr;
+    std::shared_ptr<testsupport::StatusStandIn> status_service_;
+    long long clock_seconds_ = 0;
 };
 
 }  // namespace stress

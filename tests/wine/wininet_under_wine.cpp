@@ -1,6 +1,7 @@
 // wininet_under_wine WINE_FETCH_EXE: runs the WinInet adapter under Wine against a local
 // server and checks what it got and what the server was asked. Exit 0 when all hold, 1
 // otherwise.
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdint>
@@ -155,6 +156,57 @@ int main(int argc, char** argv) {
     check(all, "twelve requests at once through one session");
     check(server.peak_in_flight() >= 2,
           "they overlapped (" + std::to_string(server.peak_in_flight()) + " at once)");
+
+    // A session keeps its connections: twenty requests one after another over one, asked
+    // with HTTP/1.1; without reuse, one connection each.
+    std::string twenty;
+    for (int i = 0; i < 20; ++i)
+        twenty += " " + server.url("/k" + std::to_string(i));
+    server.set_handler([](std::string_view target) {
+        CannedReply r;
+        r.body = std::string(target);
+        return r;
+    });
+    for (const bool reuse : {true, false}) {
+        server.clear_record();
+        lines = run(exe, std::string("--session ") + (reuse ? "" : "--no-reuse") + twenty);
+        all = lines.size() == 20;
+        for (std::size_t i = 0; all && i < lines.size(); ++i)
+            all = lines[i].status == 200 && lines[i].size == 2 + std::to_string(i).size();
+        check(all, std::string("twenty requests through a session ") +
+                       (reuse ? "with" : "without") + " kept connections");
+        const auto asked = server.requests();
+        const std::size_t connections = server.connection_count();
+        if (reuse) {
+            check(connections <= 2 && !asked.empty() &&
+                      asked[0].find(" HTTP/1.1\r\n") != std::string::npos,
+                  "kept: HTTP/1.1 over " + std::to_string(connections) + " connection(s)");
+        } else {
+            check(connections == 20, "not kept: " + std::to_string(connections) + " connections");
+        }
+    }
+
+    // Cancelling a session: every request gives nothing. Windows aborts a blocked call when
+    // its handles close; Wine's WinInet lets it run to its time limit, which is why the
+    // program never waits for its status requests when it closes.
+    CannedReply never = reply("never");
+    never.delay = 30000ms;
+    server.set_reply("/never", never);
+    lines =
+        run(exe, "--timeout 4000 --session --parallel --cancel-after 700 " + server.url("/never") +
+                     " " + server.url("/never") + " " + server.url("/never"));
+    all = lines.size() == 3;
+    long long slowest = 0;
+    for (const Got& got : lines) {
+        all = all && got.status == 0 && got.size == 0;
+        slowest = std::max(slowest, got.ms);
+    }
+    check(all, "cancelled requests give nothing");
+    check(slowest < 6000, "and never wait longer than their time limit");
+    std::printf(
+        "note: cancelled requests returned after %lld ms (cancelled at 700 ms, limit "
+        "4000 ms)\n",
+        slowest);
 
     std::printf("wine wininet: %d failed\n", failures);
     return failures == 0 ? 0 : 1;

@@ -15,7 +15,7 @@ exe=$work/wininet_fetch.exe
 sources=("$src/tests/wine/wininet_fetch.cpp" "$src/runtime/win32/wininet_http.cpp"
          "$src/runtime/win32/internet_handle.cpp" "$src/runtime/http_reply.cpp")
 if [[ ! -f $exe ]] || [[ -n $(find "${sources[@]}" "$src/runtime/http_reply.h" \
-        "$src/runtime/win32/wininet_http.h" -newer "$exe") ]]; then
+        "$src/runtime/win32/wininet_http.h" "$src/runtime/http_session.h" -newer "$exe") ]]; then
     "$cxx" -std=c++20 -O1 -I"$src" -DUNICODE -D_UNICODE -DWIN32_LEAN_AND_MEAN -DNOMINMAX \
         -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wno-sign-conversion -Werror \
         "${sources[@]}" -lwininet -static -o "$exe" || exit 1

@@ -6,6 +6,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <stdexcept>
 
 namespace testsupport {
@@ -61,18 +63,20 @@ bool send_all(int fd, std::string_view bytes) {
     return true;
 }
 
-// The request head, or empty when the client sent none within a few seconds.
-std::string read_head(int fd) {
-    std::string head;
-    char piece[2048];
-    while (head.find("\r\n\r\n") == std::string::npos && head.size() < 65536) {
-        pollfd entry{fd, POLLIN, 0};
-        if (::poll(&entry, 1, 5000) <= 0) return {};
-        const ssize_t got = ::recv(fd, piece, sizeof piece, 0);
-        if (got <= 0) return {};
-        head.append(piece, static_cast<std::size_t>(got));
-    }
-    return head;
+// Whether the client asked to keep the connection: HTTP/1.1 unless it said "close", HTTP/1.0
+// only with "Connection: keep-alive".
+bool wants_keep_alive(const std::string& head) {
+    std::string lower = head;
+    for (char& c : lower)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const auto line_end = lower.find("\r\n");
+    const bool http11 = lower.substr(0, line_end).ends_with("http/1.1");
+    const auto header = lower.find("\r\nconnection:");
+    if (header == std::string::npos) return http11;
+    const auto value_end = lower.find("\r\n", header + 2);
+    const std::string value = lower.substr(header, value_end - header);
+    if (value.find("close") != std::string::npos) return false;
+    return http11 || value.find("keep-alive") != std::string::npos;
 }
 
 std::string target_of(const std::string& head) {
@@ -143,11 +147,32 @@ std::size_t HttpTestServer::peak_in_flight() const {
     return peak_in_flight_;
 }
 
+std::size_t HttpTestServer::in_flight() const {
+    std::lock_guard lock(mutex_);
+    return in_flight_;
+}
+
+std::size_t HttpTestServer::connection_count() const {
+    std::lock_guard lock(mutex_);
+    return connections_;
+}
+
 void HttpTestServer::clear_record() {
     std::lock_guard lock(mutex_);
     targets_.clear();
     requests_.clear();
-    peak_in_flight_ = 0;
+    peak_in_flight_ = in_flight_;
+    connections_ = 0;
+}
+
+void HttpTestServer::set_keep_alive(bool allowed) {
+    std::lock_guard lock(mutex_);
+    keep_alive_ = allowed;
+}
+
+void HttpTestServer::set_connection_delay(std::chrono::milliseconds delay) {
+    std::lock_guard lock(mutex_);
+    connection_delay_ = delay;
 }
 
 void HttpTestServer::accept_loop() {
@@ -163,6 +188,7 @@ void HttpTestServer::accept_loop() {
         {
             std::lock_guard lock(mutex_);
             pending_.push_back(fd);
+            ++connections_;
         }
         wake_.notify_one();
     }
@@ -199,15 +225,73 @@ bool HttpTestServer::pause(std::chrono::milliseconds span) {
     return !wake_.wait_for(lock, span, [this] { return stopping_; });
 }
 
+bool HttpTestServer::delay_reply(int fd, std::chrono::milliseconds span) {
+    const auto deadline = std::chrono::steady_clock::now() + span;
+    for (;;) {
+        {
+            std::lock_guard lock(mutex_);
+            if (stopping_) return false;
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) return true;
+        const auto slice = std::min(left, std::chrono::milliseconds(50));
+        pollfd entry{fd, POLLIN, 0};
+        if (::poll(&entry, 1, static_cast<int>(slice.count())) > 0) {
+            char byte = 0;
+            // The end of the connection, or an error: the client has gone.
+            if (::recv(fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT) <= 0) return false;
+            // Bytes ahead of time (a next request): nothing to watch until the reply.
+            return pause(left);
+        }
+    }
+}
+
+std::string HttpTestServer::read_head(int fd) {
+    std::string head;
+    char piece[2048];
+    // A client gets a few seconds to send its request; the wait is cut short when the server
+    // stops, so that an idle kept connection never holds up its end.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (head.find("\r\n\r\n") == std::string::npos && head.size() < 65536) {
+        {
+            std::lock_guard lock(mutex_);
+            if (stopping_) return {};
+        }
+        if (std::chrono::steady_clock::now() > deadline) return {};
+        pollfd entry{fd, POLLIN, 0};
+        const int ready = ::poll(&entry, 1, 50);
+        if (ready < 0) return {};
+        if (ready == 0) continue;
+        const ssize_t got = ::recv(fd, piece, sizeof piece, 0);
+        if (got <= 0) return {};
+        head.append(piece, static_cast<std::size_t>(got));
+    }
+    return head;
+}
+
 void HttpTestServer::serve(int fd) {
-    const std::string head = read_head(fd);
-    if (head.empty()) return;
+    std::chrono::milliseconds set_up{0};
+    {
+        std::lock_guard lock(mutex_);
+        set_up = connection_delay_;
+    }
+    if (set_up.count() > 0 && !pause(set_up)) return;
+    for (;;) {
+        const std::string head = read_head(fd);
+        if (head.empty() || !answer(fd, head)) return;
+    }
+}
+
+bool HttpTestServer::answer(int fd, const std::string& head) {
     const std::string target = target_of(head);
+    bool keep = false;
     {
         std::lock_guard lock(mutex_);
         targets_.push_back(target);
         requests_.push_back(head);
         peak_in_flight_ = std::max(peak_in_flight_, ++in_flight_);
+        keep = keep_alive_ && wants_keep_alive(head);
     }
     const CannedReply reply = reply_for(target);
     // A request stops counting before its first reply byte leaves: once the client has its
@@ -217,26 +301,36 @@ void HttpTestServer::serve(int fd) {
         std::lock_guard lock(mutex_);
         --in_flight_;
     };
-    if (reply.delay.count() > 0 && !pause(reply.delay)) return done();
+    if (reply.delay.count() > 0 && !delay_reply(fd, reply.delay)) {
+        done();
+        return false;
+    }
     done();
-    if (reply.hang_up) return;
+    if (reply.hang_up) return false;
+    // A body without a true length ends where the connection does.
+    keep = keep && !reply.omit_length && !reply.content_length && !reply.send_only &&
+           reply.hold_open.count() == 0;
 
-    std::string out = "HTTP/1.0 " + std::to_string(reply.status) + " " + reason(reply.status) +
-                      "\r\nContent-Type: " + reply.content_type + "\r\n";
+    std::string out = std::string(keep ? "HTTP/1.1 " : "HTTP/1.0 ") + std::to_string(reply.status) +
+                      " " + reason(reply.status) + "\r\nContent-Type: " + reply.content_type +
+                      "\r\n";
     if (!reply.omit_length)
         out +=
             "Content-Length: " + reply.content_length.value_or(std::to_string(reply.body.size())) +
             "\r\n";
+    if (keep) out += "Connection: keep-alive\r\n";
     for (const auto& [name, value] : reply.headers)
         out += name + ": " + value + "\r\n";
     out += "\r\n";
     if (reply.send_only) {
         out += reply.body.substr(0, *reply.send_only);
         if (send_all(fd, out)) pause(reply.stall);
-        return;
+        return false;
     }
     out += reply.body;
-    if (send_all(fd, out) && reply.hold_open.count() > 0) pause(reply.hold_open);
+    if (!send_all(fd, out)) return false;
+    if (reply.hold_open.count() > 0) pause(reply.hold_open);
+    return keep;
 }
 
 std::uint16_t refusing_port() {

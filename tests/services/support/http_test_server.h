@@ -63,17 +63,37 @@ class HttpTestServer {
     std::vector<std::string> targets() const;
     std::vector<std::string> requests() const;
     std::size_t request_count() const;
-    // The most requests that were waiting at one time for their first reply byte.
+    // The most requests that were waiting at one time for their first reply byte, and how
+    // many wait now.
     std::size_t peak_in_flight() const;
+    std::size_t in_flight() const;
+    // Connections accepted since the last clear_record.
+    std::size_t connection_count() const;
     void clear_record();
+
+    // Whether a client that asks to keep its connection (HTTP/1.1, or "Connection:
+    // keep-alive") may: then the reply says HTTP/1.1 and the next request may follow on the
+    // same connection. On by default, as real servers do.
+    void set_keep_alive(bool allowed);
+    // Waited once on every new connection before its first request is read: what setting up
+    // a connection costs on a real network (a round trip), which a kept connection saves.
+    void set_connection_delay(std::chrono::milliseconds delay);
 
   private:
     void accept_loop();
     void worker_loop();
     void serve(int fd);
+    // Answers one request; true when the connection may carry another.
+    bool answer(int fd, const std::string& head);
+    // The next request head on the connection; empty when the client closed or sent none in
+    // time, or the server stops.
+    std::string read_head(int fd);
     CannedReply reply_for(const std::string& target);
     // Waits `span` unless the server stops first; false when it stopped.
     bool pause(std::chrono::milliseconds span);
+    // Waits `span` before a reply unless the server stops or the client hangs up first (a
+    // client that gave up no longer has a request in flight); false when either happened.
+    bool delay_reply(int fd, std::chrono::milliseconds span);
 
     int listen_fd_ = -1;
     std::uint16_t port_ = 0;
@@ -87,6 +107,9 @@ class HttpTestServer {
     std::vector<std::string> requests_;
     std::size_t in_flight_ = 0;
     std::size_t peak_in_flight_ = 0;
+    std::size_t connections_ = 0;
+    bool keep_alive_ = true;
+    std::chrono::milliseconds connection_delay_{0};
     std::vector<std::thread> workers_;
     std::thread acceptor_;
 };

@@ -20,6 +20,11 @@
 //                                PATH and prints the message the program showed
 //   lanqiao_driver memory        prints the program's peak working set and peak private
 //                                memory, in KiB
+//   lanqiao_driver scroll N      scrolls the list until row N is its top row, then prints the
+//                                customer ID (column 3) of every row in view, one a line
+//   lanqiao_driver close         closes the main window as its close box does and prints the
+//                                milliseconds until the program's process had ended; exit
+//                                code 1 when it had not ended after 30 s
 // With a dialog filled in, the driver creates the file "<dialog>_ready" in the current folder
 // and waits (up to 10 s) for "<dialog>_shot" to appear, so that a screenshot can be taken.
 // It waits up to 20 seconds for the main window to appear; exit code 1 when it does not.
@@ -424,6 +429,41 @@ int wmain(int argc, wchar_t** argv) {
             Sleep(100);
         std::printf("%s\n", answer_message_box(main).c_str());
         SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 60000, nullptr);
+        return 0;
+    }
+    if (command == L"close" && argc == 2) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(main, &pid);
+        HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+        if (!process) return 1;
+        LARGE_INTEGER frequency{}, start{}, end{};
+        QueryPerformanceFrequency(&frequency);
+        QueryPerformanceCounter(&start);
+        PostMessageW(main, WM_CLOSE, 0, 0);
+        const DWORD waited = WaitForSingleObject(process, 30000);
+        QueryPerformanceCounter(&end);
+        CloseHandle(process);
+        std::printf("%lld\n", (end.QuadPart - start.QuadPart) * 1000 / frequency.QuadPart);
+        return waited == WAIT_OBJECT_0 ? 0 : 1;
+    }
+    if (command == L"scroll" && argc == 3) {
+        const int top = _wtoi(argv[2]);
+        // Past the row wanted, then back up to it, as a user drags the scroll box.
+        const int page = static_cast<int>(SendMessageW(list, LVM_GETCOUNTPERPAGE, 0, 0));
+        SendMessageW(list, LVM_ENSUREVISIBLE, top + page - 1, FALSE);
+        SendMessageW(list, LVM_ENSUREVISIBLE, top, FALSE);
+        UpdateWindow(list);
+        DWORD pid = 0;
+        GetWindowThreadProcessId(list, &pid);
+        HANDLE process =
+            OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+        if (!process) return 1;
+        const int first = static_cast<int>(SendMessageW(list, LVM_GETTOPINDEX, 0, 0));
+        for (int r = first; r < first + page; ++r)
+            std::printf(
+                "%s\n",
+                from_wide(remote_text(list, process, LVM_GETITEMTEXTW, r, 3, false)).c_str());
+        CloseHandle(process);
         return 0;
     }
     if (command == L"wait-online" && argc == 3) {

@@ -1,0 +1,31 @@
+#pragma once
+// The statuses waiting to be asked, in the order the user needs them: the rows in view
+// first, then the rest in list order; rows that come into view go to the front.
+#include <cstddef>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <span>
+
+#include "services/status_key.h"
+
+namespace services {
+
+class StatusQueue {
+  public:
+    // Replaces everything waiting by `visible` then `in_list_order`, each key once, leaving
+    // out the keys `skip` names.
+    void replace(std::span<const StatusKey> visible, std::span<const StatusKey> in_list_order,
+                 const std::function<bool(const StatusKey&)>& skip);
+    // Moves those of `keys` that wait to the front, in the order given; the rest keep theirs.
+    void prefer(std::span<const StatusKey> keys);
+    std::optional<StatusKey> take();
+    void clear() { waiting_.clear(); }
+    bool empty() const { return waiting_.empty(); }
+    std::size_t size() const { return waiting_.size(); }
+
+  private:
+    std::deque<StatusKey> waiting_;
+};
+
+}  // namespace services
