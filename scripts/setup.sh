@@ -19,6 +19,7 @@ packages=(
   g++-mingw-w64-x86-64 g++-mingw-w64-i686
   wine wine64 xvfb xauth xdotool xclip imagemagick fonts-wqy-microhei
   mdbtools
+  postgresql odbc-postgresql unixodbc unixodbc-dev
 )
 
 installed() {

@@ -6,10 +6,16 @@ namespace store {
 
 namespace {
 
-// Steps 1 to 4 of every action; false leaves the action to be skipped.
+// Steps 1 to 4 of every action; false leaves the action to be skipped. An action that writes
+// is one transaction, begun before its first read, so that what it found (no such customer
+// yet, the row still there) still holds when it writes, whoever else uses the store.
 bool open_action(StoreConnection& c, RowSet& rs, const StoreLocation& store,
-                 const std::string& source) {
-    if (!c.open_store(store.path, store.password)) return false;
+                 const std::string& source, bool writes = false) {
+    if (!c.open_store(store)) return false;
+    if (writes && !c.begin_transaction()) {
+        c.close_store();
+        return false;
+    }
     rs.set_filter("");
     if (!rs.attach(c) || !rs.open_rows(source, kTableMode)) {
         rs.close_rows();
@@ -37,13 +43,14 @@ bool write_fields(RowSet& rs, const CustomerFields& f) {
 
 SaveOutcome save_new_customer(StoreConnection& c, RowSet& rs, const StoreLocation& store,
                               const CustomerFields& fields, std::int32_t* new_id) {
-    if (!open_action(c, rs, store, duplicate_source(fields.wang, fields.wang2)))
+    if (!open_action(c, rs, store, duplicate_source(fields.wang, fields.wang2), true))
         return SaveOutcome::unavailable;
     if (rs.row_count() != 0) {
         close_action(c, rs);
         return SaveOutcome::duplicate;
     }
-    bool stored = rs.add_row() && write_fields(rs, fields) && rs.update_row();
+    bool stored =
+        rs.add_row() && write_fields(rs, fields) && rs.update_row() && c.commit_transaction();
     if (stored && new_id) *new_id = rs.read_int("id").second;
     close_action(c, rs);
     return stored ? SaveOutcome::saved : SaveOutcome::not_stored;
@@ -51,7 +58,7 @@ SaveOutcome save_new_customer(StoreConnection& c, RowSet& rs, const StoreLocatio
 
 SaveOutcome save_edited_customer(StoreConnection& c, RowSet& rs, const StoreLocation& store,
                                  std::int32_t id, const CustomerFields& fields) {
-    if (!open_action(c, rs, store, duplicate_source_except(fields.wang, fields.wang2, id)))
+    if (!open_action(c, rs, store, duplicate_source_except(fields.wang, fields.wang2, id), true))
         return SaveOutcome::unavailable;
     if (rs.row_count() != 0) {
         close_action(c, rs);
@@ -62,29 +69,30 @@ SaveOutcome save_edited_customer(StoreConnection& c, RowSet& rs, const StoreLoca
         close_action(c, rs);
         return SaveOutcome::unavailable;
     }
-    bool stored = write_fields(rs, fields) && rs.update_row();
+    bool stored = write_fields(rs, fields) && rs.update_row() && c.commit_transaction();
     close_action(c, rs);
     return stored ? SaveOutcome::saved : SaveOutcome::not_stored;
 }
 
 bool register_deal(StoreConnection& c, RowSet& rs, const StoreLocation& store, std::int32_t id,
                    double date) {
-    if (!open_action(c, rs, store, customer_source(id))) return false;
+    if (!open_action(c, rs, store, customer_source(id), true)) return false;
     bool stored = rs.row_count() == 1 && rs.write_datetime("time3", date) &&
-                  rs.write_bool("yn", true) && rs.update_row();
+                  rs.write_bool("yn", true) && rs.update_row() && c.commit_transaction();
     close_action(c, rs);
     return stored;
 }
 
 bool reopen_customer(StoreConnection& c, RowSet& rs, const StoreLocation& store, std::int32_t id) {
-    if (!open_action(c, rs, store, customer_source(id))) return false;
-    bool stored = rs.row_count() == 1 && rs.write_bool("yn", false) && rs.update_row();
+    if (!open_action(c, rs, store, customer_source(id), true)) return false;
+    bool stored = rs.row_count() == 1 && rs.write_bool("yn", false) && rs.update_row() &&
+                  c.commit_transaction();
     close_action(c, rs);
     return stored;
 }
 
 bool delete_customer(StoreConnection& c, const StoreLocation& store, std::int32_t id) {
-    if (!c.open_store(store.path, store.password)) return false;
+    if (!c.open_store(store)) return false;
     bool done = c.execute_sql(delete_customer_statement(id));
     c.close_store();
     return done;
@@ -130,8 +138,9 @@ std::optional<std::string> read_setting(StoreConnection& c, RowSet& rs, const St
 
 bool write_setting(StoreConnection& c, RowSet& rs, const StoreLocation& store, std::int32_t row,
                    const std::string& value) {
-    if (!open_action(c, rs, store, settings_source(row))) return false;
-    bool stored = rs.row_count() == 1 && rs.write_text("ww", value) && rs.update_row();
+    if (!open_action(c, rs, store, settings_source(row), true)) return false;
+    bool stored = rs.row_count() == 1 && rs.write_text("ww", value) && rs.update_row() &&
+                  c.commit_transaction();
     close_action(c, rs);
     return stored;
 }

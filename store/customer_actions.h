@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "store/location.h"
 #include "store/row_set.h"
 #include "store/store_connection.h"
 
@@ -35,11 +36,6 @@ enum class SaveOutcome {
     duplicate,    // a customer with this customer ID and our ID is already saved
     unavailable,  // the store did not open, or the rows did not
     not_stored,   // the engine did not confirm the write
-};
-
-struct StoreLocation {
-    std::string path;
-    std::string password;
 };
 
 // Adds a customer unless one with the same customer ID and our ID exists. On success
