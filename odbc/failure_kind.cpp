@@ -46,6 +46,9 @@ store::Failure failure_of(const std::vector<Diagnostic>& records, Context contex
             break;
         }
     }
+    // unixODBC names a driver it cannot load in a general warning.
+    if (says(records, "Can't open lib") || says(records, "Data source name not found"))
+        return {StoreFailure::no_driver, f.message};
     if (context == Context::connecting &&
         (f.kind == StoreFailure::unreachable || f.kind == StoreFailure::unavailable)) {
         // The PostgreSQL driver reports every failed connect as 08001 with the server's

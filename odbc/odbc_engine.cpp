@@ -179,8 +179,22 @@ class ServerEngine final : public store::Engine {
             // Every writer takes the counter's row first: writers go one after another, and
             // what one read stays true until it commits. Its new value tells the other PCs.
             Query q(*connection_);
-            auto bumped = q.run("UPDATE lq_schema SET change_count = change_count + 1");
+            auto bumped = q.run(
+                "UPDATE lq_schema SET change_count = change_count + 1 RETURNING change_count");
+            std::optional<std::uint64_t> stamp;
+            if (bumped) {
+                auto row = q.fetch();
+                auto value = row && *row ? q.get(1, ColumnType::big_integer)
+                                         : store::Result<jet::Value>(store::Failure{
+                                               StoreFailure::foreign_schema, "lq_schema is empty"});
+                if (!value) {
+                    bumped = value.failure();
+                } else if (auto n = std::get_if<std::int64_t>(&*value)) {
+                    stamp = static_cast<std::uint64_t>(*n);
+                }
+            }
             if (!bumped) abandon();
+            transaction_stamp_ = stamp;
             return bumped;
         });
         if (!begun) return begun;
@@ -223,6 +237,8 @@ class ServerEngine final : public store::Engine {
             return static_cast<std::uint64_t>(*n);
         });
     }
+
+    std::optional<std::uint64_t> transaction_stamp() const override { return transaction_stamp_; }
 
   private:
     static Failure mismatch() {
@@ -370,6 +386,7 @@ class ServerEngine final : public store::Engine {
     bool broken_ = false;
     bool in_transaction_ = false;
     bool doomed_ = false;
+    std::optional<std::uint64_t> transaction_stamp_;
 };
 
 }  // namespace

@@ -129,10 +129,17 @@ store::Status Query::run(std::string_view sql, const std::vector<Param>& params)
     // The bound bytes go with this call: nothing may point at them afterwards.
     SQLFreeStmt(statement_.get(), SQL_RESET_PARAMS);
     if (failed) return *failed;
+    // A statement that changed no rows answers "no data" and leaves no result, even an
+    // UPDATE ... RETURNING: no rows to fetch, then.
+    SQLSMALLINT columns = 0;
+    if (rc != SQL_NO_DATA && !succeeded(SQLNumResultCols(statement_.get(), &columns)))
+        return failure();
+    has_result_ = columns > 0;
     return {};
 }
 
 store::Result<bool> Query::fetch() {
+    if (!has_result_) return false;
     const SQLRETURN rc = SQLFetch(statement_.get());
     if (rc == SQL_NO_DATA) return false;
     if (!succeeded(rc)) return failure();

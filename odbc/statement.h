@@ -44,6 +44,7 @@ class Query {
 
     Connection& connection_;
     Statement statement_;
+    bool has_result_ = false;
 };
 
 }  // namespace odbc

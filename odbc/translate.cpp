@@ -109,9 +109,15 @@ class Translator {
   private:
     static constexpr const char* kUnknown = "CAST(NULL AS boolean)";
 
+    // A parameter mark, typed: the driver may send the value as text of unknown type, which
+    // the server would then read as the column's type ("2.5" as an integer fails).
     std::string param(jet::Value v, ColumnType kind) {
+        const char* type = std::holds_alternative<std::int64_t>(v) ? "bigint"
+                           : std::holds_alternative<double>(v)     ? "double precision"
+                           : std::holds_alternative<bool>(v)       ? "boolean"
+                                                                   : "text";
         params_.push_back({std::move(v), kind});
-        return "?";
+        return std::string("CAST(? AS ") + type + ")";
     }
 
     std::optional<std::string> truth(const std::variant<jet::Literal, jet::ColumnRef>& o) {
@@ -142,7 +148,9 @@ class Translator {
         if (is_text(c.type)) {
             // Text against text: both folded as the engine folds them, then compared code
             // point by code point (the columns' collation is "C").
-            if (!std::holds_alternative<std::string>(v)) return std::nullopt;
+            // A server's text never holds a zero character; such a value is compared here.
+            auto text = std::get_if<std::string>(&v);
+            if (!text || text->find('\0') != std::string::npos) return std::nullopt;
             return std::string(kFoldFunction) + "(" + c.name + ")" + sign + kFoldFunction + "(" +
                    param(v, ColumnType::text) + ")";
         }

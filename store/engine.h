@@ -94,6 +94,10 @@ class Engine {
     // A number that changes whenever anything in the store changed, here or elsewhere;
     // cheap enough to ask every second.
     virtual Result<std::uint64_t> change_stamp() = 0;
+    // Where the last transaction begun here stands among all writers of the store: the change
+    // stamp its commit leaves (or would have left). It tells a PC which stamps are its own
+    // changes. nullopt where the engine cannot tell.
+    virtual std::optional<std::uint64_t> transaction_stamp() const = 0;
 };
 
 }  // namespace store

@@ -199,6 +199,9 @@ class JetEngine final : public Engine {
         return h;
     }
 
+    // One copy writes at a time and the file keeps no count of its changes.
+    std::optional<std::uint64_t> transaction_stamp() const override { return std::nullopt; }
+
   private:
     static Failure mismatch() {
         return Failure{StoreFailure::unavailable, "the rows come from another store"};

@@ -24,6 +24,7 @@ bool StoreConnection::open_store(const std::string& path, const std::string& pas
 
 bool StoreConnection::open_store(const StoreLocation& where) {
     close_store();
+    closed_stamp_.reset();
     std::string server = where.odbc;
     if (server.empty()) server = store_override().value_or("");
     Result<std::unique_ptr<Engine>> opened = Failure{};
@@ -48,8 +49,14 @@ bool StoreConnection::open_store(const StoreLocation& where) {
 }
 
 void StoreConnection::close_store() {
-    if (engine_ && engine_->in_transaction()) engine_->rollback();
+    if (!engine_) return;
+    if (engine_->in_transaction()) engine_->rollback();
+    closed_stamp_ = engine_->transaction_stamp();
     engine_.reset();
+}
+
+std::optional<std::uint64_t> StoreConnection::transaction_stamp() const {
+    return engine_ ? engine_->transaction_stamp() : closed_stamp_;
 }
 
 void StoreConnection::note(const Failure& failure) {

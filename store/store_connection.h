@@ -53,6 +53,10 @@ class StoreConnection {
 
     // The store's change stamp (Engine::change_stamp); nullopt when it could not be read.
     std::optional<std::uint64_t> change_stamp();
+    // The stamp of the last transaction begun through this connection since its last
+    // open_store (Engine::transaction_stamp), also after close_store: the change stamp a PC
+    // will see for its own last action.
+    std::optional<std::uint64_t> transaction_stamp() const;
 
     bool is_open() const { return engine_ != nullptr; }
     // Whether the open store is a database server.
@@ -79,6 +83,7 @@ class StoreConnection {
     std::string last_error_;
     StoreFailure last_failure_ = StoreFailure::none;
     std::size_t rows_affected_ = 0;
+    std::optional<std::uint64_t> closed_stamp_;  // the engine's, kept at close_store
 };
 
 }  // namespace store
