@@ -89,6 +89,13 @@ store::Result<std::unique_ptr<Connection>> Connection::open(std::shared_ptr<Envi
     return c;
 }
 
+bool Connection::dead() const {
+    SQLUINTEGER state = SQL_CD_FALSE;
+    const SQLRETURN rc = SQLGetConnectAttrW(handle_.get(), SQL_ATTR_CONNECTION_DEAD, &state,
+                                            SQL_IS_UINTEGER, nullptr);
+    return succeeded(rc) && state == SQL_CD_TRUE;
+}
+
 Connection::~Connection() {
     if (connected_) SQLDisconnect(handle_.get());
 }

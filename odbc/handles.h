@@ -62,6 +62,8 @@ class Connection {
 
     SQLHDBC get() const { return handle_.get(); }
     std::vector<Diagnostic> diagnostics() const { return diagnostics_of(SQL_HANDLE_DBC, get()); }
+    // Whether the driver knows the link to the server is gone.
+    bool dead() const;
 
   private:
     Connection() = default;

@@ -299,7 +299,10 @@ class ServerEngine final : public store::Engine {
         SQLHDBC h = connection_->get();
         const SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, h, keep ? SQL_COMMIT : SQL_ROLLBACK);
         std::optional<Failure> failed;
-        if (!succeeded(rc)) failed = failure_of(connection_->diagnostics(), Context::working);
+        if (!succeeded(rc)) {
+            failed = failure_of(connection_->diagnostics(), Context::working);
+            if (connection_->dead()) failed->kind = StoreFailure::unreachable;
+        }
         SQLSetConnectAttrW(h, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON),
                            0);
         if (failed) {

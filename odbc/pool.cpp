@@ -52,9 +52,11 @@ std::string with_engine_options(const std::string& connection_string) {
         s.pop_back();
     // For the PostgreSQL driver: text read as stored (no CR added before LF), yes/no as a
     // bit, every value sent to the server as a parameter of a prepared statement, whole
-    // results at once, and a link that dies unnoticed found out within a minute.
+    // results at once, a failed statement undoing its whole transaction (as the engine
+    // promises, and without a savepoint before every statement), and a link that dies
+    // unnoticed found out within a minute.
     return s +
-           ";LFConversion=0;BoolsAsChar=0;TrueIsMinus1=0;UseServerSidePrepare=1;"
+           ";Protocol=7.4-1;LFConversion=0;BoolsAsChar=0;TrueIsMinus1=0;UseServerSidePrepare=1;"
            "UseDeclareFetch=0;TextAsLongVarchar=1;KeepaliveTime=30;KeepaliveInterval=5";
 }
 

@@ -58,8 +58,12 @@ Types types_of(jet::ColumnType kind) {
 Query::Query(Connection& connection) : connection_(connection), statement_(connection) {}
 
 store::Failure Query::failure() const {
-    if (!statement_.ok()) return failure_of(connection_.diagnostics(), Context::working);
-    return failure_of(statement_.diagnostics(), Context::working);
+    store::Failure f = failure_of(
+        statement_.ok() ? statement_.diagnostics() : connection_.diagnostics(), Context::working);
+    // The driver words a broken link in many ways; it knows when it has one.
+    if (f.kind != store::StoreFailure::unreachable && connection_.dead())
+        f.kind = store::StoreFailure::unreachable;
+    return f;
 }
 
 store::Status Query::run(std::string_view sql, const std::vector<Param>& params) {
