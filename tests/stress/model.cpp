@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "odbc/datetime.h"
 #include "tests/stress/text_rules.h"
 
 namespace stress {
@@ -66,6 +67,10 @@ std::string status_of(const std::string& wang) {
 
 void Model::say(std::string text, std::string title, bool yes_no) {
     messages.push_back({std::move(text), std::move(title), yes_no});
+}
+
+double Model::kept(double date) const {
+    return whole_seconds ? odbc::kept_datetime(date).value_or(date) : date;
 }
 
 void Model::start() {
@@ -381,8 +386,8 @@ void Model::editor_save() {
     }
     c.wang = id;
     c.wang2 = ours;
-    c.time1 = e.first.value;
-    c.time2 = e.last.value;
+    c.time1 = kept(e.first.value);
+    c.time2 = kept(e.last.value);
     c.bs = e.note;
     store.customers[c.id] = c;
     say("保存成功！", "恭喜：");
@@ -418,7 +423,7 @@ void Model::deal_ok() {
     if (!store.available) return say(kSaveFailed);
     auto it = store.customers.find(d.target);
     if (it != store.customers.end()) {
-        it->second.time3 = d.date.value;
+        it->second.time3 = kept(d.date.value);
         it->second.closed = true;
         dialogs.pop_back();
         reload();
@@ -453,6 +458,8 @@ void Model::other_copy_adds(const Customer& c) {
     if (duplicate(c.wang, c.wang2)) return;
     Customer added = c;
     added.id = store.next_id++;
+    added.time1 = kept(c.time1);
+    added.time2 = kept(c.time2);
     store.customers[added.id] = added;
 }
 
