@@ -44,6 +44,18 @@ double from_timestamp(const SQL_TIMESTAMP_STRUCT& t) {
     return day < 0 ? static_cast<double>(day) - time : static_cast<double>(day) + time;
 }
 
+double from_epoch_seconds(std::int64_t seconds) {
+    std::int64_t day = seconds / 86400;
+    std::int64_t time = seconds % 86400;
+    if (time < 0) {
+        time += 86400;
+        day -= 1;
+    }
+    day += jet::kEngineEpochOffset;
+    const double fraction = static_cast<double>(time) / kSecondsPerDay;
+    return day < 0 ? static_cast<double>(day) - fraction : static_cast<double>(day) + fraction;
+}
+
 std::optional<double> kept_datetime(double days) {
     auto t = to_timestamp(days);
     if (!t) return std::nullopt;

@@ -1,6 +1,7 @@
 #include "odbc/odbc_engine.h"
 
 #include "jet/text.h"
+#include "odbc/datetime.h"
 #include "odbc/failure_kind.h"
 #include "odbc/pool.h"
 #include "odbc/translate.h"
@@ -312,24 +313,47 @@ class ServerEngine final : public store::Engine {
         return {};
     }
 
-    // The rows of a statement whose result columns are the table's, in its order.
+    // The rows of a statement whose result columns are column_list's.
     store::Result<std::vector<store::StoredRow>> rows_of(const TableSpec& t, const std::string& sql,
                                                          const std::vector<Param>& params) {
         Query q(*connection_);
         if (auto ran = q.run(sql, params); !ran) return ran.failure();
+        const std::vector<std::size_t> order = result_order(t);
+        std::size_t fixed = 0;  // the columns before the first text
+        while (fixed < order.size() && t.columns[order[fixed]].type != ColumnType::text &&
+               t.columns[order[fixed]].type != ColumnType::memo)
+            ++fixed;
+        std::vector<std::int64_t> numbers(fixed);
+        std::vector<SQLLEN> nulls(fixed);
+        for (std::size_t k = 0; k < fixed; ++k)
+            if (auto bound =
+                    q.bind_number(static_cast<SQLUSMALLINT>(k + 1), &numbers[k], &nulls[k]);
+                !bound)
+                return bound.failure();
         std::vector<store::StoredRow> rows;
         for (;;) {
             auto more = q.fetch();
             if (!more) return more.failure();
             if (!*more) break;
             store::StoredRow row;
-            row.values.reserve(t.columns.size());
-            for (std::size_t i = 0; i < t.columns.size(); ++i) {
-                auto v = q.get(static_cast<SQLUSMALLINT>(i + 1), t.columns[i].type);
-                if (!v) return v.failure();
-                // The engine's yes/no column is never null.
-                if (t.columns[i].type == ColumnType::boolean && jet::is_null(*v)) *v = false;
-                row.values.push_back(std::move(*v));
+            row.values.resize(t.columns.size());
+            for (std::size_t k = 0; k < order.size(); ++k) {
+                const ColumnSpec& c = t.columns[order[k]];
+                jet::Value& v = row.values[order[k]];
+                if (k >= fixed) {
+                    auto text = q.get(static_cast<SQLUSMALLINT>(k + 1), c.type);
+                    if (!text) return text.failure();
+                    v = std::move(*text);
+                } else if (c.type == ColumnType::boolean) {
+                    // The engine's yes/no column is never null.
+                    v = nulls[k] != SQL_NULL_DATA && numbers[k] != 0;
+                } else if (nulls[k] == SQL_NULL_DATA) {
+                    v = jet::Value{};
+                } else if (c.type == ColumnType::datetime) {
+                    v = jet::DateTime{from_epoch_seconds(numbers[k])};
+                } else {
+                    v = numbers[k];
+                }
             }
             if (auto id = std::get_if<std::int64_t>(&row.values[0]))
                 row.key = static_cast<store::RowKey>(*id);

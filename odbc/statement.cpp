@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 
+#include "jet/text.h"
 #include "odbc/datetime.h"
 #include "odbc/failure_kind.h"
 #include "odbc/wide.h"
@@ -156,9 +157,18 @@ store::Result<std::int64_t> Query::rows_changed() {
     return static_cast<std::int64_t>(count);
 }
 
+store::Status Query::bind_number(SQLUSMALLINT column, std::int64_t* value, SQLLEN* indicator) {
+    if (!succeeded(
+            SQLBindCol(statement_.get(), column, SQL_C_SBIGINT, value, sizeof *value, indicator)))
+        return failure();
+    return {};
+}
+
 store::Result<jet::Value> Query::get_text(SQLUSMALLINT column) {
-    WideString text;
-    SQLWCHAR chunk[2048];
+    // The driver writes UTF-16 units, which char16_t holds as SQLWCHAR does.
+    static_assert(sizeof(char16_t) == sizeof(SQLWCHAR));
+    text_.clear();
+    char16_t chunk[2048];
     for (;;) {
         SQLLEN indicator = 0;
         const SQLRETURN rc =
@@ -171,10 +181,10 @@ store::Result<jet::Value> Query::get_text(SQLUSMALLINT column) {
                           static_cast<std::size_t>(indicator) / sizeof(SQLWCHAR) > room;
         const std::size_t units =
             more ? room : static_cast<std::size_t>(indicator) / sizeof(SQLWCHAR);
-        text.append(chunk, units);
+        text_.append(chunk, units);
         if (!more) break;
     }
-    return jet::Value{from_wide(text)};
+    return jet::Value{jet::utf16_to_utf8(text_)};
 }
 
 store::Result<jet::Value> Query::get(SQLUSMALLINT column, jet::ColumnType kind) {
@@ -208,12 +218,12 @@ store::Result<jet::Value> Query::get(SQLUSMALLINT column, jet::ColumnType kind) 
             return jet::Value{d};
         }
         case ColumnType::datetime: {
-            SQL_TIMESTAMP_STRUCT t{};
-            rc = SQLGetData(statement_.get(), column, SQL_C_TYPE_TIMESTAMP, &t, sizeof t,
+            std::int64_t seconds = 0;
+            rc = SQLGetData(statement_.get(), column, SQL_C_SBIGINT, &seconds, sizeof seconds,
                             &indicator);
             if (!succeeded(rc)) return failure();
             if (indicator == SQL_NULL_DATA) return jet::Value{};
-            return jet::Value{jet::DateTime{from_timestamp(t)}};
+            return jet::Value{jet::DateTime{from_epoch_seconds(seconds)}};
         }
         default:
             return get_text(column);

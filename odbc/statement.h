@@ -34,7 +34,11 @@ class Query {
     // Moves to the next row of the result; false past the last.
     store::Result<bool> fetch();
     // A column of the current row (numbered from 1) as a value of that kind; null as null.
+    // A date-time column is read as whole seconds since 1970 (see column_list).
     store::Result<jet::Value> get(SQLUSMALLINT column, jet::ColumnType kind);
+    // Has every fetch put a column of fixed size (a whole number, a yes/no as 0 or 1, or a
+    // date-time's seconds) into `value`, and SQL_NULL_DATA into `indicator` for a null.
+    store::Status bind_number(SQLUSMALLINT column, std::int64_t* value, SQLLEN* indicator);
     // How many rows the statement changed.
     store::Result<std::int64_t> rows_changed();
 
@@ -45,6 +49,7 @@ class Query {
     Connection& connection_;
     Statement statement_;
     bool has_result_ = false;
+    std::u16string text_;  // the text being read, kept to reuse its room
 };
 
 }  // namespace odbc

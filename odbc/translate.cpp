@@ -181,9 +181,11 @@ std::optional<std::string> order_sql(const TableSpec& table,
     std::string out;
     for (const auto& term : order) {
         const ColumnSpec& c = *column_of(table, term.column);
-        // The engine puts nulls first, and last when the order is reversed.
-        const char* up = " ASC NULLS FIRST";
-        const char* down = " DESC NULLS LAST";
+        // The engine puts nulls first, and last when the order is reversed. Where a column
+        // holds no null the plain order lets the server walk an index.
+        const bool never_null = c.autonumber || c.type == ColumnType::boolean;
+        const char* up = never_null ? " ASC" : " ASC NULLS FIRST";
+        const char* down = never_null ? " DESC" : " DESC NULLS LAST";
         std::string key;
         if (is_text(c.type)) {
             key = std::string(kFoldFunction) + "(" + c.name + ")";
@@ -191,12 +193,12 @@ std::optional<std::string> order_sql(const TableSpec& table,
             key = c.name;
         } else if (c.type == ColumnType::boolean) {
             key = c.name;  // true is -1 to the engine: it comes before false
-            up = " DESC NULLS FIRST";
-            down = " ASC NULLS LAST";
+            std::swap(up, down);
         } else {
             return std::nullopt;  // dates before day zero order otherwise as doubles
         }
         out += (out.empty() ? "" : ", ") + key + (term.descending ? down : up);
+        if (c.autonumber) return out;  // no two rows alike past the row's number
     }
     // Rows alike in every term keep the order they were added in.
     return out + (out.empty() ? "" : ", ") + "id";
@@ -227,10 +229,24 @@ int compare_values(const jet::Value& a, const jet::Value& b) {
 
 }  // namespace
 
+std::vector<std::size_t> result_order(const TableSpec& table) {
+    std::vector<std::size_t> order;
+    for (int texts = 0; texts < 2; ++texts)
+        for (std::size_t i = 0; i < table.columns.size(); ++i)
+            if (is_text(table.columns[i].type) == (texts == 1)) order.push_back(i);
+    return order;
+}
+
 std::string column_list(const TableSpec& table) {
     std::string out;
-    for (const auto& c : table.columns)
-        out += (out.empty() ? "" : ", ") + c.name;
+    for (std::size_t i : result_order(table)) {
+        const ColumnSpec& c = table.columns[i];
+        out += out.empty() ? "" : ", ";
+        // Date-times travel as whole seconds since 1970: a number is cheaper to send and
+        // to read than the text of a timestamp, and exact.
+        out += c.type == ColumnType::datetime ? "CAST(date_part('epoch', " + c.name + ") AS bigint)"
+                                              : c.name;
+    }
     return out;
 }
 

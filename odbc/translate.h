@@ -17,7 +17,7 @@ namespace odbc {
 
 struct Plan {
     const TableSpec* table = nullptr;
-    std::string sql;  // the statement; its result columns are the table's, in its order
+    std::string sql;  // the statement; its result columns are column_list's
     std::vector<Param> params;
     jet::ExprPtr filter_here;                // set: keep only the rows this condition holds for
     std::vector<jet::OrderTerm> order_here;  // not empty: sort the rows here by these terms
@@ -35,7 +35,11 @@ jet::TableDef definition_of(const TableSpec& table);
 store::Status sort_rows(const TableSpec& table, const std::vector<jet::OrderTerm>& order,
                         std::vector<std::vector<jet::Value>>& rows);
 
-// The column list of a table, for SELECT and RETURNING.
+// The column list of a table, for SELECT and RETURNING: the columns of fixed size first
+// (bound once, filled by every fetch), then the texts (read one by one), each kind in the
+// table's order; date-times come as whole seconds since 1970-01-01 00:00.
 std::string column_list(const TableSpec& table);
+// Which of the table's columns each result column of column_list is.
+std::vector<std::size_t> result_order(const TableSpec& table);
 
 }  // namespace odbc

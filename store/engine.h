@@ -35,6 +35,9 @@ class TableShape {
 
     // The column of that name, letter case ignored.
     std::optional<std::size_t> column(std::string_view name) const {
+        // Callers nearly always spell the name as the table does: that costs no folding.
+        for (std::size_t i = 0; i < columns.size(); ++i)
+            if (columns[i].name == name) return i;
         for (std::size_t i = 0; i < columns.size(); ++i)
             if (jet::text_equal_nocase(columns[i].name, name)) return i;
         return std::nullopt;
