@@ -2,6 +2,9 @@
 
 #include <map>
 #include <mutex>
+#include <optional>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "odbc/schema.h"
@@ -46,6 +49,27 @@ store::Status set_up_session(Connection& c) {
 
 }  // namespace
 
+std::optional<std::string> other_driver_name(const std::string& connection_string) {
+    static const std::pair<std::string_view, std::string_view> kNames[] = {
+        {"{PostgreSQL Unicode}", "{PostgreSQL Unicode(x64)}"},
+        {"{PostgreSQL Unicode(x64)}", "{PostgreSQL Unicode}"},
+    };
+    std::string folded = connection_string;
+    for (auto& ch : folded)
+        ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    for (const auto& [name, other] : kNames) {
+        std::string key = "driver=" + std::string(name);
+        for (auto& ch : key)
+            ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+        const auto at = folded.find(key);
+        if (at == std::string::npos) continue;
+        std::string out = connection_string;
+        out.replace(at + 7, name.size(), other);
+        return out;
+    }
+    return std::nullopt;
+}
+
 std::string with_engine_options(const std::string& connection_string) {
     std::string s = connection_string;
     while (!s.empty() && (s.back() == ';' || s.back() == ' '))
@@ -74,6 +98,13 @@ store::Result<Link> take_connection(const std::string& connection_string, bool r
     auto env = environment();
     if (!env) return env.failure();
     auto c = Connection::open(*env, with_engine_options(connection_string));
+    if (!c && c.failure().kind == store::StoreFailure::no_driver) {
+        // psqlODBC names its 64-bit driver on Windows "PostgreSQL Unicode(x64)", its 32-bit
+        // one and the one on Linux "PostgreSQL Unicode": either name finds whichever is there.
+        if (auto other = other_driver_name(connection_string))
+            if (auto again = Connection::open(*env, with_engine_options(*other)))
+                c = std::move(again);
+    }
     if (!c) return c.failure();
     if (auto s = set_up_session(**c); !s) return s.failure();
     if (auto s = prepare_schema(**c); !s) return s.failure();

@@ -3,12 +3,17 @@
 // it again; a new connection each time would cost a log-in and the check of the tables, so a
 // closed store hands its connection back here and the next open takes it.
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "odbc/handles.h"
 #include "store/failure.h"
 
 namespace odbc {
+
+// The same connection string naming the PostgreSQL driver's other name (with or without
+// "(x64)"); nullopt when it names neither.
+std::optional<std::string> other_driver_name(const std::string& connection_string);
 
 // The connection string as the driver gets it: the user's, with the options the engine relies
 // on added after it.

@@ -325,3 +325,22 @@ TEST(ServerStore, DateTimesMapToTheServersTimestamps) {
 }
 
 }  // namespace
+
+namespace {
+
+// Windows' 64-bit psqlODBC calls its driver "PostgreSQL Unicode(x64)", every other one
+// "PostgreSQL Unicode": a connection string with either name reaches whichever is installed.
+TEST(ServerStore, EitherNameOfThePostgresqlDriverFindsIt) {
+    EXPECT_EQ(odbc::other_driver_name("Driver={PostgreSQL Unicode};Server=h"),
+              "Driver={PostgreSQL Unicode(x64)};Server=h");
+    EXPECT_EQ(odbc::other_driver_name("server=h;DRIVER={postgresql unicode(X64)};"),
+              "server=h;DRIVER={PostgreSQL Unicode};");
+    EXPECT_EQ(odbc::other_driver_name("Driver={PostgreSQL ANSI};Server=h"), std::nullopt);
+    PgServer& pg = PgServer::shared();
+    std::string where = pg.connection_string(pg.fresh_database("x64"));
+    where.replace(where.find("Unicode}"), 8, "Unicode(x64)}");
+    store::StoreConnection c;
+    EXPECT_TRUE(c.open_store(on(where))) << c.last_error();
+}
+
+}  // namespace
