@@ -77,7 +77,7 @@ store::Result<std::unique_ptr<Connection>> Connection::open(std::shared_ptr<Envi
                            describe(diagnostics_of(SQL_HANDLE_ENV, c->env_->get())));
     c->handle_ = Handle(SQL_HANDLE_DBC, h);
     // A server that does not answer must not hold the window for long.
-    SQLSetConnectAttrW(h, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(10), 0);
+    SQLSetConnectAttrW(h, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(5), 0);
     WideString in = to_wide(text);
     SQLWCHAR out[1024];
     SQLSMALLINT out_length = 0;

@@ -78,10 +78,11 @@ std::string with_engine_options(const std::string& connection_string) {
     // bit, every value sent to the server as a parameter of a prepared statement, whole
     // results at once, a failed statement undoing its whole transaction (as the engine
     // promises, and without a savepoint before every statement), and a link that dies
-    // unnoticed found out within a minute.
+    // unnoticed found out within a minute, or within 20 s of data left unanswered.
     return s +
            ";Protocol=7.4-1;LFConversion=0;BoolsAsChar=0;TrueIsMinus1=0;UseServerSidePrepare=1;"
-           "UseDeclareFetch=0;TextAsLongVarchar=1;KeepaliveTime=30;KeepaliveInterval=5";
+           "UseDeclareFetch=0;TextAsLongVarchar=1;KeepaliveTime=30;KeepaliveInterval=5;"
+           "pqopt={tcp_user_timeout=20000}";
 }
 
 store::Result<Link> take_connection(const std::string& connection_string, bool reuse) {

@@ -15,6 +15,9 @@ struct StoreLocation {
     // An ODBC connection string ("Driver={PostgreSQL Unicode};Server=...;Database=...;..."):
     // when set, the store is that server's database and the file is not used.
     std::string odbc;
+    // This location and no other: LQ_STORE does not redirect it (reading the file of a shop
+    // that moves to a server while the program already runs on that server).
+    bool exact = false;
 
     bool on_server() const { return !odbc.empty(); }
 };

@@ -26,7 +26,7 @@ bool StoreConnection::open_store(const StoreLocation& where) {
     close_store();
     closed_stamp_.reset();
     std::string server = where.odbc;
-    if (server.empty()) server = store_override().value_or("");
+    if (server.empty() && !where.exact) server = store_override().value_or("");
     Result<std::unique_ptr<Engine>> opened = Failure{};
     if (!server.empty()) {
         connection_text_ = server;

@@ -15,7 +15,8 @@
 namespace store {
 
 // An ODBC connection string in this environment variable takes the place of every store
-// location that names no server of its own: the whole program then keeps its customers there.
+// location that names no server of its own (and is not marked exact): the whole program
+// then keeps its customers there.
 inline constexpr const char* kStoreVariable = "LQ_STORE";
 // Its value, when set and not empty.
 std::optional<std::string> store_override();

@@ -4,8 +4,11 @@
 // and date-times against the Jet engine's and the server's own.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <atomic>
 #include <barrier>
+#include <filesystem>
 #include <limits>
 #include <thread>
 
@@ -341,6 +344,36 @@ TEST(ServerStore, EitherNameOfThePostgresqlDriverFindsIt) {
     where.replace(where.find("Unicode}"), 8, "Unicode(x64)}");
     store::StoreConnection c;
     EXPECT_TRUE(c.open_store(on(where))) << c.last_error();
+}
+
+}  // namespace
+
+namespace {
+
+// LQ_STORE sends every location without a server of its own to its server; a location
+// marked exact, or naming a server, goes where it says.
+TEST(ServerStore, LqStoreTakesThePlaceOfTheFile) {
+    PgServer& pg = PgServer::shared();
+    const std::string server = pg.connection_string(pg.fresh_database("lqstore"));
+    const std::string dir = ::testing::TempDir() + "/lq_store_" + std::to_string(::getpid());
+    std::filesystem::create_directories(dir);
+    jet::OsFileSystem os;
+    const std::string file = dir + "/yrkb_com.db";
+    store::provision_store(os, file);
+    ASSERT_EQ(::setenv(store::kStoreVariable, server.c_str(), 1), 0);
+    store::StoreConnection c;
+    store::RowSet rs;
+    ASSERT_EQ(store::save_new_customer(c, rs, {file, store::kDatabasePassword}, customer("a", "b")),
+              store::SaveOutcome::saved);
+    EXPECT_EQ(c.connection_text(), server);
+    store::StoreLocation exact{file, store::kDatabasePassword};
+    exact.exact = true;
+    EXPECT_EQ(store::load_customers(c, rs, exact, false)->size(), 0u);  // the file: empty
+    EXPECT_TRUE(c.connection_text().starts_with("Provider=Microsoft.Jet.OLEDB.4.0;"));
+    ::unsetenv(store::kStoreVariable);
+    EXPECT_EQ(store::load_customers(c, rs, {file, store::kDatabasePassword}, false)->size(), 0u);
+    EXPECT_EQ(store::load_customers(c, rs, on(server), false)->size(), 1u);
+    std::filesystem::remove_all(dir);
 }
 
 }  // namespace
