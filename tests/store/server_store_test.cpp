@@ -377,3 +377,73 @@ TEST(ServerStore, LqStoreTakesThePlaceOfTheFile) {
 }
 
 }  // namespace
+
+namespace {
+
+// Copies every customer of one store into another in one transaction, numbers kept.
+bool copy_customers(const store::StoreLocation& from, const store::StoreLocation& to,
+                    const std::string& spoil = "") {
+    store::StoreConnection fc, tc;
+    store::RowSet src, dst;
+    if (!fc.open_store(from) || !src.attach(fc) || !src.open_rows("yrkb_com order by id", 2))
+        return false;
+    if (!tc.open_store(to) || !tc.begin_transaction() || !dst.attach(tc) ||
+        !dst.open_rows("yrkb_com where id=0", 2))
+        return false;
+    for (int i = 0; i < src.row_count(); ++i, src.move_next()) {
+        std::string wang = src.read_text("wang").second;
+        if (wang == spoil) wang += std::string(60, 'x');
+        const bool ok = dst.add_numbered_row() && dst.write_int("id", src.read_int("id").second) &&
+                        dst.write_text("wang", wang) &&
+                        dst.write_text("wang2", src.read_text("wang2").second) &&
+                        dst.write_datetime("time1", src.read_datetime("time1").second) &&
+                        dst.write_datetime("time2", src.read_datetime("time2").second) &&
+                        dst.write_text("bs", src.read_text("bs").second) &&
+                        dst.write_bool("yn", src.read_text("yn").second == "True") &&
+                        // A deal date only where there is one: null stays null.
+                        (src.read_text("time3").second.empty() ||
+                         dst.write_datetime("time3", src.read_datetime("time3").second)) &&
+                        dst.update_row();
+        if (!ok) return false;
+    }
+    return tc.commit_transaction();
+}
+
+// What moving a shop to a server needs of the store: rows added with the numbers they had,
+// the table numbering on after them, all of it in one transaction or none of it.
+TEST(ServerStore, AShopMovesWholeWithItsNumbersOrNotAtAll) {
+    const std::string dir = ::testing::TempDir() + "/move_" + std::to_string(::getpid());
+    std::filesystem::create_directories(dir);
+    jet::OsFileSystem os;
+    store::StoreLocation file{dir + "/yrkb_com.db", store::kDatabasePassword};
+    store::provision_store(os, file.path);
+    store::StoreConnection c;
+    store::RowSet rs;
+    std::int32_t id = 0;
+    for (const char* wang : {"a", "b", "c", "d"})
+        ASSERT_EQ(store::save_new_customer(c, rs, file, customer(wang, "店主"), &id),
+                  store::SaveOutcome::saved);
+    ASSERT_TRUE(store::delete_customer(c, file, 2));
+    ASSERT_TRUE(store::register_deal(c, rs, file, 3, 46100.5));
+
+    PgServer& pg = PgServer::shared();
+    const std::string spoilt_db = pg.fresh_database("moved");
+    EXPECT_FALSE(copy_customers(file, on(pg.connection_string(spoilt_db)), "c"));
+    // One row refused: nothing moved.
+    EXPECT_EQ(pg.admin_sql(spoilt_db, "SELECT count(*) FROM yrkb_com"), "0\n");
+
+    const auto server = on(pg.connection_string(pg.fresh_database("moved")));
+    ASSERT_TRUE(copy_customers(file, server));
+    for (bool closed : {false, true})
+        EXPECT_EQ(*store::load_customers(c, rs, server, closed),
+                  *store::load_customers(c, rs, file, closed));
+    // The server numbers on after the highest number it was given.
+    ASSERT_EQ(store::save_new_customer(c, rs, server, customer("e", "店主"), &id),
+              store::SaveOutcome::saved);
+    EXPECT_EQ(id, 5);
+    // A number the file gives itself cannot be imposed on it.
+    EXPECT_FALSE(copy_customers(server, file));
+    std::filesystem::remove_all(dir);
+}
+
+}  // namespace
