@@ -146,8 +146,12 @@ class Translator {
         if (jet::is_null(v)) return kUnknown;
         const char* sign = sql_operator(op);
         if (is_text(c.type)) {
-            // Text against text: both folded as the engine folds them, then compared code
-            // point by code point (the columns' collation is "C").
+            // Text against text: both sides folded on the server by lq_fold, a translate()
+            // with the engine's own fold table, then compared code point by code point (the
+            // columns' collation is "C"). This is exact for every text, which lower() or a
+            // case-insensitive collation is not (they fold letters the engine leaves alone,
+            // and differ between servers), and the duplicate test finds the pair through an
+            // index on the folded IDs instead of fetching a superset to sort out here.
             // A server's text never holds a zero character; such a value is compared here.
             auto text = std::get_if<std::string>(&v);
             if (!text || text->find('\0') != std::string::npos) return std::nullopt;
