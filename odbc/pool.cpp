@@ -70,7 +70,7 @@ std::optional<std::string> other_driver_name(const std::string& connection_strin
     return std::nullopt;
 }
 
-std::string with_engine_options(const std::string& connection_string) {
+std::string with_engine_options(const std::string& connection_string, bool link_timeout) {
     std::string s = connection_string;
     while (!s.empty() && (s.back() == ';' || s.back() == ' '))
         s.pop_back();
@@ -81,8 +81,8 @@ std::string with_engine_options(const std::string& connection_string) {
     // unnoticed found out within a minute, or within 20 s of data left unanswered.
     return s +
            ";Protocol=7.4-1;LFConversion=0;BoolsAsChar=0;TrueIsMinus1=0;UseServerSidePrepare=1;"
-           "UseDeclareFetch=0;TextAsLongVarchar=1;KeepaliveTime=30;KeepaliveInterval=5;"
-           "pqopt={tcp_user_timeout=20000}";
+           "UseDeclareFetch=0;TextAsLongVarchar=1;KeepaliveTime=30;KeepaliveInterval=5" +
+           (link_timeout ? ";pqopt={tcp_user_timeout=20000}" : "");
 }
 
 store::Result<Link> take_connection(const std::string& connection_string, bool reuse) {
@@ -98,13 +98,22 @@ store::Result<Link> take_connection(const std::string& connection_string, bool r
     }
     auto env = environment();
     if (!env) return env.failure();
-    auto c = Connection::open(*env, with_engine_options(connection_string));
+    std::string text = connection_string;
+    auto c = Connection::open(*env, with_engine_options(text));
     if (!c && c.failure().kind == store::StoreFailure::no_driver) {
         // psqlODBC names its 64-bit driver on Windows "PostgreSQL Unicode(x64)", its 32-bit
         // one and the one on Linux "PostgreSQL Unicode": either name finds whichever is there.
-        if (auto other = other_driver_name(connection_string))
-            if (auto again = Connection::open(*env, with_engine_options(*other)))
+        if (auto other = other_driver_name(connection_string)) {
+            if (auto again = Connection::open(*env, with_engine_options(*other))) {
                 c = std::move(again);
+                text = *other;
+            }
+        }
+    }
+    if (!c && c.failure().message.find("tcp_user_timeout") != std::string::npos) {
+        // A driver built on a libpq older than PostgreSQL 12 does not know the option.
+        if (auto again = Connection::open(*env, with_engine_options(text, false)))
+            c = std::move(again);
     }
     if (!c) return c.failure();
     if (auto s = set_up_session(**c); !s) return s.failure();

@@ -17,7 +17,8 @@ std::optional<std::string> other_driver_name(const std::string& connection_strin
 
 // The connection string as the driver gets it: the user's, with the options the engine relies
 // on added after it.
-std::string with_engine_options(const std::string& connection_string);
+// `link_timeout`: also bound how long data may go unanswered (libpq 12 and later).
+std::string with_engine_options(const std::string& connection_string, bool link_timeout = true);
 
 // A connection to the server the connection string names, ready for work: logged in, the
 // session set up, the tables checked (and made, in an empty database). `reuse`: an idle one
