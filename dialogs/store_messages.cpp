@@ -19,8 +19,38 @@ std::string start_up_store_message(store::StoreFailure failure, const std::strin
             return "数据库文件打不开：\r\n" + path +
                    "\r\n\r\n系统不让读写它（磁盘已满，或者文件夹不见了）。程序没有改动这个文件。"
                    "请处理后重新打开程序。";
+        case store::StoreFailure::gone:
+            return {};
+        case store::StoreFailure::unreachable:
+        case store::StoreFailure::refused:
+        case store::StoreFailure::no_database:
+        case store::StoreFailure::no_driver:
+        case store::StoreFailure::foreign_schema:
+        case store::StoreFailure::newer_schema:
+            return server_failure_text(failure);
     }
     return {};
+}
+
+std::string server_failure_text(store::StoreFailure failure) {
+    switch (failure) {
+        case store::StoreFailure::unreachable:
+            return "连不上数据库服务器：服务器没有开机、地址或端口不对，或者网络断了。";
+        case store::StoreFailure::refused:
+            return "数据库服务器不接受这个用户名或密码。";
+        case store::StoreFailure::no_database:
+            return "数据库服务器上没有这个名字的数据库。";
+        case store::StoreFailure::no_driver:
+            return "这台电脑没有装 PostgreSQL 的 ODBC 驱动（psqlODBC，“PostgreSQL Unicode”）。";
+        case store::StoreFailure::foreign_schema:
+            return "这个数据库里是别的程序的表，或者本程序的表被改过。程序不会改动它。";
+        case store::StoreFailure::newer_schema:
+            return "这个数据库是更新版本的岚桥管家建立的，这个版本不能使用它。请升级程序。";
+        case store::StoreFailure::busy:
+            return "数据库正被另一台电脑长时间占用，请稍后再试。";
+        default:
+            return "数据库无法使用。";
+    }
 }
 
 std::string not_saved_message(store::StoreFailure failure, const std::string& path) {
@@ -28,7 +58,17 @@ std::string not_saved_message(store::StoreFailure failure, const std::string& pa
         return "数据库文件无法读取，这次修改没有保存：\r\n" + path;
     if (failure == store::StoreFailure::missing)
         return "找不到数据库文件，这次修改没有保存：\r\n" + path;
-    return kSaveFailed;
+    switch (failure) {
+        case store::StoreFailure::unreachable:
+        case store::StoreFailure::refused:
+        case store::StoreFailure::no_database:
+        case store::StoreFailure::no_driver:
+        case store::StoreFailure::foreign_schema:
+        case store::StoreFailure::newer_schema:
+            return "这次修改没有保存。" + server_failure_text(failure);
+        default:
+            return kSaveFailed;
+    }
 }
 
 std::string error_text(const jet::Error& error) {

@@ -18,6 +18,9 @@ std::string start_up_store_message(store::StoreFailure failure, const std::strin
 // all, so that the user is not sent to try again in vain; else try again later.
 std::string not_saved_message(store::StoreFailure failure, const std::string& path);
 
+// What is wrong with a database server, in plain words.
+std::string server_failure_text(store::StoreFailure failure);
+
 // An engine error in the user's words, for what went wrong with a copy or a file.
 std::string error_text(const jet::Error& error);
 

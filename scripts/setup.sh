@@ -23,6 +23,7 @@ packages=(
   mdbtools
   zlib1g-dev libz-mingw-w64-dev
   libreoffice-calc-nogui python3-openpyxl
+  postgresql odbc-postgresql unixodbc unixodbc-dev
 )
 
 installed() {

@@ -1,15 +1,24 @@
 #include "store/customer_actions.h"
 
+#include <unordered_set>
+
+#include "jet/text.h"
 #include "store/sources.h"
 
 namespace store {
 
 namespace {
 
-// Steps 1 to 4 of every action; false leaves the action to be skipped.
+// Steps 1 to 4 of every action; false leaves the action to be skipped. An action that writes
+// is one transaction, begun before its first read, so that what it found (no such customer
+// yet, the row still there) still holds when it writes, whoever else uses the store.
 bool open_action(StoreConnection& c, RowSet& rs, const StoreLocation& store,
-                 const std::string& source) {
-    if (!c.open_store(store.path, store.password)) return false;
+                 const std::string& source, bool writes = false) {
+    if (!c.open_store(store)) return false;
+    if (writes && !c.begin_transaction()) {
+        c.close_store();
+        return false;
+    }
     rs.set_filter("");
     if (!rs.attach(c) || !rs.open_rows(source, kTableMode)) {
         rs.close_rows();
@@ -37,13 +46,14 @@ bool write_fields(RowSet& rs, const CustomerFields& f) {
 
 SaveOutcome save_new_customer(StoreConnection& c, RowSet& rs, const StoreLocation& store,
                               const CustomerFields& fields, std::int32_t* new_id) {
-    if (!open_action(c, rs, store, duplicate_source(fields.wang, fields.wang2)))
+    if (!open_action(c, rs, store, duplicate_source(fields.wang, fields.wang2), true))
         return SaveOutcome::unavailable;
     if (rs.row_count() != 0) {
         close_action(c, rs);
         return SaveOutcome::duplicate;
     }
-    bool stored = rs.add_row() && write_fields(rs, fields) && rs.update_row();
+    bool stored =
+        rs.add_row() && write_fields(rs, fields) && rs.update_row() && c.commit_transaction();
     if (stored && new_id) *new_id = rs.read_int("id").second;
     close_action(c, rs);
     return stored ? SaveOutcome::saved : SaveOutcome::not_stored;
@@ -51,7 +61,7 @@ SaveOutcome save_new_customer(StoreConnection& c, RowSet& rs, const StoreLocatio
 
 SaveOutcome save_edited_customer(StoreConnection& c, RowSet& rs, const StoreLocation& store,
                                  std::int32_t id, const CustomerFields& fields) {
-    if (!open_action(c, rs, store, duplicate_source_except(fields.wang, fields.wang2, id)))
+    if (!open_action(c, rs, store, duplicate_source_except(fields.wang, fields.wang2, id), true))
         return SaveOutcome::unavailable;
     if (rs.row_count() != 0) {
         close_action(c, rs);
@@ -66,31 +76,32 @@ SaveOutcome save_edited_customer(StoreConnection& c, RowSet& rs, const StoreLoca
         close_action(c, rs);
         return SaveOutcome::missing;
     }
-    bool stored = write_fields(rs, fields) && rs.update_row();
+    bool stored = write_fields(rs, fields) && rs.update_row() && c.commit_transaction();
     close_action(c, rs);
     return stored ? SaveOutcome::saved : SaveOutcome::not_stored;
 }
 
 ActionResult register_deal(StoreConnection& c, RowSet& rs, const StoreLocation& store,
                            std::int32_t id, double date) {
-    if (!open_action(c, rs, store, customer_source(id))) return {ActionOutcome::unavailable};
+    if (!open_action(c, rs, store, customer_source(id), true)) return {ActionOutcome::unavailable};
     ActionResult result{ActionOutcome::missing};
     if (rs.row_count() == 1)
-        result.outcome =
-            rs.write_datetime("time3", date) && rs.write_bool("yn", true) && rs.update_row()
-                ? ActionOutcome::done
-                : ActionOutcome::not_stored;
+        result.outcome = rs.write_datetime("time3", date) && rs.write_bool("yn", true) &&
+                                 rs.update_row() && c.commit_transaction()
+                             ? ActionOutcome::done
+                             : ActionOutcome::not_stored;
     close_action(c, rs);
     return result;
 }
 
 ActionResult reopen_customer(StoreConnection& c, RowSet& rs, const StoreLocation& store,
                              std::int32_t id) {
-    if (!open_action(c, rs, store, customer_source(id))) return {ActionOutcome::unavailable};
+    if (!open_action(c, rs, store, customer_source(id), true)) return {ActionOutcome::unavailable};
     ActionResult result{ActionOutcome::missing};
     if (rs.row_count() == 1)
-        result.outcome = rs.write_bool("yn", false) && rs.update_row() ? ActionOutcome::done
-                                                                       : ActionOutcome::not_stored;
+        result.outcome = rs.write_bool("yn", false) && rs.update_row() && c.commit_transaction()
+                             ? ActionOutcome::done
+                             : ActionOutcome::not_stored;
     close_action(c, rs);
     return result;
 }
@@ -98,20 +109,21 @@ ActionResult reopen_customer(StoreConnection& c, RowSet& rs, const StoreLocation
 ActionResult delete_customer(StoreConnection& c, const StoreLocation& store, std::int32_t id) {
     // One open: no other copy can take the customer away between the look and the delete.
     RowSet rs;
-    if (!open_action(c, rs, store, customer_source(id))) return {ActionOutcome::unavailable};
+    if (!open_action(c, rs, store, customer_source(id), true)) return {ActionOutcome::unavailable};
     const bool there = rs.row_count() == 1;
     rs.close_rows();
     ActionResult result{ActionOutcome::missing};
     if (there)
-        result.outcome = c.execute_sql(delete_customer_statement(id)) ? ActionOutcome::done
-                                                                      : ActionOutcome::not_stored;
+        result.outcome = c.execute_sql(delete_customer_statement(id)) && c.commit_transaction()
+                             ? ActionOutcome::done
+                             : ActionOutcome::not_stored;
     c.close_store();
     return result;
 }
 
 ActionResult record_follow_up(StoreConnection& c, RowSet& rs, const StoreLocation& store,
                               std::int32_t id, double when, const std::string& line) {
-    if (!open_action(c, rs, store, customer_source(id))) return {ActionOutcome::unavailable};
+    if (!open_action(c, rs, store, customer_source(id), true)) return {ActionOutcome::unavailable};
     ActionResult result{ActionOutcome::missing};
     if (rs.row_count() == 1) {
         bool ok = rs.write_datetime("time2", when);
@@ -119,10 +131,57 @@ ActionResult record_follow_up(StoreConnection& c, RowSet& rs, const StoreLocatio
             const std::string note = rs.read_text("bs").second;
             ok = rs.write_text("bs", note.empty() ? line : line + "\r\n" + note) && ok;
         }
-        result.outcome = ok && rs.update_row() ? ActionOutcome::done : ActionOutcome::not_stored;
+        result.outcome = ok && rs.update_row() && c.commit_transaction()
+                             ? ActionOutcome::done
+                             : ActionOutcome::not_stored;
     }
     close_action(c, rs);
     return result;
+}
+
+ActionResult import_customers(StoreConnection& c, RowSet& rs, const StoreLocation& store,
+                              const std::vector<ImportCandidate>& candidates,
+                              ImportReport& report) {
+    report = {};
+    if (!open_action(c, rs, store, "yrkb_com", true)) return {ActionOutcome::unavailable};
+    // Every stored pair once, folded as the duplicate test compares it: one read of the table
+    // instead of a query per row. The transaction keeps other writers out until the end.
+    const auto key = [](const std::string& wang, const std::string& wang2) {
+        return jet::fold_case(wang) + '\x01' + jet::fold_case(wang2);
+    };
+    std::unordered_set<std::string> stored;
+    for (int i = 0, n = rs.row_count(); i < n; ++i, rs.move_next())
+        stored.insert(key(rs.read_text("wang").second, rs.read_text("wang2").second));
+    rs.close_rows();
+    if (!rs.open_rows(customer_source(0), kTableMode)) {
+        close_action(c, rs);
+        return {ActionOutcome::unavailable};
+    }
+    for (std::size_t k = 0; k < candidates.size(); ++k) {
+        const ImportCandidate& candidate = candidates[k];
+        if (!stored.insert(key(candidate.fields.wang, candidate.fields.wang2)).second) {
+            report.already_stored.push_back(k);
+            continue;
+        }
+        bool ok = rs.add_row() && write_fields(rs, candidate.fields);
+        if (candidate.deal_date)
+            ok =
+                ok && rs.write_bool("yn", true) && rs.write_datetime("time3", *candidate.deal_date);
+        if (!ok || !rs.update_row()) {
+            // All or nothing: what was added so far goes with the transaction.
+            close_action(c, rs);
+            report = {};
+            return {ActionOutcome::not_stored};
+        }
+        ++report.added;
+    }
+    const bool committed = c.commit_transaction();
+    close_action(c, rs);
+    if (!committed) {
+        report = {};
+        return {ActionOutcome::not_stored};
+    }
+    return {ActionOutcome::done};
 }
 
 std::optional<std::vector<CustomerRow>> load_customers(StoreConnection& c, RowSet& rs,
@@ -165,11 +224,12 @@ std::optional<std::string> read_setting(StoreConnection& c, RowSet& rs, const St
 
 ActionResult write_setting(StoreConnection& c, RowSet& rs, const StoreLocation& store,
                            std::int32_t row, const std::string& value) {
-    if (!open_action(c, rs, store, settings_source(row))) return {ActionOutcome::unavailable};
+    if (!open_action(c, rs, store, settings_source(row), true)) return {ActionOutcome::unavailable};
     ActionResult result{ActionOutcome::missing};
     if (rs.row_count() == 1)
-        result.outcome = rs.write_text("ww", value) && rs.update_row() ? ActionOutcome::done
-                                                                       : ActionOutcome::not_stored;
+        result.outcome = rs.write_text("ww", value) && rs.update_row() && c.commit_transaction()
+                             ? ActionOutcome::done
+                             : ActionOutcome::not_stored;
     close_action(c, rs);
     return result;
 }
@@ -177,12 +237,13 @@ ActionResult write_setting(StoreConnection& c, RowSet& rs, const StoreLocation& 
 ActionResult update_setting(StoreConnection& c, RowSet& rs, const StoreLocation& store,
                             std::int32_t row,
                             const std::function<std::string(const std::string&)>& change) {
-    if (!open_action(c, rs, store, settings_source(row))) return {ActionOutcome::unavailable};
+    if (!open_action(c, rs, store, settings_source(row), true)) return {ActionOutcome::unavailable};
     ActionResult result{ActionOutcome::missing};
     if (rs.row_count() == 1) {
         const std::string now = change(rs.read_text("ww").second);
-        result.outcome = rs.write_text("ww", now) && rs.update_row() ? ActionOutcome::done
-                                                                     : ActionOutcome::not_stored;
+        result.outcome = rs.write_text("ww", now) && rs.update_row() && c.commit_transaction()
+                             ? ActionOutcome::done
+                             : ActionOutcome::not_stored;
     }
     close_action(c, rs);
     return result;

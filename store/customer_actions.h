@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "store/location.h"
 #include "store/row_set.h"
 #include "store/store_connection.h"
 
@@ -51,11 +52,6 @@ struct [[nodiscard]] ActionResult {
     ActionOutcome outcome = ActionOutcome::unavailable;
     // Most callers only ask whether the change landed.
     operator bool() const { return outcome == ActionOutcome::done; }
-};
-
-struct StoreLocation {
-    std::string path;
-    std::string password;
 };
 
 // Adds a customer unless one with the same customer ID and our ID exists. On success

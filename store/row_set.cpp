@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "jet/civil_date.h"
-#include "jet/table_writer.h"
+#include "jet/query.h"
 #include "jet/text.h"
 
 namespace store {
@@ -29,11 +29,35 @@ std::string datetime_text(double days) {
     return buf;
 }
 
+// The shape's columns as a table definition, for evaluating a filter over its rows.
+jet::TableDef definition_of(const TableShape& shape) {
+    jet::TableDef def;
+    for (const auto& c : shape.columns) {
+        jet::Column column;
+        column.name = c.name;
+        column.type = c.type;
+        def.columns.push_back(std::move(column));
+    }
+    return def;
+}
+
+bool integer_kind(jet::ColumnType type) {
+    using jet::ColumnType;
+    return type == ColumnType::byte || type == ColumnType::integer ||
+           type == ColumnType::long_integer || type == ColumnType::big_integer;
+}
+
 }  // namespace
 
 bool RowSet::attach(StoreConnection& connection) {
     connection_ = &connection;
     return connection.is_open();
+}
+
+void RowSet::note(const Failure& failure) {
+    last_error_ = failure.message;
+    last_failure_ = failure.kind;
+    if (connection_) connection_->note(failure);
 }
 
 bool RowSet::open_rows(const std::string& source, int mode, std::optional<int> cursor_location) {
@@ -47,9 +71,9 @@ bool RowSet::open_rows(const std::string& source, int mode, std::optional<int> c
     if (open_) close_rows();
     if (mode == kTableMode) table_text_ = source;
 
-    auto selected = jet::select(connection_->session()->db(), source_);
+    auto selected = connection_->engine()->select(source_);
     if (!selected) {
-        last_error_ = selected.error().message;
+        note(selected.failure());
         return false;
     }
     selection_ = std::move(*selected);
@@ -57,14 +81,15 @@ bool RowSet::open_rows(const std::string& source, int mode, std::optional<int> c
         // The filter is a further condition on the rows the source chose.
         auto q = jet::parse_query("t where " + filter_);
         if (!q || !q->where) {
-            last_error_ = q ? "empty filter" : q.error().message;
+            note({StoreFailure::unavailable, q ? "empty filter" : q.error().message});
             return false;
         }
-        std::vector<jet::Record> kept;
+        const jet::TableDef def = definition_of(*selection_.shape);
+        std::vector<StoredRow> kept;
         for (auto& r : selection_.rows) {
-            auto hit = jet::matches(*q->where, selection_.table, r.values);
+            auto hit = jet::matches(*q->where, def, r.values);
             if (!hit) {
-                last_error_ = hit.error().message;
+                note({StoreFailure::unavailable, hit.error().message});
                 return false;
             }
             if (*hit) kept.push_back(std::move(r));
@@ -83,7 +108,7 @@ void RowSet::close_rows() {
     pending_.clear();
     adding_ = false;
     open_ = false;
-    selection_ = jet::Selection{};
+    selection_ = Selection{};
     position_ = 0;
     table_text_.clear();
 }
@@ -96,25 +121,22 @@ bool RowSet::move_next() {
     return position_ < selection_.rows.size();
 }
 
-const jet::Value* RowSet::current(const std::string& field, const jet::Column** column) const {
+const jet::Value* RowSet::current(const std::string& field, const ColumnInfo** column) const {
     if (!open_) return nullptr;
-    const auto& cols = selection_.table.columns;
-    for (std::size_t i = 0; i < cols.size(); ++i) {
-        if (!jet::text_equal_nocase(cols[i].name, field)) continue;
-        if (column) *column = &cols[i];
-        if (auto it = pending_.find(i); it != pending_.end()) return &it->second;
-        if (adding_) {
-            static const jet::Value kNull;
-            return &kNull;
-        }
-        if (position_ >= selection_.rows.size()) return nullptr;
-        return &selection_.rows[position_].values[i];
+    auto i = selection_.shape->column(field);
+    if (!i) return nullptr;
+    if (column) *column = &selection_.shape->columns[*i];
+    if (auto it = pending_.find(*i); it != pending_.end()) return &it->second;
+    if (adding_) {
+        static const jet::Value kNull;
+        return &kNull;
     }
-    return nullptr;
+    if (position_ >= selection_.rows.size()) return nullptr;
+    return &selection_.rows[position_].values[*i];
 }
 
 std::pair<bool, std::string> RowSet::read_text(const std::string& field) const {
-    const jet::Column* column = nullptr;
+    const ColumnInfo* column = nullptr;
     const jet::Value* v = current(field, &column);
     if (!v) return {false, {}};
     char buf[128];
@@ -133,15 +155,11 @@ std::pair<bool, std::string> RowSet::read_text(const std::string& field) const {
 
 std::pair<bool, std::int32_t> RowSet::read_int(const std::string& field,
                                                std::int32_t unchanged) const {
-    const jet::Column* column = nullptr;
+    const ColumnInfo* column = nullptr;
     const jet::Value* v = current(field, &column);
     if (!v) return {false, unchanged};
-    using jet::ColumnType;
-    bool integer_kind = column->type == ColumnType::byte || column->type == ColumnType::integer ||
-                        column->type == ColumnType::long_integer ||
-                        column->type == ColumnType::big_integer;
     auto n = std::get_if<std::int64_t>(v);
-    if (!integer_kind || !n) return {false, unchanged};
+    if (!integer_kind(column->type) || !n) return {false, unchanged};
     return {true, static_cast<std::int32_t>(*n)};
 }
 
@@ -155,14 +173,10 @@ std::pair<bool, double> RowSet::read_datetime(const std::string& field) const {
 
 bool RowSet::write(const std::string& field, jet::Value value) {
     if (!open_ || (!adding_ && position_ >= selection_.rows.size())) return false;
-    const auto& cols = selection_.table.columns;
-    for (std::size_t i = 0; i < cols.size(); ++i) {
-        if (jet::text_equal_nocase(cols[i].name, field)) {
-            pending_[i] = std::move(value);
-            return true;
-        }
-    }
-    return false;
+    auto i = selection_.shape->column(field);
+    if (!i) return false;
+    pending_[*i] = std::move(value);
+    return true;
 }
 
 bool RowSet::write_text(const std::string& field, const std::string& value) {
@@ -180,53 +194,47 @@ bool RowSet::write_datetime(const std::string& field, double value, int part) {
     return write(field, jet::DateTime{value});
 }
 
+bool RowSet::write_int(const std::string& field, std::int32_t value) {
+    const ColumnInfo* column = nullptr;
+    if (!open_ || !current(field, &column) || !integer_kind(column->type)) return false;
+    if (column->autonumber && !(adding_ && numbering_ == Numbering::as_given)) return false;
+    return write(field, std::int64_t{value});
+}
+
 bool RowSet::add_row() {
     if (!open_) return false;
     pending_.clear();
     adding_ = true;
+    numbering_ = Numbering::by_engine;
+    return true;
+}
+
+bool RowSet::add_numbered_row() {
+    if (!add_row()) return false;
+    numbering_ = Numbering::as_given;
     return true;
 }
 
 bool RowSet::update_row() {
     if (!open_ || !connection_ || !connection_->is_open()) return false;
     if (!adding_ && position_ >= selection_.rows.size()) return false;
-    jet::DatabaseSession& session = *connection_->session();
-    std::vector<jet::Value> values = adding_
-                                         ? std::vector<jet::Value>(selection_.table.columns.size())
-                                         : selection_.rows[position_].values;
-    for (auto& [i, v] : pending_)
-        values[i] = v;
-    jet::TableWriter writer(session.db());
-    jet::Status stored;
-    std::optional<jet::Record> added;
-    if (adding_) {
-        auto r = writer.insert(selection_.table, values);
-        if (r) {
-            for (std::size_t i = 0; i < selection_.table.columns.size(); ++i)
-                if (selection_.table.columns[i].is_autonumber()) values[i] = r->second;
-            added = jet::Record{r->first, values};
-        } else {
-            stored = r.error();
-        }
-    } else {
-        stored = writer.update(selection_.table, selection_.rows[position_].where, values);
-    }
-    if (stored) stored = session.commit();
+    Engine& engine = *connection_->engine();
+    auto stored = adding_ ? engine.insert(*selection_.shape, pending_, numbering_)
+                          : engine.update(*selection_.shape, selection_.rows[position_], pending_);
     pending_.clear();
+    const bool added = adding_;
+    adding_ = false;
     if (!stored) {
-        // Not confirmed: the edit is cancelled and nothing reached the file.
-        session.rollback();
-        adding_ = false;
-        last_error_ = stored.error().message;
+        // Not confirmed: the edit is cancelled and nothing was stored.
+        note(stored.failure());
         return false;
     }
     if (added) {
-        selection_.rows.push_back(std::move(*added));
+        selection_.rows.push_back(std::move(*stored));
         position_ = selection_.rows.size() - 1;
     } else {
-        selection_.rows[position_].values = std::move(values);
+        selection_.rows[position_] = std::move(*stored);
     }
-    adding_ = false;
     return true;
 }
 

@@ -1,13 +1,11 @@
 #pragma once
 // The rows of one source text, read and written one field of the current row at a time.
 #include <cstdint>
-#include <map>
 #include <optional>
 #include <string>
 #include <utility>
-#include <vector>
 
-#include "jet/query.h"
+#include "store/engine.h"
 #include "store/store_connection.h"
 
 namespace store {
@@ -33,30 +31,39 @@ class RowSet {
     bool write_bool(const std::string& field, bool value);
     // part 0: the whole value; 1: the date only; 2: the time only.
     bool write_datetime(const std::string& field, double value, int part = 0);
+    // Only for a row being added with Numbering::as_given: the number it is to keep.
+    bool write_int(const std::string& field, std::int32_t value);
 
     bool add_row();
+    // Adds with the number written to the AutoNumber column kept (moving a shop).
+    bool add_numbered_row();
     bool update_row();
 
     bool is_open() const { return open_; }
     const std::string& source_text() const { return source_; }
     const std::string& table_text() const { return table_text_; }
     const std::string& last_error() const { return last_error_; }
+    // What kind of failure the last failed open_rows or update_row met.
+    StoreFailure last_failure() const { return last_failure_; }
 
   private:
     // The current row's values, with pending changes laid over them.
-    const jet::Value* current(const std::string& field, const jet::Column** column = nullptr) const;
+    const jet::Value* current(const std::string& field, const ColumnInfo** column = nullptr) const;
     bool write(const std::string& field, jet::Value value);
+    void note(const Failure& failure);
 
     StoreConnection* connection_ = nullptr;
     std::string filter_;
     std::string source_;
     std::string table_text_;
     bool open_ = false;
-    jet::Selection selection_;
+    Selection selection_;
     std::size_t position_ = 0;
     bool adding_ = false;
-    std::map<std::size_t, jet::Value> pending_;  // column index -> new value
+    Numbering numbering_ = Numbering::by_engine;
+    Changes pending_;
     std::string last_error_;
+    StoreFailure last_failure_ = StoreFailure::none;
 };
 
 }  // namespace store

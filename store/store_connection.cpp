@@ -1,31 +1,17 @@
 #include "store/store_connection.h"
 
+#include <cstdlib>
+
+#include "odbc/odbc_engine.h"
+#include "store/jet_engine.h"
+
 namespace store {
 
-namespace {
-
-StoreFailure failure_of(jet::Errc code) {
-    switch (code) {
-        case jet::Errc::not_found:
-            return StoreFailure::missing;
-        case jet::Errc::not_a_database:
-        case jet::Errc::unsupported_version:
-        case jet::Errc::wrong_password:
-        case jet::Errc::corrupt:
-        case jet::Errc::bad_query:
-        case jet::Errc::type_mismatch:
-        case jet::Errc::read_only:
-            return StoreFailure::unreadable;
-        case jet::Errc::busy:
-            return StoreFailure::busy;
-        case jet::Errc::io:
-        case jet::Errc::full:
-            return StoreFailure::unavailable;
-    }
-    return StoreFailure::unavailable;
+std::optional<std::string> store_override() {
+    const char* value = std::getenv(kStoreVariable);
+    if (!value || !*value) return std::nullopt;
+    return std::string(value);
 }
-
-}  // namespace
 
 StoreConnection::StoreConnection()
     : own_fs_(std::make_unique<jet::OsFileSystem>()), fs_(own_fs_.get()) {}
@@ -33,39 +19,100 @@ StoreConnection::StoreConnection(jet::FileSystem& fs) : fs_(&fs), lock_(false) {
 StoreConnection::~StoreConnection() = default;
 
 bool StoreConnection::open_store(const std::string& path, const std::string& password) {
+    return open_store(StoreLocation{path, password, {}});
+}
+
+bool StoreConnection::open_store(const StoreLocation& where) {
     close_store();
-    connection_text_ = "Provider=Microsoft.Jet.OLEDB.4.0; Data Source=" + path;
-    if (!password.empty()) connection_text_ += ";Jet OLEDB:Database Password=" + password + ";";
-    auto session = lock_
-                       ? jet::DatabaseSession::open(*fs_, path, password, jet::OpenMode::read_write)
-                       : jet::DatabaseSession::open(*fs_, path, password, jet::OpenMode::read_write,
-                                                    std::nullopt);
-    if (!session) {
-        last_error_ = session.error().message;
-        last_failure_ = failure_of(session.error().code);
+    closed_stamp_.reset();
+    std::string server = where.odbc;
+    if (server.empty() && !where.exact) server = store_override().value_or("");
+    Result<std::unique_ptr<Engine>> opened = Failure{};
+    if (!server.empty()) {
+        connection_text_ = server;
+        opened = odbc::open_engine(server);
+    } else {
+        connection_text_ = "Provider=Microsoft.Jet.OLEDB.4.0; Data Source=" + where.path;
+        if (!where.password.empty())
+            connection_text_ += ";Jet OLEDB:Database Password=" + where.password + ";";
+        opened = open_jet_engine(*fs_, where.path, where.password, lock_);
+    }
+    if (!opened) {
+        note(opened.failure());
         return false;
     }
-    session_ = std::move(*session);
+    engine_ = std::move(*opened);
+    on_server_ = !server.empty();
     last_error_.clear();
     last_failure_ = StoreFailure::none;
     return true;
 }
 
 void StoreConnection::close_store() {
-    session_.reset();
+    if (!engine_) return;
+    if (engine_->in_transaction()) engine_->rollback();
+    closed_stamp_ = engine_->transaction_stamp();
+    engine_.reset();
+}
+
+std::optional<std::uint64_t> StoreConnection::transaction_stamp() const {
+    return engine_ ? engine_->transaction_stamp() : closed_stamp_;
+}
+
+void StoreConnection::note(const Failure& failure) {
+    last_error_ = failure.message;
+    last_failure_ = failure.kind;
 }
 
 bool StoreConnection::execute_sql(const std::string& sql) {
-    if (!session_) {
+    if (!engine_) {
         last_error_ = "the store is not open";
         return false;
     }
-    auto done = session_->execute_delete(sql);
+    auto done = engine_->execute(sql);
     if (!done) {
-        last_error_ = done.error().message;
+        note(done.failure());
         return false;
     }
+    rows_affected_ = *done;
     return true;
+}
+
+bool StoreConnection::begin_transaction() {
+    if (!engine_) {
+        last_error_ = "the store is not open";
+        return false;
+    }
+    auto begun = engine_->begin();
+    if (!begun) note(begun.failure());
+    return begun.ok();
+}
+
+bool StoreConnection::commit_transaction() {
+    if (!engine_) {
+        last_error_ = "the store is not open";
+        return false;
+    }
+    auto done = engine_->commit();
+    if (!done) note(done.failure());
+    return done.ok();
+}
+
+void StoreConnection::rollback_transaction() {
+    if (engine_ && engine_->in_transaction()) engine_->rollback();
+}
+
+std::optional<std::uint64_t> StoreConnection::change_stamp() {
+    if (!engine_) {
+        last_error_ = "the store is not open";
+        return std::nullopt;
+    }
+    auto stamp = engine_->change_stamp();
+    if (!stamp) {
+        note(stamp.failure());
+        return std::nullopt;
+    }
+    return *stamp;
 }
 
 }  // namespace store

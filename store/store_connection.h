@@ -1,21 +1,25 @@
 #pragma once
-// A window's connection to the customer database: opened for one user action, then closed.
+// A window's connection to the customer store: opened for one user action, then closed.
+// The store is the Jet file beside the program or a database server reached through ODBC;
+// which engine runs is decided here, from the location, and nothing above this layer sees it.
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
-#include "jet/database_session.h"
 #include "jet/file_system.h"
+#include "store/engine.h"
+#include "store/failure.h"
+#include "store/location.h"
 
 namespace store {
 
-// Why a store could not be opened, in the terms the user is told.
-enum class StoreFailure {
-    none,
-    missing,     // nothing at the path
-    unreadable,  // not a database of ours: another program's file, damaged, or a wrong password
-    busy,        // another copy holds it longer than an action waits
-    unavailable, // the system refused to read or write it (a full disk, a vanished folder)
-};
+// An ODBC connection string in this environment variable takes the place of every store
+// location that names no server of its own (and is not marked exact): the whole program
+// then keeps its customers there.
+inline constexpr const char* kStoreVariable = "LQ_STORE";
+// Its value, when set and not empty.
+std::optional<std::string> store_override();
 
 class StoreConnection {
   public:
@@ -27,31 +31,60 @@ class StoreConnection {
     StoreConnection(const StoreConnection&) = delete;
     StoreConnection& operator=(const StoreConnection&) = delete;
 
-    // Opens the file with the password; an open connection is closed first. False, and no
-    // message, when the file is missing, no database, locked by another copy or the
-    // password does not open it.
+    // Opens the file with the password (or LQ_STORE's server); an open connection is closed
+    // first. False, and no message, when the file is missing, no database, locked by another
+    // copy or the password does not open it.
     bool open_store(const std::string& path, const std::string& password);
+    // Opens the location: its server when it names one, else its file.
+    bool open_store(const StoreLocation& where);
+    // Closes the store; a transaction still open is rolled back.
     void close_store();
-    // Runs a delete statement; true when it ran and its change is on disk.
+    // Runs a delete statement; true when it ran and its change is stored.
     bool execute_sql(const std::string& sql);
+    // How many rows the last successful execute_sql removed.
+    std::size_t rows_affected() const { return rows_affected_; }
 
-    bool is_open() const { return session_ != nullptr; }
+    // One transaction over the actions that follow (see Engine::begin): false when the store
+    // is not open, a transaction is open already, or the engine refused.
+    bool begin_transaction();
+    // Stores every change since begin_transaction, all or nothing; false when nothing was.
+    bool commit_transaction();
+    void rollback_transaction();
+    bool in_transaction() const { return engine_ && engine_->in_transaction(); }
+
+    // The store's change stamp (Engine::change_stamp); nullopt when it could not be read.
+    std::optional<std::uint64_t> change_stamp();
+    // The stamp of the last transaction begun through this connection since its last
+    // open_store (Engine::transaction_stamp), also after close_store: the change stamp a PC
+    // will see for its own last action.
+    std::optional<std::uint64_t> transaction_stamp() const;
+
+    bool is_open() const { return engine_ != nullptr; }
+    // Whether the open store is a database server.
+    bool on_server() const { return is_open() && on_server_; }
     const std::string& connection_text() const { return connection_text_; }
     // Why the last operation failed, for tests and diagnostics; the windows stay silent.
     const std::string& last_error() const { return last_error_; }
-    // What kind of failure the last open_store met; none after a successful one.
+    // What kind of failure the last failed open or operation met; none after a successful
+    // open_store until something fails.
     StoreFailure last_failure() const { return last_failure_; }
 
-    jet::DatabaseSession* session() { return session_.get(); }
+    // The open store's engine, for RowSet; null when closed.
+    Engine* engine() { return engine_.get(); }
+    // Records a failure met through this connection (RowSet reports its own here too).
+    void note(const Failure& failure);
 
   private:
     std::unique_ptr<jet::FileSystem> own_fs_;
     jet::FileSystem* fs_;
     bool lock_ = true;
-    std::unique_ptr<jet::DatabaseSession> session_;
+    std::unique_ptr<Engine> engine_;
+    bool on_server_ = false;
     std::string connection_text_;
     std::string last_error_;
     StoreFailure last_failure_ = StoreFailure::none;
+    std::size_t rows_affected_ = 0;
+    std::optional<std::uint64_t> closed_stamp_;  // the engine's, kept at close_store
 };
 
 }  // namespace store

@@ -1,5 +1,6 @@
 // Every source and statement of the windows, through StoreConnection and RowSet, on the
-// built-in database; values with single quotes are stored and found exactly.
+// built-in database and on a database server; values with single quotes are stored and
+// found exactly.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -11,20 +12,33 @@
 #include "store/database_template.h"
 #include "store/provision.h"
 #include "store/sources.h"
+#include "tests/store/support/pg_test_server.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class Actions : public ::testing::Test {
+enum class Engine { jet, server };
+
+std::string engine_name(const ::testing::TestParamInfo<Engine>& info) {
+    return info.param == Engine::jet ? "jet" : "server";
+}
+
+// Each test on a new built-in database file, or on a new, empty database of the test server
+// (which the engine fills with the same tables).
+class ActionsOn : public ::testing::Test {
   protected:
-    void SetUp() override {
+    void open_on(Engine engine) {
         dir_ = ::testing::TempDir() + "/actions_" + std::to_string(::getpid());
         fs::create_directories(dir_);
         where_.path = dir_ + "/yrkb_com.db";
         where_.password = store::kDatabasePassword;
         jet::OsFileSystem os;
         store::provision_store(os, where_.path);
+        if (engine == Engine::server) {
+            auto& server = testing_support::PgServer::shared();
+            where_.odbc = server.connection_string(server.fresh_database("actions"));
+        }
     }
     void TearDown() override { fs::remove_all(dir_); }
     store::CustomerFields customer(std::string wang, std::string wang2, std::string note = "") {
@@ -34,6 +48,16 @@ class Actions : public ::testing::Test {
     store::StoreLocation where_;
     store::StoreConnection c_;
     store::RowSet rs_;
+};
+
+class Actions : public ActionsOn, public ::testing::WithParamInterface<Engine> {
+  protected:
+    void SetUp() override { open_on(GetParam()); }
+};
+
+class FileActions : public ActionsOn {
+  protected:
+    void SetUp() override { open_on(Engine::jet); }
 };
 
 TEST(Sources, TextsAsTheWindowsSendThem) {
@@ -52,7 +76,7 @@ TEST(Sources, TextsAsTheWindowsSendThem) {
     EXPECT_EQ(store::quoted("' or '1'='1"), "'' or ''1''=''1");
 }
 
-TEST_F(Actions, EveryActionOnTheBuiltInDatabase) {
+TEST_P(Actions, EveryActionOnTheBuiltInDatabase) {
     // First start: no customers, empty ID list, skin 2, both counts zero.
     EXPECT_EQ(store::load_customers(c_, rs_, where_, false)->size(), 0u);
     EXPECT_EQ(store::load_customers(c_, rs_, where_, true)->size(), 0u);
@@ -117,7 +141,7 @@ TEST_F(Actions, EveryActionOnTheBuiltInDatabase) {
     EXPECT_EQ(d, 4);
 }
 
-TEST_F(Actions, SingleQuotesAreStoredAndFoundExactly) {
+TEST_P(Actions, SingleQuotesAreStoredAndFoundExactly) {
     const std::vector<std::string> hostile = {"o'neil", "'", "' or '1'='1", "''", "x' or wang<>'"};
     std::int32_t plain = 0;
     ASSERT_EQ(store::save_new_customer(c_, rs_, where_, customer("plain", "ours"), &plain),
@@ -152,7 +176,7 @@ TEST_F(Actions, SingleQuotesAreStoredAndFoundExactly) {
     EXPECT_EQ(store::load_customers(c_, rs_, where_, false)->size(), hostile.size() + 1);
 }
 
-TEST_F(Actions, AFileThatIsNoUsableDatabaseFailsEveryAction) {
+TEST_F(FileActions, AFileThatIsNoUsableDatabaseFailsEveryAction) {
     auto write_file = [&](const std::string& name, const std::vector<char>& bytes) {
         std::string path = dir_ + "/" + name;
         std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
@@ -190,5 +214,8 @@ TEST_F(Actions, AFileThatIsNoUsableDatabaseFailsEveryAction) {
     store::provision_store(os, paths[3]);
     EXPECT_TRUE(fs::is_directory(paths[3]));
 }
+
+INSTANTIATE_TEST_SUITE_P(Engines, Actions, ::testing::Values(Engine::jet, Engine::server),
+                         engine_name);
 
 }  // namespace

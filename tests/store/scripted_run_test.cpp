@@ -1,14 +1,18 @@
 // Many saves, edits, deals and deletes, each one a whole user action as the windows run it,
-// checked against a plain model, the index pages and the real readers.
+// checked against a plain model and, on the Jet file, its index pages and the real readers;
+// on a database server, against what psql reads of it.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <random>
 
+#include "jet/civil_date.h"
 #include "jet/database.h"
 #include "jet/file.h"
 #include "jet/index_page.h"
@@ -17,6 +21,7 @@
 #include "store/sources.h"
 #include "tests/jet/fixture_files.h"
 #include "tests/jet/run_command.h"
+#include "tests/store/support/pg_test_server.h"
 #include "tools/jetdump/check.h"
 
 namespace {
@@ -84,12 +89,44 @@ void expect_readers_agree(const std::string& path, const std::string& password,
     EXPECT_GT(ours.size(), 0u);
 }
 
-TEST(ScriptedRun, CustomersAgreeWithTheModelTheIndexesAndTheRealReaders) {
+// "YYYY-MM-DD HH:MM:SS" of a date-time on or after day zero, as psql prints a timestamp.
+std::string timestamp_text(double days) {
+    const double whole = std::floor(days);
+    const auto secs = std::llround((days - whole) * 86400.0);
+    const jet::CivilDate d =
+        jet::civil_from_days(static_cast<std::int64_t>(whole) - jet::kEngineEpochOffset);
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%04lld-%02u-%02u %02lld:%02lld:%02lld",
+                  static_cast<long long>(d.year), d.month, d.day, secs / 3600, secs / 60 % 60,
+                  secs % 60);
+    return buf;
+}
+
+// The customers as psql prints them, one line each in the order of their numbers.
+std::string server_lines(const std::map<std::int32_t, store::CustomerRow>& model) {
+    std::string out;
+    for (const auto& [id, r] : model)
+        out += std::to_string(id) + "|" + r.wang + "|" + r.wang2 + "|" + timestamp_text(r.time1) +
+               "|" + timestamp_text(r.time2) + "|" + r.bs + "|" + (r.time3 != 0 ? "t" : "f") + "|" +
+               (r.time3 != 0 ? timestamp_text(r.time3) : "") + "\n";
+    return out;
+}
+
+class ScriptedRun : public ::testing::TestWithParam<bool> {};
+
+TEST_P(ScriptedRun, CustomersAgreeWithTheModelTheIndexesAndTheRealReaders) {
+    const bool on_server = GetParam();
     std::string dir = ::testing::TempDir() + "/scripted_" + std::to_string(::getpid());
     fs::create_directories(dir);
     store::StoreLocation where{dir + "/yrkb_com.db", store::kDatabasePassword};
     jet::OsFileSystem os;
     store::provision_store(os, where.path);
+    std::string database;
+    if (on_server) {
+        auto& server = testing_support::PgServer::shared();
+        database = server.fresh_database("script");
+        where.odbc = server.connection_string(database);
+    }
 
     std::map<std::int32_t, store::CustomerRow> model;
     std::mt19937 rng(2026);
@@ -162,6 +199,18 @@ TEST(ScriptedRun, CustomersAgreeWithTheModelTheIndexesAndTheRealReaders) {
     EXPECT_TRUE(*closed == expected_closed);
     EXPECT_EQ(store::count_customers(c, rs, where, true), static_cast<int>(closed->size()));
 
+    if (on_server) {
+        // What another reader of the server sees.
+        expect_same_lines(
+            "psql",
+            testing_support::PgServer::shared().admin_sql(
+                database,
+                "SELECT id, wang, wang2, time1, time2, bs, yn, time3 FROM yrkb_com ORDER BY id"),
+            "the model", server_lines(model));
+        fs::remove_all(dir);
+        return;
+    }
+
     // The file: sound, and both indexes list exactly the live numbers, each at its row.
     auto file = jet::open_os_file(where.path, jet::OpenMode::read_only);
     ASSERT_TRUE(file.ok());
@@ -196,8 +245,14 @@ TEST(ScriptedRun, CustomersAgreeWithTheModelTheIndexesAndTheRealReaders) {
     fs::remove_all(dir);
 }
 
+std::string engine_name(const ::testing::TestParamInfo<bool>& on_server) {
+    return on_server.param ? "server" : "jet";
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, ScriptedRun, ::testing::Values(false, true), engine_name);
+
 // Rows added to and deleted from a table the real engine made keep the file readable.
-TEST(ScriptedRun, AFileMadeByAccessStaysReadable) {
+TEST(ScriptedRunOnFile, AFileMadeByAccessStaysReadable) {
     std::string dir = ::testing::TempDir() + "/scripted_access_" + std::to_string(::getpid());
     fs::create_directories(dir);
     std::string path = dir + "/deleted-rows.mdb";

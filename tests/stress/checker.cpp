@@ -124,11 +124,10 @@ const std::vector<std::uint8_t>& Checker::skin(int number) {
 }
 
 std::string Checker::store(const Model& m) {
-    const std::string& path = m.store.available ? program_.database() : program_.away_path();
-    if (!m.store.available && fs::exists(program_.database()))
+    if (!program_.on_server() && !m.store.available && fs::exists(program_.database()))
         return "a file is at the database path while the database is away";
     std::string why;
-    auto file = Program::read(path, &why);
+    auto file = program_.read_store(m.store.available, &why);
     if (!file) return "the database does not read: " + why;
     std::map<std::int64_t, const StoredRow*> stored;
     for (const auto& r : file->customers)

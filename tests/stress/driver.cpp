@@ -43,7 +43,11 @@ Driver::Driver(const Options& options)
       in_(rng_),
       program_(program_folder(options)),
       checker_(program_, options.source_dir),
-      oracle_(options.jetdump) {
+      oracle_(options.jetdump, options.server) {
+    if (!options.server.empty()) {
+        program_.use_server(options.server);
+        model_.whole_seconds = true;
+    }
     auto& windows = program_.backend().windows();
     for (const char* form : {"CustomerEditor", "OurIdManager", "DealDateDialog", "ChartWindow"})
         windows.on_open(form, [this](HeadlessWindow& w) { dialog(w); });
@@ -150,8 +154,9 @@ std::string Driver::run() {
     figures_.actions = done_;
     figures_.customers = model_.store.customers.size();
     std::error_code ec;
-    figures_.file_bytes =
-        fs::file_size(model_.store.available ? program_.database() : program_.away_path(), ec);
+    if (!program_.on_server())
+        figures_.file_bytes =
+            fs::file_size(model_.store.available ? program_.database() : program_.away_path(), ec);
     return {};
 }
 
@@ -312,7 +317,7 @@ void Driver::environment_action(int which) {
         case 0:
             ++figures_.restarts;
             begin("restart the program");
-            if (!model_.store.available) fs::remove(program_.away_path());
+            if (!model_.store.available) program_.lose_store();
             model_.start();
             program_.start();
             return check();
@@ -320,11 +325,11 @@ void Driver::environment_action(int which) {
             if (model_.store.available) {
                 begin("the database file goes away");
                 model_.store_away();
-                fs::rename(db, program_.away_path());
+                program_.store_away();
             } else {
                 begin("the database file comes back");
                 model_.store_back();
-                fs::rename(program_.away_path(), db);
+                program_.store_back();
             }
             return check();
         case 2:

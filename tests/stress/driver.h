@@ -24,6 +24,7 @@ struct Options {
     std::string work_dir;      // under which the program's folder is made
     bool tamper = false;       // change the file behind the program's back once, to see it caught
     int customers = 80;        // adds outweigh deletes below this many customers
+    std::string server;        // an ODBC connection string: the store is on that server
 };
 
 struct Figures {

@@ -3,8 +3,11 @@
 // message boxes and the exported files must hold.
 //
 //   lq_stress --seed S --actions N [--oracle-every K] [--customers C] [--work-dir DIR] [--tamper]
+//             [--store odbc:CONNECTION | --pg SERVER_DIR]
 //
 // --customers sets the size the store hovers around (adds win below it, deletes above).
+// --store odbc:... runs the program on that server's (empty) database instead of the file;
+// --pg does so on a new database of the test server in SERVER_DIR (tests/store/pg_server.sh).
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -12,13 +15,14 @@
 #include <iostream>
 #include <string>
 
+#include "tests/store/support/pg_test_server.h"
 #include "tests/stress/driver.h"
 
 namespace {
 
 int usage() {
     std::cerr << "usage: lq_stress [--seed S] [--actions N] [--oracle-every K] [--customers C]"
-                 " [--work-dir DIR] [--tamper] [--verbose]\n";
+                 " [--work-dir DIR] [--tamper] [--verbose] [--store odbc:CONNECTION | --pg DIR]\n";
     return 2;
 }
 
@@ -34,6 +38,7 @@ std::string default_work_dir() {
 int main(int argc, char** argv) {
     // The status and profile hosts are the built-in ones whatever the caller's environment.
     ::unsetenv("LQ_SERVICE_HOST");
+    ::unsetenv("LQ_STORE");  // the file, unless --store says otherwise
     stress::Options o;
     bool verbose = false;  // also how often each message box was shown
     o.jetdump = LQ_JETDUMP;
@@ -57,6 +62,11 @@ int main(int argc, char** argv) {
             o.customers = std::atoi(v);
         } else if (a == "--work-dir" && (v = value())) {
             o.work_dir = v;
+        } else if (a == "--store" && (v = value()) && std::string(v).starts_with("odbc:")) {
+            o.server = std::string(v).substr(5);
+        } else if (a == "--pg" && (v = value())) {
+            auto server = testing_support::PgServer::attach(v);
+            o.server = server->connection_string(server->fresh_database("stress"));
         } else {
             return usage();
         }
@@ -73,13 +83,18 @@ int main(int argc, char** argv) {
         std::cout << "DIFFERENCE at " << difference << std::flush;
         return 1;
     }
+    const std::string where =
+        o.server.empty()
+            ? "in a file of " +
+                  std::to_string(static_cast<double>(f.file_bytes) / 1e6).substr(0, 4) + " MB"
+            : std::string("on the server");
     std::printf(
         "seed %llu: %ld actions agree with the model in %.1f s (%.0f actions/s); outside "
         "readers %ld times; %ld saves, %ld exports, %ld deletes, %ld deals, %ld restarts; %zu "
-        "customers in a file of %.1f MB at the end\n",
+        "customers %s at the end\n",
         static_cast<unsigned long long>(o.seed), f.actions, seconds,
         static_cast<double>(f.actions) / seconds, f.oracle_runs, f.saves, f.exports, f.deletes,
-        f.deals, f.restarts, f.customers, static_cast<double>(f.file_bytes) / 1e6);
+        f.deals, f.restarts, f.customers, where.c_str());
     if (verbose)
         for (const auto& [text, count] : driver.message_counts())
             std::printf("  %6ld x %s\n", count, text.c_str());

@@ -6,6 +6,7 @@
 #include <set>
 #include <stdexcept>
 
+#include "odbc/datetime.h"
 #include "tests/stress/text_rules.h"
 
 namespace stress {
@@ -85,7 +86,15 @@ void Model::say(std::string text, std::string title, bool yes_no) {
 }
 
 void Model::say_file_gone() {
-    say("找不到数据库文件，这次修改没有保存：\r\n" + database_path);
+    // On a server the store goes away as a server that does not answer.
+    if (whole_seconds)
+        say("这次修改没有保存。连不上数据库服务器：服务器没有开机、地址或端口不对，或者网络断了。");
+    else
+        say("找不到数据库文件，这次修改没有保存：\r\n" + database_path);
+}
+
+double Model::kept(double date) const {
+    return whole_seconds ? odbc::kept_datetime(date).value_or(date) : date;
 }
 
 void Model::start() {
@@ -499,8 +508,8 @@ void Model::editor_save() {
     }
     c.wang = id;
     c.wang2 = ours;
-    c.time1 = e.first.value;
-    c.time2 = e.last.value;
+    c.time1 = kept(e.first.value);
+    c.time2 = kept(e.last.value);
     c.bs = e.note;
     store.customers[c.id] = c;
     say("保存成功！", "恭喜：");
@@ -537,7 +546,7 @@ void Model::deal_ok() {
     if (!store.available) return say_file_gone();
     auto it = store.customers.find(d.target);
     if (it != store.customers.end()) {
-        it->second.time3 = d.date.value;
+        it->second.time3 = kept(d.date.value);
         it->second.closed = true;
     } else {
         say(kCustomerGone);  // deleted meanwhile: nobody to close a deal for
@@ -572,6 +581,8 @@ void Model::other_copy_adds(const Customer& c) {
     if (duplicate(c.wang, c.wang2)) return;
     Customer added = c;
     added.id = store.next_id++;
+    added.time1 = kept(c.time1);
+    added.time2 = kept(c.time2);
     store.customers[added.id] = added;
 }
 

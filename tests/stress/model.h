@@ -123,8 +123,11 @@ struct Model {
     std::vector<std::string> opened_forms;
     std::optional<ExportExpectation> export_job;
     int launchers_open = 0;
-    double now_low = 0;         // the moment the action began: "now" is no earlier
-    std::string database_path;  // as the program names it in messages
+    double now_low = 0;          // the moment the action began: "now" is no earlier
+    std::string database_path;   // as the program names it in messages
+    bool whole_seconds = false;  // the store keeps date-times to the second (a server)
+    // A date-time as the store keeps it.
+    double kept(double date) const;
 
     // The picked row handed to the editor.
     std::int32_t picked_id = 0;

@@ -8,6 +8,8 @@
 #include <memory>
 #include <vector>
 
+#include "odbc/datetime.h"
+#include "tests/stress/server_sql.h"
 #include "tests/stress/text_rules.h"
 
 namespace stress {
@@ -122,7 +124,8 @@ bool truncated_alike(const Customer& c, const std::string& got) {
 }
 
 std::string first_difference(const std::string& table, const std::vector<std::string>& expected,
-                             const std::vector<std::string>& got) {
+                             const std::vector<std::string>& got,
+                             const std::string& reader = "mdb-export") {
     for (std::size_t i = 0; i < std::max(expected.size(), got.size()); ++i) {
         const std::string e = i < expected.size() ? expected[i] : "(no line)";
         const std::string g = i < got.size() ? got[i] : "(no line)";
@@ -131,7 +134,7 @@ std::string first_difference(const std::string& table, const std::vector<std::st
         while (at < e.size() && at < g.size() && e[at] == g[at])
             ++at;
         const std::size_t from = at > 60 ? at - 60 : 0;
-        return "mdb-export " + table + " line " + std::to_string(i + 1) + " (" +
+        return reader + " " + table + " line " + std::to_string(i + 1) + " (" +
                std::to_string(e.size()) + " bytes expected, " + std::to_string(g.size()) +
                " got) differs from byte " + std::to_string(at) + ": expected ..." +
                e.substr(from, 160) + ", got ..." + g.substr(from, 160);
@@ -147,7 +150,78 @@ std::string exported_line(const Customer& c) {
            (c.closed ? "1" : "0") + "," + date_field(c.time3);
 }
 
+namespace {
+
+std::string hex_or_null(const std::optional<std::string>& s) {
+    if (!s) return "NULL";
+    static const char* digits = "0123456789abcdef";
+    std::string out;
+    for (unsigned char c : *s) {
+        out += digits[c >> 4];
+        out += digits[c & 15];
+    }
+    return out;
+}
+
+// A date-time as the server keeps and prints it.
+std::string server_time(std::optional<double> d) {
+    if (!d) return "NULL";
+    auto t = odbc::to_timestamp(*d);
+    if (!t) return "(cannot be stored)";
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%04d-%02u-%02u %02u:%02u:%02u", t->year, t->month, t->day,
+                  t->hour, t->minute, t->second);
+    return buf;
+}
+
+std::vector<std::string> lines_of(const std::string& out) {
+    std::vector<std::string> lines;
+    for (std::size_t at = 0; at < out.size();) {
+        std::size_t end = out.find('\n', at);
+        if (end == std::string::npos) end = out.size();
+        lines.push_back(out.substr(at, end - at));
+        at = end + 1;
+    }
+    return lines;
+}
+
+}  // namespace
+
+std::string Oracle::compare_server(const StoreModel& store) const {
+    std::string why;
+    auto customers = server_sql(
+        server_,
+        "SELECT id || ',' || coalesce(encode(convert_to(wang, 'UTF8'), 'hex'), 'NULL') || ','"
+        " || coalesce(encode(convert_to(wang2, 'UTF8'), 'hex'), 'NULL') || ','"
+        " || coalesce(to_char(time1, 'YYYY-MM-DD HH24:MI:SS'), 'NULL') || ','"
+        " || coalesce(to_char(time2, 'YYYY-MM-DD HH24:MI:SS'), 'NULL') || ','"
+        " || coalesce(encode(convert_to(bs, 'UTF8'), 'hex'), 'NULL') || ','"
+        " || CASE WHEN yn THEN 't' ELSE 'f' END || ','"
+        " || coalesce(to_char(time3, 'YYYY-MM-DD HH24:MI:SS'), 'NULL')"
+        " FROM yrkb_com ORDER BY id",
+        &why);
+    if (!customers) return "psql yrkb_com: " + why;
+    std::vector<std::string> expected;
+    for (const auto& [id, c] : store.customers)
+        expected.push_back(std::to_string(c.id) + "," + hex_or_null(c.wang) + "," +
+                           hex_or_null(c.wang2) + "," + server_time(c.time1) + "," +
+                           server_time(c.time2) + "," + hex_or_null(c.bs) + "," +
+                           (c.closed ? "t" : "f") + "," + server_time(c.time3));
+    if (auto d = first_difference("yrkb_com", expected, lines_of(*customers), "psql"); !d.empty())
+        return d;
+    auto settings =
+        server_sql(server_,
+                   "SELECT id || ',' || coalesce(encode(convert_to(ww, 'UTF8'), 'hex'), 'NULL')"
+                   " FROM vantel_ww ORDER BY id",
+                   &why);
+    if (!settings) return "psql vantel_ww: " + why;
+    const std::vector<std::string> rows = {"1," + hex_or_null(store.our_ids), "2,NULL",
+                                           "3," + hex_or_null(store.skin)};
+    return first_difference("vantel_ww", rows, lines_of(*settings), "psql");
+}
+
 std::string Oracle::compare(const std::string& path, const StoreModel& store) const {
+    if (!server_.empty()) return compare_server(store);
     auto [check, status] = run(jetdump_ + " --check " + quoted_path(path) + " 2>&1");
     if (status != 0 || check != "no faults\n") return "jetdump --check: " + check;
 

@@ -1,12 +1,17 @@
 #include "tests/stress/program.h"
 
+#include <cstdlib>
 #include <filesystem>
+#include <stdexcept>
 
 #include "app/list_commands.h"
 #include "forms/forms.h"
 #include "jet/database.h"
+#include "odbc/pool.h"
 #include "store/provision.h"
+#include "store/store_connection.h"
 #include "tests/stress/model.h"
+#include "tests/stress/server_sql.h"
 
 namespace stress {
 
@@ -21,6 +26,26 @@ std::optional<double> date_of(const jet::Value& v) {
     if (auto d = std::get_if<jet::DateTime>(&v)) return d->days;
     return std::nullopt;
 }
+
+// The rows of a table through the store's own engine, as the server holds them.
+std::optional<store::Selection> server_rows(const std::string& server, const char* table,
+                                            std::string* why) {
+    store::StoreConnection c;
+    if (!c.open_store({"", "", server})) {
+        *why = c.last_error();
+        return std::nullopt;
+    }
+    auto rows = c.engine()->select(std::string(table) + " order by id");
+    if (!rows) {
+        *why = rows.failure().message;
+        return std::nullopt;
+    }
+    return std::move(*rows);
+}
+
+// Somewhere no server answers.
+constexpr const char* kNoServer =
+    "Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=1;Database=none;Uid=none;Pwd=none;";
 
 }  // namespace
 
@@ -67,6 +92,71 @@ std::vector<std::string> Program::answer_statuses(std::size_t at_most) {
     app::MainContext& c = *contexts_.back();
     if (c.statuses) c.statuses->step(at_most);
     return status_service_->asked();
+}
+
+void Program::use_server(std::string connection_string) {
+    server_ = std::move(connection_string);
+    ::setenv(store::kStoreVariable, server_.c_str(), 1);
+}
+
+void Program::store_away() {
+    if (on_server())
+        ::setenv(store::kStoreVariable, kNoServer, 1);
+    else
+        std::filesystem::rename(database_, away_path());
+}
+
+void Program::store_back() {
+    if (on_server())
+        ::setenv(store::kStoreVariable, server_.c_str(), 1);
+    else
+        std::filesystem::rename(away_path(), database_);
+}
+
+void Program::lose_store() {
+    if (!on_server()) {
+        std::filesystem::remove(away_path());
+        return;
+    }
+    // The program's own tables and function go; connections kept from before would not know.
+    std::string why;
+    if (!server_sql(server_,
+                    "DROP TABLE IF EXISTS yrkb_com, vantel_ww, lq_schema;"
+                    " DROP FUNCTION IF EXISTS lq_fold(text);",
+                    &why))
+        throw std::runtime_error("the server's tables did not go: " + why);
+    odbc::forget_connections();
+    // As the program writes a new file where none is, it finds the server empty and
+    // reachable again.
+    store_back();
+}
+
+std::optional<StoredFile> Program::read_store(bool available, std::string* why) const {
+    if (!on_server()) return read(available ? database_ : away_path(), why);
+    auto customers = server_rows(server_, "yrkb_com", why);
+    if (!customers) return std::nullopt;
+    auto settings = server_rows(server_, "vantel_ww", why);
+    if (!settings) return std::nullopt;
+    StoredFile out;
+    for (auto& row : customers->rows) {
+        auto& v = row.values;
+        StoredRow r;
+        if (auto id = std::get_if<std::int64_t>(&v[0])) r.id = *id;
+        r.wang = text_of(v[1]);
+        r.wang2 = text_of(v[2]);
+        r.time1 = date_of(v[3]);
+        r.time2 = date_of(v[4]);
+        r.bs = text_of(v[5]);
+        if (auto b = std::get_if<bool>(&v[6])) r.yn = *b;
+        r.time3 = date_of(v[7]);
+        out.customers.push_back(std::move(r));
+    }
+    for (auto& row : settings->rows) {
+        std::int64_t id = 0;
+        if (auto n = std::get_if<std::int64_t>(&row.values[0])) id = *n;
+        out.settings.emplace_back(id, text_of(row.values[1]));
+    }
+    return out;
 }
 
 std::optional<StoredFile> Program::read(const std::string& path, std::string* why) {

@@ -51,6 +51,20 @@ class Program {
     // The whole file as the engine reads it; the text says why not.
     static std::optional<StoredFile> read(const std::string& path, std::string* why);
 
+    // The store on a database server instead of the file: the program is pointed there
+    // through LQ_STORE, as a shop with several PCs points it.
+    void use_server(std::string connection_string);
+    bool on_server() const { return !server_.empty(); }
+    const std::string& server() const { return server_; }
+    // The store goes away (the file is moved aside; the server cannot be reached) and back.
+    void store_away();
+    void store_back();
+    // The store is lost while away: the file put aside is deleted; the server's database is
+    // emptied and reachable again. The next start begins on a new, empty store either way.
+    void lose_store();
+    // The whole store as it stands (the file, or the one put aside, or the server's tables).
+    std::optional<StoredFile> read_store(bool available, std::string* why) const;
+
   private:
     std::string directory_, database_;
     runtime::headless::Backend backend_;
@@ -59,6 +73,7 @@ class Program {
     runtime::headless::HeadlessWindow* main_ = nullptr;
     std::shared_ptr<testsupport::StatusStandIn> status_service_;
     long long clock_seconds_ = 0;
+    std::string server_;
 };
 
 }  // namespace stress

@@ -1,0 +1,428 @@
+#include "odbc/odbc_engine.h"
+
+#include "jet/text.h"
+#include "odbc/datetime.h"
+#include "odbc/failure_kind.h"
+#include "odbc/pool.h"
+#include "odbc/translate.h"
+#include "odbc/wide.h"
+
+namespace odbc {
+
+namespace {
+
+using jet::ColumnType;
+using store::Failure;
+using store::StoreFailure;
+
+struct ServerShape final : store::TableShape {
+    const TableSpec* spec = nullptr;
+};
+
+std::shared_ptr<const ServerShape> shape_of(const TableSpec& spec) {
+    auto shape = std::make_shared<ServerShape>();
+    shape->table = spec.name;
+    shape->spec = &spec;
+    for (const auto& c : spec.columns)
+        shape->columns.push_back({c.name, c.type, c.autonumber});
+    return shape;
+}
+
+bool fits(const ColumnSpec& c, const jet::Value& v) {
+    if (jet::is_null(v)) return c.type != ColumnType::boolean;
+    switch (c.type) {
+        case ColumnType::boolean:
+            return std::holds_alternative<bool>(v);
+        case ColumnType::long_integer:
+            return std::holds_alternative<std::int64_t>(v);
+        case ColumnType::datetime:
+            return std::holds_alternative<jet::DateTime>(v);
+        case ColumnType::text:
+        case ColumnType::memo:
+            return std::holds_alternative<std::string>(v);
+        default:
+            return false;
+    }
+}
+
+// The Jet file refuses what its columns cannot hold; so does the server's copy of them.
+store::Status check_values(const TableSpec& t, const store::Changes& values) {
+    for (const auto& [i, v] : values) {
+        if (i >= t.columns.size()) return store::fail(StoreFailure::unavailable, "no such column");
+        const ColumnSpec& c = t.columns[i];
+        if (!fits(c, v))
+            return store::fail(StoreFailure::unavailable,
+                               "the column " + c.name + " cannot hold that value");
+        if (c.max_units != 0 && utf16_units(std::get<std::string>(v)) > c.max_units)
+            return store::fail(StoreFailure::unavailable,
+                               "the text is longer than the column " + c.name + " holds");
+    }
+    return {};
+}
+
+class ServerEngine final : public store::Engine {
+  public:
+    ServerEngine(std::string connection_string, Link link)
+        : key_(std::move(connection_string)),
+          connection_(std::move(link.connection)),
+          reused_(link.reused) {}
+
+    ~ServerEngine() override {
+        if (in_transaction_) rollback();
+        if (!broken_ && !in_transaction_) give_back(key_, std::move(connection_));
+    }
+
+    store::Result<store::Selection> select(std::string_view source) override {
+        auto plan = plan_select(source);
+        if (!plan) return plan.failure();
+        return attempt([&] { return select_rows(*plan); });
+    }
+
+    store::Result<store::StoredRow> insert(const store::TableShape& table,
+                                           const store::Changes& values,
+                                           store::Numbering numbering) override {
+        auto* shape = dynamic_cast<const ServerShape*>(&table);
+        if (!shape) return mismatch();
+        const TableSpec& t = *shape->spec;
+        store::Changes given;
+        for (const auto& [i, v] : values)
+            if (i < t.columns.size() &&
+                (!t.columns[i].autonumber || numbering == store::Numbering::as_given))
+                given.emplace(i, v);
+        if (auto s = check_values(t, given); !s) return refused(s.failure());
+        std::string names, marks;
+        std::vector<Param> params;
+        for (const auto& [i, v] : given) {
+            names += (names.empty() ? "" : ", ") + t.columns[i].name;
+            marks += marks.empty() ? "?" : ", ?";
+            params.push_back({v, t.columns[i].type});
+        }
+        const std::string sql =
+            "INSERT INTO " + t.name +
+            (names.empty() ? " DEFAULT VALUES" : " (" + names + ") VALUES (" + marks + ")") +
+            " RETURNING " + column_list(t);
+        return write([&]() -> store::Result<store::StoredRow> {
+            auto row = one_row(t, sql, params);
+            if (!row) return row.failure();
+            if (!*row) return store::fail(StoreFailure::unavailable, "the row was not added");
+            if (numbering == store::Numbering::as_given) {
+                // Numbers given by hand must not be handed out again by the table.
+                Query q(*connection_);
+                auto moved =
+                    q.run("SELECT setval(pg_get_serial_sequence(?, ?), (SELECT max(id) FROM " +
+                              t.name + "))",
+                          {text_param(t.name), text_param("id")});
+                if (!moved) return moved.failure();
+            }
+            return std::move(**row);
+        });
+    }
+
+    store::Result<store::StoredRow> update(const store::TableShape& table,
+                                           const store::StoredRow& row,
+                                           const store::Changes& changes) override {
+        auto* shape = dynamic_cast<const ServerShape*>(&table);
+        if (!shape) return mismatch();
+        const TableSpec& t = *shape->spec;
+        if (auto s = check_values(t, changes); !s) return refused(s.failure());
+        std::string sets;
+        std::vector<Param> params;
+        for (const auto& [i, v] : changes) {
+            if (t.columns[i].autonumber)
+                return refused({StoreFailure::unavailable, "a row keeps its number"});
+            sets += (sets.empty() ? "" : ", ") + t.columns[i].name + " = ?";
+            params.push_back({v, t.columns[i].type});
+        }
+        params.push_back(number_param(static_cast<std::int64_t>(row.key)));
+        const std::string sql =
+            sets.empty()
+                ? "SELECT " + column_list(t) + " FROM " + t.name + " WHERE id = ?"
+                : "UPDATE " + t.name + " SET " + sets + " WHERE id = ? RETURNING " + column_list(t);
+        return write([&]() -> store::Result<store::StoredRow> {
+            auto stored = one_row(t, sql, params);
+            if (!stored) return stored.failure();
+            if (!*stored)
+                return store::fail(StoreFailure::gone, "the row was deleted in the meantime");
+            return std::move(**stored);
+        });
+    }
+
+    store::Result<std::size_t> execute(std::string_view statement) override {
+        auto plan = plan_delete(statement);
+        if (!plan) return plan.failure();
+        return write([&]() -> store::Result<std::size_t> {
+            if (!plan->filter_here) {
+                Query q(*connection_);
+                if (auto ran = q.run(plan->sql, plan->params); !ran) return ran.failure();
+                auto n = q.rows_changed();
+                if (!n) return n.failure();
+                return static_cast<std::size_t>(*n);
+            }
+            auto rows = matching_rows(*plan);
+            if (!rows) return rows.failure();
+            for (const auto& r : *rows) {
+                Query q(*connection_);
+                if (auto ran = q.run("DELETE FROM " + plan->table->name + " WHERE id = ?",
+                                     {number_param(static_cast<std::int64_t>(r.key))});
+                    !ran)
+                    return ran.failure();
+            }
+            return rows->size();
+        });
+    }
+
+    store::Status begin() override {
+        if (in_transaction_) return store::fail(StoreFailure::unavailable, "a transaction is open");
+        auto begun = attempt([&]() -> store::Status {
+            if (!succeeded(SQLSetConnectAttrW(connection_->get(), SQL_ATTR_AUTOCOMMIT,
+                                              reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0)))
+                return failure_of(connection_->diagnostics(), Context::working);
+            // Every writer takes the counter's row first: writers go one after another, and
+            // what one read stays true until it commits. Its new value tells the other PCs.
+            Query q(*connection_);
+            auto bumped = q.run(
+                "UPDATE lq_schema SET change_count = change_count + 1 RETURNING change_count");
+            std::optional<std::uint64_t> stamp;
+            if (bumped) {
+                auto row = q.fetch();
+                auto value = row && *row ? q.get(1, ColumnType::big_integer)
+                                         : store::Result<jet::Value>(store::Failure{
+                                               StoreFailure::foreign_schema, "lq_schema is empty"});
+                if (!value) {
+                    bumped = value.failure();
+                } else if (auto n = std::get_if<std::int64_t>(&*value)) {
+                    stamp = static_cast<std::uint64_t>(*n);
+                }
+            }
+            if (!bumped) abandon();
+            transaction_stamp_ = stamp;
+            return bumped;
+        });
+        if (!begun) return begun;
+        in_transaction_ = true;
+        doomed_ = false;
+        return {};
+    }
+
+    store::Status commit() override {
+        if (!in_transaction_)
+            return store::fail(StoreFailure::unavailable, "no transaction is open");
+        in_transaction_ = false;
+        if (doomed_) {
+            abandon();
+            return store::fail(StoreFailure::unavailable,
+                               "a change of this transaction failed; none of them was stored");
+        }
+        return end_transaction(true);
+    }
+
+    void rollback() override {
+        if (!in_transaction_) return;
+        in_transaction_ = false;
+        abandon();
+    }
+
+    bool in_transaction() const override { return in_transaction_; }
+
+    store::Result<std::uint64_t> change_stamp() override {
+        return attempt([&]() -> store::Result<std::uint64_t> {
+            Query q(*connection_);
+            if (auto ran = q.run("SELECT change_count FROM lq_schema"); !ran) return ran.failure();
+            auto more = q.fetch();
+            if (!more) return more.failure();
+            if (!*more) return store::fail(StoreFailure::foreign_schema, "lq_schema is empty");
+            auto v = q.get(1, ColumnType::big_integer);
+            if (!v) return v.failure();
+            auto n = std::get_if<std::int64_t>(&*v);
+            if (!n) return store::fail(StoreFailure::foreign_schema, "no change count");
+            return static_cast<std::uint64_t>(*n);
+        });
+    }
+
+    std::optional<std::uint64_t> transaction_stamp() const override { return transaction_stamp_; }
+
+  private:
+    static Failure mismatch() {
+        return {StoreFailure::unavailable, "the rows come from another store"};
+    }
+
+    // A change refused before it reached the server counts as a failed change all the same.
+    Failure refused(Failure f) {
+        if (in_transaction_) doomed_ = true;
+        return f;
+    }
+
+    // Runs an operation; when the connection kept from an earlier action turns out dead on
+    // its first use, a new connection is made and the operation runs again: nothing was
+    // done on the old one.
+    template <class Op>
+    auto attempt(Op op) -> decltype(op()) {
+        auto r = op();
+        if (!r && connection_lost(r.failure()) && reused_ && !used_ && !in_transaction_) {
+            auto fresh = take_connection(key_, false);
+            if (fresh) {
+                connection_ = std::move(fresh->connection);
+                reused_ = false;
+                r = op();
+            }
+        }
+        if (r)
+            used_ = true;
+        else if (connection_lost(r.failure()))
+            broken_ = true;
+        return r;
+    }
+
+    // A change: inside the open transaction, or in one of its own.
+    template <class Op>
+    auto write(Op op) -> decltype(op()) {
+        if (in_transaction_) {
+            auto r = attempt(op);
+            if (!r) doomed_ = true;
+            return r;
+        }
+        if (auto begun = begin(); !begun) return begun.failure();
+        auto r = attempt(op);
+        if (!r) {
+            rollback();
+            return r;
+        }
+        if (auto done = commit(); !done) return done.failure();
+        return r;
+    }
+
+    // Rolls back; whatever goes wrong, nothing of the transaction is kept.
+    void abandon() {
+        if (auto ended = end_transaction(false); !ended) return;
+    }
+
+    store::Status end_transaction(bool keep) {
+        SQLHDBC h = connection_->get();
+        const SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, h, keep ? SQL_COMMIT : SQL_ROLLBACK);
+        std::optional<Failure> failed;
+        if (!succeeded(rc)) {
+            failed = failure_of(connection_->diagnostics(), Context::working);
+            if (connection_->dead()) failed->kind = StoreFailure::unreachable;
+        }
+        SQLSetConnectAttrW(h, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON),
+                           0);
+        if (failed) {
+            if (connection_lost(*failed)) broken_ = true;
+            return *failed;
+        }
+        return {};
+    }
+
+    // The rows of a statement whose result columns are column_list's.
+    store::Result<std::vector<store::StoredRow>> rows_of(const TableSpec& t, const std::string& sql,
+                                                         const std::vector<Param>& params) {
+        Query q(*connection_);
+        if (auto ran = q.run(sql, params); !ran) return ran.failure();
+        const std::vector<std::size_t> order = result_order(t);
+        std::size_t fixed = 0;  // the columns before the first text
+        while (fixed < order.size() && t.columns[order[fixed]].type != ColumnType::text &&
+               t.columns[order[fixed]].type != ColumnType::memo)
+            ++fixed;
+        std::vector<std::int64_t> numbers(fixed);
+        std::vector<SQLLEN> nulls(fixed);
+        for (std::size_t k = 0; k < fixed; ++k)
+            if (auto bound =
+                    q.bind_number(static_cast<SQLUSMALLINT>(k + 1), &numbers[k], &nulls[k]);
+                !bound)
+                return bound.failure();
+        std::vector<store::StoredRow> rows;
+        for (;;) {
+            auto more = q.fetch();
+            if (!more) return more.failure();
+            if (!*more) break;
+            store::StoredRow row;
+            row.values.resize(t.columns.size());
+            for (std::size_t k = 0; k < order.size(); ++k) {
+                const ColumnSpec& c = t.columns[order[k]];
+                jet::Value& v = row.values[order[k]];
+                if (k >= fixed) {
+                    auto text = q.get(static_cast<SQLUSMALLINT>(k + 1), c.type);
+                    if (!text) return text.failure();
+                    v = std::move(*text);
+                } else if (c.type == ColumnType::boolean) {
+                    // The engine's yes/no column is never null.
+                    v = nulls[k] != SQL_NULL_DATA && numbers[k] != 0;
+                } else if (nulls[k] == SQL_NULL_DATA) {
+                    v = jet::Value{};
+                } else if (c.type == ColumnType::datetime) {
+                    v = jet::DateTime{from_epoch_seconds(numbers[k])};
+                } else {
+                    v = numbers[k];
+                }
+            }
+            if (auto id = std::get_if<std::int64_t>(&row.values[0]))
+                row.key = static_cast<store::RowKey>(*id);
+            rows.push_back(std::move(row));
+        }
+        return rows;
+    }
+
+    store::Result<std::optional<store::StoredRow>> one_row(const TableSpec& t,
+                                                           const std::string& sql,
+                                                           const std::vector<Param>& params) {
+        auto rows = rows_of(t, sql, params);
+        if (!rows) return rows.failure();
+        if (rows->empty()) return std::optional<store::StoredRow>();
+        return std::optional<store::StoredRow>(std::move(rows->front()));
+    }
+
+    // The rows a plan selects, with its condition and order applied here where the server
+    // could not apply them.
+    store::Result<std::vector<store::StoredRow>> matching_rows(Plan& plan) {
+        auto rows = rows_of(*plan.table, plan.sql, plan.params);
+        if (!rows) return rows.failure();
+        if (plan.filter_here) {
+            const jet::TableDef def = definition_of(*plan.table);
+            std::vector<store::StoredRow> kept;
+            for (auto& r : *rows) {
+                auto hit = jet::matches(*plan.filter_here, def, r.values);
+                if (!hit) return store::fail(StoreFailure::unavailable, hit.error().message);
+                if (*hit) kept.push_back(std::move(r));
+            }
+            *rows = std::move(kept);
+        }
+        if (!plan.order_here.empty()) {
+            std::vector<std::vector<jet::Value>> values;
+            for (auto& r : *rows)
+                values.push_back(std::move(r.values));
+            if (auto s = sort_rows(*plan.table, plan.order_here, values); !s) return s.failure();
+            for (std::size_t i = 0; i < rows->size(); ++i) {
+                (*rows)[i].values = std::move(values[i]);
+                if (auto id = std::get_if<std::int64_t>(&(*rows)[i].values[0]))
+                    (*rows)[i].key = static_cast<store::RowKey>(*id);
+            }
+        }
+        return rows;
+    }
+
+    store::Result<store::Selection> select_rows(Plan& plan) {
+        auto rows = matching_rows(plan);
+        if (!rows) return rows.failure();
+        return store::Selection{shape_of(*plan.table), std::move(*rows)};
+    }
+
+    std::string key_;
+    std::unique_ptr<Connection> connection_;
+    bool reused_ = false;
+    bool used_ = false;
+    bool broken_ = false;
+    bool in_transaction_ = false;
+    bool doomed_ = false;
+    std::optional<std::uint64_t> transaction_stamp_;
+};
+
+}  // namespace
+
+store::Result<std::unique_ptr<store::Engine>> open_engine(const std::string& connection_string) {
+    auto link = take_connection(connection_string);
+    if (!link) return link.failure();
+    return std::unique_ptr<store::Engine>(
+        std::make_unique<ServerEngine>(connection_string, std::move(*link)));
+}
+
+}  // namespace odbc

@@ -1,0 +1,106 @@
+#pragma once
+// The one seam between the record access layer and the engines that keep the customers: our
+// Jet file engine and the ODBC engine for a database server. StoreConnection and RowSet talk
+// to this interface only; each engine answers in the Jet engine's terms (its value kinds,
+// its column kinds, its text equality), so that nothing above it can tell them apart.
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "jet/table_def.h"
+#include "jet/text.h"
+#include "jet/value.h"
+#include "store/failure.h"
+
+namespace store {
+
+struct ColumnInfo {
+    std::string name;
+    jet::ColumnType type = jet::ColumnType::text;
+    bool autonumber = false;
+};
+
+// What an engine knows of the table a selection came from. RowSet hands it back with every
+// write, so each engine keeps in it what it needs to find the table again.
+class TableShape {
+  public:
+    virtual ~TableShape() = default;
+    std::string table;
+    std::vector<ColumnInfo> columns;
+
+    // The column of that name, letter case ignored.
+    std::optional<std::size_t> column(std::string_view name) const {
+        // Callers nearly always spell the name as the table does: that costs no folding.
+        for (std::size_t i = 0; i < columns.size(); ++i)
+            if (columns[i].name == name) return i;
+        for (std::size_t i = 0; i < columns.size(); ++i)
+            if (jet::text_equal_nocase(columns[i].name, name)) return i;
+        return std::nullopt;
+    }
+};
+
+// An engine's handle on one stored row (the Jet engine's row address, a server's key).
+using RowKey = std::uint64_t;
+
+struct StoredRow {
+    RowKey key = 0;
+    std::vector<jet::Value> values;  // one per column of the shape
+};
+
+struct Selection {
+    std::shared_ptr<const TableShape> shape;
+    std::vector<StoredRow> rows;
+};
+
+// New values of some columns, by column position.
+using Changes = std::map<std::size_t, jet::Value>;
+
+// Who numbers a new row: the engine, or the caller, whose value for the AutoNumber column is
+// kept (a shop moved to another store keeps its customers' numbers).
+enum class Numbering { by_engine, as_given };
+
+class Engine {
+  public:
+    virtual ~Engine() = default;
+
+    // Runs a table-mode source, "<table> [where <condition>] [order by ...]" in the language
+    // of jet/query.h, as SELECT * FROM followed by the source: every column of the matching
+    // rows, in the asked order. Text equality ignores letter case as jet::text_equal_nocase
+    // does.
+    virtual Result<Selection> select(std::string_view source) = 0;
+    // Adds a row of the shape's table; columns without a value get null (a yes/no column
+    // false). Returns the row as stored, with its number.
+    virtual Result<StoredRow> insert(const TableShape& table, const Changes& values,
+                                     Numbering numbering) = 0;
+    // Stores new values for some columns of a row this engine selected. `gone` when the
+    // row is no longer there.
+    virtual Result<StoredRow> update(const TableShape& table, const StoredRow& row,
+                                     const Changes& changes) = 0;
+    // Runs "delete [*] from <table> where <condition>"; how many rows it removed.
+    virtual Result<std::size_t> execute(std::string_view statement) = 0;
+
+    // Between begin and commit, insert, update and execute stage their changes: commit
+    // makes all of them durable or none. A change that fails inside a transaction undoes
+    // the whole transaction, and commit then fails. Outside one, every change is durable
+    // when it returns. A transaction also keeps other writers out until it ends, so what it
+    // reads stays true until it commits.
+    virtual Status begin() = 0;
+    virtual Status commit() = 0;
+    virtual void rollback() = 0;
+    virtual bool in_transaction() const = 0;
+
+    // A number that changes whenever anything in the store changed, here or elsewhere;
+    // cheap enough to ask every second.
+    virtual Result<std::uint64_t> change_stamp() = 0;
+    // Where the last transaction begun here stands among all writers of the store: the change
+    // stamp its commit leaves (or would have left). It tells a PC which stamps are its own
+    // changes. nullopt where the engine cannot tell.
+    virtual std::optional<std::uint64_t> transaction_stamp() const = 0;
+};
+
+}  // namespace store

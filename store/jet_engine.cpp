@@ -1,0 +1,249 @@
+#include "store/jet_engine.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "jet/database_session.h"
+#include "jet/query.h"
+#include "jet/table_writer.h"
+
+namespace store {
+
+namespace {
+
+// Why the file could not be opened.
+StoreFailure open_failure(jet::Errc code) {
+    switch (code) {
+        case jet::Errc::not_found:
+            return StoreFailure::missing;
+        case jet::Errc::not_a_database:
+        case jet::Errc::unsupported_version:
+        case jet::Errc::wrong_password:
+        case jet::Errc::corrupt:
+        case jet::Errc::bad_query:
+        case jet::Errc::type_mismatch:
+        case jet::Errc::read_only:
+            return StoreFailure::unreadable;
+        case jet::Errc::busy:
+            return StoreFailure::busy;
+        case jet::Errc::io:
+        case jet::Errc::full:
+            return StoreFailure::unavailable;
+    }
+    return StoreFailure::unavailable;
+}
+
+// Why a read or write of an open file failed. The program asks only for its own tables and
+// columns: a file without them is not a database of ours.
+StoreFailure operation_failure(jet::Errc code) {
+    switch (code) {
+        case jet::Errc::not_found:
+        case jet::Errc::bad_query:
+        case jet::Errc::corrupt:
+        case jet::Errc::not_a_database:
+        case jet::Errc::unsupported_version:
+        case jet::Errc::wrong_password:
+            return StoreFailure::unreadable;
+        case jet::Errc::busy:
+            return StoreFailure::busy;
+        default:
+            return StoreFailure::unavailable;
+    }
+}
+
+Failure from_jet(const jet::Error& e, StoreFailure (*kind)(jet::Errc) = operation_failure) {
+    return Failure{kind(e.code), e.message};
+}
+
+struct JetShape final : TableShape {
+    jet::TableDef def;
+};
+
+std::shared_ptr<const JetShape> shape_of(std::string table, jet::TableDef def) {
+    auto shape = std::make_shared<JetShape>();
+    shape->table = std::move(table);
+    for (const auto& c : def.columns)
+        shape->columns.push_back({c.name, c.type, c.is_autonumber()});
+    shape->def = std::move(def);
+    return shape;
+}
+
+// A path for std::filesystem from the engine's UTF-8 text.
+std::filesystem::path fs_path(const std::string& utf8) {
+    return std::filesystem::path(
+        std::u8string(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size()));
+}
+
+class JetEngine final : public Engine {
+  public:
+    JetEngine(jet::FileSystem& fs, std::string path, std::unique_ptr<jet::DatabaseSession> s)
+        : fs_(fs), path_(std::move(path)), session_(std::move(s)) {}
+
+    Result<Selection> select(std::string_view source) override {
+        auto selected = jet::select(session_->db(), source);
+        if (!selected) return from_jet(selected.error());
+        auto q = jet::parse_query(source);  // parsed once more only for the table's name
+        Selection out;
+        out.shape = shape_of(q ? q->table : std::string(), std::move(selected->table));
+        out.rows.reserve(selected->rows.size());
+        for (auto& r : selected->rows)
+            out.rows.push_back({r.where.pack(), std::move(r.values)});
+        return out;
+    }
+
+    Result<StoredRow> insert(const TableShape& table, const Changes& values,
+                             Numbering numbering) override {
+        auto* shape = dynamic_cast<const JetShape*>(&table);
+        if (!shape) return mismatch();
+        std::vector<jet::Value> row(shape->columns.size());
+        for (const auto& [i, v] : values)
+            if (i < row.size()) row[i] = v;
+        jet::TableWriter writer(session_->db());
+        auto added = writer.insert(shape->def, row);
+        if (!added) return failed(added.error());
+        for (std::size_t i = 0; i < shape->columns.size(); ++i) {
+            if (!shape->columns[i].autonumber) continue;
+            if (numbering == Numbering::as_given && row[i] != jet::Value{added->second})
+                return failed(
+                    jet::make_error(jet::Errc::type_mismatch, "the file numbers its rows itself"));
+            row[i] = added->second;
+        }
+        if (auto done = settle(); !done) return done.failure();
+        return StoredRow{added->first.pack(), std::move(row)};
+    }
+
+    Result<StoredRow> update(const TableShape& table, const StoredRow& row,
+                             const Changes& changes) override {
+        auto* shape = dynamic_cast<const JetShape*>(&table);
+        if (!shape) return mismatch();
+        std::vector<jet::Value> values = row.values;
+        for (const auto& [i, v] : changes)
+            if (i < values.size()) values[i] = v;
+        jet::TableWriter writer(session_->db());
+        auto stored = writer.update(
+            shape->def, jet::RowPointer::unpack(static_cast<std::uint32_t>(row.key)), values);
+        if (!stored) return failed(stored.error());
+        if (auto done = settle(); !done) return done.failure();
+        return StoredRow{row.key, std::move(values)};
+    }
+
+    Result<std::size_t> execute(std::string_view statement) override {
+        auto del = jet::parse_delete(statement);
+        if (!del) return from_jet(del.error());
+        auto def = session_->db().table(del->table);
+        if (!def) return from_jet(def.error());
+        jet::Query q;
+        q.table = del->table;
+        q.where = std::move(del->where);
+        if (auto bound = jet::bind(q, *def); !bound) return from_jet(bound.error());
+        std::vector<jet::RowPointer> doomed;
+        auto scanned = jet::scan_matching(session_->db(), *def, *q.where,
+                                          [&](jet::RowPointer where, jet::Bytes) -> jet::Status {
+                                              doomed.push_back(where);
+                                              return {};
+                                          });
+        if (!scanned) return from_jet(scanned.error());
+        jet::TableWriter writer(session_->db());
+        for (const auto& where : doomed)
+            if (auto removed = writer.remove(*def, where); !removed) return failed(removed.error());
+        if (auto done = settle(); !done) return done.failure();
+        return doomed.size();
+    }
+
+    Status begin() override {
+        if (in_transaction_) return Failure{StoreFailure::unavailable, "a transaction is open"};
+        in_transaction_ = true;
+        doomed_ = false;
+        return {};
+    }
+
+    Status commit() override {
+        if (!in_transaction_) return Failure{StoreFailure::unavailable, "no transaction is open"};
+        in_transaction_ = false;
+        if (doomed_) {
+            session_->rollback();
+            return Failure{StoreFailure::unavailable,
+                           "a change of this transaction failed; none of them was stored"};
+        }
+        if (auto done = session_->commit(); !done) return from_jet(done.error());
+        return {};
+    }
+
+    void rollback() override {
+        session_->rollback();
+        in_transaction_ = false;
+        doomed_ = false;
+    }
+
+    bool in_transaction() const override { return in_transaction_; }
+
+    Result<std::uint64_t> change_stamp() override {
+        // Every commit rewrites pages of the file: its time of last change and its size
+        // tell. Files in memory (tests) have no time: their bytes are the stamp.
+        if (dynamic_cast<jet::OsFileSystem*>(&fs_)) {
+            std::error_code ec;
+            const auto p = fs_path(path_);
+            const auto when = std::filesystem::last_write_time(p, ec);
+            if (ec) return Failure{StoreFailure::unavailable, ec.message()};
+            const auto size = std::filesystem::file_size(p, ec);
+            if (ec) return Failure{StoreFailure::unavailable, ec.message()};
+            const auto ticks = static_cast<std::uint64_t>(when.time_since_epoch().count());
+            return ticks * 1000003u ^ static_cast<std::uint64_t>(size);
+        }
+        auto file = fs_.open(path_, jet::OpenMode::read_only);
+        if (!file) return from_jet(file.error());
+        auto size = (*file)->size();
+        if (!size) return from_jet(size.error());
+        std::vector<std::uint8_t> bytes(static_cast<std::size_t>(*size));
+        if (auto read = (*file)->read_at(0, bytes); !read) return from_jet(read.error());
+        std::uint64_t h = 1469598103934665603u;  // FNV-1a
+        for (std::uint8_t b : bytes)
+            h = (h ^ b) * 1099511628211u;
+        return h;
+    }
+
+    // One copy writes at a time and the file keeps no count of its changes.
+    std::optional<std::uint64_t> transaction_stamp() const override { return std::nullopt; }
+
+  private:
+    static Failure mismatch() {
+        return Failure{StoreFailure::unavailable, "the rows come from another store"};
+    }
+
+    // A failed change leaves nothing staged: outside a transaction it is simply not done,
+    // inside one the whole transaction is undone.
+    Failure failed(const jet::Error& e) {
+        session_->rollback();
+        if (in_transaction_) doomed_ = true;
+        return from_jet(e);
+    }
+
+    // Outside a transaction a change is made durable at once.
+    Status settle() {
+        if (in_transaction_) return {};
+        if (auto done = session_->commit(); !done) {
+            session_->rollback();
+            return from_jet(done.error());
+        }
+        return {};
+    }
+
+    jet::FileSystem& fs_;
+    std::string path_;
+    std::unique_ptr<jet::DatabaseSession> session_;
+    bool in_transaction_ = false;
+    bool doomed_ = false;
+};
+
+}  // namespace
+
+Result<std::unique_ptr<Engine>> open_jet_engine(jet::FileSystem& fs, const std::string& path,
+                                                const std::string& password, bool lock) {
+    auto session = lock ? jet::DatabaseSession::open(fs, path, password, jet::OpenMode::read_write)
+                        : jet::DatabaseSession::open(fs, path, password, jet::OpenMode::read_write,
+                                                     std::nullopt);
+    if (!session) return from_jet(session.error(), open_failure);
+    return std::unique_ptr<Engine>(std::make_unique<JetEngine>(fs, path, std::move(*session)));
+}
+
+}  // namespace store
