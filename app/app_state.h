@@ -25,10 +25,10 @@ struct AppState {
     CurrentCustomer current_customer;
     std::string export_kind;  // "", "a" (open customers) or "b" (closed customers)
     std::string export_lines;
-    std::string export_path;     // where the pending export goes, as the save dialog gave it
+    std::string export_path;       // where the pending export goes, as the save dialog gave it
     bool export_workbook = false;  // the pending export is an Excel workbook
-    std::int32_t target_id = 0;  // the customer a list command works on
-    std::string manager_origin;  // who opened the our-ID manager
+    std::int32_t target_id = 0;    // the customer a list command works on
+    std::string manager_origin;    // who opened the our-ID manager
 };
 
 }  // namespace app

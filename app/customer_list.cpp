@@ -1,12 +1,15 @@
-// The customer list: the only code that fills it, and the hand-over of a row to the editor.
+// The customer list: the only code that fills it, what it shows of the loaded customers, and
+// the hand-over of a row to the editor.
+#include <cmath>
 #include <string>
 
 #include "app/list_statuses.h"
 #include "app/main_window.h"
+#include "app/program_settings.h"
 #include "app/tracking_sheet.h"
+#include "dialogs/dates.h"
 #include "forms/forms.h"
 #include "runtime/platform.h"
-#include "services/date_format.h"
 #include "services/numbers.h"
 #include "store/customer_actions.h"
 #include "store/provision.h"
@@ -15,7 +18,27 @@ namespace app {
 
 namespace {
 
-constexpr const char* kDatePattern = "%y-%m-%d";
+ListQuery query_now(const MainContext& context) {
+    ListQuery q;
+    q.find = context.find_text;
+    q.sort = context.sort;
+    q.due_only = context.due_only;
+    q.closed = context.state.list_mode != kOpenCustomers;
+    q.today = dialogs::now_as_date();
+    q.cadence = cadence_of(context.settings);
+    return q;
+}
+
+// Chooses and orders the rows; the list view draws them from the state when it next paints.
+void choose_rows(MainContext& context) {
+    ListState& list = *context.list;
+    list.query = query_now(context);
+    if (!list.order) return;
+    list.rows = list.order->shown(list.query, [&list](std::size_t at) {
+        return !list.status_of(list.order->customers()[at]).empty();
+    });
+    list.rows_changed();
+}
 
 }  // namespace
 
@@ -30,38 +53,61 @@ void reload_list(runtime::Window& window, MainContext& context) {
         return;
     }
 
+    // As every load always has, the list starts without a selection.
     window.delete_all_items(forms::main::kList);
     context.state.export_lines.clear();
+    ListState& list = *context.list;
+    // The status last learnt for each customer and ID stays on screen while a newer one is
+    // asked.
+    list.statuses.clear();
+    for (const auto& c : *customers)
+        if (std::string known = known_status(context, {c.id, c.wang}); !known.empty())
+            list.statuses[c.id] = {c.wang, std::move(known)};
+    list.order = std::make_shared<ListOrder>(std::move(*customers), [](std::string_view text) {
+        return runtime::platform().code_pages().sort_key(text);
+    });
+    choose_rows(context);
+    window.show_rows(forms::main::kList, context.list_rows);
+    window.set_sort_mark(forms::main::kList, context.sort.column,
+                         context.sort.column <= 1 ? 0 : (context.sort.descending ? -1 : 1));
+
     std::vector<services::StatusKey> keys;
-    keys.reserve(customers->size());
-    for (std::size_t i = 0; i < customers->size(); ++i) {
-        const auto& c = (*customers)[i];
-        int row = window.append_item(forms::main::kList, std::to_string(c.id));
-        window.set_cell(forms::main::kList, row, 1, std::to_string(i + 1));
-        // The status last learnt for this customer and ID stays on screen while a newer one
-        // is asked.
+    keys.reserve(list.rows.size());
+    for (std::size_t r = 0; r < list.rows.size(); ++r) {
+        const auto& c = *list.customer(static_cast<int>(r));
         keys.push_back({c.id, c.wang});
-        window.set_cell(forms::main::kList, row, 2, known_status(context, keys.back()));
-        window.set_cell(forms::main::kList, row, 3, c.wang);
-        window.set_cell(forms::main::kList, row, 4, c.wang2);
-        window.set_cell(forms::main::kList, row, 5, services::format_date(c.time1, kDatePattern));
-        window.set_cell(forms::main::kList, row, 6,
-                        services::format_date(closed ? c.time3 : c.time2, kDatePattern));
-        window.set_cell(forms::main::kList, row, 7, note_cell(c.bs));
     }
     ask_list_statuses(window, context, keys);
-
-    context.listed = std::move(*customers);
+    if (const std::int32_t id = std::exchange(context.reselect, 0); id > 0)
+        if (const int row = list.row_of(id); row >= 0) window.select_row(forms::main::kList, row);
 
     const std::string& kind = context.state.export_kind;
     if (kind.empty()) return;
-    // Each line goes in front of the earlier ones: the sheet starts with the oldest customer.
-    SheetRows rows;
-    for (std::size_t i = context.listed.size(); i-- > 0;) {
-        context.state.export_lines += sheet_line(kind, i + 1, context.listed[i]);
-        rows.emplace_back(i + 1, context.listed[i]);
-    }
+    // The sheet lists the rows shown, the last first, each with its running number.
+    SheetRows rows = shown_customers(context);
+    for (const auto& [number, c] : rows)
+        context.state.export_lines += sheet_line(kind, number, c);
     finish_export(context, true, rows);
+}
+
+void show_list(runtime::Window& window, MainContext& context) {
+    const store::CustomerRow* picked =
+        context.list->customer(window.selected_row(forms::main::kList));
+    const std::int32_t keep = picked ? picked->id : 0;
+    choose_rows(context);
+    window.refresh_rows(forms::main::kList);
+    window.set_sort_mark(forms::main::kList, context.sort.column,
+                         context.sort.column <= 1 ? 0 : (context.sort.descending ? -1 : 1));
+    const int row = keep ? context.list->row_of(keep) : -1;
+    if (row >= 0) window.select_row(forms::main::kList, row);
+}
+
+SheetRows shown_customers(const MainContext& context) {
+    SheetRows rows;
+    const ListState& list = *context.list;
+    for (std::size_t r = list.rows.size(); r-- > 0;)
+        rows.emplace_back(r + 1, *list.customer(static_cast<int>(r)));
+    return rows;
 }
 
 std::string note_cell(std::string_view note) {
@@ -93,9 +139,8 @@ void edit_selected_customer(runtime::Window& window, MainContext& context) {
     c.first_date = window.cell(forms::main::kList, row, 5);
     c.list_date = window.cell(forms::main::kList, row, 6);
     // The note as stored, not as the cell shows its line breaks.
-    c.note = row >= 0 && static_cast<std::size_t>(row) < context.listed.size()
-                 ? context.listed[static_cast<std::size_t>(row)].bs
-                 : window.cell(forms::main::kList, row, 7);
+    const store::CustomerRow* shown = context.list->customer(row);
+    c.note = shown ? shown->bs : std::string();
     context.state.editor_mode.clear();
     runtime::platform().windows().open_modal(forms::customer_editor(), context.editor_handlers);
 }

@@ -3,12 +3,14 @@
 
 #include <memory>
 
+#include "app/program_settings.h"
+#include "dialogs/cadence_dialog.h"
 #include "dialogs/chart_window.h"
 #include "dialogs/chat_launcher.h"
 #include "dialogs/customer_editor.h"
 #include "dialogs/deal_date_dialog.h"
+#include "dialogs/follow_up_dialog.h"
 #include "dialogs/our_id_manager.h"
-#include "app/program_settings.h"
 #include "dialogs/store_messages.h"
 #include "forms/forms.h"
 #include "runtime/platform.h"
@@ -152,6 +154,8 @@ void install_dialog_handlers(MainContext& context, Window& main) {
     context.manager_handlers = dialogs::our_id_manager_handlers(shared);
     context.deal_handlers = dialogs::deal_date_handlers(shared);
     context.chart_handlers = dialogs::chart_window_handlers(shared);
+    context.follow_up_handlers = dialogs::follow_up_handlers(shared);
+    context.cadence_handlers = dialogs::cadence_handlers(shared);
 }
 
 }  // namespace app

@@ -12,7 +12,6 @@ namespace app {
 namespace {
 
 constexpr int kIdColumn = 0;
-constexpr int kStatusColumn = 2;
 constexpr int kWangColumn = 3;
 
 std::int32_t customer_in_row(const runtime::Window& window, int row) {
@@ -48,25 +47,15 @@ void StatusAnswers::show() {
         std::lock_guard lock(mutex_);
         ready.swap(waiting_);
     }
-    if (window_ == nullptr || window_->closed()) return;
+    if (window_ == nullptr || window_->closed() || !list_) return;
+    bool shown = false;
     for (const auto& [key, text] : ready) {
-        const int row = row_of(key.customer);
-        // An answer for an ID the row no longer shows is not this customer's any more.
-        if (row >= 0 && window_->cell(forms::main::kList, row, kWangColumn) == key.wang)
-            window_->set_cell(forms::main::kList, row, kStatusColumn, text);
+        // Kept for the customer whether or not a find hides them now; a row shows it only
+        // while it still shows the ID that was asked.
+        list_->statuses[key.customer] = {key.wang, text};
+        shown = shown || list_->row_of(key.customer) >= 0;
     }
-}
-
-int StatusAnswers::row_of(std::int32_t customer) {
-    const auto hint = rows_.find(customer);
-    if (hint != rows_.end() && customer_in_row(*window_, hint->second) == customer)
-        return hint->second;
-    rows_.clear();
-    const int count = window_->item_count(forms::main::kList);
-    for (int row = 0; row < count; ++row)
-        rows_.emplace(customer_in_row(*window_, row), row);
-    const auto found = rows_.find(customer);
-    return found != rows_.end() ? found->second : -1;
+    if (shown) window_->refresh_rows(forms::main::kList);
 }
 
 std::string known_status(const MainContext& context, const services::StatusKey& key) {
@@ -79,7 +68,7 @@ void ask_list_statuses(runtime::Window& window, MainContext& context,
     const bool everything = std::exchange(context.refresh_everything, false);
     services::StatusPipeline* statuses = pipeline(context);
     if (statuses == nullptr) return;
-    context.status_answers->set_window(window);
+    context.status_answers->set_window(window, context.list);
     const runtime::RowRange view = window.visible_rows(forms::main::kList);
     const auto first = std::min(keys.size(), static_cast<std::size_t>(std::max(view.first, 0)));
     const auto count =

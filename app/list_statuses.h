@@ -23,18 +23,17 @@ class StatusAnswers {
     bool add(const services::StatusKey& key, const std::string& text);
     // On the windows' thread: shows what waits on the rows of the list in `window`.
     void show();
-    // On the windows' thread: the window whose list shows the statuses now.
-    void set_window(runtime::Window& window) { window_ = &window; }
+    // On the windows' thread: the window whose list shows the statuses now, and what it shows.
+    void set_window(runtime::Window& window, std::shared_ptr<ListState> list) {
+        window_ = &window;
+        list_ = std::move(list);
+    }
 
   private:
-    // The row of the customer now: the hint from the last look, or a new look at every row
-    // when the rows have moved since; -1 when the list does not show the customer.
-    int row_of(std::int32_t customer);
-
     std::mutex mutex_;
     std::vector<std::pair<services::StatusKey, std::string>> waiting_;
     runtime::Window* window_ = nullptr;
-    std::unordered_map<std::int32_t, int> rows_;
+    std::shared_ptr<ListState> list_;
 };
 
 // The status to show now for a customer: the one learnt less than a minute ago, or empty.

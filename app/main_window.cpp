@@ -1,10 +1,14 @@
 // The main window's own operations: start-up, toolbar, resize, tray, menus.
 #include "app/main_window.h"
 
+#include "app/data_commands.h"
 #include "app/list_commands.h"
 #include "app/list_statuses.h"
+#include "app/list_tools.h"
+#include "app/program_settings.h"
 #include "app/skin_choice.h"
 #include "app/tracking_sheet.h"
+#include "app/window_memory.h"
 
 #include "dialogs/store_messages.h"
 #include "forms/forms.h"
@@ -58,6 +62,30 @@ void tell_if_store_unusable(MainContext& context) {
     if (!text.empty()) services::show_message(text);
 }
 
+// At start, a word beside the tray icon when customers wait for a follow-up: no box to
+// click away, just a reminder that stays out of the way.
+void remind_of_due(Window& window, const MainContext& context) {
+    const ListState& list = *context.list;
+    if (!list.order) return;
+    int due = 0;
+    for (const auto& c : list.order->customers())
+        due += due_state(c, false, list.query.today, list.query.cadence) != Due::no;
+    if (due > 0)
+        window.show_tray_balloon("岚桥管家", "今天有 " + std::to_string(due) + " 位客户待跟进");
+}
+
+void show_due(Window& window, MainContext& context) {
+    window.set_visible("", true);
+    context.due_only = true;
+    window.set_menu_item_checked(forms::main::kDueOnlyItem, true);
+    if (context.state.list_mode != kOpenCustomers) {
+        context.state.list_mode = kOpenCustomers;
+        reload_list(window, context);
+    } else {
+        show_list(window, context);
+    }
+}
+
 void on_created(Window& window, MainContext& context) {
     window.add_tray_icon("岚桥管家");
     if (context.check_for_update) context.check_for_update();
@@ -67,7 +95,11 @@ void on_created(Window& window, MainContext& context) {
     if (context.files) store::provision_store(*context.files, context.state.database_path);
     tell_if_store_unusable(context);
     restore_skin(window, context);
+    load_program_settings(context);
+    restore_window(window, context);
     reload_list(window, context);
+    back_up_today(context);
+    remind_of_due(window, context);
 }
 
 void on_toolbar(Window& window, MainContext& context, int entry) {
@@ -115,6 +147,7 @@ void on_resized(Window& window) {
     int note_width = outer.width - 610;
     // Below -1 the list view would take the width literally; -2 fits the header instead.
     window.set_column_width(forms::main::kList, 7, note_width < -1 ? -2 : note_width);
+    place_find_box(window);
 }
 
 }  // namespace
@@ -143,7 +176,14 @@ runtime::Handlers main_window_handlers(MainContext& context) {
     h[ops::kSkinChanged] = [&context](Window& w, const EventArgs&) {
         on_skin_selector_changed(w, context);
     };
+    h[ops::kAddCustomer] = [&context](Window& w, const EventArgs&) {
+        on_toolbar(w, context, kAddCustomer);
+    };
+    h[ops::kMainClosing] = [&context](Window& w, const EventArgs&) { remember_window(w, context); };
+    h[ops::kBalloonClicked] = [&context](Window& w, const EventArgs&) { show_due(w, context); };
     add_list_command_handlers(h, context);
+    add_list_tool_handlers(h, context);
+    add_data_command_handlers(h, context);
     return h;
 }
 

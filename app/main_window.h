@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "app/list_order.h"
+#include "app/list_view.h"
 #include "jet/file_system.h"
 #include "runtime/window.h"
 #include "services/settings_lines.h"
@@ -37,11 +39,20 @@ struct MainContext {
     // The maker's home page; empty: "官方网站" does nothing.
     std::string home_page;
     // The other windows' operations, as their code provides them.
-    runtime::Handlers editor_handlers, manager_handlers, deal_handlers, chart_handlers;
+    runtime::Handlers editor_handlers, manager_handlers, deal_handlers, chart_handlers,
+        follow_up_handlers, cadence_handlers;
+    // After the next load, the row of this customer is selected again (a follow-up keeps
+    // its customer in hand).
+    std::int32_t reselect = 0;
     // Settings row 2 as last read or written.
     services::SettingsLines settings;
-    // The customers the list shows, row by row, as the last load read them.
-    std::vector<store::CustomerRow> listed;
+    // What the list shows, and how the user asked for it: the text in the find box, the
+    // column sorted by, only the customers due.
+    std::shared_ptr<ListState> list = std::make_shared<ListState>();
+    std::shared_ptr<CustomerRows> list_rows = std::make_shared<CustomerRows>(list);
+    std::string find_text;
+    SortChoice sort;
+    bool due_only = false;
     // The statuses of the whole run, made from status_setup at the first list load; their
     // answers wait in status_answers for the windows' thread.
     std::unique_ptr<services::StatusPipeline> statuses;
@@ -55,6 +66,12 @@ runtime::Handlers main_window_handlers(MainContext& context);
 
 // Fills the list with the customers of the current mode.
 void reload_list(runtime::Window& window, MainContext& context);
+// Shows the loaded customers again as the find text, the sort and the due view now ask,
+// keeping the selected customer selected where it is still shown.
+void show_list(runtime::Window& window, MainContext& context);
+// The customers of the loaded list in the order shown, for the sheets: each with its
+// running number.
+std::vector<std::pair<std::size_t, store::CustomerRow>> shown_customers(const MainContext& c);
 // Hands the selected row to the customer editor and opens it.
 void edit_selected_customer(runtime::Window& window, MainContext& context);
 // The selected row's id, 0 when no row is selected.

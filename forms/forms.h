@@ -27,6 +27,10 @@ inline constexpr const char* kToolbar = "toolbar";
 inline constexpr const char* kList = "customer_list";
 inline constexpr const char* kRowMenu = "右键菜单";
 inline constexpr const char* kMoreMenu = "更多功能";
+inline constexpr const char* kFindBox = "find_box";
+inline constexpr const char* kOpenDialog = "open_dialog";
+inline constexpr const char* kFindItem = "查找客户";
+inline constexpr const char* kDueOnlyItem = "只看待跟进";
 }  // namespace main
 
 // Controls of the dialogs.
@@ -106,6 +110,24 @@ inline constexpr const char* kToolbar = "toolbar_dispatch";
 inline constexpr const char* kSkinChanged = "on_skin_selector_changed";
 inline constexpr const char* kListRightClick = "list_right_clicked";
 inline constexpr const char* kListRowsShown = "list_rows_shown";
+inline constexpr const char* kFindChanged = "find_changed";
+inline constexpr const char* kSortColumn = "sort_column";
+inline constexpr const char* kTypeToFind = "type_to_find";
+inline constexpr const char* kFollowUp = "follow_up";
+inline constexpr const char* kFind = "find";
+inline constexpr const char* kDueOnly = "due_only";
+inline constexpr const char* kCadenceSettings = "cadence_settings";
+inline constexpr const char* kImport = "import";
+inline constexpr const char* kRestore = "restore";
+inline constexpr const char* kDatabaseSettings = "database_settings";
+inline constexpr const char* kMoveShop = "move_shop";
+inline constexpr const char* kAddCustomer = "add_customer";
+inline constexpr const char* kRefreshStatuses = "refresh_statuses";
+inline constexpr const char* kRowMenuKey = "row_menu_key";
+inline constexpr const char* kCloseFind = "close_find";
+inline constexpr const char* kFindDone = "find_done";
+inline constexpr const char* kMainClosing = "main_closing";
+inline constexpr const char* kBalloonClicked = "balloon_clicked";
 inline constexpr const char* kEditSelected = "edit_selected_customer";
 inline constexpr const char* kContactCustomer = "contact_customer";
 inline constexpr const char* kViewProfile = "view_profile";

@@ -46,6 +46,15 @@ const Form& main_window() {
         save.default_extension = "*.xls";
         f.controls.push_back(save);
 
+        // Where the customers of an older sheet come from.
+        Control open;
+        open.name = main::kOpenDialog;
+        open.kind = ControlKind::open_dialog;
+        open.visible = false;
+        open.text = "导入客户";
+        open.filter = "表格文件 (*.xlsx;*.csv;*.txt;*.xls)|*.xlsx;*.csv;*.txt;*.xls|所有文件|*.*";
+        f.controls.push_back(open);
+
         Control toolbar;
         toolbar.name = main::kToolbar;
         toolbar.kind = ControlKind::toolbar;
@@ -58,6 +67,16 @@ const Form& main_window() {
                            {"", -1},           {"官方网站", 2}};
         toolbar.events = {{Event::entry_clicked, ops::kToolbar}};
         f.controls.push_back(toolbar);
+
+        // The find box floats over the list's top right corner while the user finds; created
+        // before the list, so that it lies above it. Its place follows the window.
+        Control find;
+        find.name = main::kFindBox;
+        find.kind = ControlKind::edit;
+        find.rect = {536, 78, 196, 24};
+        find.visible = false;
+        find.events = {{Event::changed, ops::kFindChanged}};
+        f.controls.push_back(find);
 
         Control list;
         list.name = main::kList;
@@ -75,11 +94,14 @@ const Form& main_window() {
                         {"备注", 140, Align::centre}};
         list.events = {{Event::item_right_clicked, ops::kListRightClick},
                        {Event::double_clicked, ops::kEditSelected},
-                       {Event::rows_shown, ops::kListRowsShown}};
+                       {Event::rows_shown, ops::kListRowsShown},
+                       {Event::column_clicked, ops::kSortColumn},
+                       {Event::typed, ops::kTypeToFind}};
         f.controls.push_back(list);
 
         f.menus = {{main::kRowMenu, 0, false, "", ""},
-                   {"修改客户", 1, true, ops::kEditSelected, ""},
+                   {"修改客户", 1, true, ops::kEditSelected, "Enter"},
+                   {"记录跟进", 1, true, ops::kFollowUp, "Ctrl+R"},
                    {"-", 1, true, "", ""},
                    {"联系客户", 1, true, ops::kContactCustomer, ""},
                    {"查询客户", 1, true, ops::kViewProfile, ""},
@@ -87,14 +109,37 @@ const Form& main_window() {
                    {"登记交易", 1, true, ops::kOpenDealDialog, ""},
                    {"转为未成交客户", 1, false, ops::kRevertToOpen, ""},
                    {"-", 1, true, "", ""},
-                   {"删除客户", 1, true, ops::kDeleteCustomer, ""},
+                   {"删除客户", 1, true, ops::kDeleteCustomer, "Del"},
                    {main::kMoreMenu, 0, false, "", ""},
                    {"查看图表", 1, true, ops::kOpenChart, ""},
-                   {"加入官方群", 1, true, ops::kJoinGroup, ""}};
-        f.events = {{Event::created, ops::kMainCreated},
-                    {Event::resized, ops::kMainResized},
-                    {Event::tray, ops::kTray},
-                    {Event::right_button, ops::kMoreMenuPopup}};
+                   {"加入官方群", 1, true, ops::kJoinGroup, ""},
+                   {"-", 1, true, "", ""},
+                   {main::kFindItem, 1, true, ops::kFind, "Ctrl+F"},
+                   {main::kDueOnlyItem, 1, true, ops::kDueOnly, "Ctrl+D"},
+                   {"跟进设置…", 1, true, ops::kCadenceSettings, ""},
+                   {"-", 1, true, "", ""},
+                   {"导入客户…", 1, true, ops::kImport, "Ctrl+I"},
+                   {"恢复备份…", 1, true, ops::kRestore, ""},
+                   {"数据库设置…", 1, true, ops::kDatabaseSettings, ""},
+                   {"把本机数据搬到服务器…", 1, true, ops::kMoveShop, ""}};
+        // The keys of every list program on Windows; Enter and Del act on the list's row only
+        // where the keyboard is in the list, Esc and Enter in the find box are the find's.
+        f.keys = {{"Ctrl+N", ops::kAddCustomer, ""},
+                  {"Enter", ops::kEditSelected, main::kList},
+                  {"Del", ops::kDeleteCustomer, main::kList},
+                  {"F5", ops::kRefreshStatuses, ""},
+                  {"Ctrl+F", ops::kFind, ""},
+                  {"Ctrl+R", ops::kFollowUp, ""},
+                  {"Ctrl+D", ops::kDueOnly, ""},
+                  {"Ctrl+I", ops::kImport, ""},
+                  {"Apps", ops::kRowMenuKey, main::kList},
+                  {"Shift+F10", ops::kRowMenuKey, main::kList},
+                  {"Esc", ops::kCloseFind, main::kFindBox},
+                  {"Enter", ops::kFindDone, main::kFindBox}};
+        f.events = {
+            {Event::created, ops::kMainCreated}, {Event::resized, ops::kMainResized},
+            {Event::tray, ops::kTray},           {Event::right_button, ops::kMoreMenuPopup},
+            {Event::closing, ops::kMainClosing}, {Event::balloon_clicked, ops::kBalloonClicked}};
         return f;
     }();
     return form;

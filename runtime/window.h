@@ -102,6 +102,9 @@ class Window {
     virtual void set_menu_item_visible(std::string_view caption, bool visible) = 0;
     // Shows the pop-up menu at the mouse position; a chosen item runs its handler.
     virtual void popup_menu(std::string_view menu) = 0;
+    // The same at the selected row of `list` (its top left corner without one), as the
+    // context-menu key shows a row's menu.
+    virtual void popup_menu_at(std::string_view menu, std::string_view list) = 0;
 
     // Pie charts: an item outside the chart's items means item 0, as the chart control
     // takes it; values are kept within 0 .. 10,000,000.

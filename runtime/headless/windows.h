@@ -58,6 +58,7 @@ class HeadlessWindow final : public Window {
     bool menu_item_visible(std::string_view caption) const override;
     void set_menu_item_visible(std::string_view caption, bool visible) override;
     void popup_menu(std::string_view menu) override;
+    void popup_menu_at(std::string_view menu, std::string_view) override { popup_menu(menu); }
     double chart_value(std::string_view chart, int item) const override;
     void set_chart_value(std::string_view chart, int item, double value) override;
     bool chart_3d(std::string_view chart) const override;

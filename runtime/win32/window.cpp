@@ -514,6 +514,28 @@ void Win32Window::set_menu_item_visible(std::string_view caption, bool visible) 
 }
 
 void Win32Window::popup_menu(std::string_view menu) {
+    POINT at{};
+    GetCursorPos(&at);
+    track_menu(menu, at);
+}
+
+void Win32Window::popup_menu_at(std::string_view menu, std::string_view list) {
+    HWND h = hwnd_of(list);
+    RECT r{};
+    GetWindowRect(h, &r);
+    POINT at{r.left + px(16), r.top + px(32)};
+    const int row = selected_row(list);
+    RECT item{};
+    item.left = LVIR_BOUNDS;
+    if (row >= 0 && SendMessageW(h, LVM_GETITEMRECT, static_cast<WPARAM>(row),
+                                 reinterpret_cast<LPARAM>(&item))) {
+        at = {item.left + px(16), item.bottom};
+        ClientToScreen(h, &at);
+    }
+    track_menu(menu, at);
+}
+
+void Win32Window::track_menu(std::string_view menu, POINT at) {
     // Windows menus cannot hide an item, so the pop-up is built afresh with the visible ones.
     HMENU popup = CreatePopupMenu();
     if (!popup) return;
@@ -538,8 +560,6 @@ void Win32Window::popup_menu(std::string_view menu) {
                     caption.c_str());
         items.push_back(&m);
     }
-    POINT at{};
-    GetCursorPos(&at);
     SetForegroundWindow(hwnd_);
     UINT chosen = static_cast<UINT>(
         TrackPopupMenu(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd_, nullptr));

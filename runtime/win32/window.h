@@ -72,6 +72,7 @@ class Win32Window final : public Window {
     bool menu_item_visible(std::string_view caption) const override;
     void set_menu_item_visible(std::string_view caption, bool visible) override;
     void popup_menu(std::string_view menu) override;
+    void popup_menu_at(std::string_view menu, std::string_view list) override;
     double chart_value(std::string_view chart, int item) const override;
     void set_chart_value(std::string_view chart, int item, double value) override;
     bool chart_3d(std::string_view chart) const override;
@@ -126,6 +127,7 @@ class Win32Window final : public Window {
     LRESULT default_button_id() const;
     bool on_dialog_command(UINT id);
     void to_next_control(bool backwards);
+    void track_menu(std::string_view menu, POINT at);
     // Lists (list_view.cpp): the program's own rows, tones and header clicks.
     const RowSource* source_of(HWND list) const;
     int row_tone(HWND list, int row) const;

@@ -54,6 +54,11 @@ void Win32Window::set_focus(std::string_view control) {
     HWND h = hwnd_of(control);
     focus_ = h;
     SetFocus(h);
+    // Typing goes on after what the box holds.
+    if (child(control).def->kind == ControlKind::edit) {
+        const auto end = static_cast<WPARAM>(GetWindowTextLengthW(h));
+        SendMessageW(h, EM_SETSEL, end, static_cast<LPARAM>(end));
+    }
 }
 
 void Win32Window::set_menu_item_checked(std::string_view caption, bool checked) {

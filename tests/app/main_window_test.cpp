@@ -263,10 +263,8 @@ TEST_F(MainWindow, MoreOptionsAndRightClickShowTheRowMenu) {
     EXPECT_FALSE(w.menu_item_visible("登记交易"));
     EXPECT_TRUE(w.menu_item_visible("转为未成交客户"));
 
-    // A row whose id cell is 0 or empty shows no menu.
-    w.set_cell(kList, 0, 0, "0");
-    w.fire(kList, Event::item_right_clicked);
-    w.set_cell(kList, 0, 0, "");
+    // A row whose id cell is empty (no row selected) shows no menu.
+    w.fire(forms::main::kToolbar, Event::entry_clicked, arg(4));
     w.fire(kList, Event::item_right_clicked);
     EXPECT_EQ(w.popups().size(), 3u);
 

@@ -16,20 +16,34 @@ using runtime::Event;
 const std::vector<const runtime::Form*>& all_forms() {
     static const std::vector<const runtime::Form*> forms_list = {
         &forms::main_window(),      &forms::customer_editor(), &forms::our_id_manager(),
-        &forms::deal_date_dialog(), &forms::chart_window(),    &forms::chat_launcher()};
+        &forms::deal_date_dialog(), &forms::chart_window(),    &forms::chat_launcher(),
+        &forms::follow_up_dialog(), &forms::cadence_dialog(),  &forms::restore_dialog(),
+        &forms::import_dialog()};
     return forms_list;
 }
 
 TEST(Forms, EveryDefinitionLoadsAndBindsKnownOperationsOnly) {
     namespace ops = forms::ops;
     const std::set<std::string> known = {
-        ops::kMainCreated,     ops::kMainResized,  ops::kTray,           ops::kMoreMenuPopup,
-        ops::kToolbar,         ops::kSkinChanged,  ops::kListRightClick, ops::kEditSelected,
-        ops::kContactCustomer, ops::kViewProfile,  ops::kOpenDealDialog, ops::kRevertToOpen,
-        ops::kDeleteCustomer,  ops::kOpenChart,    ops::kJoinGroup,      ops::kEditorCreated,
-        ops::kEditorContact,   ops::kEditorManage, ops::kSaveCustomer,   ops::kShowDays,
-        ops::kCleanUpId,       ops::kLoadOurIds,   ops::kSaveOurIds,     ops::kRegisterDeal,
-        ops::kChartCreated,    ops::kToggle3d,     ops::kChatTick,       ops::kListRowsShown};
+        ops::kMainCreated,    ops::kMainResized,      ops::kTray,
+        ops::kMoreMenuPopup,  ops::kToolbar,          ops::kSkinChanged,
+        ops::kListRightClick, ops::kEditSelected,     ops::kContactCustomer,
+        ops::kViewProfile,    ops::kOpenDealDialog,   ops::kRevertToOpen,
+        ops::kDeleteCustomer, ops::kOpenChart,        ops::kJoinGroup,
+        ops::kEditorCreated,  ops::kEditorContact,    ops::kEditorManage,
+        ops::kSaveCustomer,   ops::kShowDays,         ops::kCleanUpId,
+        ops::kLoadOurIds,     ops::kSaveOurIds,       ops::kRegisterDeal,
+        ops::kChartCreated,   ops::kToggle3d,         ops::kChatTick,
+        ops::kListRowsShown,  ops::kFindChanged,      ops::kSortColumn,
+        ops::kTypeToFind,     ops::kFollowUp,         ops::kFind,
+        ops::kDueOnly,        ops::kCadenceSettings,  ops::kImport,
+        ops::kRestore,        ops::kDatabaseSettings, ops::kMoveShop,
+        ops::kAddCustomer,    ops::kRefreshStatuses,  ops::kRowMenuKey,
+        ops::kCloseFind,      ops::kFindDone,         ops::kMainClosing,
+        ops::kBalloonClicked, ops::kFollowUpCreated,  ops::kRecordFollowUp,
+        ops::kCadenceCreated, ops::kSaveCadence,      ops::kCloseDialog,
+        ops::kRestoreCreated, ops::kRestoreChosen,    ops::kImportCreated,
+        ops::kImportRows};
     runtime::headless::Backend backend;
     std::set<std::string> names;
     for (const auto* form : all_forms()) {
@@ -48,10 +62,12 @@ TEST(Forms, EveryDefinitionLoadsAndBindsKnownOperationsOnly) {
             EXPECT_TRUE(known.contains(b.handler)) << b.handler;
         for (const auto& m : form->menus)
             EXPECT_TRUE(m.handler.empty() || known.contains(m.handler)) << m.handler;
+        for (const auto& k : form->keys)
+            EXPECT_TRUE(known.contains(k.handler)) << k.handler;
         // Loading runs nothing unbound; a dialog closes when the test does nothing with it.
         backend.windows().open_modal(*form, {});
     }
-    EXPECT_EQ(backend.windows().opened().size(), 6u);
+    EXPECT_EQ(backend.windows().opened().size(), all_forms().size());
 }
 
 TEST(Forms, MainWindowSettingsTheProgramReliesOn) {

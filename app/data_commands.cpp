@@ -1,0 +1,92 @@
+#include "app/data_commands.h"
+
+#include <cmath>
+#include <memory>
+
+#include "app/program_settings.h"
+#include "app/skin_choice.h"
+#include "dialogs/dates.h"
+#include "dialogs/import_dialog.h"
+#include "dialogs/restore_dialog.h"
+#include "dialogs/store_messages.h"
+#include "formats/table_file.h"
+#include "forms/forms.h"
+#include "runtime/platform.h"
+#include "services/message.h"
+#include "store/backup.h"
+
+namespace app {
+
+namespace {
+
+using runtime::EventArgs;
+using runtime::Window;
+
+// A spreadsheet of a shop is megabytes at most; far larger is no table of customers.
+constexpr std::uint64_t kLargestImport = 256ull << 20;
+
+jet::CivilDate today() {
+    return jet::civil_from_days(static_cast<std::int64_t>(std::floor(dialogs::now_as_date())) -
+                                jet::kEngineEpochOffset);
+}
+
+void import_customers(Window& w, MainContext& context) {
+    auto path =
+        w.ask_open_path(forms::main::kOpenDialog, runtime::platform().shell().desktop_folder());
+    if (!path) return;
+    auto bytes = runtime::platform().files().read(*path, kLargestImport);
+    if (!bytes) {
+        services::show_message("这个文件打不开，或者太大了：\r\n" + *path);
+        return;
+    }
+    auto file = formats::read_table_file(*bytes);
+    if (!file) {
+        services::show_message(file.error().message);
+        return;
+    }
+    if (file->table.rows.empty()) {
+        services::show_message("这个文件里没有可以导入的行。");
+        return;
+    }
+    auto ctx = std::make_shared<dialogs::ImportContext>();
+    ctx->database_path = context.state.database_path;
+    ctx->files = context.files;
+    ctx->file_path = *path;
+    ctx->table = std::move(file->table);
+    ctx->today = today;
+    ctx->imported = [&w, &context] { reload_list(w, context); };
+    runtime::platform().windows().open_modal(forms::import_dialog(), dialogs::import_handlers(ctx));
+}
+
+void restore(Window& w, MainContext& context) {
+    dialogs::RestoreContext ctx;
+    ctx.database_path = context.state.database_path;
+    ctx.files = context.files;
+    ctx.today = today;
+    // Everything the program shows came from the old file: the settings, the skin, the list.
+    ctx.restored = [&w, &context] {
+        load_program_settings(context);
+        restore_skin(w, context);
+        reload_list(w, context);
+    };
+    runtime::platform().windows().open_modal(forms::restore_dialog(),
+                                             dialogs::restore_handlers(std::move(ctx)));
+}
+
+}  // namespace
+
+bool back_up_today(MainContext& context) {
+    if (!context.files) return false;
+    const std::string& db = context.state.database_path;
+    const std::string folder = store::backup_folder(db);
+    if (store::backed_up_on(*context.files, folder, today())) return true;
+    return store::back_up(*context.files, db, folder, today()).ok();
+}
+
+void add_data_command_handlers(runtime::Handlers& h, MainContext& context) {
+    namespace ops = forms::ops;
+    h[ops::kImport] = [&context](Window& w, const EventArgs&) { import_customers(w, context); };
+    h[ops::kRestore] = [&context](Window& w, const EventArgs&) { restore(w, context); };
+}
+
+}  // namespace app

@@ -1,0 +1,78 @@
+#include "app/list_view.h"
+
+#include "app/main_window.h"
+#include "services/date_format.h"
+
+namespace app {
+
+namespace {
+
+constexpr const char* kDatePattern = "%y-%m-%d";
+
+}  // namespace
+
+const store::CustomerRow* ListState::customer(int row) const {
+    if (!order || row < 0 || static_cast<std::size_t>(row) >= rows.size()) return nullptr;
+    return &order->customers()[rows[static_cast<std::size_t>(row)]];
+}
+
+int ListState::row_of(std::int32_t id) const {
+    if (index_.empty() && !rows.empty()) {
+        index_.reserve(rows.size());
+        for (std::size_t r = 0; r < rows.size(); ++r)
+            index_.emplace(order->customers()[rows[r]].id, static_cast<int>(r));
+    }
+    const auto it = index_.find(id);
+    return it == index_.end() ? -1 : it->second;
+}
+
+std::string ListState::status_of(const store::CustomerRow& c) const {
+    const auto it = statuses.find(c.id);
+    // A status learnt for another ID of the customer is not theirs now.
+    return it != statuses.end() && it->second.first == c.wang ? it->second.second : std::string();
+}
+
+int CustomerRows::count() const {
+    return static_cast<int>(state_->rows.size());
+}
+
+std::string CustomerRows::cell(int row, int column) const {
+    const store::CustomerRow* c = state_->customer(row);
+    if (!c) return {};
+    switch (column) {
+        case 0:
+            return std::to_string(c->id);
+        case 1:
+            return std::to_string(row + 1);
+        case 2:
+            return state_->status_of(*c);
+        case 3:
+            return c->wang;
+        case 4:
+            return c->wang2;
+        case 5:
+            return services::format_date(c->time1, kDatePattern);
+        case 6:
+            return services::format_date(state_->query.closed ? c->time3 : c->time2, kDatePattern);
+        case 7:
+            return note_cell(c->bs);
+        default:
+            return {};
+    }
+}
+
+int CustomerRows::tone(int row) const {
+    const store::CustomerRow* c = state_->customer(row);
+    if (!c) return 0;
+    switch (due_state(*c, state_->query.closed, state_->query.today, state_->query.cadence)) {
+        case Due::due:
+            return 1;
+        case Due::overdue:
+            return 2;
+        case Due::no:
+            return 0;
+    }
+    return 0;
+}
+
+}  // namespace app
