@@ -171,10 +171,13 @@ int main(int argc, char** argv) {
         server.clear_record();
         lines = run(exe, std::string("--session ") + (reuse ? "" : "--no-reuse") + twenty);
         all = lines.size() == 20;
-        for (std::size_t i = 0; all && i < lines.size(); ++i)
+        std::string bad = all ? "" : " (" + std::to_string(lines.size()) + " lines)";
+        for (std::size_t i = 0; all && i < lines.size(); ++i) {
             all = lines[i].status == 200 && lines[i].size == 2 + std::to_string(i).size();
+            if (!all) bad = " (request " + std::to_string(i) + " gave nothing)";
+        }
         check(all, std::string("twenty requests through a session ") +
-                       (reuse ? "with" : "without") + " kept connections");
+                       (reuse ? "with" : "without") + " kept connections" + bad);
         const auto asked = server.requests();
         const std::size_t connections = server.connection_count();
         if (reuse) {

@@ -190,7 +190,9 @@ void HttpTestServer::accept_loop() {
             pending_.push_back(fd);
             ++connections_;
         }
-        wake_.notify_one();
+        // Threads pausing inside a reply wait on the same condition: waking just one could
+        // wake one of them and leave the new connection to nobody.
+        wake_.notify_all();
     }
 }
 
