@@ -91,7 +91,7 @@ class Window {
     virtual std::string cell(std::string_view list, int row, int column) const = 0;
     virtual int item_count(std::string_view list) const = 0;
     virtual int selected_row(std::string_view list) const = 0;  // -1: none
-    // Selects and focuses the row; nothing for a row that does not exist.
+    // Selects and focuses the row; -1 selects none; nothing for a row that does not exist.
     virtual void select_row(std::string_view list, int row) = 0;
     // The rows the user can see now, partly shown ones included; the list's rows_shown event
     // tells when they change.

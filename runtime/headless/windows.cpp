@@ -219,7 +219,7 @@ int HeadlessWindow::selected_row(std::string_view list) const {
 
 void HeadlessWindow::select_row(std::string_view list, int row) {
     State& s = state(list);
-    if (row >= 0 && row < item_count(list)) s.selected_row = row;
+    if (row == -1 || (row >= 0 && row < item_count(list))) s.selected_row = row;
 }
 
 bool HeadlessWindow::menu_item_visible(std::string_view caption) const {

@@ -492,12 +492,13 @@ int Win32Window::selected_row(std::string_view list) const {
 }
 
 void Win32Window::select_row(std::string_view list, int row) {
-    if (row < 0 || row >= item_count(list)) return;
+    if (row < -1 || row >= item_count(list)) return;
     HWND h = hwnd_of(list);
     sync_count(h);
     LVITEMW item{};
     item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    // Row -1 is every row: then none stays selected.
+    item.state = row < 0 ? 0 : LVIS_SELECTED | LVIS_FOCUSED;
     SendMessageW(h, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
 }
 
