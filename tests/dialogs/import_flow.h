@@ -61,10 +61,14 @@ class ImportFlow : public DialogFlow {
                         static_cast<int>(at - kMeaningNames.begin()));
     }
 
-    // Every customer as mdb-export reads the file, in the order of their numbers:
-    // wang|wang2|time1|time2|bs|yn|time3, line breaks in the note escaped.
+    // Every customer as mdb-export reads the file, once jetdump finds it sound, in the order of
+    // their numbers: wang|wang2|time1|time2|bs|yn|time3, line breaks in the note escaped.
     std::vector<std::string> stored() const {
         int status = -1;
+        // The program's own reader finds the file sound first.
+        EXPECT_EQ(testing_support::run_command(
+                      std::string(LQ_JETDUMP) + " --check '" + db_path_ + "' 2>&1", &status),
+                  "no faults\n");
         const std::string out = testing_support::run_command(
             "mdb-export -d '|' -Q -e -0 '' -D '%Y-%m-%d %H:%M' -T '%Y-%m-%d %H:%M' '" + db_path_ +
                 "' yrkb_com",
