@@ -1,6 +1,7 @@
 // The main window's own operations: start-up, toolbar, resize, tray, menus.
 #include "app/main_window.h"
 
+#include "app/change_watch.h"
 #include "app/data_commands.h"
 #include "app/list_commands.h"
 #include "app/list_statuses.h"
@@ -97,6 +98,7 @@ void on_created(Window& window, MainContext& context) {
     restore_skin(window, context);
     load_program_settings(context);
     restore_window(window, context);
+    watch_changes(window, context);  // from the stamp before the first load on
     reload_list(window, context);
     back_up_today(context);
     remind_of_due(window, context);

@@ -635,7 +635,22 @@ void Win32Window::add_tray_icon(std::string_view tooltip) {
 }
 
 void Win32Window::stop_timer(std::string_view timer) {
+    if (auto it = timer_ids_.find(timer); it != timer_ids_.end()) {
+        if (hwnd_) KillTimer(hwnd_, it->second);
+        timer_ticks_.erase(it->second);
+        timer_ids_.erase(it);
+        return;
+    }
     KillTimer(hwnd_, child(timer).id);
+}
+
+void Win32Window::start_timer(std::string_view name, int period_ms, std::function<void()> tick) {
+    if (!hwnd_ || closed_) return;
+    auto [it, added] = timer_ids_.try_emplace(std::string(name), next_timer_id_);
+    if (added) ++next_timer_id_;
+    timer_ticks_[it->second] = std::move(tick);
+    // The same id again resets the period of a running timer.
+    SetTimer(hwnd_, it->second, static_cast<UINT>(std::max(period_ms, 1)), nullptr);
 }
 
 void Win32Window::close() {
@@ -696,6 +711,12 @@ LRESULT Win32Window::handle_message(HWND hwnd, UINT message, WPARAM wparam, LPAR
                 fire(list, Event::rows_shown);
             return 0;
         case WM_TIMER:
+            if (auto t = timer_ticks_.find(static_cast<UINT>(wparam)); t != timer_ticks_.end()) {
+                // A copy: the tick may stop its own timer.
+                const std::function<void()> run = t->second;
+                run();
+                return 0;
+            }
             if (const Child* c = child_by_id(static_cast<UINT>(wparam)))
                 fire(c->def->name, Event::tick);
             return 0;
