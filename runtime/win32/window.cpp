@@ -196,13 +196,15 @@ void Win32Window::create_control(const Control& c, UINT id) {
 }
 
 void Win32Window::create_list(const Control& c, Child& child) {
-    child.hwnd =
-        CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
-                        WS_CHILD | (c.visible ? WS_VISIBLE : 0) | (c.tab_stop ? WS_TABSTOP : 0) |
-                            LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL | LVS_OWNERDATA,
-                        px(c.rect.left), px(c.rect.top), px(c.rect.width), px(c.rect.height), hwnd_,
-                        reinterpret_cast<HMENU>(static_cast<UINT_PTR>(child.id)),
-                        GetModuleHandleW(nullptr), nullptr);
+    child.hwnd = CreateWindowExW(
+        WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
+        // Clipped around its siblings, so that a box floating over it (the
+        // find box) is never painted over.
+        WS_CHILD | WS_CLIPSIBLINGS | (c.visible ? WS_VISIBLE : 0) | (c.tab_stop ? WS_TABSTOP : 0) |
+            LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL | LVS_OWNERDATA,
+        px(c.rect.left), px(c.rect.top), px(c.rect.width), px(c.rect.height), hwnd_,
+        reinterpret_cast<HMENU>(static_cast<UINT_PTR>(child.id)), GetModuleHandleW(nullptr),
+        nullptr);
     if (!child.hwnd) return;
     // The rows live here and the list asks for the texts it draws: filling it costs nothing
     // per row on the list's side, however long the list.
@@ -313,6 +315,9 @@ bool Win32Window::visible(std::string_view control) const {
 void Win32Window::set_visible(std::string_view control, bool visible) {
     HWND h = hwnd_of(control);
     ShowWindow(h, visible ? SW_SHOW : SW_HIDE);
+    // A control shown over others comes to the top, where the user can see it.
+    if (visible && !control.empty())
+        SetWindowPos(h, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     if (!control.empty() && child(control).buddy)
         ShowWindow(child(control).buddy, visible ? SW_SHOW : SW_HIDE);
 }

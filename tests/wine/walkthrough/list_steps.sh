@@ -1,0 +1,110 @@
+#!/usr/bin/env bash
+# Finding, sorting, the due view and follow-ups, by real keys and clicks, on the virtual
+# display that walkthrough.sh made: customers come in from a CSV through the open dialog and
+# the import dialog, and go again through the restore dialog.
+# usage: list_steps.sh PROGRAM_DIR DRIVER LOCATE ARTEFACT_DIR SHEET_DIR JETDUMP TEMPLATE
+set -uo pipefail
+dir=$1 driver=$2 locate=$3 artefacts=$4 sheets=$5
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/user.sh"
+source "$here/checks.sh"
+step() { printf -- '-- %s (%ss)\n' "$1" "$SECONDS"; }
+ago() { date -d "-$1 days" +%Y-%m-%d; }
+names() { screen_list | cut -f4 | paste -sd' '; }
+
+mkdir -p "$sheets"
+csv=$sheets/old_list.csv
+printf '%s\r\n' "客户旺旺,我们的旺旺,第一次咨询日期,最后跟踪日期,备注" \
+    "wang_old,shop_one,$(ago 40),$(ago 30),来问过两次" \
+    "wang_due,shop_one,$(ago 9),$(ago 4),想要红色" \
+    "wang_new,shop_one,$(ago 1),$(ago 0)," \
+    "zhang_wait,shop_one,$(ago 20),$(ago 10),\"嫌贵\"" > "$csv"
+
+start() {
+    (cd "$dir" && exec wine lanqiao.exe >/dev/null 2>&1) &
+    loc window "$main_title" >/dev/null || { echo "FAIL the main window did not show"; exit 1; }
+}
+start
+
+step "1. Ctrl+I: the file through the open dialog, the import dialog, Enter"
+activate "$main_title"
+press ctrl+i
+loc window 导入客户 >/dev/null || { echo "FAIL the open dialog did not show"; exit 1; }
+sleep 1
+type_text "$(winepath -w "$csv" 2>/dev/null)"
+press Return
+sleep 2
+shot l01_import
+press Return
+expect "the import reports what it added" "导入完成：新增 4 位客户，跳过 0 位（已经登记过，或在文件里重复），0 行没有导入。" \
+    eval 'loc message 导入客户 | head -1'
+press Return
+activate "$main_title"
+expect "mdb-export: four customers" 4 eval 'customers | wc -l'
+expect "the list shows them newest first" "zhang_wait wang_new wang_due wang_old" names
+
+step "2. who is due is drawn in its colour"
+shot_window l02_due "$main_title"
+
+step "3. typing into the list finds; Esc shows everyone again"
+click row 0
+type_text due
+expect "only the customer found" "wang_due" names
+shot_window l03_find "$main_title"
+press Escape
+expect "Esc: everyone again" "zhang_wait wang_new wang_due wang_old" names
+
+step "4. a click on a header sorts, a second reverses"
+click client "$main_title" 170 60
+expect "sorted by the customer's ID" "wang_due wang_new wang_old zhang_wait" names
+click client "$main_title" 170 60
+expect "reversed" "zhang_wait wang_old wang_new wang_due" names
+shot_window l04_sorted "$main_title"
+
+step "5. Ctrl+R records a follow-up from the keyboard"
+click row 3
+press ctrl+r
+loc window 记录跟进 >/dev/null || echo "FAIL the follow-up dialog did not open"
+type_text "asked for size M"
+press Return
+expect "the dialog closed" 0 eval 'loc gone 记录跟进; echo $?'
+line="|wang_due|shop_one|$(ago 9)|$(ago 0)|$(date +%Y-%-m-%-d) [0-9]*:[0-9][0-9] asked for size M.r.n想要红色|"
+expect "mdb-export: followed up today, the dated line on top of the note" 1 \
+    eval 'customers | grep -c "$line"'
+shot_window l05_followed "$main_title"
+differ "the followed-up row lost its due colour" l04_sorted l05_followed
+
+step "6. Ctrl+D: only the customers due"
+press ctrl+d
+expect "two wait, the longest first in the chosen order" "zhang_wait wang_old" names
+press ctrl+d
+expect "Ctrl+D again: everyone" 4 eval 'screen_list | wc -l'
+
+step "7. a restart keeps the order"
+activate "$main_title"
+press alt+F4
+loc gone "$main_title" >/dev/null
+expect "mdb-export: the order kept in row 2" "sort=3,desc" eval "setting 2 | grep -o 'sort=[0-9],[a-z]*'"
+start
+expect "the list comes back in the same order" "zhang_wait wang_old wang_new wang_due" names
+
+step "8. 恢复备份…: the copy from before the import brings the empty list back"
+activate "$main_title"
+right_click client "$main_title" 720 35
+pick_menu_item 7
+loc window 恢复备份 >/dev/null || echo "FAIL the restore dialog did not open"
+shot_window l08_restore 恢复备份
+press Down Return
+expect "the question names the backup's counts" "确定要用" eval 'loc message 温馨提示： | head -1 | grep -o "^确定要用"'
+press Return
+expect "the restore says so" "已经用" eval 'loc message 恭喜： | head -1 | grep -o "^已经用"'
+press Return
+activate "$main_title"
+expect "mdb-export: the customers of before the import (none)" 0 eval 'customers | wc -l'
+expect "the list is empty" 0 eval 'screen_list | wc -l'
+
+activate "$main_title"
+press alt+F4
+loc gone "$main_title" >/dev/null
+printf -- '-- done (%ss)\n' "$SECONDS"
+[[ $failed -eq 0 ]] || { echo "$failed checks failed"; exit 1; }
