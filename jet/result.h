@@ -23,7 +23,7 @@ enum class Errc {
 const char* errc_name(Errc code);
 
 struct Error {
-    Errc code;
+    Errc code = Errc::io;
     std::string message;
 };
 
@@ -31,11 +31,12 @@ inline Error make_error(Errc code, std::string message) {
     return Error{code, std::move(message)};
 }
 
-template <class T>
-class [[nodiscard]] Result {
+// A value or the reason there is none; each layer names its reason type and how it is read.
+template <class T, class E>
+class [[nodiscard]] BasicResult {
   public:
-    Result(T value) : data_(std::in_place_index<0>, std::move(value)) {}
-    Result(Error error) : data_(std::in_place_index<1>, std::move(error)) {}
+    BasicResult(T value) : data_(std::in_place_index<0>, std::move(value)) {}
+    BasicResult(E problem) : data_(std::in_place_index<1>, std::move(problem)) {}
 
     bool ok() const { return data_.index() == 0; }
     explicit operator bool() const { return ok(); }
@@ -46,25 +47,36 @@ class [[nodiscard]] Result {
     const T* operator->() const { return &value(); }
     T& operator*() & { return value(); }
     const T& operator*() const& { return value(); }
-    const Error& error() const { return std::get<1>(data_); }
+
+  protected:
+    const E& problem() const { return std::get<1>(data_); }
 
   private:
-    std::variant<T, Error> data_;
+    std::variant<T, E> data_;
 };
 
-template <>
-class [[nodiscard]] Result<void> {
+template <class E>
+class [[nodiscard]] BasicResult<void, E> {
   public:
-    Result() = default;
-    Result(Error error) : error_(std::move(error)), failed_(true) {}
+    BasicResult() = default;
+    BasicResult(E problem) : problem_(std::move(problem)), failed_(true) {}
 
     bool ok() const { return !failed_; }
     explicit operator bool() const { return ok(); }
-    const Error& error() const { return error_; }
+
+  protected:
+    const E& problem() const { return problem_; }
 
   private:
-    Error error_{Errc::io, {}};
+    E problem_{};
     bool failed_ = false;
+};
+
+template <class T>
+class [[nodiscard]] Result : public BasicResult<T, Error> {
+  public:
+    using BasicResult<T, Error>::BasicResult;
+    const Error& error() const { return this->problem(); }
 };
 
 using Status = Result<void>;

@@ -5,6 +5,8 @@
 #include <utility>
 #include <variant>
 
+#include "jet/result.h"
+
 namespace store {
 
 enum class StoreFailure {
@@ -33,39 +35,10 @@ struct Failure {
 };
 
 template <class T>
-class [[nodiscard]] Result {
+class [[nodiscard]] Result : public jet::BasicResult<T, Failure> {
   public:
-    Result(T value) : data_(std::in_place_index<0>, std::move(value)) {}
-    Result(Failure failure) : data_(std::in_place_index<1>, std::move(failure)) {}
-
-    bool ok() const { return data_.index() == 0; }
-    explicit operator bool() const { return ok(); }
-    T& value() & { return std::get<0>(data_); }
-    const T& value() const& { return std::get<0>(data_); }
-    T&& value() && { return std::get<0>(std::move(data_)); }
-    T* operator->() { return &value(); }
-    const T* operator->() const { return &value(); }
-    T& operator*() & { return value(); }
-    const T& operator*() const& { return value(); }
-    const Failure& failure() const { return std::get<1>(data_); }
-
-  private:
-    std::variant<T, Failure> data_;
-};
-
-template <>
-class [[nodiscard]] Result<void> {
-  public:
-    Result() = default;
-    Result(Failure failure) : failure_(std::move(failure)), failed_(true) {}
-
-    bool ok() const { return !failed_; }
-    explicit operator bool() const { return ok(); }
-    const Failure& failure() const { return failure_; }
-
-  private:
-    Failure failure_;
-    bool failed_ = false;
+    using jet::BasicResult<T, Failure>::BasicResult;
+    const Failure& failure() const { return this->problem(); }
 };
 
 using Status = Result<void>;
