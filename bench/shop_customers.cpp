@@ -24,19 +24,40 @@ constexpr std::string_view kNameChars =
     "谭陆汪范廖石韦贾夏付方邹熊白孟秦邱侯江尹薛段雷黎史龙陶贺顾毛郝龚邵万钱严武戴莫孔向汤糖果"
     "甜蜜柠檬橙子苹果草莓樱桃葡萄西瓜奶茶咖啡可乐布丁饼干";
 constexpr std::string_view kSyllables[] = {
-    "wang", "li",   "zhang", "liu",  "chen", "yang", "huang", "zhao", "wu",  "zhou",
-    "xu",   "sun",  "ma",    "zhu",  "hu",   "guo",  "he",    "lin",  "luo", "xiao",
-    "mei",  "ling", "ying",  "jing", "hong", "fang", "xin",   "yu",   "qi",  "bao",
-    "tian", "ai",   "lucky", "baby", "jenny", "amy", "coco",  "kiki", "sun", "star"};
+    "wang", "li",   "zhang", "liu",  "chen",  "yang", "huang", "zhao", "wu",  "zhou",
+    "xu",   "sun",  "ma",    "zhu",  "hu",    "guo",  "he",    "lin",  "luo", "xiao",
+    "mei",  "ling", "ying",  "jing", "hong",  "fang", "xin",   "yu",   "qi",  "bao",
+    "tian", "ai",   "lucky", "baby", "jenny", "amy",  "coco",  "kiki", "sun", "star"};
 // What shop staff write about a buyer.
-constexpr std::string_view kPhrases[] = {
-    "问了尺码和发货时间", "说再看看", "嫌贵，想要便宜点", "要求包邮", "已发优惠券",
-    "想要红色的，没货了", "XL码偏小吗", "问能不能开发票", "下周再联系", "问了退换货",
-    "对比了别家的价格", "老客户，买过三次", "拍下未付款，已催付", "地址在上海市浦东新区",
-    "送朋友的，要礼盒包装", "旺旺上说晚上再定", "问有没有现货", "要两件，问能不能再优惠",
-    "Size M or L?", "订单号 3219876543210", "物流太慢，有点不满意", "收到了，说质量不错",
-    "想改地址", "问颜色有没有色差", "双十一再买", "要加急发顺丰", "问羽绒服含绒量",
-    "孩子身高120cm，问穿哪个码", "微信 wx_shop2026 已加"};
+constexpr std::string_view kPhrases[] = {"问了尺码和发货时间",
+                                         "说再看看",
+                                         "嫌贵，想要便宜点",
+                                         "要求包邮",
+                                         "已发优惠券",
+                                         "想要红色的，没货了",
+                                         "XL码偏小吗",
+                                         "问能不能开发票",
+                                         "下周再联系",
+                                         "问了退换货",
+                                         "对比了别家的价格",
+                                         "老客户，买过三次",
+                                         "拍下未付款，已催付",
+                                         "地址在上海市浦东新区",
+                                         "送朋友的，要礼盒包装",
+                                         "旺旺上说晚上再定",
+                                         "问有没有现货",
+                                         "要两件，问能不能再优惠",
+                                         "Size M or L?",
+                                         "订单号 3219876543210",
+                                         "物流太慢，有点不满意",
+                                         "收到了，说质量不错",
+                                         "想改地址",
+                                         "问颜色有没有色差",
+                                         "双十一再买",
+                                         "要加急发顺丰",
+                                         "问羽绒服含绒量",
+                                         "孩子身高120cm，问穿哪个码",
+                                         "微信 wx_shop2026 已加"};
 constexpr std::string_view kOurIds[] = {"岚桥旗舰店:小王", "岚桥旗舰店:小李", "岚桥旗舰店:阿美",
                                         "lanqiao_shop",    "岚桥童装:客服1",  "岚桥童装:客服2"};
 
@@ -88,9 +109,10 @@ class Maker {
                 break;
             default:
                 // Mixed: "lucky宝贝", "小Q同学".
-                id = number(0, 1) ? syllable() + name_char() + name_char()
-                                  : name_char() + std::string(1, static_cast<char>('A' + number(0, 25))) +
-                                        name_char() + name_char();
+                id = number(0, 1)
+                         ? syllable() + name_char() + name_char()
+                         : name_char() + std::string(1, static_cast<char>('A' + number(0, 25))) +
+                               name_char() + name_char();
                 break;
         }
         return id;
@@ -120,7 +142,9 @@ class Maker {
     }
 
   private:
-    std::size_t pick(std::size_t n) { return static_cast<std::size_t>(number(0, static_cast<int>(n) - 1)); }
+    std::size_t pick(std::size_t n) {
+        return static_cast<std::size_t>(number(0, static_cast<int>(n) - 1));
+    }
     std::string syllable() { return std::string(kSyllables[pick(std::size(kSyllables))]); }
     std::string name_char() { return std::string(name_chars_[pick(name_chars_.size())]); }
 
