@@ -157,29 +157,43 @@ struct Imported {
     store::ImportReport report;
 };
 
-Imported import_file(const std::string& file, const std::string& database) {
+formats::Table read_table(const std::string& file) {
     auto bytes = backend().files().read(file, 256ull << 20);
     if (!bytes) throw std::runtime_error("cannot read " + file);
     auto read = formats::read_table_file(*bytes);
     if (!read) throw std::runtime_error(read.error().message);
-    const formats::Table& table = read->table;
+    return std::move(read->table);
+}
+
+formats::ImportResult customers_of(const formats::Table& table) {
     const auto header = formats::find_header_row(table);
-    if (!header) throw std::runtime_error("no header found in " + file);
+    if (!header) throw std::runtime_error("no header found");
     const auto columns = formats::guess_columns(table.rows[*header]);
     formats::ImportOptions options;
     options.clean_id = [](std::string_view t) { return dialogs::clean_id_text(t); };
     auto rows = formats::import_rows(table, columns, options);
     if (!rows) throw std::runtime_error(rows.error().message);
+    return std::move(*rows);
+}
+
+store::ImportReport store_customers(const formats::ImportResult& rows,
+                                    const std::string& database) {
     std::vector<store::ImportCandidate> candidates;
-    candidates.reserve(rows->customers.size());
-    for (const auto& customer : rows->customers)
+    candidates.reserve(rows.customers.size());
+    for (const auto& customer : rows.customers)
         candidates.push_back({customer.fields, std::nullopt});
     store::StoreConnection c;
     store::RowSet rs;
-    Imported out{std::move(*rows), {}};
-    const auto result = store::import_customers(c, rs, {database, store::kDatabasePassword},
-                                                candidates, out.report);
+    store::ImportReport report;
+    const auto result =
+        store::import_customers(c, rs, {database, store::kDatabasePassword}, candidates, report);
     if (!result) throw std::runtime_error("the import failed: " + c.last_error() + rs.last_error());
+    return report;
+}
+
+Imported import_file(const std::string& file, const std::string& database) {
+    Imported out{customers_of(read_table(file)), {}};
+    out.report = store_customers(out.rows, database);
     return out;
 }
 
@@ -219,6 +233,31 @@ void BM_Import(benchmark::State& state) {
     state.SetLabel(kSourceNames[source]);
     state.counters["added"] = done.report.added;
     state.counters["stored_already"] = static_cast<double>(done.report.already_stored.size());
+}
+
+// The import's steps one by one, from the tracking sheet: the file read into a table, the
+// table turned into customers, the customers stored with the duplicate test.
+void BM_ImportStep(benchmark::State& state) {
+    const int step = static_cast<int>(state.range(0));
+    const std::string file = source_file(0);
+    const formats::Table table = read_table(file);
+    const formats::ImportResult rows = customers_of(table);
+    std::size_t count = 0;
+    for (auto _ : state) {
+        if (step == 0) {
+            count = read_table(file).rows.size();
+        } else if (step == 1) {
+            count = customers_of(table).customers.size();
+        } else {
+            state.PauseTiming();
+            const std::string database = fresh_database();
+            state.ResumeTiming();
+            count = static_cast<std::size_t>(store_customers(rows, database).added);
+        }
+    }
+    static const char* const kSteps[] = {"read the file", "rows to customers", "store them"};
+    state.SetLabel(kSteps[step]);
+    state.counters["rows"] = static_cast<double>(count);
 }
 
 // The copy the import keeps first, so that a regretted import can be undone.
@@ -301,6 +340,7 @@ void sources(benchmark::internal::Benchmark* b) {
 }
 
 BENCHMARK(BM_Import)->Apply(sources)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ImportStep)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ImportBackup)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ExportWorkbook)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BuildWorkbook)->Unit(benchmark::kMillisecond);
