@@ -2,6 +2,7 @@
 // Which customers the list shows and in what order: found by the text typed into the find
 // box, sorted by a column, and, for the follow-up view, only those due. Plain data in, row
 // positions out, so that a keystroke over a hundred thousand customers costs one pass.
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -75,6 +76,7 @@ class ListOrder {
     // customer i's runs from starts_[i] to starts_[i + 1].
     std::string haystack_;
     std::vector<std::size_t> starts_;
+    std::array<std::size_t, 256> byte_count_{};  // in the texts, to search for the rarest byte
     std::function<std::string(std::string_view)> sort_key_;
     std::vector<std::optional<Ranking>> rankings_;  // by sort kind, made when first sorted
 };
