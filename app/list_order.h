@@ -2,6 +2,7 @@
 // Which customers the list shows and in what order: found by the text typed into the find
 // box, sorted by a column, and, for the follow-up view, only those due. Plain data in, row
 // positions out, so that a keystroke over a hundred thousand customers costs one pass.
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -60,12 +61,24 @@ class ListOrder {
                                    const std::function<bool(std::size_t)>& online = {});
 
   private:
-    const std::string& collation(std::size_t row, int column);
+    // Every customer in the order of one sort, ascending with ties newest first, worked out
+    // once, so that any later sort by it, either way and of any found rows, is one pass.
+    struct Ranking {
+        std::vector<std::uint32_t> order;  // positions into customers_, in that order
+        std::vector<std::uint32_t> place;  // where each customer stands in `order`
+        std::vector<std::uint32_t> group;  // the same for customers of equal value
+    };
+    const Ranking& ranking(int kind);
+    std::vector<std::size_t> found(std::string_view needle) const;
 
     std::vector<store::CustomerRow> customers_;
-    std::vector<std::string> haystack_;  // the found-by texts, folded, fields kept apart
+    // The found-by texts of every customer, folded, one after the other, fields kept apart;
+    // customer i's runs from starts_[i] to starts_[i + 1].
+    std::string haystack_;
+    std::vector<std::size_t> starts_;
+    std::array<std::size_t, 256> byte_count_{};  // in the texts, to search for the rarest byte
     std::function<std::string(std::string_view)> sort_key_;
-    std::vector<std::vector<std::string>> collation_;  // per text column, made when first sorted
+    std::vector<std::optional<Ranking>> rankings_;  // by sort kind, made when first sorted
 };
 
 }  // namespace app

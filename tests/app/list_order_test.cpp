@@ -5,7 +5,9 @@
 #include "app/list_order.h"
 #include "app/program_settings.h"
 #include "dialogs/follow_up_dialog.h"
+#include "jet/text.h"
 #include "runtime/headless/backend.h"
+#include "services/search_text.h"
 #include "services/settings_lines.h"
 
 namespace {
@@ -91,6 +93,70 @@ TEST(ListOrder, SortsEachColumnBothWaysWithTiesNewestFirst) {
     EXPECT_EQ(app::parse_sort(app::sort_text({6, true})), (SortChoice{6, true}));
     for (const char* bad : {"", "9,asc", "3,up", "3", "x,desc"})
         EXPECT_EQ(app::parse_sort(bad), SortChoice{}) << bad;
+}
+
+// A shop of many customers with few distinct values, loaded in no particular order: every
+// find and sort must give what filtering and sorting the customers one by one gives.
+TEST(ListOrder, ManyCustomersFoundAndSortedAsOneByOne) {
+    runtime::headless::Backend backend;
+    const char* const names[] = {"Alice", "bob", "张三", "李四", "ｚｑ", "Zq王"};
+    const char* const notes[] = {"", "问了尺码xy", "RED\r\nbag", "说再看看", "xy"};
+    std::vector<CustomerRow> customers;
+    for (int i = 0; i < 600; ++i)
+        customers.push_back({(i * 7919) % 1000 + 1, names[i % 6], names[(i / 6) % 2 + 2],
+                             46300.0 + i % 5, 46350.0 + (i / 5) % 4, 46360.0 + i % 3,
+                             i % 50 ? notes[(i / 3) % 5] : "稀有"});
+    const auto key = [&](std::string_view t) { return backend.code_pages().sort_key(t); };
+    ListOrder order(customers, key);
+    const auto expected = [&](const ListQuery& q) {
+        std::vector<std::size_t> rows;
+        const std::string needle = services::search_key(q.find);
+        for (std::size_t i = 0; i < customers.size(); ++i) {
+            const auto& c = customers[i];
+            for (const std::string* field : {&c.wang, &c.wang2, &c.bs})
+                if (services::search_key(*field).find(needle) != std::string::npos) {
+                    rows.push_back(i);
+                    break;
+                }
+        }
+        const auto value = [&](std::size_t i) -> std::string {
+            const auto& c = customers[i];
+            const auto date = [](double d) { return std::to_string(static_cast<int>(d * 10)); };
+            switch (q.sort.column) {
+                case 3:
+                    return key(jet::fold_case(c.wang));
+                case 4:
+                    return key(jet::fold_case(c.wang2));
+                case 5:
+                    return date(c.time1);
+                case 6:
+                    return date(q.closed ? c.time3 : c.time2);
+                case 7:
+                    return key(jet::fold_case(c.bs));
+                default:
+                    return {};
+            }
+        };
+        std::stable_sort(rows.begin(), rows.end(), [&](std::size_t a, std::size_t b) {
+            const std::string x = value(a), y = value(b);
+            if (x != y) return q.sort.descending ? x > y : x < y;
+            return customers[a].id > customers[b].id;
+        });
+        return rows;
+    };
+    // "yzq" only runs from one customer's note into the next one's ID; "稀有" finds a few.
+    for (const char* find : {"", "a", "ALI", "zq", "yzq", "尺码", "xy", "bag", "稀有", "nobody"})
+        for (int column : {0, 3, 4, 5, 6, 7})
+            for (bool down : {false, true})
+                for (bool closed : {false, true}) {
+                    ListQuery q;
+                    q.find = find;
+                    q.sort = {column, down};
+                    q.closed = closed;
+                    EXPECT_EQ(order.shown(q), expected(q))
+                        << find << " column " << column << (down ? " desc" : "")
+                        << (closed ? " closed" : "");
+                }
 }
 
 TEST(ListOrder, WhoIsDueAtTheCadenceAndTwiceIt) {
