@@ -5,6 +5,7 @@
 
 #include "app/program_settings.h"
 #include "app/skin_choice.h"
+#include "app/store_choice.h"
 #include "dialogs/dates.h"
 #include "dialogs/import_dialog.h"
 #include "dialogs/restore_dialog.h"
@@ -55,6 +56,7 @@ void import_customers(Window& w, MainContext& context) {
     ctx->table = std::move(file->table);
     ctx->today = today;
     ctx->imported = [&w, &context] { reload_list(w, context); };
+    ctx->location = [&context] { return store_location(context); };
     runtime::platform().windows().open_modal(forms::import_dialog(), dialogs::import_handlers(ctx));
 }
 

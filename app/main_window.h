@@ -46,6 +46,9 @@ struct MainContext {
     std::int32_t reselect = 0;
     // Settings row 2 as last read or written.
     services::SettingsLines settings;
+    // The connection string of the database server the customers are on this run; empty:
+    // the file (see app/store_choice.h).
+    std::string server;
     // What the list shows, and how the user asked for it: the text in the find box, the
     // column sorted by, only the customers due.
     std::shared_ptr<ListState> list = std::make_shared<ListState>();

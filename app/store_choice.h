@@ -1,0 +1,24 @@
+#pragma once
+// Where the program finds the store this run, and keeping the user's choice of it; the
+// choice itself is dialogs/server_settings.h.
+#include <string>
+
+#include "dialogs/server_settings.h"
+#include "store/location.h"
+
+namespace app {
+
+struct MainContext;
+
+// The database file of this PC and no other store: the settings of this PC live there.
+store::StoreLocation local_store(const MainContext& context);
+// Where the customers and the shop-wide settings are this run: LQ_STORE's server when the
+// variable is set, else the chosen server unless it was put aside for this run, else the file.
+store::StoreLocation store_location(const MainContext& context);
+
+// Stores the choice in the local file's settings row 2, every other line kept. `problem`
+// gets what the user is told when it fails.
+bool save_store_choice(MainContext& context, const dialogs::StoreChoice& choice,
+                       std::string& problem);
+
+}  // namespace app
