@@ -216,5 +216,46 @@ TEST_F(DialogFlow, AServerAwayAtStartIsNamedAndTheFileServesThisRun) {
               std::string::npos);
 }
 
+// The menu's move: the customers and the cadence go to the chosen server, the program uses it
+// from then on; a second move finds the server in use and asks before merging.
+TEST_F(DialogFlow, TheShopMovesFromTheMenuAndTheListFollows) {
+    add("甲", "店主", 45000, 45000);
+    add("乙", "店主", 45001, 45001);
+    store::StoreConnection c;
+    store::RowSet rs;
+    const store::StoreLocation file{db_path_, store::kDatabasePassword};
+    ASSERT_TRUE(store::write_setting(c, rs, file, store::kProgramRow, "cadence=9\r\n"));
+    PgServer& pg = PgServer::shared();
+    const auto server = shop_server(pg, pg.fresh_database("menu_move"));
+    // Chosen in the settings but not in use yet: the start puts it to use.
+    choose_server(db_path_, server);
+    HeadlessWindow& main = open_main();
+    EXPECT_EQ(main.item_count(forms::main::kList), 0);
+
+    main.fire("", runtime::Event::right_button);
+    main.choose_menu_item("把本机数据搬到服务器…");
+    auto said = messages();
+    ASSERT_EQ(said.size(), 2u);
+    EXPECT_EQ(said[0].first, "要把本机的客户数据搬到 127.0.0.1:" + std::to_string(pg.port()) +
+                                 " 上的数据库 " + server.database +
+                                 " 吗？\r\n搬之前会先备份本机数据，本机的数据文件不会改动。");
+    EXPECT_TRUE(said[1].first.starts_with("搬好了：2 位客户已经搬到服务器上。\r\n"))
+        << said[1].first;
+    EXPECT_TRUE(said[1].first.ends_with("从现在起，客户数据存放在服务器上。"));
+    EXPECT_EQ(said[1].second, "恭喜：");
+    EXPECT_EQ(main.item_count(forms::main::kList), 2);
+    const auto on_server = dialogs::server_location(server);
+    EXPECT_EQ(*store::read_setting(c, rs, on_server, store::kProgramRow), "cadence=9\r\n");
+
+    backend_.message_boxes().push_answer(runtime::kAnswerYes);
+    backend_.message_boxes().push_answer(runtime::kAnswerNo);
+    main.fire("", runtime::Event::right_button);
+    main.choose_menu_item("把本机数据搬到服务器…");
+    said = messages();
+    ASSERT_EQ(said.size(), 2u);
+    EXPECT_TRUE(said[1].first.starts_with("服务器上已经有 2 位客户。要把本机的客户合并进去吗？"));
+    EXPECT_EQ(store::count_customers(c, rs, on_server, false), 2);
+}
+
 }  // namespace
 }  // namespace dialog_tests
