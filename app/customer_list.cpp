@@ -26,7 +26,7 @@ ListQuery query_now(const MainContext& context) {
     q.due_only = context.due_only;
     q.closed = context.state.list_mode != kOpenCustomers;
     q.today = dialogs::now_as_date();
-    q.cadence = cadence_of(context.settings);
+    q.cadence = current_cadence(context);
     return q;
 }
 

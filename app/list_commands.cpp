@@ -142,10 +142,8 @@ void install_dialog_handlers(MainContext& context, Window& main) {
         s.target_id,
         [&context, &main] { reload_list(main, context); },
         services::service_hosts().messenger_status,
-        [&context] { return cadence_of(context.settings); },
-        [&context](int days) {
-            return save_program_setting(context, kCadenceKey, std::to_string(days));
-        },
+        [&context] { return current_cadence(context); },
+        [&context](int days) { return save_cadence(context, days); },
         [&context] { return store_location(context); },
     });
     context.editor_handlers = dialogs::customer_editor_handlers(shared);

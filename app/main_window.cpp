@@ -104,16 +104,18 @@ std::string server_name(const dialogs::ServerDetails& d) {
 // choice stays for the next start).
 void choose_store(MainContext& context) {
     context.server.clear();
-    if (store::store_override()) return;
     const auto read = dialogs::read_store_choice(context.settings, runtime::platform().secrets());
-    if (!read.choice.on_server) return;
+    if (store::store_override() || !read.choice.on_server) {
+        load_shop_settings(context);
+        return;
+    }
     const auto& details = read.choice.server;
     while (true) {
         const auto failure =
             store::check_store(context.connection, context.rows, dialogs::server_location(details));
         if (failure == store::StoreFailure::none) {
             context.server = dialogs::connection_string(details);
-            return;
+            break;
         }
         const std::string text = "客户数据在数据库服务器 " + server_name(details) +
                                  "，现在用不了：\r\n" + dialogs::server_failure_text(failure) +
@@ -124,8 +126,9 @@ void choose_store(MainContext& context) {
                                  "（设置不变，下次启动还会连服务器）。";
         if (services::show_message(text, kButtonsRetryCancel, "温馨提示：") !=
             services::kChoseRetry)
-            return;
+            break;
     }
+    load_shop_settings(context);
 }
 
 // The shop-wide keys of settings row 2 go with the customers; a shop already on the server
@@ -154,6 +157,7 @@ void open_database_settings(Window& window, MainContext& context) {
     };
     c.chosen = [&window, &context](const dialogs::StoreChoice& choice) {
         context.server = choice.on_server ? dialogs::connection_string(choice.server) : "";
+        load_shop_settings(context);
         reload_list(window, context);
     };
     runtime::platform().windows().open_modal(forms::database_settings(),
@@ -173,6 +177,7 @@ void move_shop(Window& window, MainContext& context) {
         std::string problem;
         if (!save_store_choice(context, {true, details}, problem)) return problem;
         context.server = dialogs::connection_string(details);
+        load_shop_settings(context);
         return std::string();
     };
     if (dialogs::move_shop_to_server(c)) reload_list(window, context);

@@ -246,6 +246,18 @@ TEST_F(DialogFlow, TheShopMovesFromTheMenuAndTheListFollows) {
     EXPECT_EQ(main.item_count(forms::main::kList), 2);
     const auto on_server = dialogs::server_location(server);
     EXPECT_EQ(*store::read_setting(c, rs, on_server, store::kProgramRow), "cadence=9\r\n");
+    // The cadence is the shop's now: read from the server and stored there, not in this file.
+    ASSERT_TRUE(store::update_setting(c, rs, file, store::kProgramRow, [](const std::string& now) {
+        services::SettingsLines lines(now);
+        lines.set("cadence", "3");
+        return lines.text();
+    }));
+    EXPECT_EQ(app::current_cadence(context_), 9);
+    ASSERT_TRUE(app::save_cadence(context_, 12));
+    EXPECT_EQ(*store::read_setting(c, rs, on_server, store::kProgramRow), "cadence=12\r\n");
+    EXPECT_NE(store::read_setting(c, rs, file, store::kProgramRow)->find("cadence=3\r\n"),
+              std::string::npos);
+    EXPECT_EQ(app::current_cadence(context_), 12);
 
     backend_.message_boxes().push_answer(runtime::kAnswerYes);
     backend_.message_boxes().push_answer(runtime::kAnswerNo);
