@@ -6,6 +6,7 @@
 #include "app/store_choice.h"
 #include "dialogs/database_settings.h"
 #include "forms/forms.h"
+#include "runtime/tab_order.h"
 #include "store/customer_actions.h"
 #include "store/provision.h"
 #include "store/sources.h"
@@ -126,6 +127,43 @@ TEST(StoreChoice, TheTestSaysWhatIsWrongInPlainWords) {
                            "SELECT count(*) FROM information_schema.tables WHERE "
                            "table_schema = 'public'"),
               "1\n");
+}
+
+// The dialog as the keyboard meets it: the choice first, Tab down the boxes, Enter is 确定,
+// Esc leaves with nothing stored; every operation its definition binds is there.
+TEST(DatabaseSettingsWindow, KeyboardAndBindings) {
+    std::vector<std::string> order;
+    for (const auto* control : runtime::tab_order(forms::database_settings()))
+        order.push_back(control->name);
+    EXPECT_EQ(order, (std::vector<std::string>{db::kChoice, db::kHost, db::kPort, db::kDatabase,
+                                               db::kUser, db::kPassword, db::kTestButton,
+                                               db::kOkButton, db::kCancelButton}));
+    int saved = 0;
+    dialogs::DatabaseSettingsContext context;
+    context.save = [&saved](const dialogs::StoreChoice&) {
+        ++saved;
+        return std::string();
+    };
+    const runtime::Handlers handlers = dialogs::database_settings_handlers(context);
+    const auto& form = forms::database_settings();
+    for (const auto& b : form.events)
+        EXPECT_TRUE(handlers.contains(b.handler)) << b.handler;
+    for (const auto& c : form.controls)
+        for (const auto& b : c.events)
+            EXPECT_TRUE(handlers.contains(b.handler)) << b.handler;
+    runtime::headless::Backend backend;
+    backend.windows().on_open(form.name, [](HeadlessWindow& w) {
+        EXPECT_EQ(w.focused(), db::kChoice);
+        EXPECT_EQ(w.text(db::kNote), "");
+        w.press(runtime::headless::Key::escape);
+    });
+    backend.windows().open_modal(form, handlers);
+    backend.windows().on_open(form.name, [](HeadlessWindow& w) {
+        w.press(runtime::headless::Key::enter);  // the file, as chosen
+    });
+    backend.windows().open_modal(form, handlers);
+    EXPECT_EQ(saved, 1);
+    EXPECT_TRUE(backend.message_boxes().shown().empty());
 }
 
 // Writes a choice of a server straight into the local file, as the dialog would.
