@@ -12,9 +12,7 @@
 namespace app {
 
 store::StoreLocation local_store(const MainContext& context) {
-    store::StoreLocation where{context.state.database_path, store::kDatabasePassword};
-    where.exact = true;
-    return where;
+    return {context.state.database_path, store::kDatabasePassword};
 }
 
 store::StoreLocation store_location(const MainContext& context) {

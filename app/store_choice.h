@@ -11,7 +11,9 @@ namespace app {
 
 struct MainContext;
 
-// The database file of this PC and no other store: the settings of this PC live there.
+// The database file of this PC, whichever store holds the customers: the settings of this PC
+// live there. LQ_STORE stands for it as for every file location (the program then keeps
+// everything on that server, as its other settings of this PC do).
 store::StoreLocation local_store(const MainContext& context);
 // Where the customers and the shop-wide settings are this run: LQ_STORE's server when the
 // variable is set, else the chosen server unless it was put aside for this run, else the file.
