@@ -65,15 +65,16 @@ void test_connection(runtime::Window& w) {
 void save(runtime::Window& w, Settings& s) {
     StoreChoice choice;
     choice.on_server = w.selected_choice(db::kChoice) == 1;
+    bool reachable = true;
     if (choice.on_server) {
         auto details = typed_details(w);
         if (!details) return;
         choice.server = *details;
-        bool ok = false;
-        const std::string text = connection_test_text(server_location(choice.server), &ok);
-        if (!ok &&
-            services::show_message(text + "\r\n\r\n仍然保存这个设置吗？", services::kButtonsYesNo,
-                                   "温馨提示：") != services::kChoseYes)
+        const std::string text = connection_test_text(server_location(choice.server), &reachable);
+        if (!reachable &&
+            services::show_message(text + "\r\n\r\n仍然保存这个设置吗？这次先继续用现在的数据，"
+                                          "下次启动时再连这个服务器。",
+                                   services::kButtonsYesNo, "温馨提示：") != services::kChoseYes)
             return;
     } else {
         // The server's details stay for another time, as typed when they are whole.
@@ -87,7 +88,9 @@ void save(runtime::Window& w, Settings& s) {
         services::show_message(problem);
         return;
     }
-    if (s.context.chosen) s.context.chosen(choice);
+    // A server that does not answer now is not switched to: the list would show the old
+    // store's rows while every action failed.
+    if (reachable && s.context.chosen) s.context.chosen(choice);
     w.close();
 }
 

@@ -138,8 +138,9 @@ TEST(DatabaseSettingsWindow, KeyboardAndBindings) {
     EXPECT_EQ(order, (std::vector<std::string>{db::kChoice, db::kHost, db::kPort, db::kDatabase,
                                                db::kUser, db::kPassword, db::kTestButton,
                                                db::kOkButton, db::kCancelButton}));
-    int saved = 0;
+    int saved = 0, switched = 0;
     dialogs::DatabaseSettingsContext context;
+    context.chosen = [&switched](const dialogs::StoreChoice&) { ++switched; };
     context.save = [&saved](const dialogs::StoreChoice&) {
         ++saved;
         return std::string();
@@ -163,7 +164,25 @@ TEST(DatabaseSettingsWindow, KeyboardAndBindings) {
     });
     backend.windows().open_modal(form, handlers);
     EXPECT_EQ(saved, 1);
-    EXPECT_TRUE(backend.message_boxes().shown().empty());
+    EXPECT_EQ(switched, 1);
+    // A server away: saved when the user insists, but not switched to for this run.
+    backend.windows().on_open(form.name, [](HeadlessWindow& w) {
+        w.select_choice(db::kChoice, 1);
+        w.set_text(db::kHost, "127.0.0.1");
+        w.set_text(db::kPort, "1");
+        w.set_text(db::kDatabase, "shop");
+        w.set_text(db::kUser, "staff");
+        w.press(runtime::headless::Key::enter);
+    });
+    backend.message_boxes().push_answer(runtime::kAnswerNo);
+    backend.windows().open_modal(form, handlers);
+    backend.message_boxes().push_answer(runtime::kAnswerYes);
+    backend.windows().open_modal(form, handlers);
+    EXPECT_EQ(saved, 2);
+    EXPECT_EQ(switched, 1);
+    ASSERT_EQ(backend.message_boxes().shown().size(), 2u);
+    EXPECT_TRUE(
+        backend.message_boxes().shown()[0].text.starts_with("连接失败：连不上数据库服务器"));
 }
 
 // Writes a choice of a server straight into the local file, as the dialog would.
