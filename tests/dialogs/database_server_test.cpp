@@ -239,6 +239,11 @@ TEST_F(DialogFlow, TheDialogStoresTheChoiceAndTheListComesFromTheServer) {
                   {"请填写数据库的名字。", "信息："},
                   {"连接成功。服务器上有未成交客户 1 位，已成交客户 0 位。", "恭喜："}}));
     EXPECT_EQ(rows(main).at(0).at(3), "服务器客户");
+    // The file's copies cannot put the server's customers back: said, nothing opened.
+    main.fire("", runtime::Event::right_button);
+    main.choose_menu_item("恢复备份…");
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_EQ(backend_.windows().opened().back(), "DatabaseSettings");
     // Kept in the file, the password protected; the next start goes to the server.
     const std::string row2 =
         *store::read_setting(c, rs, app::local_store(context_), store::kProgramRow);
