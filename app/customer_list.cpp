@@ -23,8 +23,9 @@ ListQuery query_now(const MainContext& context) {
     ListQuery q;
     q.find = context.find_text;
     q.sort = context.sort;
-    q.due_only = context.due_only;
     q.closed = context.state.list_mode != kOpenCustomers;
+    // Nobody in the closed list waits: there the due view shows everyone.
+    q.due_only = context.due_only && !q.closed;
     q.today = dialogs::now_as_date();
     q.cadence = current_cadence(context);
     return q;
@@ -99,8 +100,11 @@ void show_list(runtime::Window& window, MainContext& context) {
     window.refresh_rows(forms::main::kList);
     window.set_sort_mark(forms::main::kList, context.sort.column,
                          context.sort.column <= 1 ? 0 : (context.sort.descending ? -1 : 1));
-    const int row = keep ? context.list->row_of(keep) : -1;
-    if (row >= 0) window.select_row(forms::main::kList, row);
+    // The selection stays on its customer, or goes: left on its row it would point at
+    // whoever stands there now, and Del would delete them.
+    window.select_row(forms::main::kList, keep ? context.list->row_of(keep) : -1);
+    // Other customers may stand in view now: theirs are asked first.
+    prefer_visible_statuses(window, context);
 }
 
 SheetRows shown_customers(const MainContext& context) {

@@ -37,6 +37,12 @@ void sort_by(Window& w, MainContext& context, int column) {
 void toggle_due_only(Window& w, MainContext& context) {
     context.due_only = !context.due_only;
     w.set_menu_item_checked(mw::kDueOnlyItem, context.due_only);
+    // Only open customers wait for a follow-up: asked for from the closed list, the open one.
+    if (context.due_only && context.state.list_mode != kOpenCustomers) {
+        context.state.list_mode = kOpenCustomers;
+        reload_list(w, context);
+        return;
+    }
     show_list(w, context);
 }
 

@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "app/change_watch.h"
 #include "app/data_commands.h"
 #include "app/list_commands.h"
 #include "app/list_statuses.h"
@@ -195,6 +196,7 @@ void on_created(Window& window, MainContext& context) {
     load_program_settings(context);
     choose_store(context);
     restore_window(window, context);
+    watch_changes(window, context);  // from the stamp before the first load on
     reload_list(window, context);
     back_up_today(context);
     remind_of_due(window, context);

@@ -39,25 +39,52 @@ std::string joined(const std::vector<int>& values) {
 
 }  // namespace
 
+namespace {
+
+// Settings every PC of a shop shares live with the customers; the rest (the window, the list's
+// order) belong to the PC and stay in its own file, even when the customers are on a server.
+bool shop_wide(std::string_view key) {
+    return key == kCadenceKey;
+}
+
+store::StoreLocation shop_store(const MainContext& context) {
+    return {context.state.database_path, store::kDatabasePassword};
+}
+
+store::StoreLocation this_pc(const MainContext& context) {
+    store::StoreLocation where = shop_store(context);
+    where.exact = true;
+    return where;
+}
+
+}  // namespace
+
 void load_program_settings(MainContext& context) {
-    auto stored = store::read_setting(context.connection, context.rows,
-                                      {context.state.database_path, store::kDatabasePassword},
+    auto local =
+        store::read_setting(context.connection, context.rows, this_pc(context), store::kProgramRow);
+    if (local) context.settings = services::SettingsLines(*local);
+    if (!store::store_override()) return;  // one file holds both
+    auto shared = store::read_setting(context.connection, context.rows, shop_store(context),
                                       store::kProgramRow);
-    if (stored) context.settings = services::SettingsLines(*stored);
+    if (!shared) return;
+    const services::SettingsLines lines(*shared);
+    if (auto cadence = lines.get(kCadenceKey)) {
+        context.settings.set(kCadenceKey, *cadence);
+    } else {
+        context.settings.erase(kCadenceKey);
+    }
 }
 
 store::ActionResult save_program_setting(MainContext& context, std::string_view key,
                                          std::string_view value) {
-    std::string written;
     auto result = store::update_setting(context.connection, context.rows,
-                                        {context.state.database_path, store::kDatabasePassword},
+                                        shop_wide(key) ? shop_store(context) : this_pc(context),
                                         store::kProgramRow, [&](const std::string& now) {
                                             services::SettingsLines lines(now);
                                             lines.set(key, value);
-                                            written = lines.text();
-                                            return written;
+                                            return lines.text();
                                         });
-    if (result) context.settings = services::SettingsLines(written);
+    if (result) context.settings.set(key, value);
     return result;
 }
 

@@ -111,7 +111,10 @@ void on_created(runtime::Window& w, Import& im_) {
 }
 
 std::string report_text(const store::ImportReport& report, const formats::ImportResult& rows) {
-    const std::size_t skipped = report.already_stored.size() + rows.skipped.size();
+    // Rows above the header (a title, a date) are no customers: only repeats count as skipped.
+    std::size_t skipped = report.already_stored.size();
+    for (const auto& s : rows.skipped)
+        if (!rows.header_row || s.row > *rows.header_row) ++skipped;
     std::string text = "导入完成：新增 " + std::to_string(report.added) + " 位客户，跳过 " +
                        std::to_string(skipped) + " 位（已经登记过，或在文件里重复），" +
                        std::to_string(rows.refused.size()) + " 行没有导入。";

@@ -60,6 +60,22 @@ std::optional<double> cell_date(const Cell& cell) {
     return std::nullopt;
 }
 
+// Line breaks as the editor's box and the sheets write them: a workbook's cell or a text file
+// from elsewhere may break lines with LF or CR alone, which the box would show as one line.
+std::string with_crlf(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' || text[i] == '\n') {
+            out += "\r\n";
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            continue;
+        }
+        out += text[i];
+    }
+    return out;
+}
+
 struct PairLess {
     bool operator()(const std::pair<std::string, std::string>& a,
                     const std::pair<std::string, std::string>& b) const {
@@ -236,7 +252,8 @@ Result<ImportResult> import_rows(const Table& table, std::span<const ColumnMeani
         } else {
             customer.fields.time2 = read.date(at.last_follow_up, "最后跟踪日期");
         }
-        if (at.note != ColumnsOf::kNone) customer.fields.bs = cell_text(read.cell(at.note));
+        if (at.note != ColumnsOf::kNone)
+            customer.fields.bs = with_crlf(cell_text(read.cell(at.note)));
 
         if (!read.problems().empty()) {
             std::string reasons;

@@ -91,7 +91,7 @@ class Window {
     virtual std::string cell(std::string_view list, int row, int column) const = 0;
     virtual int item_count(std::string_view list) const = 0;
     virtual int selected_row(std::string_view list) const = 0;  // -1: none
-    // Selects and focuses the row; nothing for a row that does not exist.
+    // Selects and focuses the row; -1 selects none; nothing for a row that does not exist.
     virtual void select_row(std::string_view list, int row) = 0;
     // The rows the user can see now, partly shown ones included; the list's rows_shown event
     // tells when they change.
@@ -151,6 +151,12 @@ class Window {
     virtual WindowState window_state() const = 0;
     // Puts the window where it was; a place on no screen any more comes onto the main one.
     virtual void set_window_state(const WindowState& state) = 0;
+    // A timer of the program's own beside the definition's: `tick` runs on the windows'
+    // thread about every `period_ms` until stop_timer(name) or the window closes. Starting
+    // one under a name in use replaces it.
+    virtual void start_timer(std::string_view name, int period_ms, std::function<void()> tick) = 0;
+    // Scrolls the list so that `first` is its top row, as far as its rows allow.
+    virtual void scroll_to_row(std::string_view list, int first) = 0;
 };
 
 class WindowSystem {
@@ -168,6 +174,9 @@ class WindowSystem {
     // Runs `task` on the windows' thread the next time it waits for input, as long as the main
     // window is open; may be called from any thread.
     virtual void post(std::function<void()> task) = 0;
+    // True while a dialog or message box of the program is open, that is while the main
+    // window takes no input.
+    virtual bool modal_open() const = 0;
 };
 
 // Runs the operations bound to `event` of `control` ("" for the window itself).

@@ -24,7 +24,6 @@ bool StoreConnection::open_store(const std::string& path, const std::string& pas
 
 bool StoreConnection::open_store(const StoreLocation& where) {
     close_store();
-    closed_stamp_.reset();
     std::string server = where.odbc;
     if (server.empty() && !where.exact) server = store_override().value_or("");
     Result<std::unique_ptr<Engine>> opened = Failure{};
@@ -51,12 +50,16 @@ bool StoreConnection::open_store(const StoreLocation& where) {
 void StoreConnection::close_store() {
     if (!engine_) return;
     if (engine_->in_transaction()) engine_->rollback();
-    closed_stamp_ = engine_->transaction_stamp();
+    // The last transaction's stamp outlives the open that made it: a list load after a save
+    // opens again, and the save must still be known as this PC's own.
+    if (auto stamp = engine_->transaction_stamp()) closed_stamp_ = stamp;
     engine_.reset();
 }
 
 std::optional<std::uint64_t> StoreConnection::transaction_stamp() const {
-    return engine_ ? engine_->transaction_stamp() : closed_stamp_;
+    if (engine_)
+        if (auto stamp = engine_->transaction_stamp()) return stamp;
+    return closed_stamp_;
 }
 
 void StoreConnection::note(const Failure& failure) {

@@ -54,9 +54,9 @@ class StoreConnection {
 
     // The store's change stamp (Engine::change_stamp); nullopt when it could not be read.
     std::optional<std::uint64_t> change_stamp();
-    // The stamp of the last transaction begun through this connection since its last
-    // open_store (Engine::transaction_stamp), also after close_store: the change stamp a PC
-    // will see for its own last action.
+    // The stamp of the last transaction begun through this connection (Engine::transaction_
+    // stamp), kept across close_store and later opens: the change stamp a PC will see for its
+    // own last action.
     std::optional<std::uint64_t> transaction_stamp() const;
 
     bool is_open() const { return engine_ != nullptr; }

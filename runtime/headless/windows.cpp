@@ -179,6 +179,7 @@ void HeadlessWindow::delete_all_items(std::string_view list) {
     s.source.reset();
     s.rows.clear();
     s.selected_row = -1;
+    s.top_row = 0;  // an empty list shows its top, as the real one does
 }
 
 int HeadlessWindow::append_item(std::string_view list, std::string_view text) {
@@ -219,7 +220,7 @@ int HeadlessWindow::selected_row(std::string_view list) const {
 
 void HeadlessWindow::select_row(std::string_view list, int row) {
     State& s = state(list);
-    if (row >= 0 && row < item_count(list)) s.selected_row = row;
+    if (row == -1 || (row >= 0 && row < item_count(list))) s.selected_row = row;
 }
 
 bool HeadlessWindow::menu_item_visible(std::string_view caption) const {
@@ -319,15 +320,46 @@ void HeadlessWindow::add_tray_icon(std::string_view tooltip) {
 }
 
 void HeadlessWindow::stop_timer(std::string_view timer) {
+    if (auto it = timers_.find(timer); it != timers_.end()) {
+        timers_.erase(it);
+        return;
+    }
     state(timer).running = false;
 }
 
 bool HeadlessWindow::timer_running(std::string_view timer) const {
+    if (timers_.contains(timer)) return true;
     return find(timer)->running;
+}
+
+void HeadlessWindow::start_timer(std::string_view name, int period_ms, std::function<void()> tick) {
+    if (closed_) return;
+    timers_[std::string(name)] = {std::max(period_ms, 1), std::move(tick)};
+}
+
+bool HeadlessWindow::tick(std::string_view timer) {
+    auto it = timers_.find(timer);
+    if (closed_ || it == timers_.end()) return false;
+    // A copy: the tick may stop its own timer or close the window.
+    const std::function<void()> run = it->second.tick;
+    run();
+    return true;
+}
+
+int HeadlessWindow::timer_period(std::string_view timer) const {
+    auto it = timers_.find(timer);
+    return it == timers_.end() ? 0 : it->second.period_ms;
+}
+
+void HeadlessWindow::scroll_to_row(std::string_view list, int first) {
+    // As the real list: the last row comes no higher than the bottom of the view.
+    const int last_top = std::max(0, item_count(list) - rows_in_view(list).count);
+    scroll_list(list, std::clamp(first, 0, last_top));
 }
 
 void HeadlessWindow::close() {
     closed_ = true;
+    timers_.clear();
     self_.visible = false;
 }
 
@@ -555,6 +587,13 @@ Window& HeadlessWindows::open(const Form& form, Handlers handlers) {
 }
 
 void HeadlessWindows::open_modal(const Form& form, Handlers handlers) {
+    struct Depth {
+        int& depth;
+        explicit Depth(int& d) : depth(d) { ++depth; }
+        ~Depth() { --depth; }
+        Depth(const Depth&) = delete;
+        Depth& operator=(const Depth&) = delete;
+    } modal(modal_depth_);
     opened_.push_back(form.name);
     windows_.push_back(std::make_unique<HeadlessWindow>(*this, form, std::move(handlers)));
     auto it = std::prev(windows_.end());

@@ -82,6 +82,8 @@ class HeadlessWindow final : public Window {
     void show_tray_balloon(std::string_view title, std::string_view text) override;
     WindowState window_state() const override { return state_; }
     void set_window_state(const WindowState& state) override;
+    void start_timer(std::string_view name, int period_ms, std::function<void()> tick) override;
+    void scroll_to_row(std::string_view list, int first) override;
 
     // What a test does and sees.
     void fire(std::string_view control, Event event, const EventArgs& args = {});
@@ -121,6 +123,11 @@ class HeadlessWindow final : public Window {
     // Addresses each HTML view was sent to, in order.
     const std::vector<std::string>& navigations(std::string_view control) const;
     bool timer_running(std::string_view timer) const;
+    // The period of one of the program's own timers passes: its tick runs. False when no
+    // such timer runs.
+    bool tick(std::string_view timer);
+    // A program timer's period in milliseconds, 0 when none runs under the name.
+    int timer_period(std::string_view timer) const;
     // What a pie chart draws now: its slices and its legend lines.
     std::vector<PieSlice> chart_slices(std::string_view chart) const;
     std::vector<std::string> chart_legend(std::string_view chart) const;
@@ -168,6 +175,11 @@ class HeadlessWindow final : public Window {
     std::map<std::string, bool, std::less<>> menu_checked_;
     std::vector<std::pair<std::string, std::string>> balloons_;
     bool closed_ = false;
+    struct ProgramTimer {
+        int period_ms = 0;
+        std::function<void()> tick;
+    };
+    std::map<std::string, ProgramTimer, std::less<>> timers_;
 };
 
 class HeadlessWindows final : public WindowSystem {
@@ -186,6 +198,7 @@ class HeadlessWindows final : public WindowSystem {
     // Runs at once on the thread that made the windows; from any other thread it waits until
     // that thread calls run_posted.
     void post(std::function<void()> task) override;
+    bool modal_open() const override { return modal_depth_ > 0; }
     // Runs what other threads have posted, in order, until `done` holds or `timeout` has
     // passed waiting for more; true when `done` held. Without `done`, runs what is there.
     bool run_posted(const std::function<bool()>& done = {},
@@ -243,6 +256,7 @@ class HeadlessWindows final : public WindowSystem {
     std::list<std::unique_ptr<HeadlessWindow>> windows_;
     std::map<std::string, Script, std::less<>> scripts_;
     std::vector<std::string> opened_;
+    int modal_depth_ = 0;
 };
 
 }  // namespace runtime::headless

@@ -1,5 +1,7 @@
 // List views: rows the program keeps itself, drawn through the list's requests for text; rows
 // in a tone of their own; the sort arrow on a header, and clicks on headers.
+#include <algorithm>
+
 #include "runtime/win32/wide_text.h"
 #include "runtime/win32/window.h"
 
@@ -42,6 +44,18 @@ void Win32Window::refresh_rows(std::string_view list) {
     hold_drawing(h);
     uncounted_lists_.insert(h);
     InvalidateRect(h, nullptr, FALSE);
+}
+
+void Win32Window::scroll_to_row(std::string_view list, int first) {
+    HWND h = hwnd_of(list);
+    sync_count(h);
+    const int rows = item_count(list);
+    if (rows <= 0) return;
+    first = std::clamp(first, 0, rows - 1);
+    // To the bottom, then back up to the row: the list then shows it as its top row, or
+    // as near the top as its last rows let it.
+    SendMessageW(h, LVM_ENSUREVISIBLE, static_cast<WPARAM>(rows - 1), FALSE);
+    SendMessageW(h, LVM_ENSUREVISIBLE, static_cast<WPARAM>(first), FALSE);
 }
 
 void Win32Window::set_sort_mark(std::string_view list, int column, int direction) {

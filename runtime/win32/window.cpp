@@ -493,12 +493,13 @@ int Win32Window::selected_row(std::string_view list) const {
 }
 
 void Win32Window::select_row(std::string_view list, int row) {
-    if (row < 0 || row >= item_count(list)) return;
+    if (row < -1 || row >= item_count(list)) return;
     HWND h = hwnd_of(list);
     sync_count(h);
     LVITEMW item{};
     item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    // Row -1 is every row: then none stays selected.
+    item.state = row < 0 ? 0 : LVIS_SELECTED | LVIS_FOCUSED;
     SendMessageW(h, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
 }
 
@@ -635,7 +636,22 @@ void Win32Window::add_tray_icon(std::string_view tooltip) {
 }
 
 void Win32Window::stop_timer(std::string_view timer) {
+    if (auto it = timer_ids_.find(timer); it != timer_ids_.end()) {
+        if (hwnd_) KillTimer(hwnd_, it->second);
+        timer_ticks_.erase(it->second);
+        timer_ids_.erase(it);
+        return;
+    }
     KillTimer(hwnd_, child(timer).id);
+}
+
+void Win32Window::start_timer(std::string_view name, int period_ms, std::function<void()> tick) {
+    if (!hwnd_ || closed_) return;
+    auto [it, added] = timer_ids_.try_emplace(std::string(name), next_timer_id_);
+    if (added) ++next_timer_id_;
+    timer_ticks_[it->second] = std::move(tick);
+    // The same id again resets the period of a running timer.
+    SetTimer(hwnd_, it->second, static_cast<UINT>(std::max(period_ms, 1)), nullptr);
 }
 
 void Win32Window::close() {
@@ -696,6 +712,12 @@ LRESULT Win32Window::handle_message(HWND hwnd, UINT message, WPARAM wparam, LPAR
                 fire(list, Event::rows_shown);
             return 0;
         case WM_TIMER:
+            if (auto t = timer_ticks_.find(static_cast<UINT>(wparam)); t != timer_ticks_.end()) {
+                // A copy: the tick may stop its own timer.
+                const std::function<void()> run = t->second;
+                run();
+                return 0;
+            }
             if (const Child* c = child_by_id(static_cast<UINT>(wparam)))
                 fire(c->def->name, Event::tick);
             return 0;

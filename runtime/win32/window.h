@@ -5,6 +5,7 @@
 #include <commctrl.h>
 // clang-format on
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -92,6 +93,8 @@ class Win32Window final : public Window {
     void show_tray_balloon(std::string_view title, std::string_view text) override;
     WindowState window_state() const override;
     void set_window_state(const WindowState& state) override;
+    void start_timer(std::string_view name, int period_ms, std::function<void()> tick) override;
+    void scroll_to_row(std::string_view list, int first) override;
     // A key or character on its way to a control of this window; true when a key binding or
     // a list's typing took it (keyboard.cpp).
     bool translate_key(const MSG& msg);
@@ -156,6 +159,10 @@ class Win32Window final : public Window {
     PieChartState& chart(std::string_view control) const;
     std::map<std::string, bool, std::less<>> menu_visible_;
     std::map<std::string, std::unique_ptr<WebView>, std::less<>> web_views_;
+    // The program's own timers, by name and by the id Windows ticks them with.
+    std::map<std::string, UINT, std::less<>> timer_ids_;
+    std::map<UINT, std::function<void()>> timer_ticks_;
+    UINT next_timer_id_ = 0x6000;     // past every control's id
     std::set<HWND> held_lists_;       // lists filled since the program last waited for input
     std::map<HWND, Rows> list_rows_;  // the cells of each list view, row by row
     std::map<HWND, std::shared_ptr<const RowSource>> sources_;  // lists the program fills itself

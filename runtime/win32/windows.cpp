@@ -138,7 +138,22 @@ Window& Win32Windows::open(const Form& form, Handlers handlers) {
     return w;
 }
 
+bool Win32Windows::modal_open() const {
+    if (modal_depth_ > 0) return true;
+    // A message box or a file dialog disables the windows it keeps input from.
+    return std::any_of(windows_.begin(), windows_.end(), [](const auto& w) {
+        return w->handle() && !w->closed() && !IsWindowEnabled(w->handle());
+    });
+}
+
 void Win32Windows::open_modal(const Form& form, Handlers handlers) {
+    struct Depth {
+        int& depth;
+        explicit Depth(int& d) : depth(d) { ++depth; }
+        ~Depth() { --depth; }
+        Depth(const Depth&) = delete;
+        Depth& operator=(const Depth&) = delete;
+    } modal(modal_depth_);
     // Every other window of the program takes no input while the dialog is open.
     std::vector<HWND> disabled;
     for (const auto& other : windows_)

@@ -30,6 +30,7 @@ class Win32Windows final : public WindowSystem {
     int run(Window& main) override;
     void run_in_background(std::function<void()> work) override;
     void post(std::function<void()> task) override;
+    bool modal_open() const override;
 
     // Called by a window when Windows has destroyed it.
     void destroyed(Win32Window& window);
@@ -48,6 +49,7 @@ class Win32Windows final : public WindowSystem {
     std::mutex posts_mutex_;
     std::deque<std::function<void()>> posts_;
     const Win32Window* main_ = nullptr;
+    int modal_depth_ = 0;
     bool main_gone_ = false;
     std::list<std::unique_ptr<Win32Window>> windows_;
     std::list<std::unique_ptr<Win32Window>> finished_;  // freed once no call is inside them

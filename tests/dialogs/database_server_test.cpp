@@ -3,6 +3,7 @@
 // trouble, the dialog storing the choice, and a start-up with the server away.
 #include <gtest/gtest.h>
 
+#include "app/change_watch.h"
 #include "app/store_choice.h"
 #include "dialogs/database_settings.h"
 #include "forms/forms.h"
@@ -239,6 +240,13 @@ TEST_F(DialogFlow, TheDialogStoresTheChoiceAndTheListComesFromTheServer) {
                   {"请填写数据库的名字。", "信息："},
                   {"连接成功。服务器上有未成交客户 1 位，已成交客户 0 位。", "恭喜："}}));
     EXPECT_EQ(rows(main).at(0).at(3), "服务器客户");
+    // The watch follows the store in use: another PC's save on the server shows at a tick.
+    ASSERT_TRUE(main.tick(app::kChangeWatchTimer));
+    ASSERT_EQ(store::save_new_customer(c, rs, dialogs::server_location(server),
+                                       {"另一台电脑", "店主", 45000, 45000, ""}),
+              store::SaveOutcome::saved);
+    ASSERT_TRUE(main.tick(app::kChangeWatchTimer));
+    EXPECT_EQ(rows(main).at(0).at(3), "另一台电脑");
     // The file's copies cannot put the server's customers back: said, nothing opened.
     main.fire("", runtime::Event::right_button);
     main.choose_menu_item("恢复备份…");

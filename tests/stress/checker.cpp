@@ -67,6 +67,13 @@ std::string shown(const std::vector<std::string>& v) {
     return out + "]";
 }
 
+std::string shown(const std::vector<int>& v) {
+    std::string out = "[";
+    for (std::size_t i = 0; i < v.size(); ++i)
+        out += (i ? ", " : "") + std::to_string(v[i]);
+    return out + "]";
+}
+
 template <class T>
 std::string differ(const std::string& what, const T& expected, const T& actual) {
     if (expected == actual) return {};
@@ -154,8 +161,9 @@ std::string Checker::store(const Model& m) {
             (c.time3 && !same_date(*c.time3, *r.time3)))
             return differ(who + "time3", c.time3, r.time3);
     }
+    const std::optional<std::string> row2 = m.store.row2_text();
     std::vector<std::pair<std::int64_t, std::optional<std::string>>> settings = {
-        {1, m.store.our_ids}, {2, std::nullopt}, {3, m.store.skin}};
+        {1, m.store.our_ids}, {2, row2}, {3, m.store.skin}};
     auto got = file->settings;
     std::sort(got.begin(), got.end());
     if (got.size() != 3) return "settings rows: expected 3, got " + std::to_string(got.size());
@@ -191,6 +199,22 @@ std::string Checker::list_and_main(const Model& m) {
     LQ_RETURN_IF(differ("登记交易 visible", m.deal_item, w.menu_item_visible("登记交易")));
     LQ_RETURN_IF(
         differ("转为未成交客户 visible", m.revert_item, w.menu_item_visible("转为未成交客户")));
+    std::vector<int> tones;
+    for (int r = 0; r < static_cast<int>(rows.size()); ++r)
+        tones.push_back(w.row_tone(list, r));
+    LQ_RETURN_IF(differ("row tones", m.tones, tones));
+    const std::pair<int, int> mark =
+        m.sort_column <= 1 ? std::pair{-1, 0} : std::pair{m.sort_column, m.sort_down ? -1 : 1};
+    LQ_RETURN_IF(differ("sort column", mark.first, w.sort_mark(list).first));
+    LQ_RETURN_IF(differ("sort direction", mark.second, w.sort_mark(list).second));
+    LQ_RETURN_IF(differ("find box shown", m.find_open, w.visible(forms::main::kFindBox)));
+    LQ_RETURN_IF(differ("find box text", m.find_text, w.text(forms::main::kFindBox)));
+    LQ_RETURN_IF(
+        differ("只看待跟进 ticked", m.due_only, w.menu_item_checked(forms::main::kDueOnlyItem)));
+    std::vector<std::string> balloons;
+    for (const auto& [title, text] : w.balloons())
+        balloons.push_back(text);
+    LQ_RETURN_IF(differ("tray balloons", m.balloons, balloons));
     return {};
 }
 
@@ -326,6 +350,12 @@ std::string Checker::dialog(DialogModel& d, HeadlessWindow& w, double now_low) {
     } else if (auto* deal = std::get_if<DealModel>(&d)) {
         LQ_RETURN_IF(differ("deal dialog title", std::string("交易日期选择"), w.text("")));
         LQ_RETURN_IF(box_date("deal date", deal->date, w.date(forms::deal::kDate), now_low));
+    } else if (auto* f = std::get_if<FollowUpModel>(&d)) {
+        LQ_RETURN_IF(differ("follow-up title", std::string("记录跟进"), w.text("")));
+        LQ_RETURN_IF(differ("follow-up text", f->text, w.text(forms::follow_up::kText)));
+    } else if (auto* cd = std::get_if<CadenceModel>(&d)) {
+        LQ_RETURN_IF(differ("cadence title", std::string("跟进设置"), w.text("")));
+        LQ_RETURN_IF(differ("cadence days", cd->days, w.text(forms::cadence::kDays)));
     } else if (auto* c = std::get_if<ChartModel>(&d)) {
         const char* pie = forms::chart::kPie;
         LQ_RETURN_IF(

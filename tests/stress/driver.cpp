@@ -49,7 +49,8 @@ Driver::Driver(const Options& options)
         model_.whole_seconds = true;
     }
     auto& windows = program_.backend().windows();
-    for (const char* form : {"CustomerEditor", "OurIdManager", "DealDateDialog", "ChartWindow"})
+    for (const char* form : {"CustomerEditor", "OurIdManager", "DealDateDialog", "ChartWindow",
+                             "FollowUpDialog", "CadenceDialog"})
         windows.on_open(form, [this](HeadlessWindow& w) { dialog(w); });
 }
 
@@ -196,14 +197,22 @@ void Driver::main_action() {
         statuses_wait ? 4 : 0,            // 20 some or all held requests are answered
         2,                                // 21 scroll the list
         2,                                // 22 time passes for the statuses
+        3,                                // 23 find: Ctrl+F, or letters typed into the list
+        model_.find_open ? 3 : 0,         // 24 Esc closes the find box
+        3,                                // 25 a click on a column header
+        2,                                // 26 Ctrl+D: only the customers due
+        3,                                // 27 Ctrl+R: record a follow-up
+        3,                                // 28 the list's keys: Enter, Del, Ctrl+N, F5
+        model_.balloons.empty() ? 0 : 1,  // 29 the tray balloon is clicked
     };
     const char* list = forms::main::kList;
+    const int choice = weighted(weights);
     auto toolbar = [&](int entry, const std::string& what) {
         begin("toolbar " + std::to_string(entry) + " " + what);
         model_.toolbar(entry);
         w.fire(forms::main::kToolbar, Event::entry_clicked, {entry, {}});
     };
-    switch (weighted(weights)) {
+    switch (choice) {
         case 0:
             return toolbar(0, "添加新客户"), check();
         case 1:
@@ -306,6 +315,50 @@ void Driver::main_action() {
             program_.time_passes(seconds);
             return check();
         }
+        case 23:
+            return find_action();
+        case 24:
+            begin("Esc in the find box");
+            model_.close_find();
+            w.focus(forms::main::kFindBox);
+            w.press_key("Esc");
+            return check();
+        case 25: {
+            const int column = 1 + in_.below(7);
+            begin("click the header of column " + std::to_string(column));
+            model_.sort_click(column);
+            w.fire(list, Event::column_clicked, {column, {}});
+            return check();
+        }
+        case 26:
+        case 27:
+        case 28: {
+            const char* keys[] = {"Enter", "Del", "Ctrl+N", "F5"};
+            const std::string chord = choice == 26   ? "Ctrl+D"
+                                      : choice == 27 ? "Ctrl+R"
+                                                     : keys[in_.below(4)];
+            if (chord != "Ctrl+N" && chord != "F5" && chord != "Ctrl+D" && in_.chance(80))
+                pick_row();
+            begin("key " + chord + " in the list");
+            const bool yes = in_.chance(70);
+            const std::size_t asked = model_.messages.size();
+            if (chord == "Del") {
+                model_.menu_item("删除客户", yes);
+            } else {
+                model_.key(chord);
+            }
+            if (model_.messages.size() > asked && model_.messages.back().yes_no)
+                program_.backend().message_boxes().push_answer(yes ? runtime::kAnswerYes
+                                                                   : runtime::kAnswerNo);
+            w.focus(list);
+            if (!w.press_key(chord)) fail("no binding took " + chord);
+            return check();
+        }
+        case 29:
+            begin("click the tray balloon");
+            model_.balloon_clicked();
+            w.fire("", Event::balloon_clicked);
+            return check();
         default:
             return environment_action(1);
     }
@@ -424,7 +477,7 @@ void Driver::menu_action() {
     }
     std::vector<std::string> items;
     if (model_.menu == forms::main::kMoreMenu) {
-        items = {"查看图表", "查看图表", "查看图表", "加入官方群"};
+        items = {"查看图表", "查看图表", "查看图表", "加入官方群", "跟进设置…", "只看待跟进"};
     } else {
         items = {"修改客户", "修改客户", "联系客户", "查询客户"};
         for (int i = 0; i < 3; ++i) {
@@ -479,6 +532,10 @@ void Driver::dialog(HeadlessWindow& w) {
             manager_action(w);
         } else if (name == "DealDateDialog") {
             deal_action(w);
+        } else if (name == "FollowUpDialog") {
+            follow_up_action(w);
+        } else if (name == "CadenceDialog") {
+            cadence_action(w);
         } else {
             chart_action(w);
         }
@@ -602,6 +659,107 @@ void Driver::deal_action(HeadlessWindow& w) {
         else
             w.fire(forms::deal::kOkButton, Event::clicked);
     }
+    check();
+}
+
+void Driver::find_action() {
+    HeadlessWindow& w = program_.main();
+    // A piece of a stored text, in another letter case or full width at times, or a few
+    // letters that may find nobody.
+    std::string text;
+    if (!model_.loaded.empty() && in_.chance(70)) {
+        const Customer& c = model_.loaded[static_cast<std::size_t>(
+            in_.below(static_cast<int>(model_.loaded.size())))];
+        const std::string& field = in_.chance(50) ? c.wang : in_.chance(50) ? c.wang2 : c.bs;
+        std::vector<std::string> chars;
+        for (std::size_t i = 0; i < field.size();) {
+            std::size_t n = 1;
+            const auto b = static_cast<unsigned char>(field[i]);
+            if (b >= 0xF0)
+                n = 4;
+            else if (b >= 0xE0)
+                n = 3;
+            else if (b >= 0xC0)
+                n = 2;
+            chars.push_back(field.substr(i, n));
+            i += n;
+        }
+        if (!chars.empty()) {
+            const int from = in_.below(static_cast<int>(chars.size()));
+            const int count = 1 + in_.below(std::min(4, static_cast<int>(chars.size()) - from));
+            for (int i = from; i < from + count; ++i) {
+                std::string ch = chars[static_cast<std::size_t>(i)];
+                if (ch.size() == 1 && ch[0] > ' ' && ch[0] <= '~' && in_.chance(20)) {
+                    const char32_t wide = static_cast<char32_t>(ch[0] - 0x21 + 0xFF01);
+                    ch = {static_cast<char>(0xE0 | (wide >> 12)),
+                          static_cast<char>(0x80 | ((wide >> 6) & 0x3F)),
+                          static_cast<char>(0x80 | (wide & 0x3F))};
+                } else if (ch.size() == 1 && in_.chance(30)) {
+                    ch[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(ch[0])));
+                }
+                text += ch;
+            }
+        }
+    } else {
+        const char* some[] = {"a", "Z", "zz", "客", "1", ""};
+        text = some[in_.below(6)];
+    }
+    if (in_.chance(40) && text.size() == 1 && text[0] > ' ' && text[0] <= '~') {
+        // Typed straight into the list: the find box opens with what it already holds.
+        begin("type " + printable(text) + " into the list");
+        model_.find((model_.find_open ? model_.find_text : std::string()) + text);
+        w.type(forms::main::kList, text);
+        return check();
+    }
+    begin("Ctrl+F, find " + printable(text));
+    w.focus(forms::main::kList);
+    w.press_key("Ctrl+F");
+    model_.find(text);
+    w.set_text(forms::main::kFindBox, text);
+    check();
+}
+
+void Driver::follow_up_action(HeadlessWindow& w) {
+    if (in_.chance(55)) {
+        const char* said[] = {"问了尺码", "  再联系 ", "", "Price? 明天回复", "\t"};
+        const std::string text = said[in_.below(5)];
+        begin("follow-up: type " + printable(text));
+        model_.follow_up().text = text;
+        w.set_text(forms::follow_up::kText, text);
+        return check();
+    }
+    const std::int32_t target = model_.follow_up().target;
+    begin("follow-up: Enter");
+    const std::size_t asked = model_.messages.size();
+    w.press(Key::enter);
+    // The moment the program took, read back from the store.
+    double when = 0;
+    if (model_.store.available && model_.store.customers.count(target)) {
+        std::string why;
+        const auto stored = program_.read_store(true, &why);
+        if (!stored) return fail("the store cannot be read after a follow-up: " + why);
+        for (const auto& r : stored->customers)
+            if (r.id == target && r.time2) when = *r.time2;
+        if (when < model_.kept(model_.now_low) - 1.0 / 86400 || when > local_now() + 1.0 / 86400)
+            return fail("the follow-up's moment is not the moment of the action");
+    }
+    model_.follow_up_ok(when);
+    (void)asked;
+    check();
+}
+
+void Driver::cadence_action(HeadlessWindow& w) {
+    if (in_.chance(60)) {
+        const char* days[] = {"1", "2", "3", "5", "7", "14", "30", "0", "366", "2.5", "", "abc"};
+        const std::string text = days[in_.below(12)];
+        begin("cadence: type " + printable(text));
+        model_.cadence_dialog().days = text;
+        w.set_text(forms::cadence::kDays, text);
+        return check();
+    }
+    begin("cadence: Enter");
+    model_.cadence_ok();
+    w.press(Key::enter);
     check();
 }
 

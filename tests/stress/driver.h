@@ -70,6 +70,9 @@ class Driver {
     void manager_action(runtime::headless::HeadlessWindow& w);
     void deal_action(runtime::headless::HeadlessWindow& w);
     void chart_action(runtime::headless::HeadlessWindow& w);
+    void find_action();
+    void follow_up_action(runtime::headless::HeadlessWindow& w);
+    void cadence_action(runtime::headless::HeadlessWindow& w);
     // Picks an index by weight.
     int weighted(const std::vector<int>& weights);
 

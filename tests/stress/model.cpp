@@ -5,8 +5,10 @@
 #include <cstdlib>
 #include <set>
 #include <stdexcept>
+#include <tuple>
 
 #include "odbc/datetime.h"
+#include "tests/stress/list_rules.h"
 #include "tests/stress/text_rules.h"
 
 namespace stress {
@@ -72,6 +74,10 @@ const char* form_name(const DialogModel& d) {
             return "OurIdManager";
         case 2:
             return "DealDateDialog";
+        case 4:
+            return "FollowUpDialog";
+        case 5:
+            return "CadenceDialog";
         default:
             return "ChartWindow";
     }
@@ -119,31 +125,208 @@ void Model::start() {
     status_queue.clear();
     picture_pending = false;
     top_row = 0;
+    // A new run finds nothing and shows everyone, in the order it was left sorted.
+    find_text.clear();
+    find_open = false;
+    due_only = false;
+    balloons.clear();
+    std::tie(sort_column, sort_down) = sort_in(whole_seconds ? local_row2 : store.row2);
     // The stored number goes into the selector, whose change attaches and stores it, and
     // is attached once more.
     skin_text = store.skin;
     attaches.push_back(skin_number(skin_text));
     attaches.push_back(skin_number(skin_text));
     reload();
+    int due = 0;
+    for (const Customer& c : loaded)
+        due += due_tone(c, false, now_low, cadence()) > 0;
+    if (due > 0) balloons.push_back("今天有 " + std::to_string(due) + " 位客户待跟进");
 }
 
 void Model::reload() {
     column6 = closed_mode ? "成功交易日期" : "最后跟踪日期";
     if (!store.available) return;  // the list keeps its rows, nothing is asked
+    loaded.clear();
+    shown_statuses.clear();
+    for (auto it = store.customers.rbegin(); it != store.customers.rend(); ++it) {
+        if (it->second.closed != closed_mode) continue;
+        loaded.push_back(it->second);
+        const std::string text = known_status({it->first, it->second.wang});
+        if (!text.empty()) shown_statuses[it->first] = {it->second.wang, text};
+    }
+    choose();
+    ask_statuses(refresh_all);
+}
+
+void Model::choose() {
     rows.clear();
     notes.clear();
+    tones.clear();
     selected = -1;
+    ListChoice choice{find_text, sort_column, sort_down, due_only, closed_mode, now_low, cadence()};
+    const auto status = [this](const Customer& c) {
+        const auto found = shown_statuses.find(c.id);
+        return found != shown_statuses.end() && found->second.first == c.wang ? found->second.second
+                                                                              : std::string();
+    };
     int n = 0;
-    for (auto it = store.customers.rbegin(); it != store.customers.rend(); ++it) {
-        const Customer& c = it->second;
-        if (c.closed != closed_mode) continue;
-        rows.push_back({std::to_string(c.id), std::to_string(++n), known_status({c.id, c.wang}),
-                        c.wang, c.wang2, list_date(c.time1),
-                        list_date(closed_mode ? c.time3.value_or(0) : c.time2),
-                        note_in_list(c.bs)});
-        notes.push_back(c.bs);
+    for (const Customer* c :
+         list_order(loaded, choice, [&](const Customer& x) { return !status(x).empty(); })) {
+        rows.push_back({std::to_string(c->id), std::to_string(++n), status(*c), c->wang, c->wang2,
+                        list_date(c->time1),
+                        list_date(closed_mode ? c->time3.value_or(0) : c->time2),
+                        note_in_list(c->bs)});
+        notes.push_back(c->bs);
+        tones.push_back(due_tone(*c, closed_mode, now_low, cadence()));
     }
-    ask_statuses(refresh_all);
+}
+
+void Model::show() {
+    const auto keep = static_cast<std::int32_t>(std::trunc(selected_id()));
+    choose();
+    select_customer(keep);
+    prefer_statuses(keys_in_view());
+}
+
+void Model::select_customer(std::int32_t id) {
+    for (std::size_t r = 0; id > 0 && r < rows.size(); ++r)
+        if (rows[r][0] == std::to_string(id)) selected = static_cast<int>(r);
+}
+
+std::optional<std::string> StoreModel::row2_text() const {
+    if (!row2_written) return std::nullopt;
+    std::string text;
+    for (const auto& [key, value] : row2)
+        text += key + "=" + value + "\r\n";
+    return text;
+}
+
+int Model::cadence() const {
+    return cadence_in(store.row2);
+}
+
+void Model::set_setting(const std::string& key, const std::string& value, bool shop_wide) {
+    // Settings of this PC stay in its own file when the shop's store is a server.
+    const bool local = whole_seconds && !shop_wide;
+    auto& lines = local ? local_row2 : store.row2;
+    if (!local) store.row2_written = true;
+    for (auto& line : lines)
+        if (line.first == key) {
+            line.second = value;
+            return;
+        }
+    lines.emplace_back(key, value);
+}
+
+void Model::find(const std::string& text) {
+    // Every text put into the box is a change, the same text too.
+    find_open = true;
+    find_text = text;
+    show();
+}
+
+void Model::close_find() {
+    find_open = false;
+    if (find_text.empty()) return;
+    find_text.clear();
+    show();
+}
+
+void Model::sort_click(int column) {
+    if (column <= 1) {
+        sort_column = 0;
+        sort_down = false;
+    } else if (column == sort_column) {
+        sort_down = !sort_down;
+    } else {
+        sort_column = column;
+        sort_down = false;
+    }
+    if (store.available || whole_seconds)
+        set_setting("sort",
+                    sort_column <= 1 ? std::string()
+                                     : std::to_string(sort_column) + (sort_down ? ",desc" : ",asc"),
+                    false);
+    show();
+}
+
+void Model::toggle_due_only() {
+    due_only = !due_only;
+    // Only open customers wait for a follow-up: asked from the closed list, the open one.
+    if (due_only && closed_mode) {
+        closed_mode = false;
+        return reload();
+    }
+    show();
+}
+
+void Model::balloon_clicked() {
+    visible = true;
+    due_only = true;
+    if (closed_mode) {
+        closed_mode = false;
+        return reload();
+    }
+    show();
+}
+
+void Model::key(const std::string& chord) {
+    if (chord == "Ctrl+N") return toolbar(0);
+    if (chord == "F5") return toolbar(6);
+    if (chord == "Enter") return double_click();
+    if (chord == "Ctrl+D") return toggle_due_only();
+    if (chord == "Ctrl+R") {
+        const auto id = static_cast<std::int32_t>(std::trunc(selected_id()));
+        if (id > 0) open_dialog(FollowUpModel{id, ""});
+        return;
+    }
+    throw std::logic_error("no key " + chord);
+}
+
+FollowUpModel& Model::follow_up() {
+    return std::get<FollowUpModel>(dialogs.back());
+}
+CadenceModel& Model::cadence_dialog() {
+    return std::get<CadenceModel>(dialogs.back());
+}
+
+void Model::follow_up_ok(double when) {
+    const FollowUpModel f = follow_up();
+    if (!store.available) return say_file_gone();  // still open with what was typed
+    const auto found = store.customers.find(f.target);
+    if (found == store.customers.end()) {
+        say(kCustomerGone);
+    } else {
+        std::string said = f.text;
+        said.erase(0, std::min(said.size(), said.find_first_not_of(" \t")));
+        said.erase(said.find_last_not_of(" \t") + 1);
+        found->second.time2 = kept(when);
+        if (!said.empty()) {
+            const double day = std::floor(when);
+            long long minutes = std::llround((when - day) * 24 * 60);
+            minutes = std::min(minutes, 24LL * 60 - 1);
+            const std::string line = list_date(day) + " " + std::to_string(minutes / 60) + ":" +
+                                     (minutes % 60 < 10 ? "0" : "") + std::to_string(minutes % 60) +
+                                     " " + said;
+            found->second.bs = found->second.bs.empty() ? line : line + "\r\n" + found->second.bs;
+        }
+    }
+    dialogs.pop_back();
+    reload();
+    select_customer(f.target);
+}
+
+void Model::cadence_ok() {
+    const std::string days = cadence_dialog().days;
+    const bool digits =
+        !days.empty() && days.size() <= 4 &&
+        std::all_of(days.begin(), days.end(), [](char c) { return c >= '0' && c <= '9'; });
+    if (!digits || std::stoi(days) < 1 || std::stoi(days) > 365)
+        return say("请填写1到365之间的天数。");
+    if (!store.available) return say("保存失败，请稍后再试。");
+    set_setting("cadence", std::to_string(std::stoi(days)), true);
+    dialogs.pop_back();
+    reload();
 }
 
 std::string Model::known_status(const StatusKey& key) const {
@@ -209,7 +392,8 @@ std::vector<std::string> Model::statuses_arrive(std::size_t how_many) {
         asked.push_back(key.second);
         const std::string text = status_of(key.second);
         known_statuses[key] = {text, clock};
-        // On the customer's row, as long as it still shows the ID that was asked.
+        // Kept for the customer, shown on their row as long as it still shows the ID asked.
+        shown_statuses[key.first] = {key.second, text};
         for (auto& row : rows)
             if (row[0] == std::to_string(key.first) && row[3] == key.second) row[2] = text;
     }
@@ -280,9 +464,9 @@ void Model::export_sheet(std::optional<std::string> path, bool writable) {
     job.suffix = closed_mode ? "_已成交" : "_未成交";
     job.path = path;
     if (path) {
-        const bool loaded = store.available;
+        const bool readable = store.available;
         reload();
-        if (loaded && writable) {
+        if (readable && writable) {
             job.contents = sheet(closed_mode ? "b" : "a");
             say("导出文档成功！", "恭喜：");
         } else {
@@ -417,6 +601,10 @@ void Model::menu_item(const std::string& item, bool answer_yes) {
             for (const auto& [k, v] : store.customers)
                 ++(v.closed ? c.closed : c.open);
         open_dialog(c);
+    } else if (item == "跟进设置…") {
+        open_dialog(CadenceModel{std::to_string(cadence())});
+    } else if (item == "只看待跟进") {
+        toggle_due_only();
     } else if (item == "加入官方群") {
         say("这个版本没有设置官方群。");  // no invitation key
     } else {

@@ -24,7 +24,11 @@ struct StoreModel {
     std::int32_t next_id = 1;
     std::optional<std::string> our_ids;  // settings row 1, null in the built-in database
     std::string skin = "2";              // settings row 3
-    bool available = true;               // the file is where the program looks
+    // Settings row 2 as "key=value" lines in their order; null until first written.
+    std::vector<std::pair<std::string, std::string>> row2;
+    bool row2_written = false;
+    std::optional<std::string> row2_text() const;
+    bool available = true;  // the file is where the program looks
 };
 
 // A date box value; "now" until the checker has seen which moment the box took.
@@ -56,7 +60,15 @@ struct ChartModel {
     int open = 0, closed = 0;
     bool checked = false, three_d = false;
 };
-using DialogModel = std::variant<EditorModel, ManagerModel, DealModel, ChartModel>;
+struct FollowUpModel {
+    std::int32_t target = 0;
+    std::string text;
+};
+struct CadenceModel {
+    std::string days;
+};
+using DialogModel =
+    std::variant<EditorModel, ManagerModel, DealModel, ChartModel, FollowUpModel, CadenceModel>;
 const char* form_name(const DialogModel& d);
 
 struct Message {
@@ -82,7 +94,20 @@ struct Model {
     std::string column6 = "最后跟踪日期";
     std::vector<std::vector<std::string>> rows;
     std::vector<std::string> notes;  // each row's note as stored (the cell marks line breaks)
+    std::vector<int> tones;          // each row's due tone
     int selected = -1;
+
+    // Finding, sorting and the due view over the customers of the last load.
+    std::vector<Customer> loaded;  // newest first
+    std::string find_text;
+    bool find_open = false;
+    int sort_column = 0;  // 0: newest first
+    bool sort_down = false;
+    bool due_only = false;
+    std::vector<std::string> balloons;  // beside the tray icon, this run
+    // The settings of this PC (the sort) when the store is a server; else they are row 2.
+    std::vector<std::pair<std::string, std::string>> local_row2;
+    int cadence() const;
 
     // The main window.
     bool visible = true;
@@ -103,6 +128,8 @@ struct Model {
     };
     bool statuses_held = false;
     std::map<StatusKey, KnownStatus> known_statuses;
+    // The status each loaded customer's row shows: the ID it was learnt for, and the text.
+    std::map<std::int32_t, std::pair<std::string, std::string>> shown_statuses;
     std::vector<StatusKey> status_queue;  // asked next, in order
     bool picture_pending = false;         // the offline picture's request goes before them
     long long clock = 0;
@@ -147,6 +174,13 @@ struct Model {
     void type_skin(const std::string& text);
     void resize(int width, int height);
     void tray();
+    void find(const std::string& text);
+    void close_find();
+    void sort_click(int column);
+    void toggle_due_only();
+    void balloon_clicked();
+    // The keys bound to the list's commands.
+    void key(const std::string& chord);
     // The row menu's and the window menu's items.
     void menu_item(const std::string& item, bool answer_yes);
 
@@ -168,6 +202,11 @@ struct Model {
     void deal_date(double date);
     void deal_ok();
     void chart_toggle();
+    FollowUpModel& follow_up();
+    CadenceModel& cadence_dialog();
+    // The follow-up recorded at `when` (the moment the program took; unused when it failed).
+    void follow_up_ok(double when);
+    void cadence_ok();
     void close_dialog();
 
     // Other copies of the program, and the file going away.
@@ -186,6 +225,12 @@ struct Model {
     void prefer_statuses(const std::vector<StatusKey>& keys);
     std::string known_status(const StatusKey& key) const;
     bool refresh_all = false;
+    // Chooses and orders the rows from `loaded`, keeping nothing selected.
+    void choose();
+    // The rows chosen again with the same customers: the selection stays on its customer.
+    void show();
+    void select_customer(std::int32_t id);
+    void set_setting(const std::string& key, const std::string& value, bool shop_wide);
 
     void open_editor(bool new_mode);
     void open_dialog(DialogModel d);

@@ -215,7 +215,8 @@ std::string Oracle::compare_server(const StoreModel& store) const {
                    " FROM vantel_ww ORDER BY id",
                    &why);
     if (!settings) return "psql vantel_ww: " + why;
-    const std::vector<std::string> rows = {"1," + hex_or_null(store.our_ids), "2,NULL",
+    const std::vector<std::string> rows = {"1," + hex_or_null(store.our_ids),
+                                           "2," + hex_or_null(store.row2_text()),
                                            "3," + hex_or_null(store.skin)};
     return first_difference("vantel_ww", rows, lines_of(*settings), "psql");
 }
@@ -240,7 +241,8 @@ std::string Oracle::compare(const std::string& path, const StoreModel& store) co
 
     auto [settings, s2] = run(exporter + " vantel_ww");
     if (s2 != 0) return "mdb-export vantel_ww failed: " + settings;
-    const std::vector<std::string> rows = {"1," + text_field(store.our_ids), "2,NULL",
+    const std::vector<std::string> rows = {"1," + text_field(store.our_ids),
+                                           "2," + text_field(store.row2_text()),
                                            "3," + text_field(store.skin)};
     return first_difference("vantel_ww", rows, body_lines(settings));
 }

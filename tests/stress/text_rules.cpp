@@ -147,6 +147,10 @@ std::size_t utf16_units(std::string_view utf8) {
     return n;
 }
 
+std::string folded_text(std::string_view text) {
+    return folded(text);
+}
+
 bool same_text_ignoring_case(std::string_view a, std::string_view b) {
     return folded(a) == folded(b);
 }

@@ -19,6 +19,8 @@ std::vector<std::string> our_id_entries(std::string_view stored);
 int choose_entry(const std::vector<std::string>& entries, std::string_view remembered);
 // UTF-16 code units of a UTF-8 text: the length the ID columns limit.
 std::size_t utf16_units(std::string_view utf8);
+// Letter case folded as the database's text comparison folds it.
+std::string folded_text(std::string_view text);
 // Equality as the database's text comparison: letter case ignored.
 bool same_text_ignoring_case(std::string_view a, std::string_view b);
 

@@ -1,0 +1,160 @@
+#include "app/change_watch.h"
+
+#include <chrono>
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
+#include "app/store_choice.h"
+#include "forms/forms.h"
+#include "runtime/platform.h"
+#include "store/provision.h"
+
+namespace app {
+
+namespace {
+
+using forms::main::kList;
+
+std::filesystem::path path_of(const std::string& utf8) {
+    return std::filesystem::path(
+        std::u8string(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size()));
+}
+
+// The steps file times move in: the system clock's tick on Windows and Linux alike.
+constexpr auto kFileTimeStep = std::chrono::milliseconds(50);
+
+// Every commit to the file rewrites pages of it: its time of last change, with its size,
+// moves with each one. A stat, not a read.
+StampReader::Stamp file_stamp(const std::string& path) {
+    StampReader::Stamp stamp{path, std::nullopt};
+    std::error_code ec;
+    const auto p = path_of(path);
+    const auto when = std::filesystem::last_write_time(p, ec);
+    if (ec) return stamp;
+    const auto size = std::filesystem::file_size(p, ec);
+    if (ec) return stamp;
+    const auto ticks = static_cast<std::uint64_t>(when.time_since_epoch().count());
+    stamp.value = ticks * 1000003u ^ static_cast<std::uint64_t>(size);
+    stamp.settled = std::filesystem::file_time_type::clock::now() - when >= kFileTimeStep;
+    return stamp;
+}
+
+}  // namespace
+
+StampReader::Stamp StampReader::read(const store::StoreLocation& where) {
+    std::string server = where.odbc;
+    if (server.empty() && !where.exact) server = store::store_override().value_or("");
+    if (server.empty()) {
+        server_.close_store();
+        return file_stamp(where.path);
+    }
+    if (!server_.is_open() || server_text_ != server) {
+        store::StoreLocation exact(where.path, where.password, server);
+        exact.exact = true;
+        if (!server_.open_store(exact)) return {server, std::nullopt};
+        server_text_ = server;
+    }
+    auto value = server_.change_stamp();
+    // A connection that failed once is opened afresh next time (the server may be back).
+    if (!value) server_.close_store();
+    return {server, value};
+}
+
+ChangeWatch::ChangeWatch(runtime::Window& window, MainContext& context)
+    : window_(window), context_(context) {}
+
+store::StoreLocation ChangeWatch::location() const {
+    return store_location(context_);
+}
+
+void ChangeWatch::prime() {
+    if (reading_) return;
+    const StampReader::Stamp now = reader_->read(location());
+    store_ = now.store;
+    seen_ = now.value;
+    unsure_ = !now.settled;
+    shown_ = context_.list->order;
+}
+
+void ChangeWatch::tick() {
+    auto& windows = runtime::platform().windows();
+    if (reading_ || window_.closed() || windows.modal_open()) return;
+    reading_ = true;
+    windows.run_in_background([self = shared_from_this(), reader = reader_, where = location()] {
+        StampReader::Stamp stamp = reader->read(where);
+        runtime::platform().windows().post(
+            [self, stamp = std::move(stamp)] { self->answer(stamp); });
+    });
+}
+
+void ChangeWatch::answer(const StampReader::Stamp& stamp) {
+    reading_ = false;
+    if (window_.closed() || !stamp.value) return;
+    // Not under a dialog, and not in the middle of an export that reloads the list itself:
+    // the stamp stays unseen and the next look after it acts on it.
+    if (runtime::platform().windows().modal_open() || !context_.state.export_kind.empty()) return;
+    const std::shared_ptr<const ListOrder> on_screen = context_.list->order;
+    if (stamp.store != store_ || !seen_) {
+        // Another store than at the last look (or its first readable stamp): whatever
+        // switched to it loaded the list from it.
+        store_ = stamp.store;
+        seen_ = stamp.value;
+        unsure_ = !stamp.settled;
+        shown_ = on_screen;
+        return;
+    }
+    const bool loaded_since = shown_.lock() != on_screen;
+    shown_ = on_screen;
+    // A stamp taken within a step of the file's last change may hide a later change of the
+    // same time: the first look once it has settled loads again to be sure.
+    if (*stamp.value == *seen_ && !unsure_) return;
+    // This PC's own last transaction, and the list loaded after it: every change up to that
+    // stamp is on screen already.
+    if (loaded_since && context_.connection.transaction_stamp() == stamp.value) {
+        seen_ = stamp.value;
+        unsure_ = !stamp.settled;
+        return;
+    }
+    reload_in_place();
+    if (context_.list->order != on_screen) {
+        seen_ = stamp.value;
+        unsure_ = !stamp.settled;
+        shown_ = context_.list->order;
+        ++reloads_;
+    }
+    // A load that failed leaves the list as it was and the stamp unseen: the next look
+    // tries again.
+}
+
+void ChangeWatch::reload_in_place() {
+    const ListState& list = *context_.list;
+    const runtime::RowRange view = window_.visible_rows(kList);
+    const int selected = window_.selected_row(kList);
+    const store::CustomerRow* picked = list.customer(selected);
+    // The customer whose row anchors the view: the selected one when in view, else the top
+    // one; it keeps its place on screen when rows above it came or went.
+    const bool picked_in_view =
+        picked && selected >= view.first && selected < view.first + std::max(view.count, 1);
+    const store::CustomerRow* anchor = picked_in_view ? picked : list.customer(view.first);
+    const std::int32_t anchor_id = anchor ? anchor->id : 0;
+    const int anchor_offset = picked_in_view ? selected - view.first : 0;
+
+    const std::int32_t keep = picked ? picked->id : 0;
+    const std::int32_t before = std::exchange(context_.reselect, keep);
+    reload_list(window_, context_);
+    // The load did not run (the store did not open): nothing was used up.
+    if (context_.reselect == keep) context_.reselect = before;
+
+    const int anchor_row = anchor_id ? context_.list->row_of(anchor_id) : -1;
+    window_.scroll_to_row(kList, anchor_row >= 0 ? anchor_row - anchor_offset : view.first);
+}
+
+std::shared_ptr<ChangeWatch> watch_changes(runtime::Window& window, MainContext& context) {
+    auto watch = std::make_shared<ChangeWatch>(window, context);
+    watch->prime();
+    window.start_timer(kChangeWatchTimer, kChangeWatchPeriodMs, [watch] { watch->tick(); });
+    return watch;
+}
+
+}  // namespace app
