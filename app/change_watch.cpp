@@ -5,6 +5,7 @@
 #include <system_error>
 #include <utility>
 
+#include "app/store_choice.h"
 #include "forms/forms.h"
 #include "runtime/platform.h"
 #include "store/provision.h"
@@ -64,7 +65,7 @@ ChangeWatch::ChangeWatch(runtime::Window& window, MainContext& context)
     : window_(window), context_(context) {}
 
 store::StoreLocation ChangeWatch::location() const {
-    return {context_.state.database_path, store::kDatabasePassword};
+    return store_location(context_);
 }
 
 void ChangeWatch::prime() {

@@ -6,6 +6,7 @@
 #include "app/list_statuses.h"
 #include "app/main_window.h"
 #include "app/program_settings.h"
+#include "app/store_choice.h"
 #include "app/tracking_sheet.h"
 #include "dialogs/dates.h"
 #include "forms/forms.h"
@@ -26,7 +27,7 @@ ListQuery query_now(const MainContext& context) {
     // Nobody in the closed list waits: there the due view shows everyone.
     q.due_only = context.due_only && !q.closed;
     q.today = dialogs::now_as_date();
-    q.cadence = cadence_of(context.settings);
+    q.cadence = current_cadence(context);
     return q;
 }
 
@@ -46,8 +47,8 @@ void choose_rows(MainContext& context) {
 void reload_list(runtime::Window& window, MainContext& context) {
     const bool closed = context.state.list_mode != kOpenCustomers;
     window.set_column_title(forms::main::kList, 6, closed ? "成功交易日期" : "最后跟踪日期");
-    const store::StoreLocation where{context.state.database_path, store::kDatabasePassword};
-    auto customers = store::load_customers(context.connection, context.rows, where, closed);
+    auto customers =
+        store::load_customers(context.connection, context.rows, store_location(context), closed);
     if (!customers) {
         // The store did not open: the list keeps what it had.
         if (!context.state.export_kind.empty()) finish_export(context, false);

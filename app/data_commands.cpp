@@ -5,6 +5,7 @@
 
 #include "app/program_settings.h"
 #include "app/skin_choice.h"
+#include "app/store_choice.h"
 #include "dialogs/dates.h"
 #include "dialogs/import_dialog.h"
 #include "dialogs/restore_dialog.h"
@@ -55,10 +56,19 @@ void import_customers(Window& w, MainContext& context) {
     ctx->table = std::move(file->table);
     ctx->today = today;
     ctx->imported = [&w, &context] { reload_list(w, context); };
+    ctx->location = [&context] { return store_location(context); };
     runtime::platform().windows().open_modal(forms::import_dialog(), dialogs::import_handlers(ctx));
 }
 
 void restore(Window& w, MainContext& context) {
+    // The copies are of this PC's file: putting one back would not touch the server's
+    // customers the list shows, and the user would think they were restored.
+    if (store_location(context).on_server() || store::store_override()) {
+        services::show_message(
+            "客户数据现在存放在数据库服务器上。备份是本机数据文件的副本，恢复它不会改动服务器上的"
+            "客户。\r\n要恢复本机文件，请先在“数据库设置…”里改回本机文件。");
+        return;
+    }
     dialogs::RestoreContext ctx;
     ctx.database_path = context.state.database_path;
     ctx.files = context.files;

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "app/program_settings.h"
+#include "app/store_choice.h"
 #include "dialogs/cadence_dialog.h"
 #include "dialogs/chart_window.h"
 #include "dialogs/chat_launcher.h"
@@ -39,10 +40,6 @@ std::string current_customer_id(const Window& w) {
     return w.cell(kList, w.selected_row(kList), 3);
 }
 
-store::StoreLocation where(const MainContext& context) {
-    return {context.state.database_path, store::kDatabasePassword};
-}
-
 void open_deal_dialog(const Window& w, MainContext& context) {
     const std::int32_t id = current_id(w);
     if (id <= 0) return;  // no customer to close a deal for
@@ -75,7 +72,7 @@ void revert_to_open(Window& w, MainContext& context) {
     if (id <= 0) return;
     context.state.target_id = id;
     report(w, context,
-           store::reopen_customer(context.connection, context.rows, where(context), id));
+           store::reopen_customer(context.connection, context.rows, store_location(context), id));
 }
 
 void delete_customer(Window& w, MainContext& context) {
@@ -85,7 +82,7 @@ void delete_customer(Window& w, MainContext& context) {
     if (services::show_message("确定要删除该客户信息吗？", services::kButtonsYesNo, "温馨提示：") !=
         services::kChoseYes)
         return;
-    report(w, context, store::delete_customer(context.connection, where(context), id));
+    report(w, context, store::delete_customer(context.connection, store_location(context), id));
 }
 
 // An address the build was given no host for is said so, rather than a click doing nothing.
@@ -145,10 +142,9 @@ void install_dialog_handlers(MainContext& context, Window& main) {
         s.target_id,
         [&context, &main] { reload_list(main, context); },
         services::service_hosts().messenger_status,
-        [&context] { return cadence_of(context.settings); },
-        [&context](int days) {
-            return save_program_setting(context, kCadenceKey, std::to_string(days));
-        },
+        [&context] { return current_cadence(context); },
+        [&context](int days) { return save_cadence(context, days); },
+        [&context] { return store_location(context); },
     });
     context.editor_handlers = dialogs::customer_editor_handlers(shared);
     context.manager_handlers = dialogs::our_id_manager_handlers(shared);

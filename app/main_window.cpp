@@ -1,6 +1,8 @@
 // The main window's own operations: start-up, toolbar, resize, tray, menus.
 #include "app/main_window.h"
 
+#include <cmath>
+
 #include "app/change_watch.h"
 #include "app/data_commands.h"
 #include "app/list_commands.h"
@@ -8,9 +10,13 @@
 #include "app/list_tools.h"
 #include "app/program_settings.h"
 #include "app/skin_choice.h"
+#include "app/store_choice.h"
 #include "app/tracking_sheet.h"
 #include "app/window_memory.h"
 
+#include "dialogs/database_settings.h"
+#include "dialogs/dates.h"
+#include "dialogs/move_shop.h"
 #include "dialogs/store_messages.h"
 #include "forms/forms.h"
 #include "runtime/platform.h"
@@ -87,6 +93,97 @@ void show_due(Window& window, MainContext& context) {
     }
 }
 
+// MB_RETRYCANCEL: the server may come back while the user waits.
+constexpr std::int32_t kButtonsRetryCancel = 5;
+
+std::string server_name(const dialogs::ServerDetails& d) {
+    return d.host + ":" + std::to_string(d.port) + " 上的数据库 " + d.database;
+}
+
+// The store this run uses: the chosen server when it answers; when it does not, the user
+// hears which server and why, and tries again or uses this PC's file for this run only (the
+// choice stays for the next start).
+void choose_store(MainContext& context) {
+    context.server.clear();
+    const auto read = dialogs::read_store_choice(context.settings, runtime::platform().secrets());
+    if (store::store_override() || !read.choice.on_server) {
+        load_shop_settings(context);
+        return;
+    }
+    const auto& details = read.choice.server;
+    while (true) {
+        const auto failure =
+            store::check_store(context.connection, context.rows, dialogs::server_location(details));
+        if (failure == store::StoreFailure::none) {
+            context.server = dialogs::connection_string(details);
+            break;
+        }
+        const std::string text = "客户数据在数据库服务器 " + server_name(details) +
+                                 "，现在用不了：\r\n" + dialogs::server_failure_text(failure) +
+                                 (read.password_lost ? "\r\n（保存的密码在这台电脑上无法读取，"
+                                                       "请在“数据库设置…”里重新输入。）"
+                                                     : "") +
+                                 "\r\n\r\n按“重试”再连一次；按“取消”这次先用本机文件"
+                                 "（设置不变，下次启动还会连服务器）。";
+        if (services::show_message(text, kButtonsRetryCancel, "温馨提示：") !=
+            services::kChoseRetry)
+            break;
+    }
+    load_shop_settings(context);
+}
+
+// The shop-wide keys of settings row 2 go with the customers; a shop already on the server
+// keeps its own.
+std::string shop_settings(const std::string& server, const std::string& file, bool merging) {
+    services::SettingsLines out(server);
+    const services::SettingsLines local(file);
+    if (auto cadence = local.get(kCadenceKey); cadence && (!merging || !out.get(kCadenceKey)))
+        out.set(kCadenceKey, *cadence);
+    return out.text();
+}
+
+jet::CivilDate today_date() {
+    return jet::civil_from_days(static_cast<std::int64_t>(std::floor(dialogs::now_as_date())) -
+                                jet::kEngineEpochOffset);
+}
+
+void open_database_settings(Window& window, MainContext& context) {
+    dialogs::DatabaseSettingsContext c;
+    c.current = dialogs::read_store_choice(context.settings, runtime::platform().secrets());
+    c.overridden = store::store_override().has_value();
+    c.save = [&context](const dialogs::StoreChoice& choice) {
+        std::string problem;
+        save_store_choice(context, choice, problem);
+        return problem;
+    };
+    c.chosen = [&window, &context](const dialogs::StoreChoice& choice) {
+        context.server = choice.on_server ? dialogs::connection_string(choice.server) : "";
+        load_shop_settings(context);
+        reload_list(window, context);
+    };
+    runtime::platform().windows().open_modal(forms::database_settings(),
+                                             dialogs::database_settings_handlers(std::move(c)));
+}
+
+void move_shop(Window& window, MainContext& context) {
+    if (!context.files) return;
+    dialogs::MoveShopContext c;
+    c.database_path = context.state.database_path;
+    c.files = context.files;
+    c.today = today_date;
+    c.server =
+        dialogs::read_store_choice(context.settings, runtime::platform().secrets()).choice.server;
+    c.shop_settings = shop_settings;
+    c.switch_to = [&context](const dialogs::ServerDetails& details) {
+        std::string problem;
+        if (!save_store_choice(context, {true, details}, problem)) return problem;
+        context.server = dialogs::connection_string(details);
+        load_shop_settings(context);
+        return std::string();
+    };
+    if (dialogs::move_shop_to_server(c)) reload_list(window, context);
+}
+
 void on_created(Window& window, MainContext& context) {
     window.add_tray_icon("岚桥管家");
     if (context.check_for_update) context.check_for_update();
@@ -97,6 +194,7 @@ void on_created(Window& window, MainContext& context) {
     tell_if_store_unusable(context);
     restore_skin(window, context);
     load_program_settings(context);
+    choose_store(context);
     restore_window(window, context);
     watch_changes(window, context);  // from the stamp before the first load on
     reload_list(window, context);
@@ -183,6 +281,10 @@ runtime::Handlers main_window_handlers(MainContext& context) {
     };
     h[ops::kMainClosing] = [&context](Window& w, const EventArgs&) { remember_window(w, context); };
     h[ops::kBalloonClicked] = [&context](Window& w, const EventArgs&) { show_due(w, context); };
+    h[ops::kDatabaseSettings] = [&context](Window& w, const EventArgs&) {
+        open_database_settings(w, context);
+    };
+    h[ops::kMoveShop] = [&context](Window& w, const EventArgs&) { move_shop(w, context); };
     add_list_command_handlers(h, context);
     add_list_tool_handlers(h, context);
     add_data_command_handlers(h, context);

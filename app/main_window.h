@@ -2,6 +2,7 @@
 // The main window: its start-up steps, toolbar, resize rule, tray toggle and menus.
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,12 @@ struct MainContext {
     std::int32_t reselect = 0;
     // Settings row 2 as last read or written.
     services::SettingsLines settings;
+    // The connection string of the database server the customers are on this run; empty:
+    // the file (see app/store_choice.h).
+    std::string server;
+    // Settings row 2 of the server the customers are on: its shop-wide keys (the cadence)
+    // count instead of this PC's. None while the customers are in the file.
+    std::optional<services::SettingsLines> shop_settings;
     // What the list shows, and how the user asked for it: the text in the find box, the
     // column sorted by, only the customers due.
     std::shared_ptr<ListState> list = std::make_shared<ListState>();

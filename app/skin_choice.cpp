@@ -1,5 +1,6 @@
 #include "app/skin_choice.h"
 
+#include "app/store_choice.h"
 #include "forms/forms.h"
 #include "services/numbers.h"
 #include "services/skin_loader.h"
@@ -11,10 +12,6 @@ namespace app {
 
 namespace {
 
-store::StoreLocation where(const MainContext& context) {
-    return {context.state.database_path, store::kDatabasePassword};
-}
-
 void apply_selected_skin(const runtime::Window& window) {
     const std::string text = window.text(forms::main::kSkinSelector);
     services::apply_skin(services::to_integer(services::text_to_number(text)));
@@ -23,8 +20,8 @@ void apply_selected_skin(const runtime::Window& window) {
 }  // namespace
 
 void restore_skin(runtime::Window& window, MainContext& context) {
-    auto stored =
-        store::read_setting(context.connection, context.rows, where(context), store::kSkinRow);
+    auto stored = store::read_setting(context.connection, context.rows, local_store(context),
+                                      store::kSkinRow);
     // Raises the selector's change event, which attaches and stores the skin.
     window.set_text(forms::main::kSkinSelector, stored.value_or(""));
     apply_selected_skin(window);
@@ -34,8 +31,8 @@ void on_skin_selector_changed(runtime::Window& window, MainContext& context) {
     apply_selected_skin(window);
     // A store that cannot be opened keeps the skin attached but does not remember it. The
     // text is read again: attaching redraws the window, which may have run its events.
-    (void)store::write_setting(context.connection, context.rows, where(context), store::kSkinRow,
-                               window.text(forms::main::kSkinSelector));
+    (void)store::write_setting(context.connection, context.rows, local_store(context),
+                               store::kSkinRow, window.text(forms::main::kSkinSelector));
 }
 
 }  // namespace app

@@ -7,7 +7,7 @@ namespace dialogs {
 StoredCustomer look_up_customer(store::StoreConnection& c, store::RowSet& rs,
                                 const store::StoreLocation& where, std::int32_t id) {
     StoredCustomer found;
-    if (!c.open_store(where.path, where.password)) return found;
+    if (!c.open_store(where)) return found;
     rs.set_filter("");
     if (rs.attach(c) && rs.open_rows(store::customer_source(id), store::kTableMode)) {
         if (rs.row_count() == 1) {

@@ -39,8 +39,13 @@ struct DialogContext {
     // The follow-up cadence in days, and storing a new one.
     std::function<int()> cadence;
     std::function<store::ActionResult(int)> save_cadence;
+    // Where the customers are this run; without it, the file at database_path.
+    std::function<store::StoreLocation()> location;
 
-    store::StoreLocation store() const { return {database_path, store::kDatabasePassword}; }
+    store::StoreLocation store() const {
+        return location ? location()
+                        : store::StoreLocation{database_path, store::kDatabasePassword};
+    }
 };
 
 }  // namespace dialogs

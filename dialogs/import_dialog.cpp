@@ -63,6 +63,11 @@ int meaning_index(ColumnMeaning m) {
     return 0;
 }
 
+store::StoreLocation store_of(const ImportContext& c) {
+    return c.location ? c.location()
+                      : store::StoreLocation{c.database_path, store::kDatabasePassword};
+}
+
 void on_created(runtime::Window& w, Import& im_) {
     const ImportContext& c = *im_.context;
     const auto& rows = c.table.rows;
@@ -95,8 +100,7 @@ void on_created(runtime::Window& w, Import& im_) {
     w.add_choice(im::kList, "已成交客户");
     // A sheet with deal dates holds closed customers.
     w.select_choice(im::kList, deal_column ? 1 : 0);
-    auto stored = store::read_setting(
-        im_.connection, im_.rows, {c.database_path, store::kDatabasePassword}, store::kOurIdsRow);
+    auto stored = store::read_setting(im_.connection, im_.rows, store_of(c), store::kOurIdsRow);
     im_.our_ids = split_our_ids(stored.value_or(""));
     w.add_choice(im::kOurs, "（不用）");
     for (const auto& id : im_.our_ids)
@@ -156,8 +160,8 @@ void import_rows(runtime::Window& w, Import& im_) {
                                                    ? customer.deal_date
                                                    : std::nullopt});
     store::ImportReport report;
-    const auto result = store::import_customers(
-        im_.connection, im_.rows, {c.database_path, store::kDatabasePassword}, candidates, report);
+    const auto result =
+        store::import_customers(im_.connection, im_.rows, store_of(c), candidates, report);
     if (!result) {
         services::show_message(
             "导入失败，一位客户也没有加进去。\r\n" +

@@ -9,6 +9,7 @@
 #include "jet/civil_date.h"
 #include "jet/file_system.h"
 #include "runtime/window.h"
+#include "store/location.h"
 
 namespace dialogs {
 
@@ -20,6 +21,8 @@ struct ImportContext {
     std::function<jet::CivilDate()> today;
     // After rows were added: the list shows them.
     std::function<void()> imported;
+    // Where the customers are this run; without it, the file at database_path.
+    std::function<store::StoreLocation()> location;
 };
 
 runtime::Handlers import_handlers(std::shared_ptr<ImportContext> context);

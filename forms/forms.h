@@ -157,6 +157,27 @@ inline constexpr const char* kRestoreCreated = "restore_created";
 inline constexpr const char* kRestoreChosen = "restore_chosen";
 inline constexpr const char* kImportCreated = "import_created";
 inline constexpr const char* kImportRows = "import_rows";
+inline constexpr const char* kDatabaseSettingsCreated = "database_settings_created";
+inline constexpr const char* kTestConnection = "test_connection";
+inline constexpr const char* kSaveDatabaseSettings = "save_database_settings";
 }  // namespace ops
+
+// The database settings dialog and its controls.
+const runtime::Form& database_settings();
+namespace database {
+inline constexpr const char* kChoice = "store_choice";
+inline constexpr const char* kHost = "host_box";
+inline constexpr const char* kPort = "port_box";
+inline constexpr const char* kDatabase = "database_box";
+inline constexpr const char* kUser = "user_box";
+inline constexpr const char* kPassword = "password_box";
+inline constexpr const char* kNote = "note_label";
+inline constexpr const char* kTestButton = "test_button";
+inline constexpr const char* kOkButton = "ok_button";
+inline constexpr const char* kCancelButton = "cancel_button";
+// The choice's entries, in this order.
+inline constexpr const char* kLocalFile = "本机文件";
+inline constexpr const char* kServer = "数据库服务器";
+}  // namespace database
 
 }  // namespace forms

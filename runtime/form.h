@@ -101,6 +101,7 @@ struct Control {
     bool vertical_scroll = false;
     bool centred = false;
     bool number_only = false;
+    bool password = false;  // shows a mark for each character typed
     // Buttons.
     bool default_button = false;
     // Spin edits.

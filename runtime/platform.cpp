@@ -50,6 +50,14 @@ void Platform::set_skin_engine(std::unique_ptr<SkinEngineAdapter> adapter) {
     skin_engine_ = std::move(adapter);
 }
 
+void Platform::set_secrets(std::unique_ptr<SecretsAdapter> adapter) {
+    secrets_ = std::move(adapter);
+}
+
+SecretsAdapter& Platform::secrets() const {
+    return require(secrets_, "secrets");
+}
+
 SkinEngineAdapter& Platform::skin_engine() const {
     return require(skin_engine_, "skin engine");
 }

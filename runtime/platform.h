@@ -6,6 +6,7 @@
 #include "runtime/files.h"
 #include "runtime/http.h"
 #include "runtime/message_box.h"
+#include "runtime/secrets.h"
 #include "runtime/shell.h"
 #include "runtime/skin_engine.h"
 #include "runtime/window.h"
@@ -32,6 +33,7 @@ class Platform {
     void set_windows(std::unique_ptr<WindowSystem> system);
     void set_files(std::unique_ptr<FilesAdapter> adapter);
     void set_skin_engine(std::unique_ptr<SkinEngineAdapter> adapter);
+    void set_secrets(std::unique_ptr<SecretsAdapter> adapter);
 
     // Each accessor throws std::logic_error when the backend supplied no
     // such adapter: a wiring fault, not a run-time condition.
@@ -42,6 +44,7 @@ class Platform {
     WindowSystem& windows() const;
     FilesAdapter& files() const;
     SkinEngineAdapter& skin_engine() const;
+    SecretsAdapter& secrets() const;
 
   private:
     std::unique_ptr<MessageBoxAdapter> message_boxes_;
@@ -51,6 +54,7 @@ class Platform {
     std::unique_ptr<WindowSystem> windows_;
     std::unique_ptr<FilesAdapter> files_;
     std::unique_ptr<SkinEngineAdapter> skin_engine_;
+    std::unique_ptr<SecretsAdapter> secrets_;
 };
 
 // The current platform. Throws std::logic_error when none is installed.

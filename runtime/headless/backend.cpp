@@ -26,6 +26,7 @@ Backend::Backend()
       http_(give<SocketHttp>(platform_, &Platform::set_http)),
       files_(give<HeadlessFiles>(platform_, &Platform::set_files)),
       skin_engine_(give<HeadlessSkinEngine>(platform_, &Platform::set_skin_engine)),
+      secrets_(give<HeadlessSecrets>(platform_, &Platform::set_secrets)),
       install_(platform_) {}
 
 }  // namespace runtime::headless

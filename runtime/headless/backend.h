@@ -3,6 +3,7 @@
 #include "runtime/headless/files.h"
 #include "runtime/headless/iconv_code_pages.h"
 #include "runtime/headless/message_boxes.h"
+#include "runtime/headless/secrets.h"
 #include "runtime/headless/shell.h"
 #include "runtime/headless/skin_engine.h"
 #include "runtime/headless/socket_http.h"
@@ -27,6 +28,7 @@ class Backend {
     SocketHttp& http() { return *http_; }
     HeadlessFiles& files() { return *files_; }
     HeadlessSkinEngine& skin_engine() { return *skin_engine_; }
+    HeadlessSecrets& secrets() { return *secrets_; }
     Platform& platform() { return platform_; }
 
   private:
@@ -39,6 +41,7 @@ class Backend {
     SocketHttp* http_;
     HeadlessFiles* files_;
     HeadlessSkinEngine* skin_engine_;
+    HeadlessSecrets* secrets_;
     PlatformInstall install_;
 };
 

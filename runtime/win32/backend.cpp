@@ -5,6 +5,7 @@
 #include "runtime/win32/code_pages.h"
 #include "runtime/win32/files.h"
 #include "runtime/win32/message_boxes.h"
+#include "runtime/win32/secrets.h"
 #include "runtime/win32/shell.h"
 #include "runtime/win32/skin_engine.h"
 #include "runtime/win32/windows.h"
@@ -20,6 +21,7 @@ void install_adapters(Platform& platform) {
     platform.set_http(std::make_unique<WinInetHttp>());
     platform.set_files(std::make_unique<Win32Files>());
     platform.set_skin_engine(std::make_unique<Win32SkinEngine>());
+    platform.set_secrets(std::make_unique<Win32Secrets>());
 }
 
 }  // namespace runtime::win32

@@ -138,6 +138,7 @@ void Win32Window::create_control(const Control& c, UINT id) {
             if (c.vertical_scroll) style |= WS_VSCROLL;
             if (c.centred) style |= ES_CENTER;
             if (c.number_only) style |= ES_NUMBER;
+            if (c.password) style |= ES_PASSWORD;
             child.hwnd = make(WS_EX_CLIENTEDGE, L"EDIT", style, text, c.rect.height);
             if (c.kind == ControlKind::spin_edit) {
                 child.buddy = CreateWindowExW(0, UPDOWN_CLASSW, nullptr,

@@ -1,0 +1,34 @@
+#pragma once
+// Where the program finds the store this run, and keeping the user's choice of it; the
+// choice itself is dialogs/server_settings.h.
+#include <string>
+
+#include "dialogs/server_settings.h"
+#include "store/customer_actions.h"
+#include "store/location.h"
+
+namespace app {
+
+struct MainContext;
+
+// The database file of this PC, whichever store holds the customers: the settings of this PC
+// live there. LQ_STORE stands for it as for every file location (the program then keeps
+// everything on that server, as its other settings of this PC do).
+store::StoreLocation local_store(const MainContext& context);
+// Where the customers and the shop-wide settings are this run: LQ_STORE's server when the
+// variable is set, else the chosen server unless it was put aside for this run, else the file.
+store::StoreLocation store_location(const MainContext& context);
+
+// Reads the shop-wide settings of the store in use (after the start and every change of
+// store); on the file they are this PC's own.
+void load_shop_settings(MainContext& context);
+// The follow-up cadence of the shop, and storing a new one where the customers are.
+int current_cadence(const MainContext& context);
+store::ActionResult save_cadence(MainContext& context, int days);
+
+// Stores the choice in the local file's settings row 2, every other line kept. `problem`
+// gets what the user is told when it fails.
+bool save_store_choice(MainContext& context, const dialogs::StoreChoice& choice,
+                       std::string& problem);
+
+}  // namespace app
