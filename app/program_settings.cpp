@@ -41,18 +41,11 @@ std::string joined(const std::vector<int>& values) {
 
 namespace {
 
-// Settings every PC of a shop shares live with the customers; the rest (the window, the list's
-// order) belong to the PC and stay in its own file, even when the customers are on a server.
-bool shop_wide(std::string_view key) {
-    return key == kCadenceKey;
-}
-
-store::StoreLocation shop_store(const MainContext& context) {
-    return {context.state.database_path, store::kDatabasePassword};
-}
-
+// This PC's own file, even when the customers are on a server: the window, the list's order
+// and the choice of store belong to the PC. The cadence, shared by the shop, follows the store
+// in use (store_choice).
 store::StoreLocation this_pc(const MainContext& context) {
-    store::StoreLocation where = shop_store(context);
+    store::StoreLocation where{context.state.database_path, store::kDatabasePassword};
     where.exact = true;
     return where;
 }
@@ -60,25 +53,14 @@ store::StoreLocation this_pc(const MainContext& context) {
 }  // namespace
 
 void load_program_settings(MainContext& context) {
-    auto local =
+    auto stored =
         store::read_setting(context.connection, context.rows, this_pc(context), store::kProgramRow);
-    if (local) context.settings = services::SettingsLines(*local);
-    if (!store::store_override()) return;  // one file holds both
-    auto shared = store::read_setting(context.connection, context.rows, shop_store(context),
-                                      store::kProgramRow);
-    if (!shared) return;
-    const services::SettingsLines lines(*shared);
-    if (auto cadence = lines.get(kCadenceKey)) {
-        context.settings.set(kCadenceKey, *cadence);
-    } else {
-        context.settings.erase(kCadenceKey);
-    }
+    if (stored) context.settings = services::SettingsLines(*stored);
 }
 
 store::ActionResult save_program_setting(MainContext& context, std::string_view key,
                                          std::string_view value) {
-    auto result = store::update_setting(context.connection, context.rows,
-                                        shop_wide(key) ? shop_store(context) : this_pc(context),
+    auto result = store::update_setting(context.connection, context.rows, this_pc(context),
                                         store::kProgramRow, [&](const std::string& now) {
                                             services::SettingsLines lines(now);
                                             lines.set(key, value);

@@ -20,7 +20,8 @@ inline constexpr const char* kSortKey = "sort";
 inline constexpr const char* kWindowKey = "window";
 inline constexpr const char* kColumnsKey = "columns";
 
-// Reads row 2 into the context; the settings stay as they were when it cannot be read.
+// Reads this PC's settings (row 2 of its own file) into the context; they stay as they were
+// when it cannot be read.
 void load_program_settings(MainContext& context);
 // Stores one key, keeping every other line of the row as another copy may just have left it.
 store::ActionResult save_program_setting(MainContext& context, std::string_view key,
