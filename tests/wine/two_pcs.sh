@@ -63,14 +63,15 @@ check() {  # check WHAT EXPECTED ACTUAL
 }
 
 # Each PC: its own prefix (so its own wineserver and windows), its own virtual display, the
-# program in a folder of its own; the display's name is left in the folder.
+# program in a folder of its own; the display's name and its key (xvfb-run's display lets in
+# only clients holding it: xdotool and import too) are left in the folder.
 start_pc() {
     local pc=$1
     mkdir -p "$work/$pc"
     cp "$exe" "$driver" "$work/$pc/"
     WINEPREFIX=$base-$pc prepare_wine_prefix
     WINEPREFIX=$base-$pc xvfb-run -a -s '-screen 0 1024x768x24' bash -c '
-        echo "$DISPLAY" > "$1/display"; cd "$1"
+        echo "$XAUTHORITY" > "$1/xauthority"; echo "$DISPLAY" > "$1/display"; cd "$1"
         wine lanqiao.exe >/dev/null 2>&1 &
         while [[ ! -f $2 ]]; do sleep 0.2; done' _ "$work/$pc" "$work/stop" &
     pids+=($!)
@@ -78,8 +79,9 @@ start_pc() {
     for ((i = 0; i < 100; i++)); do [[ -s $work/$pc/display ]] && break; sleep 0.1; done
 }
 on() {  # on PC: the commands that follow in this shell speak to that PC
-    export WINEPREFIX=$base-$1 DISPLAY
+    export WINEPREFIX=$base-$1 DISPLAY XAUTHORITY
     DISPLAY=$(cat "$work/$1/display")
+    XAUTHORITY=$(cat "$work/$1/xauthority")
     pc_dir=$work/$1
 }
 list_of() { (on "$1"; cd "$pc_dir" && wine lanqiao_driver.exe dump 2>/dev/null | tr -d '\r' | grep '^row' | cut -f5); }
@@ -96,6 +98,15 @@ check "PC B's list starts empty" "" "$(list_of b)"
 
 # PC A: an ID of ours, then a customer through the editor by mouse and keyboard.
 (on a; cd "$pc_dir" && wine lanqiao_driver.exe our-ids "shop_one" >/dev/null 2>&1)
+# PC B's list is watched from inside its Wine every 10 ms from before the save on: the moment
+# its first row shows is taken without the start of a reader in the way.
+(
+    on b
+    cd "$pc_dir" && wine lanqiao_driver.exe wait-rows 1 >/dev/null 2>&1 &&
+        date +%s.%N > "$work/shown_at"
+) &
+watcher=$!
+sleep 2
 (
     on a
     editor=添加新客户
@@ -105,22 +116,25 @@ check "PC B's list starts empty" "" "$(list_of b)"
     type_text buyer_from_pc_a
     click control "$editor" 7
     press Down Return
-    click control "$editor" 3
+    # The save button: the clock starts at the click itself.
+    xy=$(where control "$editor" 3)
+    # shellcheck disable=SC2086
+    xdotool mousemove $xy
+    sleep 0.2
     date +%s.%N > "$work/saved_at"
+    xdotool click 1
     check "PC A: the editor says it saved" "保存成功！" "$(loc message 恭喜：)"
+    shot two_pcs_a_saved
     click button 恭喜： "#1"
     exit "$failed"
 ) || failed=$((failed + 1))
 
 # PC B is not touched: its list shows the customer by itself.
-shown=
-for ((i = 0; i < 40; i++)); do
-    [[ $(list_of b) == buyer_from_pc_a ]] && { shown=$(date +%s.%N); break; }
-    sleep 0.25
-done
+wait "$watcher"
 check "PC B shows PC A's customer without a click" buyer_from_pc_a "$(list_of b)"
 (on b; import -window root "$artefacts/two_pcs_b.png")
-[[ -n $shown ]] && printf 'PC A saved -> PC B shows it: %.2f s (goal under 2 s, read through the driver)\n' \
-    "$(echo "$shown - $(cat "$work/saved_at")" | bc -l)"
+[[ -s $work/shown_at && -s $work/saved_at ]] &&
+    printf 'PC A saved -> PC B shows it: %.2f s from the click on save (goal under 2 s)\n' \
+        "$(echo "$(cat "$work/shown_at") - $(cat "$work/saved_at")" | bc -l)"
 check "PC A shows its own customer" buyer_from_pc_a "$(list_of a)"
 exit $((failed > 0))
