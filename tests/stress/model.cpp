@@ -146,6 +146,8 @@ void Model::start() {
 void Model::reload() {
     column6 = closed_mode ? "成功交易日期" : "最后跟踪日期";
     if (!store.available) return;  // the list keeps its rows, nothing is asked
+    // Emptied and filled again, the list scrolls back to its top.
+    top_row = 0;
     loaded.clear();
     shown_statuses.clear();
     for (auto it = store.customers.rbegin(); it != store.customers.rend(); ++it) {

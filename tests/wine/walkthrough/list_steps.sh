@@ -43,8 +43,18 @@ activate "$main_title"
 expect "mdb-export: four customers" 4 eval 'customers | wc -l'
 expect "the list shows them newest first" "zhang_wait wang_new wang_due wang_old" names
 
-step "2. who is due is drawn in its colour"
+step "2. who is due is drawn in its colour, on skin 2 and on the dark skin 23"
 shot_window l02_due "$main_title"
+click control "$main_title" 0
+press End shift+Home
+type_text 23
+sleep 1
+shot_window l02_due_dark "$main_title"
+differ "the dark skin draws the list otherwise" l02_due l02_due_dark
+click control "$main_title" 0
+press End shift+Home
+type_text 2
+sleep 1
 
 step "3. typing into the list finds; Esc shows everyone again"
 click row 0
@@ -80,13 +90,25 @@ expect "two wait, the longest first in the chosen order" "zhang_wait wang_old" n
 press ctrl+d
 expect "Ctrl+D again: everyone" 4 eval 'screen_list | wc -l'
 
-step "7. a restart keeps the order"
+step "7. a restart keeps the order, the window's size and the columns' widths"
 activate "$main_title"
+# The divider between the customer's and our ID widened by 40 pixels, the window made larger.
+read -r _ _ x y _ <<< "$(loc client "$main_title" 245 60)"
+xdotool mousemove "$x" "$y" mousedown 1 mousemove $((x + 40)) "$y" mouseup 1
+sleep 0.5
+xdotool search --name "^$main_title\$" windowsize 900 620 2>/dev/null
+sleep 1
+size_before=$(loc area "$main_title" | cut -d' ' -f5-)
 press alt+F4
 loc gone "$main_title" >/dev/null
 expect "mdb-export: the order kept in row 2" "sort=3,desc" eval "setting 2 | grep -o 'sort=[0-9],[a-z]*'"
+expect "mdb-export: the widened column kept in row 2" "columns=60,50,175," \
+    eval "setting 2 | grep -o 'columns=[0-9]*,[0-9]*,[0-9]*,'"
 start
 expect "the list comes back in the same order" "zhang_wait wang_old wang_new wang_due" names
+expect "the window comes back at its size ($size_before)" "$size_before" \
+    eval 'loc area "$main_title" | cut -d" " -f5-'
+shot_window l07_restarted "$main_title"
 
 step "8. 恢复备份…: the copy from before the import brings the empty list back"
 activate "$main_title"
@@ -101,6 +123,8 @@ expect "the restore says so" "已经用" eval 'loc message 恭喜： | head -1 |
 press Return
 activate "$main_title"
 expect "mdb-export: the customers of before the import (none)" 0 eval 'customers | wc -l'
+expect "备份 holds the first start's copy, the import's and the restore's" 3 \
+    eval 'ls "$dir/备份" | wc -l'
 expect "the list is empty" 0 eval 'screen_list | wc -l'
 
 activate "$main_title"
