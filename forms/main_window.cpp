@@ -101,7 +101,6 @@ const Form& main_window() {
 
         f.menus = {{main::kRowMenu, 0, false, "", ""},
                    {"修改客户", 1, true, ops::kEditSelected, "Enter"},
-                   {"记录跟进", 1, true, ops::kFollowUp, "Ctrl+R"},
                    {"-", 1, true, "", ""},
                    {"联系客户", 1, true, ops::kContactCustomer, ""},
                    {"查询客户", 1, true, ops::kViewProfile, ""},
@@ -110,6 +109,9 @@ const Form& main_window() {
                    {"转为未成交客户", 1, false, ops::kRevertToOpen, ""},
                    {"-", 1, true, "", ""},
                    {"删除客户", 1, true, ops::kDeleteCustomer, "Del"},
+                   // Added below the menu's own items, which keep their places.
+                   {"-", 1, true, "", ""},
+                   {"记录跟进", 1, true, ops::kFollowUp, "Ctrl+R"},
                    {main::kMoreMenu, 0, false, "", ""},
                    {"查看图表", 1, true, ops::kOpenChart, ""},
                    {"加入官方群", 1, true, ops::kJoinGroup, ""},
