@@ -275,8 +275,9 @@ for ((i = 0; i < 40; i++)); do kill -0 "$program_pid" 2>/dev/null || break; slee
 check "the program has ended" ended "$(kill -0 "$program_pid" 2>/dev/null && echo running || echo ended)"
 check "mdb-export: everything kept" "$rows_11" "$(customers)"
 check "jetdump --check: the file is sound" 0 "$("$jetdump" --check "$dir/yrkb_com.db" >/dev/null 2>&1; echo $?)"
-check "nothing left beside the program but the database and the skin engine" \
-    "$(printf '%s\n' SkinH_EL.dll lanqiao.exe yrkb_com.db)" "$(ls "$dir")"
+check "nothing left beside the program but the database, the skin engine and today's backup" \
+    "$(printf '%s\n' SkinH_EL.dll lanqiao.exe yrkb_com.db 备份 "备份/yrkb_com-$(date +%Y-%m-%d).db")" \
+    "$(cd "$dir" && ls && ls 备份 | sed 's|^|备份/|')"
 shot 12_closed
 
 step "13. started again: the same rows, the same skin"
