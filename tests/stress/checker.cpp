@@ -353,6 +353,8 @@ std::string Checker::dialog(DialogModel& d, HeadlessWindow& w, double now_low) {
     } else if (auto* f = std::get_if<FollowUpModel>(&d)) {
         LQ_RETURN_IF(differ("follow-up title", std::string("记录跟进"), w.text("")));
         LQ_RETURN_IF(differ("follow-up text", f->text, w.text(forms::follow_up::kText)));
+    } else if (std::get_if<ImportModel>(&d)) {
+        LQ_RETURN_IF(differ("import title", std::string("导入客户"), w.text("")));
     } else if (auto* cd = std::get_if<CadenceModel>(&d)) {
         LQ_RETURN_IF(differ("cadence title", std::string("跟进设置"), w.text("")));
         LQ_RETURN_IF(differ("cadence days", cd->days, w.text(forms::cadence::kDays)));

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "forms/forms.h"
 #include "runtime/message_box.h"
@@ -50,7 +51,7 @@ Driver::Driver(const Options& options)
     }
     auto& windows = program_.backend().windows();
     for (const char* form : {"CustomerEditor", "OurIdManager", "DealDateDialog", "ChartWindow",
-                             "FollowUpDialog", "CadenceDialog"})
+                             "FollowUpDialog", "CadenceDialog", "ImportDialog"})
         windows.on_open(form, [this](HeadlessWindow& w) { dialog(w); });
 }
 
@@ -204,6 +205,7 @@ void Driver::main_action() {
         3,                                // 27 Ctrl+R: record a follow-up
         3,                                // 28 the list's keys: Enter, Del, Ctrl+N, F5
         model_.balloons.empty() ? 0 : 1,  // 29 the tray balloon is clicked
+        model_.store.available ? 2 : 0,   // 30 Ctrl+I: customers from a CSV file
     };
     const char* list = forms::main::kList;
     const int choice = weighted(weights);
@@ -354,6 +356,8 @@ void Driver::main_action() {
             if (!w.press_key(chord)) fail("no binding took " + chord);
             return check();
         }
+        case 30:
+            return import_file();
         case 29:
             begin("click the tray balloon");
             model_.balloon_clicked();
@@ -536,6 +540,8 @@ void Driver::dialog(HeadlessWindow& w) {
             follow_up_action(w);
         } else if (name == "CadenceDialog") {
             cadence_action(w);
+        } else if (name == "ImportDialog") {
+            import_action(w);
         } else {
             chart_action(w);
         }
@@ -745,6 +751,72 @@ void Driver::follow_up_action(HeadlessWindow& w) {
     }
     model_.follow_up_ok(when);
     (void)asked;
+    check();
+}
+
+void Driver::import_file() {
+    // Stored customers again (at times in other letter case), and new ones; a pair may repeat
+    // inside the file.
+    ImportModel im;
+    const int count = 1 + in_.below(6);
+    for (int i = 0; i < count; ++i) {
+        std::vector<std::string> row;
+        if (!model_.store.customers.empty() && in_.chance(40)) {
+            auto it = model_.store.customers.begin();
+            std::advance(it, in_.below(static_cast<int>(model_.store.customers.size())));
+            row = {it->second.wang, it->second.wang2};
+            if (in_.chance(50))
+                for (char& ch : row[0])
+                    if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 'a' + 'A');
+        } else if (!im.rows.empty() && in_.chance(20)) {
+            row = {im.rows.back()[0], im.rows.back()[1]};
+        } else {
+            const char* names[] = {"imp_buyer", "进口客户", "Imp_Z"};
+            row = {names[in_.below(3)] + std::to_string(in_.below(40)),
+                   in_.chance(50) ? std::string("shop_imp") : std::string("店铺甲")};
+        }
+        if (row[0].empty() || row[1].empty() || utf16_units(row[0]) > 50 ||
+            utf16_units(row[1]) > 50 || row[0].find_first_of(",\"\r\n") != std::string::npos ||
+            row[1].find_first_of(",\"\r\n") != std::string::npos || clean_id(row[0]) != row[0] ||
+            clean_id(row[1]) != row[1])
+            row = {"imp_plain" + std::to_string(i), "shop_imp"};
+        const int day = 40000 + in_.below(6000);
+        row.push_back(list_date(day));
+        row.push_back(list_date(day + in_.below(30)));
+        const char* notes[] = {"", "问了价格", "wants size M"};
+        row.push_back(notes[in_.below(3)]);
+        im.rows.push_back(row);
+    }
+    const std::string path = program_.directory() + "/import_" + std::to_string(done_) + ".csv";
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << "客户旺旺,我们的旺旺,第一次咨询日期,最后跟踪日期,备注\r\n";
+        for (const auto& row : im.rows)
+            out << row[0] << ',' << row[1] << ',' << row[2] << ',' << row[3] << ',' << row[4]
+                << "\r\n";
+    }
+    begin("Ctrl+I, import " + std::to_string(im.rows.size()) + " rows");
+    program_.backend().windows().on_open_dialog(
+        [path](const runtime::Control&) { return std::optional<std::string>(path); });
+    model_.opened_forms.push_back("ImportDialog");
+    model_.dialogs.push_back(std::move(im));
+    HeadlessWindow& w = program_.main();
+    w.focus(forms::main::kList);
+    w.press_key("Ctrl+I");
+    check();
+}
+
+void Driver::import_action(HeadlessWindow& w) {
+    if (!model_.store.available) {
+        // A file that went away is no place to import into: the user gives up.
+        begin("import: Esc, the file is away");
+        model_.close_dialog();
+        w.press(Key::escape);
+        return check();
+    }
+    begin("import: Enter");
+    model_.import_ok();
+    w.press(Key::enter);
     check();
 }
 

@@ -73,6 +73,8 @@ class Driver {
     void find_action();
     void follow_up_action(runtime::headless::HeadlessWindow& w);
     void cadence_action(runtime::headless::HeadlessWindow& w);
+    void import_file();
+    void import_action(runtime::headless::HeadlessWindow& w);
     // Picks an index by weight.
     int weighted(const std::vector<int>& weights);
 

@@ -78,6 +78,8 @@ const char* form_name(const DialogModel& d) {
             return "FollowUpDialog";
         case 5:
             return "CadenceDialog";
+        case 6:
+            return "ImportDialog";
         default:
             return "ChartWindow";
     }
@@ -316,6 +318,33 @@ void Model::follow_up_ok(double when) {
     dialogs.pop_back();
     reload();
     select_customer(f.target);
+}
+
+void Model::import_ok() {
+    const ImportModel im = std::get<ImportModel>(dialogs.back());
+    int added = 0, skipped = 0;
+    for (const auto& row : im.rows) {
+        // A pair already stored, or met earlier in the file, is skipped.
+        const std::string wang = clean_id(row[0]), wang2 = clean_id(row[1]);
+        if (duplicate(wang, wang2)) {
+            ++skipped;
+            continue;
+        }
+        Customer c;
+        c.id = store.next_id++;
+        c.wang = wang;
+        c.wang2 = wang2;
+        c.time1 = parse_list_date(row[2]).value_or(0);
+        c.time2 = parse_list_date(row[3]).value_or(0);
+        c.bs = row[4];
+        store.customers[c.id] = c;
+        ++added;
+    }
+    say("导入完成：新增 " + std::to_string(added) + " 位客户，跳过 " + std::to_string(skipped) +
+            " 位（已经登记过，或在文件里重复），0 行没有导入。",
+        "导入客户");
+    dialogs.pop_back();
+    reload();
 }
 
 void Model::cadence_ok() {

@@ -67,8 +67,12 @@ struct FollowUpModel {
 struct CadenceModel {
     std::string days;
 };
-using DialogModel =
-    std::variant<EditorModel, ManagerModel, DealModel, ChartModel, FollowUpModel, CadenceModel>;
+// A file to import: customer ID, our ID, first enquiry, last follow-up and note of each row.
+struct ImportModel {
+    std::vector<std::vector<std::string>> rows;
+};
+using DialogModel = std::variant<EditorModel, ManagerModel, DealModel, ChartModel, FollowUpModel,
+                                 CadenceModel, ImportModel>;
 const char* form_name(const DialogModel& d);
 
 struct Message {
@@ -207,6 +211,7 @@ struct Model {
     // The follow-up recorded at `when` (the moment the program took; unused when it failed).
     void follow_up_ok(double when);
     void cadence_ok();
+    void import_ok();
     void close_dialog();
 
     // Other copies of the program, and the file going away.

@@ -68,6 +68,9 @@ Program::~Program() {
 
 void Program::start() {
     if (main_) main_->close();
+    // A new process starts with no connections kept: the old window's last ones, given back as
+    // it closed, may know a database that has since been emptied.
+    if (on_server()) odbc::forget_connections();
     contexts_.push_back(std::make_unique<app::MainContext>());
     app::MainContext& c = *contexts_.back();
     c.files = &files_;
