@@ -1,30 +1,13 @@
 // The windows that bring customers in and put a copy of the database back.
+#include "forms/controls.h"
 #include "forms/forms.h"
 
 namespace forms {
 
 using namespace runtime;
 
-namespace {
-
-Control make(std::string name, ControlKind kind, Rect rect, std::string text = {},
-             bool tab_stop = false) {
-    Control c;
-    c.name = std::move(name);
-    c.kind = kind;
-    c.rect = rect;
-    c.text = std::move(text);
-    c.tab_stop = tab_stop;
-    return c;
-}
-
-Control button(const char* name, Rect rect, const char* caption, const char* op) {
-    Control c = make(name, ControlKind::button, rect, caption, true);
-    c.events = {{Event::clicked, op}};
-    return c;
-}
-
-}  // namespace
+using controls::button;
+using controls::make;
 
 const Form& restore_dialog() {
     static const Form form = [] {
