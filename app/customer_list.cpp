@@ -65,9 +65,9 @@ void reload_list(runtime::Window& window, MainContext& context) {
     for (const auto& c : *customers)
         if (std::string known = known_status(context, {c.id, c.wang}); !known.empty())
             list.statuses[c.id] = {c.wang, std::move(known)};
-    list.order = std::make_shared<ListOrder>(std::move(*customers), [](std::string_view text) {
-        return runtime::platform().code_pages().sort_key(text);
-    });
+    list.order =
+        std::make_shared<ListOrder>(std::move(*customers), &runtime::platform().code_pages());
+    list.order->prepare_text_orders();
     choose_rows(context);
     window.show_rows(forms::main::kList, context.list_rows);
     window.set_sort_mark(forms::main::kList, context.sort.column,

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
+#include <thread>
 
-#include "jet/text.h"
 #include "services/search_text.h"
 
 namespace app {
@@ -51,9 +53,10 @@ SortChoice sort_after_click(const SortChoice& now, int column) {
 constexpr int kDealDateKind = 8;
 
 ListOrder::ListOrder(std::vector<store::CustomerRow> customers,
-                     std::function<std::string(std::string_view)> sort_key)
-    : customers_(std::move(customers)), sort_key_(std::move(sort_key)), rankings_(9) {
+                     runtime::CodePageAdapter* sort_order)
+    : customers_(std::move(customers)), sort_order_(sort_order), rankings_(9) {
     starts_.reserve(customers_.size() + 1);
+    gaps_.reserve(2 * customers_.size());
     // Folding seldom lengthens a text: mostly one allocation for all of them.
     std::size_t total = 0;
     for (const auto& c : customers_)
@@ -63,8 +66,10 @@ ListOrder::ListOrder(std::vector<store::CustomerRow> customers,
         starts_.push_back(haystack_.size());
         haystack_ += services::search_key(c.wang);
         haystack_ += kFieldGap;
+        gaps_.push_back(haystack_.size());
         haystack_ += services::search_key(c.wang2);
         haystack_ += kFieldGap;
+        gaps_.push_back(haystack_.size());
         haystack_ += services::search_key(c.bs);
     }
     starts_.push_back(haystack_.size());
@@ -115,9 +120,198 @@ std::vector<std::size_t> ListOrder::found(std::string_view needle) const {
     return rows;
 }
 
+std::string_view ListOrder::field(std::size_t i, int which) const {
+    const std::size_t begin = which == 0 ? starts_[i] : gaps_[2 * i + (which - 1)];
+    const std::size_t end = which == 2 ? starts_[i + 1] : gaps_[2 * i + which] - 1;
+    return std::string_view(haystack_).substr(begin, end - begin);
+}
+
+namespace {
+
+// Where the first `chars` characters of a UTF-8 text end.
+std::size_t head_bytes(std::string_view text, std::size_t chars) {
+    std::size_t at = 0;
+    for (; at < text.size() && chars > 0; --chars)
+        do
+            ++at;
+        while (at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80);
+    return at;
+}
+
+// A key's first eight bytes as one number that orders as they do: most comparisons end there.
+std::uint64_t lead_of(std::string_view key) {
+    std::uint64_t lead = 0;
+    for (std::size_t k = 0; k < 8; ++k)
+        lead = lead << 8 | (k < key.size() ? static_cast<unsigned char>(key[k]) : 0u);
+    return lead;
+}
+
+}  // namespace
+
+std::optional<ListOrder::Ranking> ListOrder::text_ranking(int which, std::stop_token stop) {
+    // Making the key of every whole text costs far more than sorting: where keys go character
+    // by character, texts are ordered by their first characters, and only the texts that
+    // start alike by their next ones, and so on.
+    constexpr std::size_t kHeadChars = 24;
+    const bool by_heads = !sort_order_ || sort_order_->keys_by_character();
+    const std::size_t n = customers_.size();
+    // A customer in the sort: where the part of its text not yet ordered by begins and ends.
+    struct Entry {
+        std::uint32_t customer;
+        std::uint32_t at, end;  // in haystack_
+    };
+    std::vector<Entry> entries(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::string_view text = field(i, which);
+        const auto at = static_cast<std::uint32_t>(text.data() - haystack_.data());
+        entries[i] = {static_cast<std::uint32_t>(i), at,
+                      at + static_cast<std::uint32_t>(text.size())};
+    }
+    std::vector<char> same(n, 0);  // entries[p] sorts equal to entries[p - 1]
+    struct Run {
+        std::size_t begin, end;
+    };
+    std::vector<Run> runs{{0, n}};
+    std::vector<std::string_view> parts;
+    // One entry of a run's sort: its key's first sixteen bytes as two numbers that order as
+    // they do (most comparisons end there), and where it stood in the run.
+    struct Sorted {
+        std::uint64_t lead0, lead1;
+        std::uint32_t local;
+    };
+    std::vector<Sorted> sorted;
+    std::vector<Entry> slice;
+    while (!runs.empty()) {
+        if (stop.stop_requested()) return std::nullopt;
+        const Run run = runs.back();
+        runs.pop_back();
+        const std::size_t m = run.end - run.begin;
+        parts.resize(m);
+        for (std::size_t k = 0; k < m; ++k) {
+            Entry& e = entries[run.begin + k];
+            const std::string_view rest(haystack_.data() + e.at, e.end - e.at);
+            const std::string_view part =
+                by_heads ? rest.substr(0, head_bytes(rest, kHeadChars)) : rest;
+            e.at += static_cast<std::uint32_t>(part.size());
+            parts[k] = part;
+        }
+        runtime::SortKeys keys;
+        if (sort_order_) {
+            keys = sort_order_->sort_keys(parts);
+        } else {
+            for (std::string_view part : parts)
+                keys.add(part);  // UTF-8's bytes order as its code points
+        }
+        sorted.resize(m);
+        for (std::size_t k = 0; k < m; ++k) {
+            const std::string_view key = keys[k];
+            sorted[k] = {lead_of(key), lead_of(key.size() > 8 ? key.substr(8) : std::string_view()),
+                         static_cast<std::uint32_t>(k)};
+        }
+        const Entry* const first = entries.data() + run.begin;
+        std::sort(sorted.begin(), sorted.end(), [&](const Sorted& a, const Sorted& b) {
+            if (a.lead0 != b.lead0) return a.lead0 < b.lead0;
+            if (a.lead1 != b.lead1) return a.lead1 < b.lead1;
+            const std::string_view x = keys[a.local], y = keys[b.local];
+            if (x.size() > 16 || y.size() != x.size())
+                if (const int c = x.compare(y); c != 0) return c < 0;
+            // Ties newest first.
+            return customers_[first[a.local].customer].id > customers_[first[b.local].customer].id;
+        });
+        slice.resize(m);
+        for (std::size_t k = 0; k < m; ++k)
+            slice[k] = first[sorted[k].local];
+        std::copy(slice.begin(), slice.end(),
+                  entries.begin() + static_cast<std::ptrdiff_t>(run.begin));
+        // Texts that start alike: the next characters tell, unless every one has ended.
+        for (std::size_t k = 0; k < m;) {
+            std::size_t j = k + 1;
+            bool longer = slice[k].at < slice[k].end;
+            for (; j < m && keys[sorted[j].local] == keys[sorted[k].local]; ++j)
+                if (slice[j].at < slice[j].end) longer = true;
+            if (j - k > 1 && longer) {
+                runs.push_back({run.begin + k, run.begin + j});
+            } else {
+                for (std::size_t p = k + 1; p < j; ++p)
+                    same[run.begin + p] = 1;
+            }
+            k = j;
+        }
+    }
+    Ranking r;
+    r.order.resize(n);
+    r.place.resize(n);
+    r.group.resize(n);
+    std::uint32_t group = 0;
+    for (std::size_t p = 0; p < n; ++p) {
+        if (p > 0 && !same[p]) ++group;
+        const std::uint32_t i = entries[p].customer;
+        r.order[p] = i;
+        r.place[i] = static_cast<std::uint32_t>(p);
+        r.group[i] = group;
+    }
+    return r;
+}
+
+// The text columns' sort kinds, which the preparing thread makes.
+constexpr int kTextKinds[] = {3, 4, 7};
+
+struct ListOrder::Preparation {
+    std::mutex mutex;
+    std::condition_variable done;
+    std::array<bool, 9> claimed{};  // a kind someone makes or has made
+    int working_on = -1;            // the kind the thread is making now, if any
+    std::jthread thread;            // last, so that it is joined before the rest goes
+};
+
+ListOrder::~ListOrder() = default;
+ListOrder::ListOrder(ListOrder&& other) noexcept = default;
+
+void ListOrder::prepare_text_orders() {
+    if (preparing_) return;
+    preparing_ = std::make_unique<Preparation>();
+    Preparation& p = *preparing_;
+    p.thread = std::jthread([this, &p](std::stop_token stop) {
+        for (int kind : kTextKinds) {
+            {
+                const std::lock_guard lock(p.mutex);
+                if (p.claimed[static_cast<std::size_t>(kind)]) continue;
+                p.claimed[static_cast<std::size_t>(kind)] = true;
+                p.working_on = kind;
+            }
+            std::optional<Ranking> made = text_ranking(kind == 3 ? 0 : kind == 4 ? 1 : 2, stop);
+            const std::lock_guard lock(p.mutex);
+            if (made) rankings_[static_cast<std::size_t>(kind)] = std::move(made);
+            p.working_on = -1;
+            p.done.notify_all();
+            if (stop.stop_requested()) return;
+        }
+    });
+}
+
 const ListOrder::Ranking& ListOrder::ranking(int kind) {
     auto& made = rankings_[static_cast<std::size_t>(kind)];
-    if (made) return *made;
+    const bool text =
+        std::find(std::begin(kTextKinds), std::end(kTextKinds), kind) != std::end(kTextKinds);
+    if (!preparing_ || !text) {
+        if (!made) made = make_ranking(kind);
+        return *made;
+    }
+    // The thread may be making this one: wait for it rather than make it twice.
+    Preparation& p = *preparing_;
+    {
+        std::unique_lock lock(p.mutex);
+        p.done.wait(lock, [&] { return p.working_on != kind; });
+        if (made) return *made;
+        p.claimed[static_cast<std::size_t>(kind)] = true;
+    }
+    Ranking mine = make_ranking(kind);
+    const std::lock_guard lock(p.mutex);
+    made = std::move(mine);
+    return *made;
+}
+
+ListOrder::Ranking ListOrder::make_ranking(int kind) {
     const std::size_t n = customers_.size();
     std::vector<std::uint32_t> order(n);
     for (std::size_t i = 0; i < n; ++i)
@@ -144,27 +338,16 @@ const ListOrder::Ranking& ListOrder::ranking(int kind) {
         r.order = std::move(order);
         return r;
     };
-    if (kind == 3 || kind == 4 || kind == 7) {
-        // The keys are only needed to sort once.
-        std::vector<std::string> keys;
-        keys.reserve(n);
-        for (const auto& c : customers_) {
-            const std::string& text = kind == 3 ? c.wang : kind == 4 ? c.wang2 : c.bs;
-            // Letter case does not order names, on any system.
-            const std::string folded = jet::fold_case(text);
-            keys.push_back(sort_key_ ? sort_key_(folded) : folded);
-        }
-        made = rank([&](std::uint32_t a, std::uint32_t b) { return keys[a] < keys[b]; });
-    } else if (kind == 5 || kind == 6 || kind == kDealDateKind) {
+    if (kind == 3 || kind == 4 || kind == 7)
+        return *text_ranking(kind == 3 ? 0 : kind == 4 ? 1 : 2);
+    if (kind == 5 || kind == 6 || kind == kDealDateKind) {
         const auto date = [&](std::uint32_t i) {
             const auto& c = customers_[i];
             return kind == 5 ? c.time1 : kind == 6 ? c.time2 : c.time3;
         };
-        made = rank([&](std::uint32_t a, std::uint32_t b) { return date(a) < date(b); });
-    } else {
-        made = rank([&](std::uint32_t a, std::uint32_t b) { return newer(a, b); });
+        return rank([&](std::uint32_t a, std::uint32_t b) { return date(a) < date(b); });
     }
-    return *made;
+    return rank([&](std::uint32_t a, std::uint32_t b) { return newer(a, b); });
 }
 
 std::vector<std::size_t> ListOrder::shown(const ListQuery& query,

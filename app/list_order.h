@@ -6,11 +6,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "runtime/code_pages.h"
 #include "store/customer_actions.h"
 
 namespace app {
@@ -50,11 +53,19 @@ struct ListQuery {
 // The customers of one list load, with what finding and sorting them needs worked out once.
 class ListOrder {
   public:
-    // `sort_key` gives the system's Chinese order of a text (the code page adapter's).
-    ListOrder(std::vector<store::CustomerRow> customers,
-              std::function<std::string(std::string_view)> sort_key);
+    // `sort_order` gives the system's Chinese order of the texts; without one, texts sort by
+    // their characters' code points.
+    ListOrder(std::vector<store::CustomerRow> customers, runtime::CodePageAdapter* sort_order);
+
+    ~ListOrder();
+    ListOrder(ListOrder&&) noexcept;
+    ListOrder& operator=(ListOrder&&) = delete;
 
     const std::vector<store::CustomerRow>& customers() const { return customers_; }
+    // Starts making the orders of the text columns on a thread of its own, so that a click on
+    // their header finds them made instead of making every customer's collation key then.
+    // The order must not be moved afterwards; destroying it stops the thread.
+    void prepare_text_orders();
     // Positions into customers(), in the order to show. `status` tells a customer's known
     // status for sorting by that column.
     std::vector<std::size_t> shown(const ListQuery& query,
@@ -69,6 +80,11 @@ class ListOrder {
         std::vector<std::uint32_t> group;  // the same for customers of equal value
     };
     const Ranking& ranking(int kind);
+    // Nothing when `stop` was asked for before the end.
+    std::optional<Ranking> text_ranking(int field, std::stop_token stop = {});
+    Ranking make_ranking(int kind);
+    // Field 0, 1 or 2 (customer ID, our ID, note) of customer i, folded, from the haystack.
+    std::string_view field(std::size_t i, int which) const;
     std::vector<std::size_t> found(std::string_view needle) const;
 
     std::vector<store::CustomerRow> customers_;
@@ -76,9 +92,12 @@ class ListOrder {
     // customer i's runs from starts_[i] to starts_[i + 1].
     std::string haystack_;
     std::vector<std::size_t> starts_;
+    std::vector<std::size_t> gaps_;  // where customer i's fields 1 and 2 start: 2i and 2i + 1
     std::array<std::size_t, 256> byte_count_{};  // in the texts, to search for the rarest byte
-    std::function<std::string(std::string_view)> sort_key_;
+    runtime::CodePageAdapter* sort_order_;
     std::vector<std::optional<Ranking>> rankings_;  // by sort kind, made when first sorted
+    struct Preparation;
+    std::unique_ptr<Preparation> preparing_;  // last, so that its thread ends first
 };
 
 }  // namespace app

@@ -295,9 +295,7 @@ void BM_ExportWorkbook(benchmark::State& state) {
     for (auto _ : state) {
         auto customers = store::load_customers(c, rs, where, false);
         if (!customers) throw std::runtime_error("the list did not load: " + c.last_error());
-        app::ListOrder order(std::move(*customers), [](std::string_view text) {
-            return runtime::platform().code_pages().sort_key(text);
-        });
+        app::ListOrder order(std::move(*customers), &runtime::platform().code_pages());
         const auto shown = order.shown(app::ListQuery{});
         // The sheet lists the rows shown, the last first, each with its running number.
         app::SheetRows rows;

@@ -1,24 +1,34 @@
 #pragma once
 
+#include <cstdint>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "runtime/code_pages.h"
 #include "runtime/headless/iconv_handle.h"
 
 namespace runtime::headless {
 
-// UTF-8 <-> GB18030 through the C library's iconv.
+// UTF-8 <-> GB18030 through the C library's iconv. One adapter serves the whole program,
+// the list's sorting thread included, so a call holds it for its length.
 class IconvCodePages final : public CodePageAdapter {
   public:
     IconvCodePages();
 
     std::string utf8_to_gbk(std::string_view utf8) override;
     std::string gbk_to_utf8(std::string_view gbk) override;
+    // The same bytes as utf8_to_gbk, from a table of every character of the basic plane:
+    // one iconv call per text costs more than the sort that needs the keys.
+    SortKeys sort_keys(std::span<const std::string_view> texts) override;
 
   private:
+    std::mutex mutex_;
     IconvHandle to_gbk_;
     IconvHandle to_utf8_;
+    // GB18030 bytes of U+0000..U+FFFF, first byte highest; 0 where none (the surrogates).
+    std::vector<std::uint32_t> gbk_of_;
 };
 
 }  // namespace runtime::headless

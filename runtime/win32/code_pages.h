@@ -17,6 +17,9 @@ class Win32CodePages final : public CodePageAdapter {
     std::string utf8_to_gbk(std::string_view utf8) override;
     std::string gbk_to_utf8(std::string_view gbk) override;
     std::string sort_key(std::string_view utf8) override;
+    // The system's keys hold a text's weights of each kind in turn (letters, then accents,
+    // then case), so a key of a text's start does not order as the whole text's key.
+    bool keys_by_character() const override { return false; }
 
     unsigned code_page() const { return code_page_; }
 

@@ -63,7 +63,7 @@ TEST(ListOrder, FindsIgnoringCaseAndWidthInsideEveryField) {
 TEST(ListOrder, SortsEachColumnBothWaysWithTiesNewestFirst) {
     runtime::headless::Backend backend;
     // The stand-in order of the code pages: GBK bytes, which lay 李 before 张 as pinyin does.
-    ListOrder order(shop(), [&](std::string_view t) { return backend.code_pages().sort_key(t); });
+    ListOrder order(shop(), &backend.code_pages());
     const std::vector<std::tuple<int, bool, std::vector<std::int32_t>>> cases = {
         {1, false, {5, 4, 3, 2, 1}},
         {3, false, {5, 1, 2, 4, 3}},  // Alice and alice alike: the newer first
@@ -100,14 +100,20 @@ TEST(ListOrder, SortsEachColumnBothWaysWithTiesNewestFirst) {
 TEST(ListOrder, ManyCustomersFoundAndSortedAsOneByOne) {
     runtime::headless::Backend backend;
     const char* const names[] = {"Alice", "bob", "张三", "李四", "ｚｑ", "Zq王"};
-    const char* const notes[] = {"", "问了尺码xy", "RED\r\nbag", "说再看看", "xy"};
+    // Long notes that start alike, as follow-ups make them: the order is told far in, and
+    // two that differ only in letter case or width are equal.
+    const std::string start = "问了尺码和发货时间，说再看看，嫌贵";
+    const std::string far = start + "想要便宜点，要求包邮，已发优惠券，下周再联系";
+    const std::string notes[] = {"",         "问了尺码xy",        "RED\r\nbag", "说再看看",
+                                 "xy",       start.substr(0, 48), start + "。", far + "A",
+                                 far + "ａ", far + "b",           far};
     std::vector<CustomerRow> customers;
     for (int i = 0; i < 600; ++i)
         customers.push_back({(i * 7919) % 1000 + 1, names[i % 6], names[(i / 6) % 2 + 2],
                              46300.0 + i % 5, 46350.0 + (i / 5) % 4, 46360.0 + i % 3,
-                             i % 50 ? notes[(i / 3) % 5] : "稀有"});
+                             i % 50 ? notes[(i / 3) % std::size(notes)] : "稀有"});
     const auto key = [&](std::string_view t) { return backend.code_pages().sort_key(t); };
-    ListOrder order(customers, key);
+    ListOrder order(customers, &backend.code_pages());
     const auto expected = [&](const ListQuery& q) {
         std::vector<std::size_t> rows;
         const std::string needle = services::search_key(q.find);
@@ -124,15 +130,15 @@ TEST(ListOrder, ManyCustomersFoundAndSortedAsOneByOne) {
             const auto date = [](double d) { return std::to_string(static_cast<int>(d * 10)); };
             switch (q.sort.column) {
                 case 3:
-                    return key(jet::fold_case(c.wang));
+                    return key(services::search_key(c.wang));
                 case 4:
-                    return key(jet::fold_case(c.wang2));
+                    return key(services::search_key(c.wang2));
                 case 5:
                     return date(c.time1);
                 case 6:
                     return date(q.closed ? c.time3 : c.time2);
                 case 7:
-                    return key(jet::fold_case(c.bs));
+                    return key(services::search_key(c.bs));
                 default:
                     return {};
             }
@@ -157,6 +163,19 @@ TEST(ListOrder, ManyCustomersFoundAndSortedAsOneByOne) {
                         << find << " column " << column << (down ? " desc" : "")
                         << (closed ? " closed" : "");
                 }
+    // Orders made on the preparing thread are the same, whether a sort waits for them or
+    // comes first; an order destroyed while its thread works stops it.
+    for (int first : {3, 7}) {
+        ListOrder prepared(customers, &backend.code_pages());
+        prepared.prepare_text_orders();
+        for (int column : {first, 0, 5, 3, 4, 7}) {
+            ListQuery q;
+            q.sort = {column, true};
+            EXPECT_EQ(prepared.shown(q), expected(q)) << "prepared, column " << column;
+        }
+    }
+    for (int i = 0; i < 20; ++i)
+        ListOrder(customers, &backend.code_pages()).prepare_text_orders();
 }
 
 TEST(ListOrder, WhoIsDueAtTheCadenceAndTwiceIt) {

@@ -73,3 +73,48 @@ TEST(IconvCodePages, LongTextAndZeroBytesConvertWhole) {
 
 }  // namespace
 }  // namespace runtime::headless
+
+namespace runtime::headless {
+namespace {
+
+// The sort keys made in one call from the character table are the converter's own bytes,
+// for every character of the basic plane and for broken text alike.
+TEST(IconvCodePages, SortKeysOfManyTextsAreTheirGbkBytes) {
+    IconvCodePages pages;
+    std::vector<std::string> texts = {"",
+                                      "中",
+                                      "tb_旺旺123",
+                                      "é¥€",
+                                      "买家𠀀¥€中文abc",
+                                      "a\xFF"
+                                      "b",
+                                      "a\xC3(b",
+                                      "中\xE4\xB8",
+                                      "\xED\xA0\x80x",
+                                      "Ａｂ\x00c"s,
+                                      std::string(3000, '\xFF'),
+                                      "\xF4\x90\x80\x80z"};
+    for (char32_t cp = 1; cp < 0x10000; ++cp) {
+        if (cp >= 0xD800 && cp < 0xE000) continue;
+        std::string one;
+        if (cp < 0x80) {
+            one += static_cast<char>(cp);
+        } else if (cp < 0x800) {
+            one += static_cast<char>(0xC0 | (cp >> 6));
+            one += static_cast<char>(0x80 | (cp & 0x3F));
+        } else {
+            one += static_cast<char>(0xE0 | (cp >> 12));
+            one += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            one += static_cast<char>(0x80 | (cp & 0x3F));
+        }
+        texts.push_back(one);
+    }
+    const std::vector<std::string_view> views(texts.begin(), texts.end());
+    const SortKeys keys = pages.sort_keys(views);
+    ASSERT_EQ(keys.size(), texts.size());
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        ASSERT_EQ(keys[i], pages.utf8_to_gbk(texts[i])) << "text " << i;
+}
+
+}  // namespace
+}  // namespace runtime::headless

@@ -81,7 +81,7 @@ std::vector<const Customer*> list_order(const std::vector<Customer>& loaded,
             const std::string& text = choice.column == 3   ? c->wang
                                       : choice.column == 4 ? c->wang2
                                                            : c->bs;
-            keys[c] = runtime::platform().code_pages().sort_key(folded_text(text));
+            keys[c] = runtime::platform().code_pages().sort_key(find_key(text));
         }
     const auto compare = [&](const Customer* a, const Customer* b) {
         switch (choice.column) {
