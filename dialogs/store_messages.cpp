@@ -25,6 +25,7 @@ std::string start_up_store_message(store::StoreFailure failure, const std::strin
         case store::StoreFailure::refused:
         case store::StoreFailure::no_database:
         case store::StoreFailure::no_driver:
+        case store::StoreFailure::no_rights:
         case store::StoreFailure::foreign_schema:
         case store::StoreFailure::newer_schema:
             return server_failure_text(failure);
@@ -42,6 +43,10 @@ std::string server_failure_text(store::StoreFailure failure) {
             return "数据库服务器上没有这个名字的数据库。";
         case store::StoreFailure::no_driver:
             return "这台电脑没有装 PostgreSQL 的 ODBC 驱动（psqlODBC，“PostgreSQL Unicode”）。";
+        case store::StoreFailure::no_rights:
+            return "数据库服务器不让这个用户名读写这些表。请换用建立它们的用户名，或者请管理员给这"
+                   "个"
+                   "用户名授权。";
         case store::StoreFailure::foreign_schema:
             return "这个数据库里是别的程序的表，或者本程序的表被改过。程序不会改动它。";
         case store::StoreFailure::newer_schema:
@@ -63,6 +68,7 @@ std::string not_saved_message(store::StoreFailure failure, const std::string& pa
         case store::StoreFailure::refused:
         case store::StoreFailure::no_database:
         case store::StoreFailure::no_driver:
+        case store::StoreFailure::no_rights:
         case store::StoreFailure::foreign_schema:
         case store::StoreFailure::newer_schema:
             return "这次修改没有保存。" + server_failure_text(failure);

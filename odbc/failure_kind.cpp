@@ -21,6 +21,7 @@ StoreFailure kind_of_state(std::string_view state) {
         return StoreFailure::no_driver;
     if (state == "28000" || state == "28P01") return StoreFailure::refused;
     if (state == "3D000") return StoreFailure::no_database;
+    if (state == "42501") return StoreFailure::no_rights;
     // Connection exceptions, the server shutting down, timeouts of the link.
     if (state.starts_with("08") || state == "57P01" || state == "57P02" || state == "57P03" ||
         state == "HYT01")

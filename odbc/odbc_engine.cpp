@@ -319,17 +319,30 @@ class ServerEngine final : public store::Engine {
         Query q(*connection_);
         if (auto ran = q.run(sql, params); !ran) return ran.failure();
         const std::vector<std::size_t> order = result_order(t);
-        std::size_t fixed = 0;  // the columns before the first text
-        while (fixed < order.size() && t.columns[order[fixed]].type != ColumnType::text &&
-               t.columns[order[fixed]].type != ColumnType::memo)
-            ++fixed;
-        std::vector<std::int64_t> numbers(fixed);
-        std::vector<SQLLEN> nulls(fixed);
-        for (std::size_t k = 0; k < fixed; ++k)
-            if (auto bound =
-                    q.bind_number(static_cast<SQLUSMALLINT>(k + 1), &numbers[k], &nulls[k]);
-                !bound)
-                return bound.failure();
+        // The columns before the first long text are bound, so that one fetch fills them
+        // all: numbers, yes/no and date-times' seconds as numbers, short texts as UTF-16 in
+        // room for twice their limit (a character may take two units). The long texts after
+        // them are read piece by piece.
+        std::size_t bound = 0;
+        while (bound < order.size() && t.columns[order[bound]].type != ColumnType::memo &&
+               (t.columns[order[bound]].type != ColumnType::text ||
+                t.columns[order[bound]].max_units > 0))
+            ++bound;
+        std::vector<std::int64_t> numbers(bound);
+        std::vector<SQLLEN> nulls(bound);
+        std::vector<std::u16string> texts(bound);
+        for (std::size_t k = 0; k < bound; ++k) {
+            const ColumnSpec& c = t.columns[order[k]];
+            const auto column = static_cast<SQLUSMALLINT>(k + 1);
+            store::Status done;
+            if (c.type == ColumnType::text) {
+                texts[k].resize(2 * c.max_units + 1);
+                done = q.bind_text(column, texts[k].data(), 2 * c.max_units, &nulls[k]);
+            } else {
+                done = q.bind_number(column, &numbers[k], &nulls[k]);
+            }
+            if (!done) return done.failure();
+        }
         std::vector<store::StoredRow> rows;
         for (;;) {
             auto more = q.fetch();
@@ -340,7 +353,7 @@ class ServerEngine final : public store::Engine {
             for (std::size_t k = 0; k < order.size(); ++k) {
                 const ColumnSpec& c = t.columns[order[k]];
                 jet::Value& v = row.values[order[k]];
-                if (k >= fixed) {
+                if (k >= bound) {
                     auto text = q.get(static_cast<SQLUSMALLINT>(k + 1), c.type);
                     if (!text) return text.failure();
                     v = std::move(*text);
@@ -349,6 +362,13 @@ class ServerEngine final : public store::Engine {
                     v = nulls[k] != SQL_NULL_DATA && numbers[k] != 0;
                 } else if (nulls[k] == SQL_NULL_DATA) {
                     v = jet::Value{};
+                } else if (c.type == ColumnType::text) {
+                    const auto units = static_cast<std::size_t>(nulls[k]) / sizeof(char16_t);
+                    if (nulls[k] < 0 || units > 2 * c.max_units)
+                        return store::fail(
+                            StoreFailure::foreign_schema,
+                            "the column " + c.name + " holds a longer text than it may");
+                    v = jet::utf16_to_utf8(std::u16string_view(texts[k]).substr(0, units));
                 } else if (c.type == ColumnType::datetime) {
                     v = jet::DateTime{from_epoch_seconds(numbers[k])};
                 } else {

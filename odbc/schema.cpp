@@ -89,9 +89,13 @@ const char* const kCreateStatements[] = {
 };
 
 store::Result<std::vector<std::string>> our_tables_present(Connection& c) {
+    // The catalogue, not information_schema: that one hides tables the user may not read,
+    // and a database holding only such tables would look empty and be made ours.
     auto rows = text_rows(c,
-                          "SELECT table_name FROM information_schema.tables"
-                          " WHERE table_schema = current_schema() ORDER BY table_name",
+                          "SELECT c.relname FROM pg_catalog.pg_class c"
+                          " JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace"
+                          " WHERE n.nspname = current_schema()"
+                          " AND c.relkind IN ('r', 'p', 'v', 'm', 'f') ORDER BY c.relname",
                           {}, 1);
     if (!rows) return rows.failure();
     std::vector<std::string> names;

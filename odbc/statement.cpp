@@ -164,6 +164,15 @@ store::Status Query::bind_number(SQLUSMALLINT column, std::int64_t* value, SQLLE
     return {};
 }
 
+store::Status Query::bind_text(SQLUSMALLINT column, char16_t* units, std::size_t room,
+                               SQLLEN* indicator) {
+    static_assert(sizeof(char16_t) == sizeof(SQLWCHAR));
+    if (!succeeded(SQLBindCol(statement_.get(), column, SQL_C_WCHAR, units,
+                              static_cast<SQLLEN>((room + 1) * sizeof(SQLWCHAR)), indicator)))
+        return failure();
+    return {};
+}
+
 store::Result<jet::Value> Query::get_text(SQLUSMALLINT column) {
     // The driver writes UTF-16 units, which char16_t holds as SQLWCHAR does.
     static_assert(sizeof(char16_t) == sizeof(SQLWCHAR));

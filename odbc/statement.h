@@ -39,6 +39,10 @@ class Query {
     // Has every fetch put a column of fixed size (a whole number, a yes/no as 0 or 1, or a
     // date-time's seconds) into `value`, and SQL_NULL_DATA into `indicator` for a null.
     store::Status bind_number(SQLUSMALLINT column, std::int64_t* value, SQLLEN* indicator);
+    // The same for a text column of bounded length, as UTF-16 units into `units`, which has
+    // room for `room` units and a terminator.
+    store::Status bind_text(SQLUSMALLINT column, char16_t* units, std::size_t room,
+                            SQLLEN* indicator);
     // How many rows the statement changed.
     store::Result<std::int64_t> rows_changed();
 

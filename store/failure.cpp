@@ -22,6 +22,8 @@ const char* failure_name(StoreFailure kind) {
             return "no_database";
         case StoreFailure::no_driver:
             return "no_driver";
+        case StoreFailure::no_rights:
+            return "no_rights";
         case StoreFailure::foreign_schema:
             return "foreign_schema";
         case StoreFailure::newer_schema:

@@ -21,6 +21,7 @@ enum class StoreFailure {
     refused,         // the server refused the user name or password
     no_database,     // the server has no database of that name
     no_driver,       // the ODBC driver named in the connection string is not installed
+    no_rights,       // the server let the user in, but not at the program's tables
     foreign_schema,  // the database holds tables that are not ours, or ours changed by hand
     newer_schema,    // a newer version of the program made this database
     gone,            // the row was deleted by another PC in the meantime

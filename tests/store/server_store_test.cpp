@@ -92,6 +92,25 @@ TEST(ServerStore, AServerItCannotUseFailsEveryActionAndIsLeftAsItWas) {
     expect_every_action_fails(on(pg.connection_string(foreign)), StoreFailure::foreign_schema);
     EXPECT_EQ(contents(pg, foreign), before);
 
+    // A table the shop's user may not even read is still another program's: the database
+    // is not empty, and nothing is made in it.
+    const std::string hidden = pg.fresh_database("hidden");
+    pg.admin_sql(hidden, "CREATE TABLE payroll (id integer PRIMARY KEY)");
+    const std::string hidden_before = contents(pg, hidden);
+    expect_every_action_fails(on(pg.connection_string(hidden)), StoreFailure::foreign_schema);
+    EXPECT_EQ(contents(pg, hidden), hidden_before);
+
+    // Our tables, but a user the server keeps away from them: said so, unchanged.
+    const std::string guarded = pg.fresh_database("guarded");
+    ASSERT_TRUE(first_start(on(pg.connection_string(guarded))));
+    int exists = 0;
+    pg.admin_sql(guarded, "CREATE ROLE lq_clerk LOGIN PASSWORD 'clerk'", &exists);
+    odbc::forget_connections();
+    const std::string guarded_before = contents(pg, guarded);
+    expect_every_action_fails(on(pg.connection_string(guarded, "lq_clerk", "clerk", pg.port())),
+                              StoreFailure::no_rights);
+    EXPECT_EQ(contents(pg, guarded), guarded_before);
+
     // Our tables changed by hand (a shorter column): refused, unchanged.
     const std::string changed = pg.fresh_database("changed");
     ASSERT_TRUE(first_start(on(pg.connection_string(changed))));
