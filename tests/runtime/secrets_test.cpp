@@ -31,7 +31,10 @@ TEST(Secrets, ComeBackOnlyForTheSameUserAndUnchanged) {
         const Bytes secret = bytes(text);
         auto kept = secrets.protect(secret);
         ASSERT_TRUE(kept.has_value());
-        EXPECT_FALSE(contains(*kept, secret));
+        // Random bytes hold a secret of a letter or two often enough by chance.
+        if (secret.size() >= 4) {
+            EXPECT_FALSE(contains(*kept, secret));
+        }
         EXPECT_EQ(secrets.unprotect(*kept), secret);
         // The same secret is never kept as the same bytes twice.
         EXPECT_NE(secrets.protect(secret), kept);

@@ -28,7 +28,6 @@ std::vector<std::uint8_t> committed_file() {
 TEST(OfflineStatusImage, RebuildsByteForByteAsCarriedAndCommitted) {
     const auto built = offline_gif::build_offline_gif();
     ASSERT_TRUE(built.error.empty()) << built.error;
-    EXPECT_EQ(built.bytes, offline_gif::build_offline_gif().bytes);
     ASSERT_EQ(built.bytes.size(), 641u);
     EXPECT_EQ(built.bytes, carried());
     EXPECT_EQ(built.bytes, committed_file());
