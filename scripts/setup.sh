@@ -19,7 +19,7 @@ packages=(
   libgtest-dev libbenchmark-dev hyperfine
   g++-mingw-w64-x86-64 g++-mingw-w64-i686
   wine wine64 xvfb xauth xdotool xclip imagemagick fonts-wqy-microhei
-  matchbox-window-manager
+  matchbox-window-manager trayer
   mdbtools
   zlib1g-dev libz-mingw-w64-dev
   libreoffice-calc-nogui python3-openpyxl

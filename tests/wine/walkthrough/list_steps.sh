@@ -104,7 +104,25 @@ loc gone "$main_title" >/dev/null
 expect "mdb-export: the order kept in row 2" "sort=3,desc" eval "setting 2 | grep -o 'sort=[0-9],[a-z]*'"
 expect "mdb-export: the widened column kept in row 2" "columns=60,50,175," \
     eval "setting 2 | grep -o 'columns=[0-9]*,[0-9]*,[0-9]*,'"
+# A notification area for the tray icon, as a desktop has one; Wine docks the icon in it and
+# draws the balloon beside it, in the screen's bottom right corner.
+corner() { import -window root -crop 244x50+780+695 +repage "$artefacts/$1.png"; }
+trayer --edge bottom --align right --widthtype pixel --width 200 --height 24 >/dev/null 2>&1 &
+tray_pid=$!
+sleep 1
+corner l07_corner_before
 start
+# The balloon "今天有 2 位客户待跟进" comes a moment after the window and stays its ten seconds.
+balloon=0
+for _ in $(seq 1 16); do
+    sleep 0.5
+    corner l07_corner_after
+    n=$(pixels_between l07_corner_before l07_corner_after)
+    if [[ ${n%.*} =~ ^[0-9]+$ ]] && ((${n%.*} >= 3000)); then balloon=1; break; fi
+done
+shot l07_balloon
+expect "the tray balloon shows at start, as two customers are due" 1 echo "$balloon"
+kill "$tray_pid" 2>/dev/null
 expect "the list comes back in the same order" "zhang_wait wang_old wang_new wang_due" names
 expect "the window comes back at its size ($size_before)" "$size_before" \
     eval 'loc area "$main_title" | cut -d" " -f5-'
