@@ -86,9 +86,10 @@ app::ListQuery sort_query(int column, bool descending) {
     return q;
 }
 
-// The first sort by a column of a freshly loaded list: for a text column it makes every
-// customer's collation key.
-void BM_FirstSort(benchmark::State& state) {
+// The first sort by a column of a freshly loaded list: the moment it loaded, when a text
+// column's sort makes every customer's collation key, or (`prepared`) a second later, as the
+// window has it: the list makes the text columns' orders on a thread of its own at each load.
+void first_sort(benchmark::State& state, bool prepared) {
     const int count = static_cast<int>(state.range(0));
     const int column = static_cast<int>(state.range(1));
     std::optional<app::ListOrder> order;
@@ -97,31 +98,21 @@ void BM_FirstSort(benchmark::State& state) {
         state.PauseTiming();
         order.reset();
         order.emplace(make_order(shop(count)));
+        if (prepared) {
+            order->prepare_text_orders();
+            std::this_thread::sleep_for(std::chrono::seconds(1));
+        }
         state.ResumeTiming();
         rows = order->shown(sort_query(column, false)).size();
     }
     if (rows != static_cast<std::size_t>(count)) throw std::runtime_error("rows lost in the sort");
     state.counters["rows"] = static_cast<double>(rows);
 }
-
-// A click on a text column's header a second after the list loaded, as the window has it:
-// the list starts making the text columns' orders on a thread of its own at each load.
+void BM_FirstSort(benchmark::State& state) {
+    first_sort(state, false);
+}
 void BM_SortAfterLoad(benchmark::State& state) {
-    const int count = static_cast<int>(state.range(0));
-    const int column = static_cast<int>(state.range(1));
-    std::optional<app::ListOrder> order;
-    std::size_t rows = 0;
-    for (auto _ : state) {
-        state.PauseTiming();
-        order.reset();
-        order.emplace(make_order(shop(count)));
-        order->prepare_text_orders();
-        std::this_thread::sleep_for(std::chrono::seconds(1));
-        state.ResumeTiming();
-        rows = order->shown(sort_query(column, false)).size();
-    }
-    if (rows != static_cast<std::size_t>(count)) throw std::runtime_error("rows lost in the sort");
-    state.counters["rows"] = static_cast<double>(rows);
+    first_sort(state, true);
 }
 
 // A later sort, the keys kept: each click on the header turns the order round.

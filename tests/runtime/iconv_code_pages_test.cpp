@@ -1,4 +1,5 @@
 #include "runtime/headless/iconv_code_pages.h"
+#include "runtime/headless/iconv_handle.h"
 
 #include <gtest/gtest.h>
 
@@ -94,20 +95,13 @@ TEST(IconvCodePages, SortKeysOfManyTextsAreTheirGbkBytes) {
                                       "Ａｂ\x00c"s,
                                       std::string(3000, '\xFF'),
                                       "\xF4\x90\x80\x80z"};
+    // Every character of the plane, its UTF-8 made by iconv itself.
+    const IconvHandle to_utf8("UTF-8", "UTF-32LE");
     for (char32_t cp = 1; cp < 0x10000; ++cp) {
         if (cp >= 0xD800 && cp < 0xE000) continue;
-        std::string one;
-        if (cp < 0x80) {
-            one += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            one += static_cast<char>(0xC0 | (cp >> 6));
-            one += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            one += static_cast<char>(0xE0 | (cp >> 12));
-            one += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            one += static_cast<char>(0x80 | (cp & 0x3F));
-        }
-        texts.push_back(one);
+        const unsigned char le[4] = {static_cast<unsigned char>(cp),
+                                     static_cast<unsigned char>(cp >> 8), 0, 0};
+        texts.push_back(to_utf8.convert(std::string_view(reinterpret_cast<const char*>(le), 4)));
     }
     const std::vector<std::string_view> views(texts.begin(), texts.end());
     const SortKeys keys = pages.sort_keys(views);
