@@ -27,6 +27,7 @@ void DialogFlow::SetUp() {
 void DialogFlow::TearDown() {
     fs::remove_all(dir_);
     fs::remove(db_path_);
+    fs::remove(db_path_ + ".away");  // where the tests of a store gone away put it
     // The program joins its folder and file names with a backslash, which names one file here.
     fs::remove(dir_ + "\\SkinH_EL.dll");
 }
