@@ -202,6 +202,9 @@ void press(const std::vector<WORD>& keys) {
 // Picks the `index`-th choosable item (from 1) of the pop-up menu that shows next.
 bool pick_menu_item(HWND main, int index) {
     if (!wait_for_dialog(main, L"#32768")) return false;
+    // The menu shows a moment before its loop takes the keyboard; on a busy machine keys
+    // pressed at once are lost.
+    Sleep(300);
     std::vector<WORD> keys(static_cast<std::size_t>(index), VK_DOWN);
     keys.push_back(VK_RETURN);
     press(keys);
