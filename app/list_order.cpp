@@ -253,8 +253,14 @@ std::optional<ListOrder::Ranking> ListOrder::text_ranking(int which, std::stop_t
     return r;
 }
 
-// The text columns' sort kinds, which the preparing thread makes.
+// The text columns' sort kinds, which the preparing thread makes, and the field each sorts by.
 constexpr int kTextKinds[] = {3, 4, 7};
+constexpr int text_field(int kind) {
+    return kind == 3 ? 0 : kind == 4 ? 1 : 2;
+}
+bool is_text_kind(int kind) {
+    return std::find(std::begin(kTextKinds), std::end(kTextKinds), kind) != std::end(kTextKinds);
+}
 
 struct ListOrder::Preparation {
     std::mutex mutex;
@@ -279,7 +285,7 @@ void ListOrder::prepare_text_orders() {
                 p.claimed[static_cast<std::size_t>(kind)] = true;
                 p.working_on = kind;
             }
-            std::optional<Ranking> made = text_ranking(kind == 3 ? 0 : kind == 4 ? 1 : 2, stop);
+            std::optional<Ranking> made = text_ranking(text_field(kind), stop);
             const std::lock_guard lock(p.mutex);
             if (made) rankings_[static_cast<std::size_t>(kind)] = std::move(made);
             p.working_on = -1;
@@ -291,9 +297,7 @@ void ListOrder::prepare_text_orders() {
 
 const ListOrder::Ranking& ListOrder::ranking(int kind) {
     auto& made = rankings_[static_cast<std::size_t>(kind)];
-    const bool text =
-        std::find(std::begin(kTextKinds), std::end(kTextKinds), kind) != std::end(kTextKinds);
-    if (!preparing_ || !text) {
+    if (!preparing_ || !is_text_kind(kind)) {
         if (!made) made = make_ranking(kind);
         return *made;
     }
@@ -338,8 +342,7 @@ ListOrder::Ranking ListOrder::make_ranking(int kind) {
         r.order = std::move(order);
         return r;
     };
-    if (kind == 3 || kind == 4 || kind == 7)
-        return *text_ranking(kind == 3 ? 0 : kind == 4 ? 1 : 2);
+    if (is_text_kind(kind)) return *text_ranking(text_field(kind));
     if (kind == 5 || kind == 6 || kind == kDealDateKind) {
         const auto date = [&](std::uint32_t i) {
             const auto& c = customers_[i];

@@ -10,17 +10,55 @@ std::size_t gb_length(unsigned char first, unsigned char second) {
     return second >= 0x30 && second <= 0x39 ? 4 : 2;
 }
 
-void append_utf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
+// A GB18030 character's bytes (at most four), first byte highest.
+std::uint32_t packed(std::string_view bytes) {
+    std::uint32_t code = 0;
+    for (std::size_t k = 0; k < 4; ++k)
+        code = code << 8 | (k < bytes.size() ? static_cast<unsigned char>(bytes[k]) : 0u);
+    return code;
+}
+
+// The GB18030 bytes of every character of the basic plane (0 for the surrogates), converted
+// from UTF-32 in blocks, each block one iconv call; a block whose output does not split into
+// one character each is done character by character.
+std::vector<std::uint32_t> gbk_table() {
+    const IconvHandle to_gbk("GB18030", "UTF-32LE");
+    const auto utf32 = [](char32_t cp) {
+        const char le[4] = {static_cast<char>(cp & 0xFF), static_cast<char>((cp >> 8) & 0xFF), 0,
+                            0};
+        return std::string(le, 4);
+    };
+    std::vector<std::uint32_t> table(0x10000, 0);
+    constexpr char32_t kBlock = 0x1000;
+    for (char32_t first = 0; first < 0x10000; first += kBlock) {
+        std::string in;
+        std::vector<char32_t> points;
+        for (char32_t cp = first; cp < first + kBlock; ++cp)
+            if (cp < 0xD800 || cp >= 0xE000) {
+                in += utf32(cp);
+                points.push_back(cp);
+            }
+        const std::string out = to_gbk.convert(in);
+        std::vector<std::uint32_t> codes;
+        for (std::size_t at = 0; at < out.size();) {
+            const auto b0 = static_cast<unsigned char>(out[at]);
+            const auto b1 = static_cast<unsigned char>(at + 1 < out.size() ? out[at + 1] : 0);
+            const std::size_t n = gb_length(b0, b1);
+            if (at + n > out.size()) break;
+            codes.push_back(packed(std::string_view(out).substr(at, n)));
+            at += n;
+        }
+        if (codes.size() == points.size()) {
+            for (std::size_t k = 0; k < points.size(); ++k)
+                table[points[k]] = codes[k];
+            continue;
+        }
+        for (char32_t cp : points) {
+            const std::string bytes = to_gbk.convert(utf32(cp));
+            table[cp] = bytes.empty() || bytes.size() > 4 ? 0 : packed(bytes);
+        }
     }
+    return table;
 }
 
 // The length of a well-formed UTF-8 sequence at `s` and its code point, or 0 where the bytes
@@ -67,49 +105,7 @@ std::string IconvCodePages::gbk_to_utf8(std::string_view gbk) {
 
 SortKeys IconvCodePages::sort_keys(std::span<const std::string_view> texts) {
     const std::lock_guard lock(mutex_);
-    if (gbk_of_.empty()) {
-        // Every character of the plane in blocks, each block one iconv call; a block whose
-        // output does not split into one character each is done character by character.
-        gbk_of_.assign(0x10000, 0);
-        constexpr char32_t kBlock = 0x1000;
-        for (char32_t first = 0; first < 0x10000; first += kBlock) {
-            std::string in;
-            std::vector<char32_t> points;
-            for (char32_t cp = first; cp < first + kBlock; ++cp)
-                if (cp < 0xD800 || cp >= 0xE000) {
-                    append_utf8(in, cp);
-                    points.push_back(cp);
-                }
-            const std::string out = to_gbk_.convert(in);
-            std::vector<std::uint32_t> codes;
-            for (std::size_t at = 0; at < out.size();) {
-                const auto b0 = static_cast<unsigned char>(out[at]);
-                const auto b1 = static_cast<unsigned char>(at + 1 < out.size() ? out[at + 1] : 0);
-                const std::size_t n = gb_length(b0, b1);
-                if (at + n > out.size()) break;
-                std::uint32_t code = 0;
-                for (std::size_t k = 0; k < 4; ++k)
-                    code = code << 8 | (k < n ? static_cast<unsigned char>(out[at + k]) : 0u);
-                codes.push_back(code);
-                at += n;
-            }
-            if (codes.size() == points.size()) {
-                for (std::size_t k = 0; k < points.size(); ++k)
-                    gbk_of_[points[k]] = codes[k];
-                continue;
-            }
-            for (char32_t cp : points) {
-                std::string one;
-                append_utf8(one, cp);
-                const std::string bytes = to_gbk_.convert(one);
-                std::uint32_t code = 0;
-                for (std::size_t k = 0; k < 4; ++k)
-                    code =
-                        code << 8 | (k < bytes.size() ? static_cast<unsigned char>(bytes[k]) : 0u);
-                gbk_of_[cp] = bytes.empty() || bytes.size() > 4 ? 0 : code;
-            }
-        }
-    }
+    if (gbk_of_.empty()) gbk_of_ = gbk_table();
     std::size_t total = 0;
     for (std::string_view text : texts)
         total += text.size();
