@@ -35,27 +35,69 @@ services::StatusPipeline* pipeline(MainContext& context) {
 
 }  // namespace
 
+StatusAnswers::StatusAnswers(std::chrono::milliseconds gap,
+                             std::function<Clock::time_point()> clock)
+    : gap_(gap), clock_(clock ? std::move(clock) : [] { return Clock::now(); }) {}
+
 bool StatusAnswers::add(const services::StatusKey& key, const std::string& text) {
     std::lock_guard lock(mutex_);
     waiting_.emplace_back(key, text);
     return waiting_.size() == 1;
 }
 
+void StatusAnswers::set_window(runtime::Window& window, std::shared_ptr<ListState> list) {
+    const bool other = window_ != &window;
+    window_ = &window;
+    list_ = std::move(list);
+    if (!other || held_on_ == nullptr) return;
+    // What waited for the old window's timer goes to the new one.
+    held_on_ = nullptr;
+    show();
+}
+
 void StatusAnswers::show() {
+    // A batch held on a window that has closed since waits for nothing.
+    if (held_on_ != nullptr && held_on_ == window_ && !window_->closed()) return;
+    held_on_ = nullptr;
+    const auto now = clock_();
+    if (!last_shown_ || now - *last_shown_ >= gap_ || window_ == nullptr || window_->closed()) {
+        show_now();
+        return;
+    }
+    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*last_shown_ + gap_ - now);
+    held_on_ = window_;
+    window_->start_timer(kTimer, static_cast<int>(std::max<std::int64_t>(wait.count(), 1)),
+                         [self = weak_from_this(), window = window_] {
+                             window->stop_timer(kTimer);
+                             if (auto answers = self.lock()) {
+                                 answers->held_on_ = nullptr;
+                                 answers->show_now();
+                             }
+                         });
+}
+
+void StatusAnswers::show_now() {
     std::vector<std::pair<services::StatusKey, std::string>> ready;
     {
         std::lock_guard lock(mutex_);
         ready.swap(waiting_);
     }
+    last_shown_ = clock_();
     if (window_ == nullptr || window_->closed() || !list_) return;
-    bool shown = false;
+    const runtime::RowRange view = window_->visible_rows(forms::main::kList);
+    int first = -1, last = -1;
     for (const auto& [key, text] : ready) {
         // Kept for the customer whether or not a find hides them now; a row shows it only
         // while it still shows the ID that was asked.
-        list_->statuses[key.customer] = {key.wang, text};
-        shown = shown || list_->row_of(key.customer) >= 0;
+        auto& shown = list_->statuses[key.customer];
+        if (shown.first == key.wang && shown.second == text) continue;
+        shown = {key.wang, text};
+        const int row = list_->row_of(key.customer);
+        if (row < view.first || row >= view.first + view.count) continue;
+        first = first < 0 ? row : std::min(first, row);
+        last = std::max(last, row);
     }
-    if (shown) window_->refresh_rows(forms::main::kList);
+    if (first >= 0) window_->redraw_rows(forms::main::kList, {first, last - first + 1});
 }
 
 std::string known_status(const MainContext& context, const services::StatusKey& key) {

@@ -133,6 +133,8 @@ class Window {
     // The other list operations read through it; delete_all_items lets it go.
     virtual void show_rows(std::string_view list, std::shared_ptr<const RowSource> rows) = 0;
     virtual void refresh_rows(std::string_view list) = 0;
+    // The texts of these rows changed, not the rows themselves: only they are drawn again.
+    virtual void redraw_rows(std::string_view list, RowRange rows) = 0;
     // The arrow on a column header: 1 ascending, -1 descending, 0 none.
     virtual void set_sort_mark(std::string_view list, int column, int direction) = 0;
     // Save dialogs with more than one filter: the path and the filter chosen.

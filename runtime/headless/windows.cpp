@@ -478,10 +478,21 @@ void HeadlessWindow::refresh_rows(std::string_view list) {
     if (s.selected_row >= item_count(list)) s.selected_row = -1;
 }
 
+void HeadlessWindow::redraw_rows(std::string_view list, RowRange rows) {
+    State& s = state(list);
+    ++s.redraws;
+    s.rows_redrawn += std::max(rows.count, 0);
+}
+
 void HeadlessWindow::set_sort_mark(std::string_view list, int column, int direction) {
     State& s = state(list);
     s.sort_column = direction == 0 ? -1 : column;
     s.sort_direction = direction;
+}
+
+std::pair<int, int> HeadlessWindow::rows_redrawn(std::string_view list) const {
+    const State* s = find(list);
+    return {s->redraws, s->rows_redrawn};
 }
 
 std::pair<int, int> HeadlessWindow::sort_mark(std::string_view list) const {

@@ -72,6 +72,7 @@ class HeadlessWindow final : public Window {
     bool closed() const override { return closed_; }
     void show_rows(std::string_view list, std::shared_ptr<const RowSource> rows) override;
     void refresh_rows(std::string_view list) override;
+    void redraw_rows(std::string_view list, RowRange rows) override;
     void set_sort_mark(std::string_view list, int column, int direction) override;
     std::optional<SaveChoice> ask_save_choice(std::string_view dialog, std::string_view folder,
                                               std::string_view file_name) override;
@@ -111,6 +112,8 @@ class HeadlessWindow final : public Window {
     const std::vector<std::pair<std::string, std::string>>& balloons() const { return balloons_; }
     // The sort arrow: column and direction.
     std::pair<int, int> sort_mark(std::string_view list) const;
+    // How often redraw_rows drew rows of the list, and how many rows in all.
+    std::pair<int, int> rows_redrawn(std::string_view list) const;
     int row_tone(std::string_view list, int row) const;
     // The user resizes the window to this outer size.
     void resize(int width, int height);
@@ -153,6 +156,7 @@ class HeadlessWindow final : public Window {
         bool chart_3d = false;
         std::shared_ptr<const RowSource> source;
         int sort_column = -1, sort_direction = 0;
+        int redraws = 0, rows_redrawn = 0;  // by redraw_rows
     };
     State& state(std::string_view control);
     const State* find(std::string_view control) const;

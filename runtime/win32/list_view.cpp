@@ -46,6 +46,15 @@ void Win32Window::refresh_rows(std::string_view list) {
     InvalidateRect(h, nullptr, FALSE);
 }
 
+void Win32Window::redraw_rows(std::string_view list, RowRange rows) {
+    HWND h = hwnd_of(list);
+    // A list held back draws everything when it is let go; otherwise only these rows, so that
+    // the rest of the list, its count and its scroll bar are left alone.
+    if (held_lists_.count(h) || rows.count <= 0) return;
+    SendMessageW(h, LVM_REDRAWITEMS, static_cast<WPARAM>(rows.first),
+                 static_cast<LPARAM>(rows.first + rows.count - 1));
+}
+
 void Win32Window::scroll_to_row(std::string_view list, int first) {
     HWND h = hwnd_of(list);
     sync_count(h);

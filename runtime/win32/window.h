@@ -83,6 +83,7 @@ class Win32Window final : public Window {
     void navigate(std::string_view control, std::string_view address) override;
     void show_rows(std::string_view list, std::shared_ptr<const RowSource> rows) override;
     void refresh_rows(std::string_view list) override;
+    void redraw_rows(std::string_view list, RowRange rows) override;
     void set_sort_mark(std::string_view list, int column, int direction) override;
     std::optional<SaveChoice> ask_save_choice(std::string_view dialog, std::string_view folder,
                                               std::string_view file_name) override;

@@ -91,9 +91,12 @@ class ListStatuses : public ::testing::Test {
     // request that brings no answer ends without a post, hence the short waits).
     bool wait_all_shown(HeadlessWindow& w) {
         const auto give_up = std::chrono::steady_clock::now() + 10s;
-        while (std::chrono::steady_clock::now() < give_up)
+        while (std::chrono::steady_clock::now() < give_up) {
+            // A batch held back for its gap shows when its timer ticks.
+            w.tick(app::StatusAnswers::kTimer);
             if (backend_.windows().run_posted([&] { return idle() && all_shown(w); }, 20ms))
                 return true;
+        }
         return false;
     }
     bool idle() const {
@@ -187,16 +190,21 @@ TEST_F(ListStatuses, RowsInViewAreAskedFirstAndRowsScrolledIntoViewJumpAhead) {
             if (!w.cell(kList, r, 2).empty()) rows.push_back(r);
         return rows;
     };
+    // The answers, then the gap after them: the batch held back for it shows.
+    const auto answer = [&](std::size_t at_most = static_cast<std::size_t>(-1)) {
+        context_.statuses->step(at_most);
+        w.tick(app::StatusAnswers::kTimer);
+    };
     const auto range = [](int from, int to) {
         std::vector<int> rows;
         for (int r = from; r < to; ++r)
             rows.push_back(r);
         return rows;
     };
-    context_.statuses->step(1 + 14);
+    answer(1 + 14);
     EXPECT_EQ(shown(), range(0, 14));
     w.scroll_list(kList, 60);
-    context_.statuses->step(14);
+    answer(14);
     auto want = range(0, 14);
     for (int r : range(60, 74))
         want.push_back(r);
@@ -204,11 +212,11 @@ TEST_F(ListStatuses, RowsInViewAreAskedFirstAndRowsScrolledIntoViewJumpAhead) {
     // A taller window shows more rows: those come next.
     w.resize(750, 400 + 5 * 28 + 76);
     EXPECT_EQ(w.visible_rows(kList), (runtime::RowRange{60, 19}));
-    context_.statuses->step(5);
+    answer(5);
     for (int r : range(74, 79))
         want.push_back(r);
     EXPECT_EQ(shown(), want);
-    context_.statuses->step();
+    answer();
     EXPECT_EQ(shown(), range(0, 100));
     EXPECT_EQ(stand_in->asked().size(), 101u);
 
@@ -217,7 +225,7 @@ TEST_F(ListStatuses, RowsInViewAreAskedFirstAndRowsScrolledIntoViewJumpAhead) {
     stand_in->clear_asked();
     w.fire(forms::main::kToolbar, Event::entry_clicked, {kOpenList, {}});
     EXPECT_TRUE(shown().empty());
-    context_.statuses->step();
+    answer();
     EXPECT_EQ(shown(), range(0, 100));
     EXPECT_EQ(stand_in->asked().size(), 101u);
 }
@@ -235,6 +243,63 @@ TEST_F(ListStatuses, AHangingServiceLeavesTheCellsEmptyAndStopsAtOnce) {
     const auto start = std::chrono::steady_clock::now();
     context_.statuses.reset();
     EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+}
+
+TEST_F(ListStatuses, AnswersShowInBatchesDrawingOnlyTheChangedRowsInView) {
+    auto stand_in = std::make_shared<testsupport::StatusStandIn>(
+        [](const std::string& id) { return id.starts_with("on"); });
+    context_.status_setup = testsupport::stand_in_setup(stand_in, {});
+    std::vector<std::int32_t> ids;
+    for (int i = 0; i < 40; ++i)
+        ids.push_back(add("on_" + std::to_string(i)));
+    HeadlessWindow& w = open_main();
+    auto now = std::chrono::steady_clock::time_point(std::chrono::seconds(100));
+    auto answers = std::make_shared<app::StatusAnswers>(200ms, [&] { return now; });
+    answers->set_window(w, context_.list);
+    // Newest first: customer ids[i] stands in row 39 - i; rows 0..13 are in view.
+    const auto online = [&](int row) {
+        return services::StatusKey{ids[static_cast<std::size_t>(39 - row)],
+                                   "on_" + std::to_string(39 - row)};
+    };
+    struct Step {
+        std::vector<int> rows;  // answered, each online
+        bool waiting;           // a batch waited already when they came
+        int ms_later;           // after the step before
+        bool tick;              // the gap's timer runs out
+        std::vector<int> shown;
+        std::pair<int, int> redrawn;  // redraws so far, rows drawn so far
+    };
+    const Step steps[] = {
+        // The first answer shows at once, its row alone drawn.
+        {{2}, false, 0, false, {2}, {1, 1}},
+        // Answers within the gap wait for its end, then show as one batch.
+        {{5, 9}, false, 50, false, {2}, {1, 1}},
+        {{7}, true, 20, false, {2}, {1, 1}},
+        {{}, true, 130, true, {2, 5, 7, 9}, {2, 6}},
+        // A row out of view keeps its status and draws nothing; the same status again
+        // neither.
+        {{30, 2}, false, 500, false, {2, 5, 7, 9, 30}, {2, 6}},
+        // After the gap, the next answer shows at once again.
+        {{0, 13}, false, 300, false, {0, 2, 5, 7, 9, 13, 30}, {3, 20}},
+    };
+    for (const Step& step : steps) {
+        now += std::chrono::milliseconds(step.ms_later);
+        bool first = !step.waiting;
+        for (int row : step.rows) {
+            if (answers->add(online(row), "在线") != first) ADD_FAILURE() << "row " << row;
+            first = false;
+        }
+        if (!step.rows.empty()) answers->show();
+        if (step.tick) {
+            EXPECT_TRUE(w.tick(app::StatusAnswers::kTimer));
+        }
+        std::vector<int> shown;
+        for (int r = 0; r < w.item_count(kList); ++r)
+            if (w.cell(kList, r, 2) == "在线") shown.push_back(r);
+        EXPECT_EQ(shown, step.shown) << "after rows " << ::testing::PrintToString(step.rows);
+        EXPECT_EQ(w.rows_redrawn(kList), step.redrawn)
+            << "after rows " << ::testing::PrintToString(step.rows);
+    }
 }
 
 }  // namespace

@@ -51,12 +51,16 @@ class MainWindow : public ::testing::Test {
     HeadlessWindow& open_main() {
         auto& w =
             backend_.windows().open(forms::main_window(), app::main_window_handlers(context_));
+        main_ = static_cast<HeadlessWindow*>(&w);
         answer_statuses();
-        return static_cast<HeadlessWindow&>(w);
+        return *main_;
     }
+    // Every waiting status is answered, and the gap after the last batch passes.
     void answer_statuses() {
         if (context_.statuses) context_.statuses->step();
+        if (main_ && !main_->closed()) main_->tick(app::StatusAnswers::kTimer);
     }
+    HeadlessWindow* main_ = nullptr;
     void add(const char* wang, const char* wang2, double t1, double t2, const char* note,
              std::optional<double> deal = std::nullopt) {
         store::StoreConnection c;
@@ -168,6 +172,7 @@ TEST_F(MainWindow, StatusesFollowTheRowsAndALaterLoadReplacesAnEarlierRound) {
     }
     auto& w = static_cast<HeadlessWindow&>(
         backend_.windows().open(forms::main_window(), app::main_window_handlers(context_)));
+    main_ = &w;
     // The rows show before any status is known, none of them online.
     ASSERT_EQ(w.item_count(kList), 40);
     for (int r = 0; r < 40; ++r)

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "app/list_commands.h"
+#include "app/list_statuses.h"
 #include "forms/forms.h"
 #include "jet/database.h"
 #include "odbc/pool.h"
@@ -94,6 +95,8 @@ std::vector<std::string> Program::answer_statuses(std::size_t at_most) {
     status_service_->clear_asked();
     app::MainContext& c = *contexts_.back();
     if (c.statuses) c.statuses->step(at_most);
+    // The batch of answers held back for its gap shows once the gap has passed.
+    if (main_ && !main_->closed()) main_->tick(app::StatusAnswers::kTimer);
     return status_service_->asked();
 }
 
