@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "runtime/code_page_keys.h"
 #include "runtime/code_pages.h"
 #include "runtime/headless/iconv_handle.h"
 
@@ -27,8 +28,8 @@ class IconvCodePages final : public CodePageAdapter {
     std::mutex mutex_;
     IconvHandle to_gbk_;
     IconvHandle to_utf8_;
-    // GB18030 bytes of U+0000..U+FFFF, first byte highest; 0 where none (the surrogates).
-    std::vector<std::uint32_t> gbk_of_;
+    IconvHandle from_utf32_;
+    CodePageKeys keys_;
 };
 
 }  // namespace runtime::headless
