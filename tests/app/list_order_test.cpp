@@ -2,6 +2,13 @@
 // program's own settings line by line.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <span>
+#include <thread>
+
 #include "app/list_order.h"
 #include "app/program_settings.h"
 #include "dialogs/follow_up_dialog.h"
@@ -174,8 +181,84 @@ TEST(ListOrder, ManyCustomersFoundAndSortedAsOneByOne) {
             EXPECT_EQ(prepared.shown(q), expected(q)) << "prepared, column " << column;
         }
     }
-    for (int i = 0; i < 20; ++i)
-        ListOrder(customers, &backend.code_pages()).prepare_text_orders();
+}
+
+// Keys like the program's adapter, but the first call waits until released: the preparing
+// thread is caught in the middle of its work.
+class HeldKeys final : public runtime::CodePageAdapter {
+  public:
+    explicit HeldKeys(runtime::CodePageAdapter& real) : real_(real) {}
+    std::string utf8_to_gbk(std::string_view t) override { return real_.utf8_to_gbk(t); }
+    std::string gbk_to_utf8(std::string_view t) override { return real_.gbk_to_utf8(t); }
+    runtime::SortKeys sort_keys(std::span<const std::string_view> texts) override {
+        std::unique_lock lock(mutex_);
+        if (calls_++ == 0) {
+            entered_ = true;
+            changed_.notify_all();
+            changed_.wait(lock, [&] { return released_; });
+        }
+        lock.unlock();
+        return real_.sort_keys(texts);
+    }
+    void wait_entered() {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return entered_; });
+    }
+    void release() {
+        std::lock_guard lock(mutex_);
+        released_ = true;
+        changed_.notify_all();
+    }
+    int calls() {
+        std::lock_guard lock(mutex_);
+        return calls_;
+    }
+
+  private:
+    runtime::CodePageAdapter& real_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    int calls_ = 0;
+    bool entered_ = false, released_ = false;
+};
+
+TEST(ListOrder, DestroyingAnOrderStopsItsPreparingThreadAtOnce) {
+    runtime::headless::Backend backend;
+    std::vector<CustomerRow> customers;
+    for (int i = 0; i < 2000; ++i)
+        customers.push_back({i + 1, "买家" + std::to_string(i), "店主", 46300.0, 46300.0, 0,
+                             "备注" + std::to_string(i % 37)});
+    HeldKeys keys(backend.code_pages());
+    {
+        // Unheld, the text columns take more than one call.
+        HeldKeys free_keys(backend.code_pages());
+        free_keys.release();
+        ListOrder whole(customers, &free_keys);
+        whole.prepare_text_orders();
+        ListQuery q;
+        q.sort = {7, false};
+        whole.shown(q);
+        q.sort = {4, false};
+        whole.shown(q);
+        ASSERT_GT(free_keys.calls(), 1);
+    }
+    std::atomic<bool> destroying = false;
+    std::thread releaser;
+    {
+        ListOrder order(customers, &keys);
+        order.prepare_text_orders();
+        keys.wait_entered();
+        releaser = std::thread([&] {
+            while (!destroying)
+                std::this_thread::yield();
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            keys.release();
+        });
+        destroying = true;
+    }
+    // The destructor waited for the thread, which made no key after the one it was in.
+    EXPECT_EQ(keys.calls(), 1);
+    releaser.join();
 }
 
 TEST(ListOrder, WhoIsDueAtTheCadenceAndTwiceIt) {
