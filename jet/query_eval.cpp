@@ -199,7 +199,7 @@ Result<Selection> select(Database& db, std::string_view source) {
         }
         std::optional<Error> failure;
         // Nulls sort first, as the engine sorts them; ties keep storage order.
-        std::stable_sort(out.rows.begin(), out.rows.end(), [&](const Record& a, const Record& b) {
+        const auto before = [&](const Record& a, const Record& b) {
             for (std::size_t k = 0; k < keys.size(); ++k) {
                 const Value& va = a.values[keys[k]];
                 const Value& vb = b.values[keys[k]];
@@ -218,7 +218,23 @@ Result<Selection> select(Database& db, std::string_view source) {
                 if (o != 0) return o < 0;
             }
             return false;
-        });
+        };
+        // Rows are mostly stored in the order they were added, so a list by number comes out
+        // of the scan in order or in reverse: a pass finds that, and the cost stays linear.
+        auto& rows = out.rows;
+        const auto reversed = [&] {
+            for (std::size_t i = 1; i < rows.size(); ++i)
+                if (!before(rows[i], rows[i - 1])) return false;
+            return true;
+        };
+        if (!std::is_sorted(rows.begin(), rows.end(), before) && !failure) {
+            // Strictly the other way needs no sort: there are no ties whose storage order
+            // reversing would change.
+            if (reversed())
+                std::reverse(rows.begin(), rows.end());
+            else
+                std::stable_sort(rows.begin(), rows.end(), before);
+        }
         if (failure) return *failure;
     }
     return out;

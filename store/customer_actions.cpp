@@ -190,15 +190,19 @@ std::optional<std::vector<CustomerRow>> load_customers(StoreConnection& c, RowSe
     std::vector<CustomerRow> rows;
     const int count = rs.row_count();
     rows.reserve(static_cast<std::size_t>(count));
+    const auto id = rs.field_index("id"), wang = rs.field_index("wang"),
+               wang2 = rs.field_index("wang2"), time1 = rs.field_index("time1"),
+               time2 = rs.field_index("time2"), time3 = rs.field_index("time3"),
+               bs = rs.field_index("bs");
     for (int i = 0; i < count; ++i) {
         CustomerRow r;
-        r.id = rs.read_int("id").second;
-        r.wang = rs.read_text("wang").second;
-        r.wang2 = rs.read_text("wang2").second;
-        r.time1 = rs.read_datetime("time1").second;
-        r.time2 = rs.read_datetime("time2").second;
-        r.time3 = rs.read_datetime("time3").second;
-        r.bs = rs.read_text("bs").second;
+        r.id = rs.int_at(id);
+        r.wang = rs.take_text_at(wang);
+        r.wang2 = rs.take_text_at(wang2);
+        r.time1 = rs.datetime_at(time1);
+        r.time2 = rs.datetime_at(time2);
+        r.time3 = rs.datetime_at(time3);
+        r.bs = rs.take_text_at(bs);
         rows.push_back(std::move(r));
         rs.move_next();
     }

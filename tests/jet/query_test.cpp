@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "jet/query.h"
+#include "jet/table_writer.h"
 #include "tests/jet/fixture_files.h"
 
 namespace {
@@ -82,6 +83,20 @@ TEST_F(Query, OrderBy) {
     EXPECT_EQ(ids("Table1 order by ID asc"), "1,2,3");
     EXPECT_EQ(ids("Table1 order by Data"), "1,3,2");  // One, Three, Two
     EXPECT_EQ(ids("Table1 order by Data desc"), "2,3,1");
+}
+
+TEST_F(Query, OrderByKeepsStorageOrderAmongTiesAndReversesAStoredOrder) {
+    auto def = db_->table("Table1");
+    ASSERT_TRUE(def.ok());
+    jet::TableWriter w(*db_);
+    for (const char* data : {"Two", "One", "Two"})
+        ASSERT_TRUE(w.insert(*def, {jet::Value{}, std::string(data)}).ok());
+    // Stored: 1 One, 2 Two, 3 Three, 4 Two, 5 One, 6 Two.
+    EXPECT_EQ(ids("Table1 order by Data"), "1,5,3,2,4,6");
+    EXPECT_EQ(ids("Table1 order by Data desc"), "2,4,6,3,1,5");
+    EXPECT_EQ(ids("Table1 order by ID desc"), "6,5,4,3,2,1");
+    EXPECT_EQ(ids("Table1 where Data<>'Three' order by ID desc"), "6,5,4,2,1");
+    EXPECT_EQ(ids("Table1 order by ID"), "1,2,3,4,5,6");
 }
 
 TEST_F(Query, RefusalsAreErrors) {
