@@ -18,6 +18,11 @@
 //                                ("chart"), clicks "三维图", pauses again ("chart_3d"), closes
 //   lanqiao_driver export PATH   clicks "导出文档", prints the offered file name, saves to
 //                                PATH and prints the message the program showed
+//   lanqiao_driver latency MS    for MS milliseconds from the window's first moment, asks the
+//                                window every 10 ms to answer an empty message, then prints
+//                                the longest wait after the first answer in milliseconds, how
+//                                often it asked, when the longest ended (milliseconds from the
+//                                start), and the wait for the first answer
 //   lanqiao_driver memory        prints the program's peak working set and peak private
 //                                memory, in KiB
 //   lanqiao_driver scroll N      scrolls the list until row N is its top row, then prints the
@@ -34,6 +39,7 @@
 #include <psapi.h>
 // clang-format on
 
+#include <algorithm>
 #include <cstdio>
 #include <cwchar>
 #include <string>
@@ -277,6 +283,35 @@ int wmain(int argc, wchar_t** argv) {
     if (!main) {
         std::fprintf(stderr, "the main window did not appear\n");
         return 1;
+    }
+    if (std::wstring(argv[1]) == L"latency" && argc == 3) {
+        // From the window's first moment: the longest the program took to answer a message.
+        const DWORD span = static_cast<DWORD>(_wtoi(argv[2]));
+        const DWORD start = GetTickCount();
+        LARGE_INTEGER frequency{}, before{}, after{};
+        QueryPerformanceFrequency(&frequency);
+        long long longest = 0, first = -1;
+        DWORD longest_at = 0;
+        int asked = 0;
+        while (GetTickCount() - start < span) {
+            QueryPerformanceCounter(&before);
+            if (!SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 60000, nullptr)) break;
+            QueryPerformanceCounter(&after);
+            const long long took = (after.QuadPart - before.QuadPart) * 1000 / frequency.QuadPart;
+            // The first answer waits for the start-up's own list load, which the time to the
+            // first filled list measures; after it the window must never keep anyone waiting.
+            if (first < 0) {
+                first = took;
+            } else if (took > longest) {
+                longest = took;
+                longest_at = GetTickCount() - start;
+            }
+            ++asked;
+            Sleep(10);
+        }
+        std::printf("%lld %d %lu %lld\n", longest, asked, static_cast<unsigned long>(longest_at),
+                    first);
+        return 0;
     }
     // Start-up, with its first list load, is over once the program first waits for input.
     DWORD owner = 0;
