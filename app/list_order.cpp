@@ -64,13 +64,13 @@ ListOrder::ListOrder(std::vector<store::CustomerRow> customers,
     haystack_.reserve(total);
     for (const auto& c : customers_) {
         starts_.push_back(haystack_.size());
-        haystack_ += services::search_key(c.wang);
+        services::append_search_key(haystack_, c.wang);
         haystack_ += kFieldGap;
         gaps_.push_back(haystack_.size());
-        haystack_ += services::search_key(c.wang2);
+        services::append_search_key(haystack_, c.wang2);
         haystack_ += kFieldGap;
         gaps_.push_back(haystack_.size());
-        haystack_ += services::search_key(c.bs);
+        services::append_search_key(haystack_, c.bs);
     }
     starts_.push_back(haystack_.size());
     // How often each byte occurs; the first few megabytes tell it well enough.

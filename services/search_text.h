@@ -8,5 +8,7 @@
 namespace services {
 
 std::string search_key(std::string_view utf8);
+// The same, added to the end of `out`.
+void append_search_key(std::string& out, std::string_view utf8);
 
 }  // namespace services
