@@ -28,7 +28,7 @@ prepare_wine_prefix
 step "starting $rundir/lanqiao.exe under Wine"
 cd "$rundir"
 if [[ -z "${DISPLAY:-}" ]]; then
-  xvfb-run -a -s '-screen 0 1280x800x24' wine lanqiao.exe
+  on_virtual_display 1280x800 -- wine lanqiao.exe
 else
   wine lanqiao.exe
 fi

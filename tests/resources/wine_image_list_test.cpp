@@ -24,12 +24,10 @@ class UnderWine : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         if (std::string(LQ_RESOURCE_PROBE).empty() || !testing_support::on_path("wine")) return;
-        // The prefix the other Wine tests use; a first run builds it.
-        std::string out = testing_support::run_command(
-            "export WINEDEBUG=-all WINEPREFIX=\"${WINEPREFIX:-$HOME/.wine-lanqiao-tests}\"; "
-            "wine '" +
-                std::string(LQ_RESOURCE_PROBE) + "' 2>/dev/null",
-            &status_);
+        std::string out = testing_support::run_command("bash '" LQ_SOURCE_DIR
+                                                       "/tests/resources/probe_under_wine.sh' '" +
+                                                           std::string(LQ_RESOURCE_PROBE) + "'",
+                                                       &status_);
         std::istringstream lines(out);
         for (std::string line; std::getline(lines, line);) {
             if (!line.empty() && line.back() == '\r') line.pop_back();

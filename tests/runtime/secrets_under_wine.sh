@@ -15,6 +15,6 @@ exe=$work/secrets_under_wine.exe
     "$src/tests/runtime/secrets_under_wine.cpp" "$src/runtime/win32/secrets.cpp" \
     -lcrypt32 -static -o "$exe" || exit 1
 source "$src/scripts/wine_prefix.sh"
-export WINEPREFIX=${WINEPREFIX:-$HOME/.wine-lanqiao-tests}
+export WINEPREFIX=${WINEPREFIX:-$HOME/.wine-lanqiao-$(basename "$0" .sh)}
 prepare_wine_prefix
 wine "$exe"

@@ -3,7 +3,8 @@
 # Wine process (and the status stand-in, when $server_pid names one), and check().
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 source "$root/scripts/wine_prefix.sh"
-export WINEPREFIX=${WINEPREFIX:-$HOME/.wine-lanqiao-tests}
+# A prefix of each test script's own: tests may run at once, and each ends its own wineserver.
+export WINEPREFIX=${WINEPREFIX:-$HOME/.wine-lanqiao-$(basename "$0" .sh)}
 prepare_wine_prefix
 mkdir -p "$1"
 work=$(mktemp -d)

@@ -10,7 +10,7 @@ if [[ ! -f $exe ]]; then
 fi
 # The first use of a prefix builds it and prints about it; do that apart from the checks.
 source "$(cd "$(dirname "$0")/../.." && pwd)/scripts/wine_prefix.sh"
-export WINEPREFIX=${WINEPREFIX:-$HOME/.wine-lanqiao-tests}
+export WINEPREFIX=${WINEPREFIX:-$HOME/.wine-lanqiao-$(basename "$0" .sh)}
 prepare_wine_prefix
 passed=0 failed=0
 for file in "$dir"/*.mdb; do

@@ -19,7 +19,7 @@ session() {
     local dir=$1 shot=$2 online=$3
     shift 3
     cp "$exe" "$driver" "$dir/"
-    xvfb-run -a -s '-screen 0 1024x768x24' bash -c '
+    on_virtual_display bash -c '
         cd "$1"; shot=$2; online=$3; shift 3
         wine lanqiao.exe >/dev/null 2>&1 &
         wine lanqiao_driver.exe wait-online "$online" >/dev/null 2>&1
@@ -92,7 +92,7 @@ check "the update check asked the update host once" 1 "$(grep -c '^/hygl/var.txt
 shop2=$work/editor
 mkdir -p "$shop2"
 cp "$exe" "$driver" "$shop2/"
-xvfb-run -a -s '-screen 0 1024x768x24' bash -c '
+on_virtual_display bash -c '
     cd "$1"; artefacts=$2
     shoot() {  # waits for the driver to fill dialog $1 in, then takes its picture
         for i in $(seq 200); do [[ -f $1_ready ]] && break; sleep 0.1; done

@@ -12,7 +12,7 @@ build=$1 artefacts=$2
 exe=$build/lanqiao.exe driver=$build/lanqiao_driver.exe
 engine=$build/skin/SkinH_EL.dll probe=$build/skin/skin_check.exe
 foreign=$build/skin/foreign_engine.dll
-for tool in wine xvfb-run xdotool import compare mdb-export; do
+for tool in wine Xvfb xdotool import compare mdb-export; do
     command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
 for f in "$exe" "$driver" "$engine" "$probe" "$foreign"; do
@@ -42,7 +42,7 @@ hidden() {
 }
 
 # The engine on its own.
-(cd "$build/skin" && xvfb-run -a -s '-screen 0 1024x768x24' wine skin_check.exe engine) \
+(cd "$build/skin" && on_virtual_display wine skin_check.exe engine) \
     > "$artefacts/engine_check.txt" 2>/dev/null
 status=$?
 tr -d '\r' < "$artefacts/engine_check.txt" | grep -E '^(FAIL|     )' | head -40
@@ -58,7 +58,7 @@ session() {
     local dir=$1
     shift
     cp "$exe" "$driver" "$dir/"
-    xvfb-run -a -s '-screen 0 1024x768x24' bash -c '
+    on_virtual_display bash -c '
         cd "$1"; probe=$2; artefacts=$3; shift 3
         wine lanqiao.exe >/dev/null 2>&1 &
         wine lanqiao_driver.exe dump >/dev/null 2>&1

@@ -44,7 +44,7 @@ status_requests() { grep -c '^/realonline.aw' "$log"; }
 serve hang
 hanging=$work/hanging
 shop "$hanging" 30 online_
-xvfb-run -a -s '-screen 0 1024x768x24' bash -c '
+on_virtual_display bash -c '
     cd "$1"; log=$2
     matchbox-window-manager -use_titlebar no >/dev/null 2>&1 &
     sleep 0.5
@@ -82,7 +82,7 @@ fi
 serve 300
 slow=$work/slow
 shop "$slow" 300 online_
-xvfb-run -a -s '-screen 0 1024x768x24' bash -c '
+on_virtual_display bash -c '
     cd "$1"
     matchbox-window-manager -use_titlebar no >/dev/null 2>&1 &
     sleep 0.5
@@ -109,7 +109,19 @@ else
     echo "FAIL the rows scrolled into view were asked by request $last_in_view, row 150 at request ${row_150_at:-never}"
     failed=$((failed + 1))
 fi
-check "every customer online in the end, each asked once" "300 301" \
-    "$(rows "$slow/dump.txt" | cut -f4 | grep -c 在线) $(status_requests)"
+# The program asks each ID once (300 customers and the ID that cannot exist). WinInet itself
+# sends a request again, on a new connection, when a kept one failed under it (a busy machine
+# lets a wait run out): such a repeat is the platform's, at most one per connection, and is
+# told apart from a program that asks twice by the count of different IDs.
+distinct=$(grep -o 'uid=[^&]*' "$log" | sort -u | wc -l)
+check "every customer online in the end, each ID asked" "300 301" \
+    "$(rows "$slow/dump.txt" | cut -f4 | grep -c 在线) $distinct"
+repeats=$(($(status_requests) - distinct))
+if ((repeats <= 8)); then
+    echo "ok   $repeats requests sent again by WinInet (at most one per connection: 8)"
+else
+    echo "FAIL $repeats requests sent twice: more than WinInet's resends on 8 connections"
+    failed=$((failed + 1))
+fi
 
 [[ $failed -eq 0 ]] || { echo "$failed checks failed"; exit 1; }

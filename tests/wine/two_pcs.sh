@@ -12,7 +12,7 @@ exe=$build/lanqiao.exe driver=$build/lanqiao_driver.exe
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 skip() { echo "skipped: $1"; exit 77; }
-for tool in wine xvfb-run xdotool xclip import odbcinst x86_64-w64-mingw32-g++-posix; do
+for tool in wine Xvfb xdotool xclip import odbcinst x86_64-w64-mingw32-g++-posix; do
     command -v "$tool" >/dev/null || skip "$tool is not installed"
 done
 for f in "$exe" "$driver"; do [[ -f $f ]] || skip "$f is not built (cmake --preset mingw64)"; done
@@ -63,14 +63,14 @@ check() {  # check WHAT EXPECTED ACTUAL
 }
 
 # Each PC: its own prefix (so its own wineserver and windows), its own virtual display, the
-# program in a folder of its own; the display's name and its key (xvfb-run's display lets in
-# only clients holding it: xdotool and import too) are left in the folder.
+# program in a folder of its own; the display's name and its key (empty: a display of its own
+# lets in every local client, xdotool and import too) are left in the folder.
 start_pc() {
     local pc=$1
     mkdir -p "$work/$pc"
     cp "$exe" "$driver" "$work/$pc/"
     WINEPREFIX=$base-$pc prepare_wine_prefix
-    WINEPREFIX=$base-$pc xvfb-run -a -s '-screen 0 1024x768x24' bash -c '
+    WINEPREFIX=$base-$pc on_virtual_display bash -c '
         echo "$XAUTHORITY" > "$1/xauthority"; echo "$DISPLAY" > "$1/display"; cd "$1"
         wine lanqiao.exe >/dev/null 2>&1 &
         while [[ ! -f $2 ]]; do sleep 0.2; done' _ "$work/$pc" "$work/stop" &

@@ -21,6 +21,6 @@ if [[ ! -f $exe ]] || [[ -n $(find "${sources[@]}" "$src/runtime/http_reply.h" \
         "${sources[@]}" -lwininet -static -o "$exe" || exit 1
 fi
 source "$src/scripts/wine_prefix.sh"
-export WINEPREFIX=${WINEPREFIX:-$HOME/.wine-lanqiao-tests}
+export WINEPREFIX=${WINEPREFIX:-$HOME/.wine-lanqiao-$(basename "$0" .sh)}
 prepare_wine_prefix
 "$driver" "$exe"

@@ -13,7 +13,7 @@ build=$1 jetdump=$2 template=$3 artefacts=$4 status_server=$5 work_dir=$6 steps=
 exe=$build/lanqiao.exe driver=$build/lanqiao_driver.exe
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../../.." && pwd)
-for tool in wine xvfb-run xdotool; do
+for tool in wine Xvfb xdotool; do
     command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
 for tool in xclip import convert compare mdb-export iconv x86_64-w64-mingw32-g++-posix; do
@@ -23,15 +23,20 @@ for f in "$exe" "$driver" "$jetdump" "$template" "$status_server"; do
     [[ -f $f ]] || { echo "FAIL $f is not built"; exit 1; }
 done
 
-# The screen reader of the walkthrough, built when missing or older than its source.
+# The screen reader of the walkthrough, built when missing or older than its source; the
+# walkthroughs that run at once share it, so one builds it while the others wait.
 mkdir -p "$work_dir"
 locate=$work_dir/locate.exe
 sources=("$here"/locate/*.cpp "$root/runtime/win32/wide_text.cpp")
-if [[ ! -f $locate ]] || [[ -n $(find "$here/locate" "$root"/runtime/win32/wide_text.* -newer "$locate" -type f) ]]; then
-    x86_64-w64-mingw32-g++-posix -std=c++20 -O1 -municode -DUNICODE -D_UNICODE -I"$root" \
-        -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Werror \
-        "${sources[@]}" -lcomctl32 -static -o "$locate" || { echo "FAIL locate.exe does not build"; exit 1; }
-fi
+(
+    flock 9
+    if [[ ! -f $locate ]] || [[ -n $(find "$here/locate" "$root"/runtime/win32/wide_text.* -newer "$locate" -type f) ]]; then
+        x86_64-w64-mingw32-g++-posix -std=c++20 -O1 -municode -DUNICODE -D_UNICODE -I"$root" \
+            -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Werror \
+            "${sources[@]}" -lcomctl32 -static -o "$work_dir/locate-new.exe" && mv "$work_dir/locate-new.exe" "$locate"
+    fi
+) 9>"$work_dir/locate.lock"
+[[ -f $locate ]] || { echo "FAIL locate.exe does not build"; exit 1; }
 
 source "$root/scripts/wine_prefix.sh"
 # A prefix of its own: its wineserver is ended at the end without touching other runs.
@@ -53,6 +58,6 @@ server_pid=$SERVER_PID
 read -r port <&"${SERVER[0]}"
 export LQ_SERVICE_HOST=127.0.0.1:$port
 
-xvfb-run -a -s '-screen 0 1024x768x24' \
+on_virtual_display \
     bash "$here/$steps" "$work/program" "$driver" "$locate" "$artefacts" "$work/sheets" \
     "$jetdump" "$template"
