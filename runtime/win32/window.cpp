@@ -503,9 +503,24 @@ void Win32Window::select_row(std::string_view list, int row) {
     sync_count(h);
     LVITEMW item{};
     item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    // Row -1 is every row: then none stays selected.
-    item.state = row < 0 ? 0 : LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageW(h, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    if (row >= 0) {
+        item.state = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessageW(h, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
+                     reinterpret_cast<LPARAM>(&item));
+        return;
+    }
+    // No row selected: only the rows that are lose it. Row -1 would stand for every row, and
+    // a list that keeps its own rows then visits each of a hundred thousand one by one.
+    item.state = 0;
+    const auto next = [h](int after, UINT kind) {
+        return static_cast<int>(SendMessageW(h, LVM_GETNEXTITEM, static_cast<WPARAM>(after), kind));
+    };
+    for (int at = next(-1, LVNI_SELECTED), last = -1; at > last;
+         last = at, at = next(at, LVNI_SELECTED))
+        SendMessageW(h, LVM_SETITEMSTATE, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(&item));
+    if (const int focused = next(-1, LVNI_FOCUSED); focused >= 0)
+        SendMessageW(h, LVM_SETITEMSTATE, static_cast<WPARAM>(focused),
+                     reinterpret_cast<LPARAM>(&item));
 }
 
 bool Win32Window::menu_item_visible(std::string_view caption) const {

@@ -27,6 +27,8 @@
 //                                memory, in KiB
 //   lanqiao_driver scroll N      scrolls the list until row N is its top row, then prints the
 //                                customer ID (column 3) of every row in view, one a line
+//   lanqiao_driver sort-click N  clicks the header of column N with the mouse and prints the
+//                                milliseconds until the list's top row shows another customer
 //   lanqiao_driver close         closes the main window as its close box does and prints the
 //                                milliseconds until the program's process had ended; exit
 //                                code 1 when it had not ended after 30 s
@@ -503,6 +505,47 @@ int wmain(int argc, wchar_t** argv) {
                 from_wide(remote_text(list, process, LVM_GETITEMTEXTW, r, 3, false)).c_str());
         CloseHandle(process);
         return 0;
+    }
+    if (command == L"sort-click" && argc == 3) {
+        // The header of column N clicked with the mouse, as a user clicks it; then the time
+        // until the list's top row shows another customer.
+        const int column = _wtoi(argv[2]);
+        DWORD pid = 0;
+        GetWindowThreadProcessId(list, &pid);
+        HANDLE process =
+            OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+        if (!process) return 1;
+        auto header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+        RemoteBuffer rect_buffer(process, sizeof(RECT));
+        RECT rect{};
+        if (!SendMessageW(header, HDM_GETITEMRECT, static_cast<WPARAM>(column),
+                          reinterpret_cast<LPARAM>(rect_buffer.at())))
+            return 1;
+        rect_buffer.read(&rect, sizeof rect, 0);
+        POINT at{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+        ClientToScreen(header, &at);
+        const std::wstring top = remote_text(list, process, LVM_GETITEMTEXTW, 0, 0, false);
+        SetForegroundWindow(main);
+        SetCursorPos(at.x, at.y);
+        INPUT clicks[2]{};
+        clicks[0].type = clicks[1].type = INPUT_MOUSE;
+        clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+        clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+        LARGE_INTEGER frequency{}, start{}, now{};
+        QueryPerformanceFrequency(&frequency);
+        QueryPerformanceCounter(&start);
+        SendInput(2, clicks, sizeof(INPUT));
+        for (int i = 0; i < 30000; ++i) {
+            if (remote_text(list, process, LVM_GETITEMTEXTW, 0, 0, false) != top) {
+                QueryPerformanceCounter(&now);
+                std::printf("%lld\n", (now.QuadPart - start.QuadPart) * 1000 / frequency.QuadPart);
+                CloseHandle(process);
+                return 0;
+            }
+            Sleep(1);
+        }
+        CloseHandle(process);
+        return 1;
     }
     if (command == L"wait-online" && argc == 3) {
         const int want = _wtoi(argv[2]);
