@@ -263,6 +263,44 @@ TEST_F(DialogFlow, TheDialogStoresTheChoiceAndTheListComesFromTheServer) {
         (dialogs::StoreChoice{true, server}));
 }
 
+// With LQ_STORE naming the shop's server, a choice made in the dialog goes into this PC's own
+// file: the server's settings row, which every PC reads, never gets this PC's host, user or
+// password.
+TEST_F(DialogFlow, UnderTheVariableTheChoiceStaysInThisPcsFile) {
+    PgServer& pg = PgServer::shared();
+    const std::string shop = pg.fresh_database("override");
+    const auto chosen = shop_server(pg, pg.fresh_database("chosen"));
+    ::setenv(store::kStoreVariable, pg.connection_string(shop).c_str(), 1);
+    struct Unset {
+        ~Unset() { ::unsetenv(store::kStoreVariable); }
+    } unset;
+    HeadlessWindow& main = open_main();
+    store::StoreConnection c;
+    store::RowSet rs;
+    on_open("DatabaseSettings", [&](HeadlessWindow& w) {
+        w.select_choice(db::kChoice, 1);
+        w.set_text(db::kHost, chosen.host);
+        w.set_text(db::kPort, std::to_string(chosen.port));
+        w.set_text(db::kDatabase, chosen.database);
+        w.set_text(db::kUser, chosen.user);
+        w.set_text(db::kPassword, chosen.password);
+        w.press_key("Enter");
+    });
+    main.fire("", runtime::Event::right_button);
+    main.choose_menu_item("数据库设置…");
+    EXPECT_EQ(messages().size(), 0u);
+    const std::string on_server = pg.admin_sql(shop, "SELECT ww FROM vantel_ww WHERE id = 2");
+    for (const std::string& leak : {std::string("store="), chosen.database, chosen.user})
+        EXPECT_EQ(on_server.find(leak), std::string::npos) << leak << " in " << on_server;
+    store::StoreLocation file{db_path_, store::kDatabasePassword};
+    file.exact = true;
+    const std::string row2 = *store::read_setting(c, rs, file, store::kProgramRow);
+    EXPECT_EQ(
+        dialogs::read_store_choice(services::SettingsLines(row2), runtime::platform().secrets())
+            .choice,
+        (dialogs::StoreChoice{true, chosen}));
+}
+
 TEST_F(DialogFlow, AServerAwayAtStartIsNamedAndTheFileServesThisRun) {
     add("本机客户", "店主", 45000, 45000);
     PgServer& pg = PgServer::shared();
