@@ -233,10 +233,6 @@ class ServerEngine final : public store::Engine {
         // went. Asked afresh, so that what was stored is not reported as lost.
         if (!done && connection_lost(done.failure()) && txid_ && landed(*txid_) == true)
             done = store::Status{};
-        if (done)
-            committed_stamp_ = transaction_stamp_;
-        else
-            transaction_stamp_ = committed_stamp_;
         return done;
     }
 
@@ -317,12 +313,8 @@ class ServerEngine final : public store::Engine {
         return r;
     }
 
-    // Rolls back; whatever goes wrong, nothing of the transaction is kept, and the stamp it
-    // took is no longer this PC's: another PC's next commit may leave the same.
-    void abandon() {
-        (void)end_transaction(false);
-        transaction_stamp_ = committed_stamp_;
-    }
+    // Rolls back; whatever goes wrong, nothing of the transaction is kept.
+    void abandon() { (void)end_transaction(false); }
 
     store::Status end_transaction(bool keep) {
         if (!connection_)
@@ -489,8 +481,7 @@ class ServerEngine final : public store::Engine {
     bool in_transaction_ = false;
     bool doomed_ = false;
     std::optional<std::uint64_t> transaction_stamp_;
-    std::optional<std::uint64_t> committed_stamp_;  // of the last transaction that committed
-    std::optional<std::int64_t> txid_;              // the server's number of the open one
+    std::optional<std::int64_t> txid_;  // the server's number of the open transaction
 };
 
 }  // namespace

@@ -226,7 +226,7 @@ TEST_F(ServerFaults, TheEndOfATransactionGoingWrong) {
                           Case{"never-arrived", "COMMIT", Trap::cut_before, false},
                           Case{"rollback-refused", "ROLLBACK", Trap::refuse, false}}) {
         SCOPED_TRACE(k.wang);
-        const auto before = c.transaction_stamp();
+        const auto before = c.own_change_stamp();
         relay.trap(k.text, k.how);
         if (k.how == Trap::refuse) {
             // A write given up half-way: its ROLLBACK is refused.
@@ -248,7 +248,7 @@ TEST_F(ServerFaults, TheEndOfATransactionGoingWrong) {
                 EXPECT_EQ(pg.admin_sql(db, "SELECT id FROM yrkb_com WHERE wang = '" +
                                                std::string(k.wang) + "'"),
                           std::to_string(id) + "\n");
-                EXPECT_EQ(c.transaction_stamp(), counter());  // its own change
+                EXPECT_EQ(c.own_change_stamp(), counter());  // its own change
             } else {
                 EXPECT_EQ(c.last_failure(), StoreFailure::unreachable) << c.last_error();
             }
@@ -259,12 +259,12 @@ TEST_F(ServerFaults, TheEndOfATransactionGoingWrong) {
             // The stamp the lost write took is not this PC's: another PC's next commit
             // leaves it, and must not be taken for a change this PC has on screen. That PC
             // is not kept waiting by anything the lost write left open.
-            EXPECT_EQ(c.transaction_stamp(), before);
+            EXPECT_EQ(c.own_change_stamp(), before);
             EXPECT_EQ(store::save_new_customer(other, rs, direct,
                                                {std::string(k.wang) + "-other", "y", 1, 1, ""}),
                       store::SaveOutcome::saved)
                 << other.last_error();
-            EXPECT_NE(c.transaction_stamp(), counter());
+            EXPECT_NE(c.own_change_stamp(), counter());
         }
         // This PC's next action stores only itself.
         EXPECT_EQ(
