@@ -111,7 +111,7 @@ void ChangeWatch::answer(const StampReader::Stamp& stamp) {
     if (*stamp.value == *seen_ && !unsure_) return;
     // This PC's own last transaction, and the list loaded after it: every change up to that
     // stamp is on screen already.
-    if (loaded_since && context_.connection.transaction_stamp() == stamp.value) {
+    if (loaded_since && context_.connection.own_change_stamp() == stamp.value) {
         seen_ = stamp.value;
         unsure_ = !stamp.settled;
         return;

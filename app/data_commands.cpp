@@ -89,8 +89,18 @@ bool back_up_today(MainContext& context) {
     if (!context.files) return false;
     const std::string& db = context.state.database_path;
     const std::string folder = store::backup_folder(db);
-    if (store::backed_up_on(*context.files, folder, today())) return true;
-    return store::back_up(*context.files, db, folder, today()).ok();
+    const jet::CivilDate now = today();
+    // Copies dated after today: the clock went back. Every one of them stays; the user hears
+    // it once a run.
+    if (!context.told_clock_doubt && store::backups_after(*context.files, folder, now)) {
+        context.told_clock_doubt = true;
+        services::show_message("“备份”文件夹里有日期比今天（" + std::to_string(now.year) + "-" +
+                               std::to_string(now.month) + "-" + std::to_string(now.day) +
+                               "）还晚的备份，这台电脑的日期可能不对。\r\n这些备份都留着，"
+                               "不会被删掉；请检查电脑的日期和时间。");
+    }
+    if (store::backed_up_on(*context.files, folder, now)) return true;
+    return store::back_up(*context.files, db, folder, now).ok();
 }
 
 void add_data_command_handlers(runtime::Handlers& h, MainContext& context) {

@@ -62,7 +62,8 @@ void report(Window& w, MainContext& context, store::ActionResult result) {
                                                               context.state.database_path));
             return;
         case store::ActionOutcome::not_stored:
-            services::show_message(dialogs::kSaveFailed);
+            services::show_message(
+                dialogs::not_kept_message(store::failure_of(context.connection)));
             return;
     }
 }

@@ -5,6 +5,7 @@
 
 #include "app/change_watch.h"
 #include "app/data_commands.h"
+#include "app/day_turn.h"
 #include "app/list_commands.h"
 #include "app/list_statuses.h"
 #include "app/list_tools.h"
@@ -67,18 +68,6 @@ void tell_if_store_unusable(MainContext& context) {
         store::check_store(context.connection, context.rows, {path, store::kDatabasePassword});
     const std::string text = dialogs::start_up_store_message(failure, path);
     if (!text.empty()) services::show_message(text);
-}
-
-// At start, a word beside the tray icon when customers wait for a follow-up: no box to
-// click away, just a reminder that stays out of the way.
-void remind_of_due(Window& window, const MainContext& context) {
-    const ListState& list = *context.list;
-    if (!list.order) return;
-    int due = 0;
-    for (const auto& c : list.order->customers())
-        due += due_state(c, false, list.query.today, list.query.cadence) != Due::no;
-    if (due > 0)
-        window.show_tray_balloon("岚桥管家", "今天有 " + std::to_string(due) + " 位客户待跟进");
 }
 
 void show_due(Window& window, MainContext& context) {
@@ -200,6 +189,7 @@ void on_created(Window& window, MainContext& context) {
     reload_list(window, context);
     back_up_today(context);
     remind_of_due(window, context);
+    watch_the_date(window, context);
 }
 
 void on_toolbar(Window& window, MainContext& context, int entry) {
@@ -252,6 +242,18 @@ void on_resized(Window& window) {
 
 }  // namespace
 
+// At start and when the day turns, a word beside the tray icon when customers wait for a
+// follow-up: no box to click away, just a reminder that stays out of the way.
+void remind_of_due(Window& window, const MainContext& context) {
+    const ListState& list = *context.list;
+    if (!list.order) return;
+    int due = 0;
+    for (const auto& c : list.order->customers())
+        due += due_state(c, false, list.query.today, list.query.cadence) != Due::no;
+    if (due > 0)
+        window.show_tray_balloon("岚桥管家", "今天有 " + std::to_string(due) + " 位客户待跟进");
+}
+
 runtime::Handlers main_window_handlers(MainContext& context) {
     namespace ops = forms::ops;
     runtime::Handlers h;
@@ -281,6 +283,7 @@ runtime::Handlers main_window_handlers(MainContext& context) {
     };
     h[ops::kMainClosing] = [&context](Window& w, const EventArgs&) { remember_window(w, context); };
     h[ops::kBalloonClicked] = [&context](Window& w, const EventArgs&) { show_due(w, context); };
+    h[ops::kTimeChanged] = [&context](Window& w, const EventArgs&) { check_the_date(w, context); };
     h[ops::kDatabaseSettings] = [&context](Window& w, const EventArgs&) {
         open_database_settings(w, context);
     };

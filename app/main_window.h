@@ -66,6 +66,10 @@ struct MainContext {
     std::shared_ptr<StatusAnswers> status_answers;
     // The next list load asks every status again ("刷新状态"), not only unknown or old ones.
     bool refresh_everything = false;
+    // The date (engine days) the list's due colours and the tray last followed; the user was
+    // told that backups are dated after today (the clock went back).
+    std::int64_t day_shown = 0;
+    bool told_clock_doubt = false;
 };
 
 // The operations the main window's definition binds.
@@ -81,6 +85,8 @@ void show_list(runtime::Window& window, MainContext& context);
 std::vector<std::pair<std::size_t, store::CustomerRow>> shown_customers(const MainContext& c);
 // Hands the selected row to the customer editor and opens it.
 void edit_selected_customer(runtime::Window& window, MainContext& context);
+// A word beside the tray icon when customers wait for a follow-up today.
+void remind_of_due(runtime::Window& window, const MainContext& context);
 // The selected row's id, 0 when no row is selected.
 double selected_id(const runtime::Window& window);
 // A note as one line of the list: each line break shows as a visible mark, since the list

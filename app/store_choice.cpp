@@ -54,9 +54,15 @@ store::ActionResult save_cadence(MainContext& context, int days) {
 
 bool save_store_choice(MainContext& context, const dialogs::StoreChoice& choice,
                        std::string& problem) {
+    // This PC's file and no other: under LQ_STORE the file's location stands for the
+    // variable's server, whose settings row every PC of the shop reads, and this PC's host,
+    // user and password must never go there.
+    store::StoreLocation own_file = local_store(context);
+    own_file.exact = true;
+    const bool overridden = store::store_override().has_value();
     bool protected_ok = true;
     std::string written;
-    auto result = store::update_setting(context.connection, context.rows, local_store(context),
+    auto result = store::update_setting(context.connection, context.rows, own_file,
                                         store::kProgramRow, [&](const std::string& now) {
                                             services::SettingsLines lines(now);
                                             protected_ok = dialogs::write_store_choice(
@@ -73,7 +79,8 @@ bool save_store_choice(MainContext& context, const dialogs::StoreChoice& choice,
                                              context.state.database_path);
         return false;
     }
-    context.settings = services::SettingsLines(written);
+    // Under LQ_STORE the settings in use are the server's; the choice waits in the file.
+    if (!overridden) context.settings = services::SettingsLines(written);
     return true;
 }
 

@@ -26,8 +26,8 @@ void load_shop_settings(MainContext& context);
 int current_cadence(const MainContext& context);
 store::ActionResult save_cadence(MainContext& context, int days);
 
-// Stores the choice in the local file's settings row 2, every other line kept. `problem`
-// gets what the user is told when it fails.
+// Stores the choice in this PC's own file's settings row 2 (under LQ_STORE too, never on its
+// server), every other line kept. `problem` gets what the user is told when it fails.
 bool save_store_choice(MainContext& context, const dialogs::StoreChoice& choice,
                        std::string& problem);
 

@@ -162,7 +162,7 @@ void save_customer(Window& w, Editor& e) {
                 not_saved_message(store::failure_of(e.connection), c.database_path));
             return;
         case store::SaveOutcome::not_stored:
-            services::show_message(kSaveFailed);
+            services::show_message(not_kept_message(store::failure_of(e.connection)));
             return;
         case store::SaveOutcome::missing:
             customer_gone(c);

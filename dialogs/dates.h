@@ -1,5 +1,6 @@
 #pragma once
 // Dates as the dialogs handle them: the engine's days since 1899-12-30.
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -10,8 +11,11 @@ namespace dialogs {
 // is no such date.
 std::optional<double> parse_list_date(std::string_view text);
 
-// The current local date and time of day.
+// The current local date and time of day, by the system's clock or the one set below.
 double now_as_date();
+// Puts another clock in the system's place, giving the local date and time as now_as_date
+// does (tests move the date with it); an empty one puts the system's clock back.
+void set_clock(std::function<double()> clock);
 
 // "已跟踪了：" N "天", N the whole days from the first enquiry to the last follow-up, plus one.
 std::string days_tracked_text(double first_enquiry, double last_follow_up);

@@ -30,7 +30,7 @@ void register_deal(runtime::Window& w, DealDialog& d) {
                 not_saved_message(store::failure_of(d.connection), d.context->database_path));
             return;  // still open with the date picked, for another try
         case store::ActionOutcome::not_stored:
-            services::show_message(kSaveFailed);
+            services::show_message(not_kept_message(store::failure_of(d.connection)));
             return;
     }
     d.context->reload_list();

@@ -46,7 +46,7 @@ void record(runtime::Window& w, FollowUp& f) {
                 not_saved_message(store::failure_of(f.connection), c.database_path));
             return;  // still open with what was typed
         case store::ActionOutcome::not_stored:
-            services::show_message(kSaveFailed);
+            services::show_message(not_kept_message(store::failure_of(f.connection)));
             return;
     }
     c.reload_list();

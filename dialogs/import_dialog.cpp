@@ -167,7 +167,7 @@ void import_rows(runtime::Window& w, Import& im_) {
             "导入失败，一位客户也没有加进去。\r\n" +
             (result.outcome == store::ActionOutcome::unavailable
                  ? not_saved_message(store::failure_of(im_.connection), c.database_path)
-                 : std::string(kSaveFailed)));
+                 : not_kept_message(store::failure_of(im_.connection))));
         return;
     }
     services::show_message(report_text(report, *rows), services::kButtonsOk, "导入客户");

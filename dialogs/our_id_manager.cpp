@@ -32,7 +32,7 @@ void save_our_ids(runtime::Window& w, Manager& m) {
         services::show_message(
             result.outcome == store::ActionOutcome::unavailable
                 ? not_saved_message(store::failure_of(m.connection), m.context->database_path)
-                : kSaveFailed);
+                : not_kept_message(store::failure_of(m.connection)));
         return;  // still open, showing the cleaned list, for another try
     }
     // Only the editor that opened this manager is still open to be refilled.

@@ -24,15 +24,21 @@ std::string date_text(const jet::CivilDate& d) {
     return std::to_string(d.year) + "-" + std::to_string(d.month) + "-" + std::to_string(d.day);
 }
 
+// What a copy is called in the list and the question: its date, and a hand copy's own name.
+std::string copy_label(const store::BackupInfo& b) {
+    if (!b.by_hand)
+        return date_text(b.name.date) +
+               (b.name.serial > 1 ? " (" + std::to_string(b.name.serial) + ")" : std::string());
+    if (b.name.date.year == 0) return "手工放入";
+    return date_text(b.name.date) + " 手工放入";
+}
+
 void fill(runtime::Window& w, Restore& r) {
     r.backups = store::list_backups(*r.context.files, store::backup_folder(r.context.database_path),
                                     store::kDatabasePassword);
     w.delete_all_items(rs::kList);
     for (const auto& b : r.backups) {
-        const int row = w.append_item(
-            rs::kList,
-            date_text(b.name.date) +
-                (b.name.serial > 1 ? " (" + std::to_string(b.name.serial) + ")" : std::string()));
+        const int row = w.append_item(rs::kList, copy_label(b));
         w.set_cell(rs::kList, row, 1, size_text(b.size));
         if (b.open_customers) {
             w.set_cell(rs::kList, row, 2, std::to_string(*b.open_customers));
@@ -56,7 +62,9 @@ void restore_chosen(runtime::Window& w, Restore& r) {
         services::show_message("这份备份无法读取，不能用它恢复。");
         return;
     }
-    const std::string question = "确定要用 " + date_text(chosen.name.date) + " 的备份（未成交 " +
+    const std::string named =
+        chosen.by_hand ? "“" + chosen.file_name + "”" : date_text(chosen.name.date) + " 的备份";
+    const std::string question = "确定要用 " + named + "（未成交 " +
                                  std::to_string(*chosen.open_customers) + " 位，已成交 " +
                                  std::to_string(*chosen.closed_customers) +
                                  " 位）替换现在的数据吗？\r\n现在的数据会先备份到“备份”文件夹里。";
@@ -79,8 +87,7 @@ void restore_chosen(runtime::Window& w, Restore& r) {
         services::show_message("恢复失败，现在的数据没有改动。\r\n" + error_text(done.error()));
         return;
     }
-    services::show_message("已经用 " + date_text(chosen.name.date) + " 的备份恢复了数据。",
-                           services::kButtonsOk, "恭喜：");
+    services::show_message("已经用 " + named + "恢复了数据。", services::kButtonsOk, "恭喜：");
     if (r.context.restored) r.context.restored();
     w.close();
 }

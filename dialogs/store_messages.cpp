@@ -77,6 +77,12 @@ std::string not_saved_message(store::StoreFailure failure, const std::string& pa
     }
 }
 
+std::string not_kept_message(store::StoreFailure failure) {
+    if (failure == store::StoreFailure::unreachable)
+        return "这次修改没有保存。" + server_failure_text(failure);
+    return kSaveFailed;
+}
+
 std::string error_text(const jet::Error& error) {
     switch (error.code) {
         case jet::Errc::busy:

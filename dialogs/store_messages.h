@@ -18,6 +18,10 @@ std::string start_up_store_message(store::StoreFailure failure, const std::strin
 // all, so that the user is not sent to try again in vain; else try again later.
 std::string not_saved_message(store::StoreFailure failure, const std::string& path);
 
+// For a change the store took up but did not keep: that the server is away when the link to it
+// went in the middle, else try again later.
+std::string not_kept_message(store::StoreFailure failure);
+
 // What is wrong with a database server, in plain words.
 std::string server_failure_text(store::StoreFailure failure);
 

@@ -128,6 +128,7 @@ inline constexpr const char* kCloseFind = "close_find";
 inline constexpr const char* kFindDone = "find_done";
 inline constexpr const char* kMainClosing = "main_closing";
 inline constexpr const char* kBalloonClicked = "balloon_clicked";
+inline constexpr const char* kTimeChanged = "time_changed";
 inline constexpr const char* kEditSelected = "edit_selected_customer";
 inline constexpr const char* kContactCustomer = "contact_customer";
 inline constexpr const char* kViewProfile = "view_profile";

@@ -138,10 +138,13 @@ const Form& main_window() {
                   {"Shift+F10", ops::kRowMenuKey, main::kList},
                   {"Esc", ops::kCloseFind, main::kFindBox},
                   {"Enter", ops::kFindDone, main::kFindBox}};
-        f.events = {
-            {Event::created, ops::kMainCreated}, {Event::resized, ops::kMainResized},
-            {Event::tray, ops::kTray},           {Event::right_button, ops::kMoreMenuPopup},
-            {Event::closing, ops::kMainClosing}, {Event::balloon_clicked, ops::kBalloonClicked}};
+        f.events = {{Event::created, ops::kMainCreated},
+                    {Event::resized, ops::kMainResized},
+                    {Event::tray, ops::kTray},
+                    {Event::right_button, ops::kMoreMenuPopup},
+                    {Event::closing, ops::kMainClosing},
+                    {Event::balloon_clicked, ops::kBalloonClicked},
+                    {Event::time_changed, ops::kTimeChanged}};
         return f;
     }();
     return form;

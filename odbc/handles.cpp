@@ -97,7 +97,13 @@ bool Connection::dead() const {
 }
 
 Connection::~Connection() {
-    if (connected_) SQLDisconnect(handle_.get());
+    if (!connected_) return;
+    // A driver manager that keeps to the state tables refuses to disconnect while a
+    // transaction is open (25000): it is rolled back, never committed, and then let go.
+    if (!succeeded(SQLDisconnect(handle_.get()))) {
+        SQLEndTran(SQL_HANDLE_DBC, handle_.get(), SQL_ROLLBACK);
+        SQLDisconnect(handle_.get());
+    }
 }
 
 Statement::Statement(Connection& connection) {

@@ -1,5 +1,8 @@
 #include "odbc/odbc_engine.h"
 
+#include <chrono>
+#include <thread>
+
 #include "jet/text.h"
 #include "odbc/datetime.h"
 #include "odbc/failure_kind.h"
@@ -69,7 +72,7 @@ class ServerEngine final : public store::Engine {
 
     ~ServerEngine() override {
         if (in_transaction_) rollback();
-        if (!broken_ && !in_transaction_) give_back(key_, std::move(connection_));
+        if (connection_ && !broken_ && !in_transaction_) give_back(key_, std::move(connection_));
     }
 
     store::Result<store::Selection> select(std::string_view source) override {
@@ -179,10 +182,14 @@ class ServerEngine final : public store::Engine {
                 return failure_of(connection_->diagnostics(), Context::working);
             // Every writer takes the counter's row first: writers go one after another, and
             // what one read stays true until it commits. Its new value tells the other PCs.
+            // Its transaction's number tells later whether a commit whose answer was lost
+            // arrived.
             Query q(*connection_);
             auto bumped = q.run(
-                "UPDATE lq_schema SET change_count = change_count + 1 RETURNING change_count");
+                "UPDATE lq_schema SET change_count = change_count + 1 RETURNING change_count, "
+                "txid_current()");
             std::optional<std::uint64_t> stamp;
+            txid_.reset();
             if (bumped) {
                 auto row = q.fetch();
                 auto value = row && *row ? q.get(1, ColumnType::big_integer)
@@ -193,8 +200,14 @@ class ServerEngine final : public store::Engine {
                 } else if (auto n = std::get_if<std::int64_t>(&*value)) {
                     stamp = static_cast<std::uint64_t>(*n);
                 }
+                if (auto id = bumped ? q.get(2, ColumnType::big_integer)
+                                     : store::Result<jet::Value>(jet::Value{}))
+                    if (auto n = std::get_if<std::int64_t>(&*id)) txid_ = *n;
             }
-            if (!bumped) abandon();
+            if (!bumped) {
+                abandon();
+                return bumped;
+            }
             transaction_stamp_ = stamp;
             return bumped;
         });
@@ -210,10 +223,17 @@ class ServerEngine final : public store::Engine {
         in_transaction_ = false;
         if (doomed_) {
             abandon();
-            return store::fail(StoreFailure::unavailable,
+            // A change that failed because the link went: the server is away, the change
+            // itself was not refused.
+            return store::fail(broken_ ? StoreFailure::unreachable : StoreFailure::unavailable,
                                "a change of this transaction failed; none of them was stored");
         }
-        return end_transaction(true);
+        auto done = end_transaction(true);
+        // The answer to COMMIT lost with the link: the server may have committed before it
+        // went. Asked afresh, so that what was stored is not reported as lost.
+        if (!done && connection_lost(done.failure()) && txid_ && landed(*txid_) == true)
+            done = store::Status{};
+        return done;
     }
 
     void rollback() override {
@@ -257,6 +277,8 @@ class ServerEngine final : public store::Engine {
     // done on the old one.
     template <class Op>
     auto attempt(Op op) -> decltype(op()) {
+        // A connection closed on a transaction whose end failed is never used again.
+        if (!connection_) return Failure{StoreFailure::unreachable, "the connection was closed"};
         auto r = op();
         if (!r && connection_lost(r.failure()) && reused_ && !used_ && !in_transaction_) {
             auto fresh = take_connection(key_, false);
@@ -292,25 +314,50 @@ class ServerEngine final : public store::Engine {
     }
 
     // Rolls back; whatever goes wrong, nothing of the transaction is kept.
-    void abandon() {
-        if (auto ended = end_transaction(false); !ended) return;
-    }
+    void abandon() { (void)end_transaction(false); }
 
     store::Status end_transaction(bool keep) {
+        if (!connection_)
+            return store::fail(StoreFailure::unreachable, "the connection was closed");
         SQLHDBC h = connection_->get();
         const SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, h, keep ? SQL_COMMIT : SQL_ROLLBACK);
-        std::optional<Failure> failed;
         if (!succeeded(rc)) {
-            failed = failure_of(connection_->diagnostics(), Context::working);
-            if (connection_->dead()) failed->kind = StoreFailure::unreachable;
+            Failure failed = failure_of(connection_->diagnostics(), Context::working);
+            if (connection_->dead()) failed.kind = StoreFailure::unreachable;
+            // Autocommit switched back on would commit whatever is still open. A transaction
+            // whose end failed is ended by closing its connection instead, which the server
+            // takes as a rollback; the next action connects afresh.
+            broken_ = true;
+            connection_.reset();
+            return failed;
         }
         SQLSetConnectAttrW(h, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON),
                            0);
-        if (failed) {
-            if (connection_lost(*failed)) broken_ = true;
-            return *failed;
-        }
         return {};
+    }
+
+    // Whether the transaction numbered `txid` committed, asked over a new connection; nullopt
+    // when that cannot be told. The server may not yet have seen the old link go: a while of
+    // "in progress" is waited out.
+    std::optional<bool> landed(std::int64_t txid) {
+        auto fresh = take_connection(key_, false);
+        if (!fresh) return std::nullopt;
+        for (int look = 0; look < 50; ++look) {
+            Query q(*fresh->connection);
+            if (!q.run("SELECT txid_status(?)", {number_param(txid)})) return std::nullopt;
+            auto row = q.fetch();
+            if (!row || !*row) return std::nullopt;
+            auto status = q.get(1, ColumnType::text);
+            if (!status) return std::nullopt;
+            const auto* text = std::get_if<std::string>(&*status);
+            if (!text) return std::nullopt;
+            if (*text != "in progress") {
+                give_back(key_, std::move(fresh->connection));
+                return *text == "committed";
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        return std::nullopt;
     }
 
     // The rows of a statement whose result columns are column_list's.
@@ -434,6 +481,7 @@ class ServerEngine final : public store::Engine {
     bool in_transaction_ = false;
     bool doomed_ = false;
     std::optional<std::uint64_t> transaction_stamp_;
+    std::optional<std::int64_t> txid_;  // the server's number of the open transaction
 };
 
 }  // namespace

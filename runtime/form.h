@@ -43,6 +43,7 @@ enum class Event {
     closing,             // the window is about to close, by the user or the program
     balloon_clicked,     // the tray icon's notification was clicked
     rows_shown,          // list view: other rows came into view (scrolled, resized)
+    time_changed,        // the system's date or time was set (WM_TIMECHANGE)
 };
 
 struct Binding {

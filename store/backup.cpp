@@ -1,9 +1,11 @@
 #include "store/backup.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <map>
 #include <set>
+#include <tuple>
 
 #include "jet/database_session.h"
 #include "jet/file_lock.h"
@@ -29,6 +31,17 @@ std::int64_t month_number(const jet::CivilDate& d) {
 bool digits(std::string_view s) {
     return !s.empty() &&
            std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// A name the user may have given a copy of the database.
+bool database_name(std::string_view name) {
+    auto ends = [&](std::string_view tail) {
+        return name.size() > tail.size() &&
+               std::equal(
+                   tail.begin(), tail.end(), name.end() - static_cast<long>(tail.size()),
+                   [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
+    };
+    return ends(".db") || ends(".mdb");
 }
 
 int number(std::string_view s) {
@@ -125,38 +138,77 @@ std::optional<BackupName> parse_backup_name(std::string_view file_name) {
         return std::nullopt;
     rest.remove_prefix(10);
     if (!rest.empty()) {
-        if (rest[0] != '-' || !digits(rest.substr(1)) || rest.size() > 6) return std::nullopt;
+        // "-2" on: the first copy of a day has no number, and the program writes no zeros
+        // before one ("-02" is a name the user gave).
+        if (rest[0] != '-' || !digits(rest.substr(1)) || rest.size() > 6 || rest[1] == '0')
+            return std::nullopt;
         name.serial = number(rest.substr(1));
         if (name.serial < 2) return std::nullopt;
     }
     return name;
 }
 
+std::optional<jet::CivilDate> date_in_name(std::string_view file_name) {
+    for (std::size_t at = 0; at + 10 <= file_name.size(); ++at) {
+        const std::string_view s = file_name.substr(at, 10);
+        if (s[4] != '-' || s[7] != '-') continue;
+        const std::string_view y = s.substr(0, 4), m = s.substr(5, 2), d = s.substr(8, 2);
+        if (!digits(y) || !digits(m) || !digits(d)) continue;
+        const jet::CivilDate date{number(y), static_cast<unsigned>(number(m)),
+                                  static_cast<unsigned>(number(d))};
+        if (date.month >= 1 && date.month <= 12 && jet::civil_from_days(day_number(date)) == date)
+            return date;
+    }
+    return std::nullopt;
+}
+
 std::vector<std::string> expired_backups(const std::vector<std::string>& names,
                                          jet::CivilDate today) {
     const std::int64_t this_day = day_number(today);
     const std::int64_t this_month = month_number(today);
-    // The first copy of each month: the earliest day, and on it the first number.
+    struct Copy {
+        std::pair<std::int64_t, int> when;  // day, serial
+        std::int64_t month;
+        const std::string* file;
+    };
+    std::vector<Copy> copies;
+    for (const auto& n : names)
+        if (auto parsed = parse_backup_name(n))
+            copies.push_back(
+                {{day_number(parsed->date), parsed->serial}, month_number(parsed->date), &n});
+    // Newest first; the first copy of a month is then the last one seen of it.
+    std::sort(copies.begin(), copies.end(),
+              [](const Copy& a, const Copy& b) { return a.when > b.when; });
     std::map<std::int64_t, std::pair<std::int64_t, int>> first_of_month;
-    std::vector<std::pair<std::string, BackupName>> ours;
-    for (const auto& n : names) {
-        auto parsed = parse_backup_name(n);
-        if (!parsed) continue;
-        ours.emplace_back(n, *parsed);
-        const std::pair<std::int64_t, int> key{day_number(parsed->date), parsed->serial};
-        auto [it, fresh] = first_of_month.try_emplace(month_number(parsed->date), key);
-        if (!fresh && key < it->second) it->second = key;
-    }
+    for (const auto& c : copies)
+        first_of_month[c.month] = c.when;
     std::vector<std::string> expired;
-    for (const auto& [file, name] : ours) {
-        const std::int64_t day = day_number(name.date);
-        const std::int64_t month = month_number(name.date);
-        const bool recent = day <= this_day && this_day - day < 30;
-        const bool month_kept = month <= this_month && this_month - month < 12 &&
-                                first_of_month[month] == std::pair{day, name.serial};
-        if (!recent && !month_kept) expired.push_back(file);
+    int newest_kept = 0;
+    for (const auto& c : copies) {
+        const std::int64_t day = c.when.first;
+        // A copy from the future: the clock went back, and today is not what it says.
+        if (day > this_day) continue;
+        if (newest_kept < 7) {
+            ++newest_kept;
+            continue;
+        }
+        const bool recent = this_day - day < 30;
+        const bool month_kept = this_month - c.month < 12 && first_of_month[c.month] == c.when;
+        if (!recent && !month_kept) expired.push_back(*c.file);
     }
     return expired;
+}
+
+bool copies_after(const std::vector<std::string>& names, jet::CivilDate today) {
+    return std::any_of(names.begin(), names.end(), [&](const std::string& n) {
+        auto parsed = parse_backup_name(n);
+        return parsed && day_number(parsed->date) > day_number(today);
+    });
+}
+
+bool backups_after(const jet::FileSystem& fs, const std::string& folder, jet::CivilDate today) {
+    auto names = fs.list_files(folder);
+    return names && copies_after(*names, today);
 }
 
 bool backed_up_on(const jet::FileSystem& fs, const std::string& folder, jet::CivilDate today) {
@@ -199,22 +251,29 @@ std::vector<BackupInfo> list_backups(jet::FileSystem& fs, const std::string& fol
     if (!names) return out;
     for (const auto& n : *names) {
         auto parsed = parse_backup_name(n);
-        if (!parsed) continue;
+        if (!parsed && !database_name(n)) continue;
         BackupInfo info;
         info.file_name = n;
         info.path = join_path(folder, n);
-        info.name = *parsed;
+        if (parsed) {
+            info.name = *parsed;
+        } else {
+            info.by_hand = true;
+            info.name = {date_in_name(n).value_or(jet::CivilDate{0, 1, 1}), 0};
+        }
         if (auto file = fs.open(info.path, jet::OpenMode::read_only))
             if (auto size = (*file)->size()) info.size = *size;
         if (auto counts = customer_counts(fs, info.path, password)) {
             info.open_customers = counts->first;
             info.closed_customers = counts->second;
+        } else if (info.by_hand) {
+            continue;  // some other file of the user's, not a copy of ours
         }
         out.push_back(std::move(info));
     }
     std::sort(out.begin(), out.end(), [](const BackupInfo& a, const BackupInfo& b) {
-        return std::pair{day_number(a.name.date), a.name.serial} >
-               std::pair{day_number(b.name.date), b.name.serial};
+        return std::tuple{day_number(a.name.date), a.name.serial, b.file_name} >
+               std::tuple{day_number(b.name.date), b.name.serial, a.file_name};
     });
     return out;
 }

@@ -97,8 +97,12 @@ bool StoreConnection::commit_transaction() {
         return false;
     }
     auto done = engine_->commit();
-    if (!done) note(done.failure());
-    return done.ok();
+    if (!done) {
+        note(done.failure());
+        return false;
+    }
+    if (auto stamp = engine_->transaction_stamp()) own_stamp_ = stamp;
+    return true;
 }
 
 void StoreConnection::rollback_transaction() {

@@ -55,9 +55,13 @@ class StoreConnection {
     // The store's change stamp (Engine::change_stamp); nullopt when it could not be read.
     std::optional<std::uint64_t> change_stamp();
     // The stamp of the last transaction begun through this connection (Engine::transaction_
-    // stamp), kept across close_store and later opens: the change stamp a PC will see for its
-    // own last action.
+    // stamp), committed or not, kept across close_store and later opens: where its action
+    // stands among all writers.
     std::optional<std::uint64_t> transaction_stamp() const;
+    // The stamp of the last transaction committed through this connection, kept the same way:
+    // the change stamp a PC sees for its own last change. One rolled back or refused leaves
+    // it, since another PC's next commit leaves the stamp that one had taken.
+    std::optional<std::uint64_t> own_change_stamp() const { return own_stamp_; }
 
     bool is_open() const { return engine_ != nullptr; }
     // Whether the open store is a database server.
@@ -85,6 +89,7 @@ class StoreConnection {
     StoreFailure last_failure_ = StoreFailure::none;
     std::size_t rows_affected_ = 0;
     std::optional<std::uint64_t> closed_stamp_;  // the engine's, kept at close_store
+    std::optional<std::uint64_t> own_stamp_;
 };
 
 }  // namespace store

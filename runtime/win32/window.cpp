@@ -741,6 +741,9 @@ LRESULT Win32Window::handle_message(HWND hwnd, UINT message, WPARAM wparam, LPAR
             if (const Child* c = child_by_id(static_cast<UINT>(wparam)))
                 fire(c->def->name, Event::tick);
             return 0;
+        case WM_TIMECHANGE:
+            fire("", Event::time_changed);
+            return 0;
         case kTrayMessage: {
             int code = 0;
             switch (LOWORD(lparam)) {

@@ -230,6 +230,25 @@ TEST_P(ChangeWatch, AStampThatCannotBeReadChangesNothingAndSaysNothing) {
     EXPECT_EQ(pc.item_count(kList), 2);
 }
 
+// A save here that the store refused (a duplicate: its transaction rolled back) and a list load
+// after it: another PC's next save leaves the stamp the refused one had taken, and still shows.
+TEST_P(ChangeWatch, ARefusedSaveHereDoesNotHideTheNextSaveElsewhere) {
+    save_elsewhere("already there");
+    settle();
+    HeadlessWindow& pc = open(a_);
+    settle();
+    ASSERT_TRUE(pc.tick(kTimer));
+    EXPECT_EQ(store::save_new_customer(a_.connection, a_.rows, where(),
+                                       {"already there", "店主", 42000.0, 42000.0, ""}),
+              store::SaveOutcome::duplicate);
+    app::reload_list(pc, a_);
+    save_elsewhere("from another pc");
+    settle();
+    ASSERT_TRUE(pc.tick(kTimer));
+    ASSERT_TRUE(pc.tick(kTimer));
+    EXPECT_EQ(pc.cell(kList, 0, 3), "from another pc");
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, ChangeWatch, ::testing::Values(Engine::file, Engine::server),
                          [](const ::testing::TestParamInfo<Engine>& p) {
                              return p.param == Engine::file ? "File" : "Server";

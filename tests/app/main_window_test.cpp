@@ -3,14 +3,19 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 
+#include "app/day_turn.h"
 #include "app/list_statuses.h"
 #include "app/main_window.h"
+#include "dialogs/dates.h"
 #include "forms/forms.h"
 #include "runtime/headless/backend.h"
+#include "store/backup.h"
 #include "store/customer_actions.h"
 #include "store/database_template.h"
 #include "store/provision.h"
@@ -304,6 +309,79 @@ TEST_F(MainWindow, ResizeTrayAndHomePage) {
     context_.home_page = "http://127.0.0.1/";
     w.fire(forms::main::kToolbar, Event::entry_clicked, arg(10));
     EXPECT_EQ(backend_.shell().opened(), std::vector<std::string>{"http://127.0.0.1/"});
+}
+
+// The date turning while the program runs, on a clock of the test's own: at midnight (the
+// timer's next look) and when the system says its clock was set, the due tints, the due view
+// and the tray follow the new date, and the first turn takes that day's copy.
+TEST_F(MainWindow, TheDayTurnsWhileTheProgramRuns) {
+    provision();
+    const auto engine_day = [](jet::CivilDate d) {
+        return static_cast<double>(jet::days_from_civil(d) + jet::kEngineEpochOffset);
+    };
+    const double dec9 = engine_day({2026, 12, 9});
+    double now = dec9 + 23.5 / 24;
+    dialogs::set_clock([&now] { return now; });
+    struct Restore {
+        ~Restore() { dialogs::set_clock({}); }
+    } restore;
+    add("two days ago", "店主", dec9 - 2, dec9 - 2, "");   // due from the 10th (3 days)
+    add("five days ago", "店主", dec9 - 5, dec9 - 5, "");  // due, overdue from the 10th
+    // A copy "from the future" (the clock went back once): kept, and said once.
+    const std::string folder = store::backup_folder(db_path_);
+    fs::create_directories(folder);
+    std::ofstream(store::join_path(folder, "yrkb_com-2027-01-01.db")) << "x";
+
+    HeadlessWindow& w = open_main();
+    const auto tones = [&] {
+        std::map<std::string, int> out;
+        for (int r = 0; r < context_.list_rows->count(); ++r)
+            out[context_.list_rows->cell(r, 3)] = context_.list_rows->tone(r);
+        return out;
+    };
+    const auto copies = [&] {
+        std::vector<std::string> out;
+        for (const auto& e : fs::directory_iterator(folder))
+            out.push_back(e.path().filename().string());
+        std::sort(out.begin(), out.end());
+        return out;
+    };
+    ASSERT_EQ(backend_.message_boxes().shown().size(), 1u);
+    EXPECT_NE(backend_.message_boxes().shown()[0].text.find("日期可能不对"), std::string::npos);
+    EXPECT_EQ(
+        w.balloons(),
+        (std::vector<std::pair<std::string, std::string>>{{"岚桥管家", "今天有 1 位客户待跟进"}}));
+    w.fire("", Event::balloon_clicked);  // only those due
+    EXPECT_EQ(tones(), (std::map<std::string, int>{{"five days ago", 1}}));
+
+    struct Look {
+        double at;
+        bool by_timer;                   // else the system says the clock was set
+        std::map<std::string, int> due;  // the due view's rows and tints
+        std::size_t balloons, backups;   // so far
+    };
+    const Look looks[] = {
+        {dec9 + 23.9 / 24, true, {{"five days ago", 1}}, 1, 2},  // not yet
+        {dec9 + 1 + 1.0 / 86400, true, {{"two days ago", 1}, {"five days ago", 2}}, 2, 3},
+        {dec9 + 1 + 0.5, true, {{"two days ago", 1}, {"five days ago", 2}}, 2, 3},  // same day
+        {dec9 + 5 + 0.5, false, {{"two days ago", 2}, {"five days ago", 2}}, 3, 4},
+    };
+    for (const auto& look : looks) {
+        SCOPED_TRACE(look.at);
+        now = look.at;
+        if (look.by_timer)
+            ASSERT_TRUE(w.tick(app::kDayTurnTimer));
+        else
+            w.fire("", Event::time_changed);
+        EXPECT_EQ(tones(), look.due);
+        EXPECT_EQ(w.balloons().size(), look.balloons);
+        EXPECT_EQ(copies().size(), look.backups);
+    }
+    EXPECT_EQ(w.balloons().back().second, "今天有 2 位客户待跟进");
+    EXPECT_EQ(copies(),
+              (std::vector<std::string>{"yrkb_com-2026-12-09.db", "yrkb_com-2026-12-10.db",
+                                        "yrkb_com-2026-12-14.db", "yrkb_com-2027-01-01.db"}));
+    EXPECT_EQ(backend_.message_boxes().shown().size(), 1u);  // the clock's doubt said once
 }
 
 }  // namespace

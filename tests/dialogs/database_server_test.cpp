@@ -13,6 +13,7 @@
 #include "store/sources.h"
 #include "tests/dialogs/dialog_fixture.h"
 #include "tests/store/support/pg_test_server.h"
+#include "tests/store/support/tcp_proxy.h"
 
 namespace dialog_tests {
 namespace {
@@ -261,6 +262,97 @@ TEST_F(DialogFlow, TheDialogStoresTheChoiceAndTheListComesFromTheServer) {
         dialogs::read_store_choice(services::SettingsLines(row2), runtime::platform().secrets())
             .choice,
         (dialogs::StoreChoice{true, server}));
+}
+
+// With LQ_STORE naming the shop's server, a choice made in the dialog goes into this PC's own
+// file: the server's settings row, which every PC reads, never gets this PC's host, user or
+// password.
+TEST_F(DialogFlow, UnderTheVariableTheChoiceStaysInThisPcsFile) {
+    PgServer& pg = PgServer::shared();
+    const std::string shop = pg.fresh_database("override");
+    const auto chosen = shop_server(pg, pg.fresh_database("chosen"));
+    ::setenv(store::kStoreVariable, pg.connection_string(shop).c_str(), 1);
+    struct Unset {
+        ~Unset() { ::unsetenv(store::kStoreVariable); }
+    } unset;
+    HeadlessWindow& main = open_main();
+    store::StoreConnection c;
+    store::RowSet rs;
+    on_open("DatabaseSettings", [&](HeadlessWindow& w) {
+        w.select_choice(db::kChoice, 1);
+        w.set_text(db::kHost, chosen.host);
+        w.set_text(db::kPort, std::to_string(chosen.port));
+        w.set_text(db::kDatabase, chosen.database);
+        w.set_text(db::kUser, chosen.user);
+        w.set_text(db::kPassword, chosen.password);
+        w.press_key("Enter");
+    });
+    main.fire("", runtime::Event::right_button);
+    main.choose_menu_item("数据库设置…");
+    EXPECT_EQ(messages().size(), 0u);
+    const std::string on_server = pg.admin_sql(shop, "SELECT ww FROM vantel_ww WHERE id = 2");
+    for (const std::string& leak : {std::string("store="), chosen.database, chosen.user})
+        EXPECT_EQ(on_server.find(leak), std::string::npos) << leak << " in " << on_server;
+    store::StoreLocation file{db_path_, store::kDatabasePassword};
+    file.exact = true;
+    const std::string row2 = *store::read_setting(c, rs, file, store::kProgramRow);
+    EXPECT_EQ(
+        dialogs::read_store_choice(services::SettingsLines(row2), runtime::platform().secrets())
+            .choice,
+        (dialogs::StoreChoice{true, chosen}));
+}
+
+// The link to the server cut in the middle of a save, before its COMMIT arrived and after
+// (the answer lost): the editor says the server is away and keeps what was typed, or says saved
+// when the server holds it.
+TEST_F(DialogFlow, ALinkCutInTheMiddleOfASaveSaysTheServerIsAway) {
+    using Trap = testing_support::TcpProxy::Trap;
+    PgServer& pg = PgServer::shared();
+    const std::string shop = pg.fresh_database("cut_save");
+    testing_support::TcpProxy relay(pg.port());
+    ::setenv(store::kStoreVariable,
+             pg.connection_string(shop, pg.shop_user(), pg.shop_password(), relay.port()).c_str(),
+             1);
+    struct Unset {
+        ~Unset() { ::unsetenv(store::kStoreVariable); }
+    } unset;
+    set_our_ids("店主\r\n");
+    HeadlessWindow& main = open_main();
+    const std::pair<std::string, std::string> away{
+        "这次修改没有保存。连不上数据库服务器：服务器没有开机、地址或端口不对，或者网络断了。",
+        "信息："};
+    struct Case {
+        const char* wang;
+        const char* text;
+        Trap how;
+        bool saved;
+    };
+    for (const Case& k : {Case{"cut-in-rows", "cut-in-rows", Trap::cut_before, false},
+                          Case{"cut-before-commit", "COMMIT", Trap::cut_before, false},
+                          Case{"answer-lost", "COMMIT", Trap::cut_after, true}}) {
+        SCOPED_TRACE(k.wang);
+        on_open("CustomerEditor", [&](HeadlessWindow& e) {
+            e.set_text(forms::editor::kCustomerId, k.wang);
+            e.fire(forms::editor::kCustomerId, runtime::Event::lost_focus);
+            e.select_choice(forms::editor::kOurIds, 0);
+            relay.trap(k.text, k.how);
+            e.fire(forms::editor::kSaveButton, runtime::Event::clicked);
+            EXPECT_TRUE(relay.sprung());
+            EXPECT_EQ(e.closed(), k.saved);
+            if (!k.saved) {
+                EXPECT_EQ(e.text(forms::editor::kCustomerId), k.wang);  // kept as typed
+                e.close();
+            }
+        });
+        main.fire(forms::main::kToolbar, runtime::Event::entry_clicked, {0, {}});
+        const auto said = messages();
+        ASSERT_EQ(said.size(), 1u);
+        const std::pair<std::string, std::string> saved{"保存成功！", "恭喜："};
+        EXPECT_EQ(said[0], k.saved ? saved : away);
+        EXPECT_EQ(pg.admin_sql(shop, "SELECT count(*) FROM yrkb_com WHERE wang = '" +
+                                         std::string(k.wang) + "'"),
+                  k.saved ? "1\n" : "0\n");
+    }
 }
 
 TEST_F(DialogFlow, AServerAwayAtStartIsNamedAndTheFileServesThisRun) {

@@ -87,6 +87,147 @@ TEST(BackupNames, TheirFormAndTheKeepingRuleOverAYearOfStarts) {
     EXPECT_EQ(kept.size(), 1u + 30u + 5u + 11u);  // notes, a month (5 second copies), 11 months
 }
 
+// Copies "yrkb_com-<day>.db" of every day from `from` to `to`, both included.
+std::vector<std::string> daily(jet::CivilDate from, jet::CivilDate to) {
+    std::vector<std::string> out;
+    for (auto d = jet::days_from_civil(from); d <= jet::days_from_civil(to); ++d)
+        out.push_back(store::backup_file_name({day(d), 1}));
+    return out;
+}
+
+TEST(BackupNames, TheKeepingRuleNeverLetsGoWhatItShouldKeep) {
+    struct Case {
+        const char* what;
+        jet::CivilDate today;
+        std::vector<std::string> names;
+        std::size_t kept;                // how many of `names` stay
+        std::vector<std::string> stays;  // some that must
+        bool future;                     // copies_after
+    };
+    auto with = [](std::vector<std::string> a, const std::vector<std::string>& b) {
+        a.insert(a.end(), b.begin(), b.end());
+        return a;
+    };
+    const std::vector<std::string> by_hand = {"yrkb_com-2024-01-05-1.db",
+                                              "yrkb_com-2024-01-05-02.db",
+                                              "yrkb_com-2024-01-05-0.db",
+                                              "yrkb_com-2024-01-05 - 副本.db",
+                                              "YRKB_COM-2024-01-05.db",
+                                              "yrkb_com-2024-1-05.db",
+                                              "yrkb_com-2024-01-05-1234567.db",
+                                              "yrkb_com-2024-01-05.mdb",
+                                              "yrkb_com.db",
+                                              "notes.txt"};
+    const std::vector<Case> cases = {
+        // The clock set back 60 days: every copy is "from the future" and stays.
+        {"clock set back",
+         {2026, 10, 11},
+         daily({2026, 10, 12}, {2026, 12, 10}),
+         60,
+         {"yrkb_com-2026-12-10.db", "yrkb_com-2026-10-12.db"},
+         true},
+        // ... and today's copy joins them; of the old ones the newest 7 stay with it.
+        {"clock set back, older copies",
+         {2026, 10, 11},
+         with(daily({2025, 6, 1}, {2025, 6, 30}), daily({2026, 10, 11}, {2026, 12, 10})),
+         67,
+         {"yrkb_com-2026-10-11.db", "yrkb_com-2025-06-25.db"},
+         true},
+        // 400 days of starts: a month of days and the first of 11 more months.
+        {"400 days",
+         {2026, 12, 10},
+         daily(day(jet::days_from_civil({2026, 12, 10}) - 399), {2026, 12, 10}),
+         41,
+         {"yrkb_com-2026-01-01.db", "yrkb_com-2026-11-11.db"},
+         false},
+        // No copy at all in March: April's first copy is its 20th, and it stays.
+        {"a missing month",
+         {2026, 12, 10},
+         with(daily({2026, 2, 1}, {2026, 2, 28}), daily({2026, 4, 20}, {2026, 4, 30})),
+         9,
+         {"yrkb_com-2026-02-01.db", "yrkb_com-2026-04-20.db", "yrkb_com-2026-04-30.db"},
+         false},
+        // Fewer than 7 copies, all older than a year: every one stays.
+        {"a few old copies", {2026, 12, 10}, daily({2024, 3, 1}, {2024, 3, 5}), 5, {}, false},
+        // Ten such: the newest 7 stay, whatever their dates.
+        {"ten old copies",
+         {2026, 12, 10},
+         daily({2024, 3, 1}, {2024, 3, 10}),
+         7,
+         {"yrkb_com-2024-03-04.db", "yrkb_com-2024-03-10.db"},
+         false},
+        // Names the program never writes are the user's: never let go, whatever the date.
+        {"hand-made names",
+         {2026, 12, 10},
+         with(by_hand, daily({2024, 3, 1}, {2024, 3, 20})),
+         by_hand.size() + 7,
+         by_hand,
+         false},
+        // A copy the user put in under the program's name counts as one of that date.
+        {"put in by hand",
+         {2026, 12, 10},
+         with(daily({2026, 11, 20}, {2026, 12, 10}),
+              {"yrkb_com-2026-11-15.db", "yrkb_com-2025-11-15.db"}),
+         22,
+         {"yrkb_com-2026-11-15.db"},
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto gone = store::expired_backups(c.names, c.today);
+        const std::set<std::string> dropped(gone.begin(), gone.end());
+        EXPECT_EQ(c.names.size() - dropped.size(), c.kept);
+        for (const auto& name : c.stays)
+            EXPECT_FALSE(dropped.contains(name)) << name;
+        for (const auto& name : dropped) {
+            auto parsed = store::parse_backup_name(name);
+            ASSERT_TRUE(parsed) << name << " is not the program's to let go";
+            EXPECT_LE(jet::days_from_civil(parsed->date), jet::days_from_civil(c.today)) << name;
+        }
+        EXPECT_EQ(store::copies_after(c.names, c.today), c.future);
+    }
+    EXPECT_EQ(store::date_in_name("yrkb_com-2024-01-05 - 副本.db"), (jet::CivilDate{2024, 1, 5}));
+    EXPECT_EQ(store::date_in_name("x2024-02-30 2023-12-31.db"), (jet::CivilDate{2023, 12, 31}));
+    EXPECT_FALSE(store::date_in_name("yrkb_com.db"));
+}
+
+TEST_F(Backups, ClockSetBackKeepsTheHistoryAndHandCopiesAreListed) {
+    const std::string folder = store::backup_folder(db_);
+    fs::create_directories(folder);
+    // Sixty copies dated after "today", as a PC whose clock went back sees them.
+    for (const auto& name : daily({2026, 10, 12}, {2026, 12, 10}))
+        std::ofstream(store::join_path(folder, name)) << "x";
+    add("the only customer");
+    ASSERT_TRUE(store::back_up(os_, db_, folder, {2026, 10, 11}));
+    EXPECT_TRUE(store::backups_after(os_, folder, {2026, 10, 11}));
+    EXPECT_FALSE(store::backups_after(os_, folder, {2026, 12, 10}));
+    std::size_t there = 0;
+    for (const auto& e : fs::directory_iterator(folder))
+        there += e.path().extension() == ".db";
+    EXPECT_EQ(there, 61u);
+
+    // Copies the user put there: under names of their own they are listed when they open as
+    // ours, dated by their names; other files are not.
+    const std::string ours = store::join_path(folder, "yrkb_com-2026-10-11.db");
+    fs::copy_file(ours, store::join_path(folder, "yrkb_com-2026-09-01 - 副本.db"));
+    fs::copy_file(ours, store::join_path(folder, "旧电脑的.MDB"));
+    std::ofstream(store::join_path(folder, "别的.db")) << "not a database";
+    const auto listed = store::list_backups(os_, folder, store::kDatabasePassword);
+    ASSERT_EQ(listed.size(), 63u);
+    EXPECT_FALSE(listed[0].by_hand);
+    const auto& dated = listed[listed.size() - 2];
+    EXPECT_EQ(dated.file_name, "yrkb_com-2026-09-01 - 副本.db");
+    EXPECT_TRUE(dated.by_hand);
+    EXPECT_EQ(dated.name.date, (jet::CivilDate{2026, 9, 1}));
+    EXPECT_EQ(dated.open_customers, 1);
+    EXPECT_EQ(listed.back().file_name, "旧电脑的.MDB");
+    EXPECT_EQ(listed.back().closed_customers, 0);
+    // A later copy leaves them be.
+    ASSERT_TRUE(store::back_up(os_, db_, folder, {2027, 12, 10}));
+    EXPECT_TRUE(fs::exists(store::join_path(folder, "yrkb_com-2026-09-01 - 副本.db")));
+    EXPECT_TRUE(fs::exists(store::join_path(folder, "旧电脑的.MDB")));
+}
+
 TEST_F(Backups, ACopyTakenWhileAnotherProcessWritesIsAWholeState) {
     const std::string folder = store::backup_folder(db_);
     std::atomic<bool> done{false};

@@ -165,6 +165,8 @@ TEST_F(ServerFaults, TheConnectionCutBetweenAndInsideActions) {
     EXPECT_FALSE(rs.update_row());
     EXPECT_EQ(rs.last_failure(), StoreFailure::unreachable) << rs.last_error();
     EXPECT_FALSE(c.commit_transaction());
+    // The commit of a transaction whose link went says so too: the server is away.
+    EXPECT_EQ(c.last_failure(), StoreFailure::unreachable) << c.last_error();
     rs.close_rows();
     c.close_store();
     EXPECT_EQ(pg.admin_sql(db, "SELECT count(*) FROM yrkb_com WHERE wang = 'half'"), "0\n");
@@ -190,6 +192,138 @@ TEST_F(ServerFaults, TheConnectionCutBetweenAndInsideActions) {
     std::printf("25 cuts: %zu saves confirmed, %zu failed (%d of them stored), %d connections\n",
                 o.saved.size(), o.failed.size(), failed_but_stored, relay.connections());
     EXPECT_GT(relay.connections(), 3);
+}
+
+// The end of a transaction going wrong: the answer to COMMIT lost after the server took it,
+// COMMIT never arriving, ROLLBACK refused while the link stays up. The PC reports what the
+// server holds, a refused ROLLBACK never turns into a commit, a write that did not land leaves
+// no change stamp of its own behind, and nothing stays locked.
+TEST_F(ServerFaults, TheEndOfATransactionGoingWrong) {
+    using Trap = testing_support::TcpProxy::Trap;
+    PgServer& pg = *server_;
+    const std::string db = pg.fresh_database("ends");
+    testing_support::TcpProxy relay(pg.port());
+    const store::StoreLocation where{
+        "", "", pg.connection_string(db, pg.shop_user(), pg.shop_password(), relay.port())};
+    const store::StoreLocation direct{"", "", pg.connection_string(db)};
+    store::StoreConnection c, other;
+    store::RowSet rs;
+    ASSERT_EQ(store::save_new_customer(c, rs, where, {"first", "x", 1, 1, ""}),
+              store::SaveOutcome::saved);
+    auto count_of = [&](const std::string& wang) {
+        return pg.admin_sql(db, "SELECT count(*) FROM yrkb_com WHERE wang = '" + wang + "'");
+    };
+    auto counter = [&] {
+        return std::stoull(pg.admin_sql(db, "SELECT change_count FROM lq_schema"));
+    };
+    struct Case {
+        const char* wang;
+        const char* text;
+        Trap how;
+        bool stored;
+    };
+    for (const Case& k : {Case{"answer-lost", "COMMIT", Trap::cut_after, true},
+                          Case{"never-arrived", "COMMIT", Trap::cut_before, false},
+                          Case{"rollback-refused", "ROLLBACK", Trap::refuse, false}}) {
+        SCOPED_TRACE(k.wang);
+        const auto before = c.own_change_stamp();
+        relay.trap(k.text, k.how);
+        if (k.how == Trap::refuse) {
+            // A write given up half-way: its ROLLBACK is refused.
+            ASSERT_TRUE(c.open_store(where));
+            ASSERT_TRUE(c.begin_transaction());
+            ASSERT_TRUE(rs.attach(c) && rs.open_rows(store::duplicate_source(k.wang, "x"), 2));
+            ASSERT_TRUE(rs.add_row() && rs.write_text("wang", k.wang) &&
+                        rs.write_text("wang2", "x") && rs.update_row());
+            c.rollback_transaction();
+            rs.close_rows();
+            c.close_store();
+        } else {
+            std::int32_t id = 0;
+            const auto outcome =
+                store::save_new_customer(c, rs, where, {k.wang, "x", 1, 1, ""}, &id);
+            EXPECT_EQ(outcome,
+                      k.stored ? store::SaveOutcome::saved : store::SaveOutcome::not_stored);
+            if (k.stored) {
+                EXPECT_EQ(pg.admin_sql(db, "SELECT id FROM yrkb_com WHERE wang = '" +
+                                               std::string(k.wang) + "'"),
+                          std::to_string(id) + "\n");
+                EXPECT_EQ(c.own_change_stamp(), counter());  // its own change
+            } else {
+                EXPECT_EQ(c.last_failure(), StoreFailure::unreachable) << c.last_error();
+            }
+        }
+        EXPECT_TRUE(relay.sprung());
+        relay.trap("", Trap::cut_before);
+        if (!k.stored) {
+            // The stamp the lost write took is not this PC's: another PC's next commit
+            // leaves it, and must not be taken for a change this PC has on screen. That PC
+            // is not kept waiting by anything the lost write left open.
+            EXPECT_EQ(c.own_change_stamp(), before);
+            EXPECT_EQ(store::save_new_customer(other, rs, direct,
+                                               {std::string(k.wang) + "-other", "y", 1, 1, ""}),
+                      store::SaveOutcome::saved)
+                << other.last_error();
+            EXPECT_NE(c.own_change_stamp(), counter());
+        }
+        // This PC's next action stores only itself.
+        EXPECT_EQ(
+            store::save_new_customer(c, rs, where, {std::string(k.wang) + "-next", "x", 1, 1, ""}),
+            store::SaveOutcome::saved)
+            << c.last_error();
+        EXPECT_EQ(count_of(k.wang), k.stored ? "1\n" : "0\n");
+        wait_until([&] {
+            return pg.admin_sql(db,
+                                "SELECT count(*) FROM pg_stat_activity WHERE state LIKE "
+                                "'idle in transaction%'") == "0\n";
+        });
+    }
+}
+// An import cut off in the middle of its rows, before its COMMIT arrived and after (the answer
+// lost): it reports the server away, not a write refused, and what it reports added is what the
+// server holds.
+TEST_F(ServerFaults, AnImportCutOffTellsWhatTheServerHolds) {
+    using Trap = testing_support::TcpProxy::Trap;
+    PgServer& pg = *server_;
+    testing_support::TcpProxy relay(pg.port());
+    struct Case {
+        const char* tag;
+        const char* text;  // a row's own text, or the COMMIT
+        Trap how;
+        bool stored;
+    };
+    for (const Case& k : {Case{"rows", "rows-0150", Trap::cut_before, false},
+                          Case{"before", "COMMIT", Trap::cut_before, false},
+                          Case{"after", "COMMIT", Trap::cut_after, true}}) {
+        SCOPED_TRACE(k.tag);
+        const std::string db = pg.fresh_database(k.tag);
+        const store::StoreLocation where{
+            "", "", pg.connection_string(db, pg.shop_user(), pg.shop_password(), relay.port())};
+        std::vector<store::ImportCandidate> rows;
+        for (int n = 0; n < 300; ++n) {
+            char wang[32];
+            std::snprintf(wang, sizeof wang, "%s-%04d", k.tag, n);
+            rows.push_back({{wang, "x", 46000, 46000, ""}, std::nullopt});
+        }
+        store::StoreConnection c;
+        store::RowSet rs;
+        ASSERT_TRUE(store::load_customers(c, rs, where, false)) << c.last_error();
+        relay.trap(k.text, k.how);
+        store::ImportReport report;
+        const auto result = store::import_customers(c, rs, where, rows, report);
+        EXPECT_TRUE(relay.sprung());
+        const std::string there = pg.admin_sql(db, "SELECT count(*) FROM yrkb_com");
+        if (k.stored) {
+            EXPECT_EQ(result.outcome, store::ActionOutcome::done) << c.last_error();
+            EXPECT_EQ(report.added, 300);
+            EXPECT_EQ(there, "300\n");
+        } else {
+            EXPECT_EQ(result.outcome, store::ActionOutcome::not_stored);
+            EXPECT_EQ(store::failure_of(c), StoreFailure::unreachable) << c.last_error();
+            EXPECT_EQ(report.added, 0);
+            EXPECT_EQ(there, "0\n");
+        }
+    }
 }
 
 }  // namespace

@@ -6,8 +6,12 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
+#include <optional>
 #include <stdexcept>
+#include <string_view>
 
 namespace testing_support {
 
@@ -31,7 +35,31 @@ bool send_all(int fd, const char* data, ssize_t n) {
     return true;
 }
 
+// An ErrorResponse and a ReadyForQuery that says a transaction is still open, as a server
+// that refused the client's statement sends them.
+std::string refusal() {
+    std::string fields;
+    for (const char* f : {"SERROR", "VERROR", "CXX000", "Mthe test relay refused this statement"})
+        fields.append(f).push_back('\0');
+    fields.push_back('\0');
+    auto with_length = [](char kind, const std::string& body) {
+        const std::uint32_t n = static_cast<std::uint32_t>(body.size() + 4);
+        std::string m(1, kind);
+        for (int shift = 24; shift >= 0; shift -= 8)
+            m.push_back(static_cast<char>((n >> shift) & 0xff));
+        return m + body;
+    };
+    return with_length('E', fields) + with_length('Z', "T");
+}
+
 }  // namespace
+
+void TcpProxy::trap(std::string text, Trap how) {
+    std::lock_guard lock(trap_mutex_);
+    trap_text_ = std::move(text);
+    trap_how_ = how;
+    sprung_ = false;
+}
 
 TcpProxy::TcpProxy(int target_port) : target_port_(target_port) {
     listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -111,6 +139,8 @@ void TcpProxy::run() {
         // Relay what arrived; a side that closed takes its partner with it.
         std::vector<std::pair<int, int>> kept(pairs_.begin() + static_cast<long>(polled),
                                               pairs_.end());
+        bool cut_now = false;
+        std::vector<int> closed;
         for (std::size_t i = 0; i < polled; ++i) {
             const auto [a, b] = pairs_[i];
             bool alive = true;
@@ -118,14 +148,45 @@ void TcpProxy::run() {
                 const pollfd& p = fds[2 + 2 * i + static_cast<std::size_t>(side)];
                 if (!(p.revents & (POLLIN | POLLHUP | POLLERR))) continue;
                 const ssize_t n = ::recv(p.fd, buffer, sizeof buffer, 0);
+                std::optional<Trap> sprang;
+                if (side == 0 && n > 0) {
+                    std::lock_guard lock(trap_mutex_);
+                    if (!trap_text_.empty() &&
+                        std::string_view(buffer, static_cast<std::size_t>(n)).find(trap_text_) !=
+                            std::string_view::npos) {
+                        sprang = trap_how_;
+                        trap_text_.clear();
+                        sprung_ = true;
+                    }
+                }
+                if (sprang == Trap::refuse) {
+                    const std::string answer = refusal();
+                    alive = send_all(a, answer.data(), static_cast<ssize_t>(answer.size()));
+                    continue;
+                }
+                if (sprang == Trap::cut_before) {
+                    cut_now = true;
+                    break;
+                }
                 alive = n > 0 && send_all(side == 0 ? b : a, buffer, n);
+                if (sprang == Trap::cut_after) cut_now = true;
             }
+            if (cut_now) break;
             if (alive) {
                 kept.emplace_back(a, b);
             } else {
                 ::close(a);
                 ::close(b);
+                closed.push_back(a);
             }
+        }
+        if (cut_now) {
+            // Every connection goes, but for those closed above already.
+            std::erase_if(pairs_, [&](const std::pair<int, int>& pair) {
+                return std::find(closed.begin(), closed.end(), pair.first) != closed.end();
+            });
+            drop_all();
+            continue;
         }
         pairs_ = std::move(kept);
     }

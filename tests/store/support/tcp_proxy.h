@@ -3,6 +3,7 @@
 // passed through to the server until cut() drops them all at once, as a broken network would.
 #include <atomic>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -22,6 +23,15 @@ class TcpProxy {
     // How many connections it has relayed so far.
     int connections() const { return accepted_; }
 
+    // What happens, once, to the next piece a client sends that holds some text: every
+    // connection is dropped before it reaches the server, or right after it did (its answer
+    // lost), or it never reaches the server and the client gets a PostgreSQL error back
+    // instead, the connection staying up (a statement the server refused).
+    enum class Trap { cut_before, cut_after, refuse };
+    void trap(std::string text, Trap how);
+    // Whether the last trap set has been sprung.
+    bool sprung() const { return sprung_; }
+
   private:
     void run();
     void drop_all();
@@ -34,6 +44,10 @@ class TcpProxy {
     std::atomic<int> accepted_{0};
     std::atomic<int> cuts_asked_{0}, cuts_done_{0};
     std::vector<std::pair<int, int>> pairs_;  // client side, server side
+    std::mutex trap_mutex_;
+    std::string trap_text_;
+    Trap trap_how_ = Trap::cut_before;
+    std::atomic<bool> sprung_{false};
     std::thread thread_;
 };
 
