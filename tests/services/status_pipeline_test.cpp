@@ -104,13 +104,14 @@ class StatusPipelineTest : public ::testing::Test {
         return out;
     }
 
-    testsupport::HttpTestServer server;
     runtime::headless::SocketHttp http;
     std::string offline_body = kTheirs;
     std::atomic<int> failing_pictures{0};
     std::chrono::milliseconds every_answer_after{0};
     std::atomic<Clock::duration> now{Clock::duration(1h)};
     Answers answers;
+    // Last, so that it stops answering before what its handler reads goes.
+    testsupport::HttpTestServer server;
 };
 
 TEST_F(StatusPipelineTest, NobodyIsOnlineUnlessTheReplyDiffersFromALearntOfflinePicture) {
