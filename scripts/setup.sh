@@ -48,6 +48,8 @@ if ! command -v python3 >/dev/null 2>&1; then
   missing+=(python3)
 fi
 
+as_root=()
+if ((EUID != 0)) && command -v sudo >/dev/null 2>&1; then as_root=(sudo); fi
 if ((${#missing[@]})); then
   if ((EUID == 0)); then
     as_root=()
@@ -81,6 +83,24 @@ if [[ ! -d node_modules || ! -f "$stamp" || "$(cat "$stamp")" != "$want" ]]; the
   npm ci --no-audit --no-fund --loglevel=error
   printf '%s\n' "$want" >"$stamp"
   did_something=1
+fi
+
+# 32-bit Wine, for running the 32-bit build, only where the kernel runs 32-bit programs: on a
+# machine whose kernel refuses them its loader could not start, and Debian's wine wrapper
+# would prefer it to the 64-bit one. The i386 packages come beside the amd64 ones (multiarch).
+source scripts/runs_32bit.sh
+if kernel_runs_32bit; then
+  if ! installed wine32:i386; then
+    log "installing 32-bit Wine (wine32:i386)"
+    "${as_root[@]}" dpkg --add-architecture i386
+    "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=900 \
+      -o Acquire::Retries=3 update -qq
+    "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=900 \
+      -o Acquire::Retries=3 install -y -qq --no-install-recommends wine32:i386
+    did_something=1
+  fi
+else
+  log "this kernel does not run 32-bit programs: the 32-bit build is built but not run"
 fi
 
 ((did_something)) || log "everything is installed"
