@@ -20,7 +20,7 @@ packages=(
   g++-mingw-w64-x86-64 g++-mingw-w64-i686
   wine wine64 xvfb xauth xdotool xclip imagemagick fonts-wqy-microhei
   matchbox-window-manager trayer
-  mdbtools
+  mdbtools ccache
   zlib1g-dev libz-mingw-w64-dev
   libreoffice-calc-nogui python3-openpyxl
   postgresql odbc-postgresql unixodbc unixodbc-dev
