@@ -4,6 +4,7 @@
 #include <map>
 #include <string_view>
 
+#include "formats/read_limits.h"
 #include "runtime/platform.h"
 
 namespace formats {
@@ -99,6 +100,22 @@ std::size_t consistency(std::string_view text, char delimiter) {
     return best;
 }
 
+// A spreadsheet program opening the file computes a field that begins with "=", so it is no
+// typed value; an apostrophe before "=", "+", "-" or "@" is the guard our own sheets (and
+// careful exporters) put there to keep such a field text, and is not part of it.
+Cell field_cell(std::string field) {
+    if (field.empty()) return Cell{};
+    if (field.size() > 1 && field[0] == '\'' &&
+        std::string_view("=+-@").find(field[1]) != std::string_view::npos)
+        field.erase(0, 1);
+    else if (field[0] == '=') {
+        Cell cell = Cell::make_text(std::move(field));
+        cell.formula = true;
+        return cell;
+    }
+    return Cell::make_text(std::move(field));
+}
+
 }  // namespace
 
 char guess_delimiter(std::string_view text) {
@@ -114,16 +131,18 @@ Result<Table> split_delimited(std::string_view text, char delimiter,
     Splitter splitter(text, delimiter);
     std::size_t cells = 0;
     while (!splitter.done()) {
+        // Counted before anything is kept: an empty line is a row and a cell here, so a file
+        // of nothing but line ends is stopped as soon as one that holds text.
+        if (table.rows.size() >= limits.max_rows) return over_rows(limits.max_rows);
         JET_ASSIGN(auto fields, splitter.next());
+        cells += std::max<std::size_t>(fields.size(), 1);
+        if (cells > limits.max_cells) return over_cells(limits.max_cells);
         while (!fields.empty() && fields.back().empty())
             fields.pop_back();
-        cells += fields.size();
-        if (cells > limits.max_cells)
-            return too_large("文件太大：单元格超过 " + std::to_string(limits.max_cells) + " 个");
         Row row;
         row.reserve(fields.size());
         for (auto& f : fields)
-            row.push_back(f.empty() ? Cell{} : Cell::make_text(std::move(f)));
+            row.push_back(field_cell(std::move(f)));
         table.rows.push_back(std::move(row));
     }
     while (!table.rows.empty() && table.rows.back().empty())

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "formats/deflate.h"
+#include "formats/read_limits.h"
 #include "formats/zip_format.h"
 #include "jet/bytes.h"
 
@@ -158,6 +159,12 @@ Result<std::vector<std::uint8_t>> ZipArchive::read(const ZipEntry& entry) const 
     if (entry.size > limits_.max_entry_size)
         return too_large("压缩包里的“" + entry.name + "”解开后太大（超过 " +
                          std::to_string(limits_.max_entry_size >> 20) + " MB）");
+    if (entry.size > limits_.ratio_floor &&
+        entry.size / std::max<std::size_t>(entry.compressed_size, 1) >= limits_.max_ratio)
+        return over_ratio(entry.name, limits_.max_ratio);
+    if (entry.size > limits_.max_total_size - std::min(unpacked_, limits_.max_total_size))
+        return over_unpacked(limits_.max_total_size);
+    unpacked_ += entry.size;
     const auto data =
         std::span<const std::uint8_t>(bytes_).subspan(entry.data_offset, entry.compressed_size);
     std::vector<std::uint8_t> content;
