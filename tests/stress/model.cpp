@@ -55,6 +55,13 @@ std::string note_in_list(const std::string& note) {
     return out;
 }
 
+// The sheet keeps a cell that begins as a formula would as text, behind an apostrophe.
+std::string guarded(const std::string& text) {
+    return !text.empty() && std::string_view("=+-@").find(text[0]) != std::string_view::npos
+               ? "'" + text
+               : text;
+}
+
 std::string quoted_note(const std::string& note) {
     std::string out = "\"";
     for (char c : note) {
@@ -501,8 +508,8 @@ std::string Model::sheet(const std::string& kind) const {
     // The oldest customer first, each with its running number from the list.
     for (std::size_t i = rows.size(); i-- > 0;) {
         const auto& r = rows[i];
-        text +=
-            r[1] + m + r[3] + m + r[4] + m + r[5] + m + r[6] + m + quoted_note(notes[i]) + "\r\n";
+        text += r[1] + m + guarded(r[3]) + m + guarded(r[4]) + m + r[5] + m + r[6] + m +
+                quoted_note(guarded(notes[i])) + "\r\n";
     }
     return to_gb18030(tabs_for_markers(text));
 }
