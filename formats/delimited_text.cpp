@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "formats/read_limits.h"
+#include "formats/utf8.h"
 #include "runtime/platform.h"
 
 namespace formats {
@@ -153,11 +154,22 @@ Result<Table> split_delimited(std::string_view text, char delimiter,
 Result<DelimitedText> read_delimited_text(std::span<const std::uint8_t> bytes,
                                           runtime::CodePageAdapter& code_pages,
                                           const DelimitedLimits& limits) {
-    JET_ASSIGN(const DecodedText decoded, decode_text_file(bytes, code_pages));
     DelimitedText result;
-    result.encoding = decoded.encoding;
-    result.delimiter = guess_delimiter(decoded.utf8);
-    JET_ASSIGN(result.table, split_delimited(decoded.utf8, result.delimiter, limits));
+    // UTF-8 is split where it lies, so a large file is not held twice; anything else is
+    // converted first.
+    std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    DecodedText decoded;
+    const bool marked = text.starts_with("\xEF\xBB\xBF");
+    if (text.find('\0') == std::string_view::npos && utf8::valid(text.substr(marked ? 3 : 0))) {
+        text.remove_prefix(marked ? 3 : 0);
+        result.encoding = marked ? TextEncoding::utf8_with_bom : TextEncoding::utf8;
+    } else {
+        JET_ASSIGN(decoded, decode_text_file(bytes, code_pages));
+        text = decoded.utf8;
+        result.encoding = decoded.encoding;
+    }
+    result.delimiter = guess_delimiter(text);
+    JET_ASSIGN(result.table, split_delimited(text, result.delimiter, limits));
     return result;
 }
 

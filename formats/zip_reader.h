@@ -49,8 +49,14 @@ class ZipArchive {
     // inflating when it would pass the entry, total or ratio limit.
     Result<std::vector<std::uint8_t>> read(const ZipEntry& entry) const;
     Result<std::vector<std::uint8_t>> read(std::string_view name) const;
+    // The same as text, inflated straight into the string: a large part is held once.
+    Result<std::string> read_text(const ZipEntry& entry) const;
 
   private:
+    // The limits checked and the entry's bytes put into `out`, which has its size.
+    Status check_limits(const ZipEntry& entry) const;
+    Status unpack(const ZipEntry& entry, std::span<std::uint8_t> out) const;
+
     ZipArchive(std::span<const std::uint8_t> bytes, ZipLimits limits)
         : bytes_(bytes.begin(), bytes.end()), limits_(limits) {}
 
