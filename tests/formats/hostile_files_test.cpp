@@ -49,7 +49,7 @@ long mapped_bytes() {
 }
 
 // Runs `read` in a child under the address-space ceiling; its verdict, time and memory.
-Outcome in_child(const std::function<std::string()>& read) {
+Outcome in_child(const std::function<std::string()>& read, std::size_t ceiling_mb = kCeilingMb) {
     int pipe_ends[2];
     EXPECT_EQ(::pipe(pipe_ends), 0);
     const pid_t child = ::fork();
@@ -57,7 +57,7 @@ Outcome in_child(const std::function<std::string()>& read) {
         ::close(pipe_ends[0]);
 #if !defined(__SANITIZE_ADDRESS__)
         // The sanitizers reserve terabytes of shadow; they run without the ceiling.
-        const rlim_t ceiling = static_cast<rlim_t>(mapped_bytes()) + (rlim_t{kCeilingMb} << 20);
+        const rlim_t ceiling = static_cast<rlim_t>(mapped_bytes()) + (rlim_t{ceiling_mb} << 20);
         const rlimit limit{ceiling, ceiling};
         ::setrlimit(RLIMIT_AS, &limit);
 #endif
@@ -177,6 +177,19 @@ TEST(HostileFiles, EveryReaderIsLinearAndBounded) {
         EXPECT_TRUE(out.verdict.starts_with(c.verdict)) << out.verdict;
         EXPECT_LT(out.ms, kTimeLimitMs);
     }
+}
+
+// A sound file too large for the memory left: the reader says so and the process goes on.
+TEST(HostileFiles, MemoryRunningOutIsSaidNotFatal) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizers run without an address-space ceiling";
+#endif
+    std::string csv = "客户旺旺,我们的旺旺,咨询日期,跟进日期,备注\n";
+    while (csv.size() < (std::size_t{40} << 20))
+        csv += "tb_buyer_" + std::to_string(csv.size()) + ",店,2014-5-23,2014-6-1,问过价格\n";
+    const hostile::Bytes bytes(csv.begin(), csv.end());
+    const Outcome out = in_child([&bytes] { return read_file_bytes(bytes); }, 64);
+    EXPECT_TRUE(out.verdict.starts_with("内存不够，读不完这个文件")) << out.verdict;
 }
 
 }  // namespace
