@@ -2,6 +2,9 @@
 
 #include <cmath>
 #include <memory>
+#include <new>
+#include <optional>
+#include <vector>
 
 #include "app/program_settings.h"
 #include "app/skin_choice.h"
@@ -10,6 +13,7 @@
 #include "dialogs/import_dialog.h"
 #include "dialogs/restore_dialog.h"
 #include "dialogs/store_messages.h"
+#include "formats/read_limits.h"
 #include "formats/table_file.h"
 #include "forms/forms.h"
 #include "runtime/platform.h"
@@ -35,7 +39,14 @@ void import_customers(Window& w, MainContext& context) {
     auto path =
         w.ask_open_path(forms::main::kOpenDialog, runtime::platform().shell().desktop_folder());
     if (!path) return;
-    auto bytes = runtime::platform().files().read(*path, kLargestImport);
+    // Even the file's bytes may not find room in a 32-bit process: said, never a crash.
+    std::optional<std::vector<std::uint8_t>> bytes;
+    try {
+        bytes = runtime::platform().files().read(*path, kLargestImport);
+    } catch (const std::bad_alloc&) {
+        services::show_message(formats::out_of_memory().message);
+        return;
+    }
     if (!bytes) {
         services::show_message("这个文件打不开，或者太大了：\r\n" + *path);
         return;

@@ -38,15 +38,23 @@ std::string quoted(std::string_view text) {
     return out;
 }
 
+// A cell beginning with "=", "+", "-" or "@" is a formula to Excel and WPS when they open the
+// sheet: an apostrophe before it keeps it text, and the spreadsheet shows it without one.
+std::string as_text(std::string_view text) {
+    if (!text.empty() && std::string_view("=+-@").find(text.front()) != std::string_view::npos)
+        return "'" + std::string(text);
+    return std::string(text);
+}
+
 }  // namespace
 
 std::string sheet_line(std::string_view kind, std::size_t running_number,
                        const store::CustomerRow& customer) {
     const std::string m(kFieldMarker);
     const double last = kind == kClosedSheet ? customer.time3 : customer.time2;
-    return std::to_string(running_number) + m + customer.wang + m + customer.wang2 + m +
-           services::format_date(customer.time1, kSheetDate) + m +
-           services::format_date(last, kSheetDate) + m + quoted(customer.bs) + kCrLf;
+    return std::to_string(running_number) + m + as_text(customer.wang) + m +
+           as_text(customer.wang2) + m + services::format_date(customer.time1, kSheetDate) + m +
+           services::format_date(last, kSheetDate) + m + quoted(as_text(customer.bs)) + kCrLf;
 }
 
 std::vector<std::uint8_t> build_sheet(std::string_view lines, std::string_view kind) {

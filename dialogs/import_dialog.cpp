@@ -1,13 +1,17 @@
 #include "dialogs/import_dialog.h"
 
+#include <algorithm>
 #include <array>
+#include <new>
 #include <utility>
 
 #include "dialogs/id_text.h"
 #include "dialogs/store_messages.h"
 #include "formats/column_guess.h"
 #include "formats/import_rows.h"
+#include "formats/read_limits.h"
 #include "forms/forms.h"
+#include "runtime/platform.h"
 #include "services/message.h"
 #include "store/backup.h"
 #include "store/customer_actions.h"
@@ -27,6 +31,9 @@ constexpr std::array<ColumnMeaning, 8> kMeanings{
     ColumnMeaning::first_enquiry, ColumnMeaning::last_follow_up, ColumnMeaning::deal_date,
     ColumnMeaning::note,          ColumnMeaning::running_number};
 constexpr int kPreviewRows = 12;
+constexpr const char* kAskToShow = "要查看没有导入的行吗？（行号和原因）";
+// The report's question defaults to 否: Enter after an import only closes the report.
+constexpr std::int32_t kSecondButtonFirst = 0x100;
 
 struct Import {
     std::shared_ptr<ImportContext> context;
@@ -110,20 +117,87 @@ void on_created(runtime::Window& w, Import& im_) {
                                     : std::string("文件里没有认出表头，请给每一列选好是什么。"));
 }
 
-std::string report_text(const store::ImportReport& report, const formats::ImportResult& rows) {
-    // Rows above the header (a title, a date) are no customers: only repeats count as skipped.
-    std::size_t skipped = report.already_stored.size();
-    for (const auto& s : rows.skipped)
-        if (!rows.header_row || s.row > *rows.header_row) ++skipped;
-    std::string text = "导入完成：新增 " + std::to_string(report.added) + " 位客户，跳过 " +
-                       std::to_string(skipped) + " 位（已经登记过，或在文件里重复），" +
-                       std::to_string(rows.refused.size()) + " 行没有导入。";
-    constexpr std::size_t kShown = 12;
-    for (std::size_t i = 0; i < rows.refused.size() && i < kShown; ++i)
-        text += "\r\n" + rows.refused[i].text;
-    if (rows.refused.size() > kShown)
-        text += "\r\n……另有 " + std::to_string(rows.refused.size() - kShown) + " 行";
+// A row left out, as the list of them shows it.
+struct LeftOutRow {
+    std::size_t row;
+    std::string reason;
+};
+
+// "第12行：原因" without its row number, which the list shows in a column of its own.
+std::string reason_of(const formats::RowNotice& notice) {
+    const std::string prefix = "第" + std::to_string(notice.row) + "行：";
+    return notice.text.starts_with(prefix) ? notice.text.substr(prefix.size()) : notice.text;
+}
+
+// "文件里重复的 2 行，合计行 1 行": each kind that occurs, with its count, in the given order.
+std::string counted(const std::vector<std::pair<std::string, std::size_t>>& kinds,
+                    std::string_view unit) {
+    std::string text;
+    for (const auto& [name, count] : kinds)
+        if (count > 0)
+            text +=
+                (text.empty() ? "" : "，") + name + " " + std::to_string(count) + std::string(unit);
     return text;
+}
+
+std::size_t count_of(const std::vector<formats::RowNotice>& notices, formats::LeftOut kind) {
+    return static_cast<std::size_t>(
+        std::count_if(notices.begin(), notices.end(),
+                      [kind](const formats::RowNotice& n) { return n.kind == kind; }));
+}
+
+std::string report_text(const store::ImportReport& report, const formats::ImportResult& rows) {
+    using formats::LeftOut;
+    std::string text = "导入完成：新增 " + std::to_string(report.added) + " 位客户。";
+    const std::string skipped = counted(
+        {{"已经登记过的", report.already_stored.size()},
+         {formats::left_out_name(LeftOut::repeated), count_of(rows.skipped, LeftOut::repeated)},
+         {formats::left_out_name(LeftOut::total), count_of(rows.skipped, LeftOut::total)},
+         {formats::left_out_name(LeftOut::above_header),
+          count_of(rows.skipped, LeftOut::above_header)}},
+        " 行");
+    if (!skipped.empty()) text += "\r\n跳过：" + skipped + "。";
+    if (!rows.refused.empty()) {
+        std::vector<std::pair<std::string, std::size_t>> kinds;
+        for (const LeftOut kind : {LeftOut::formula, LeftOut::number_date, LeftOut::bad_date,
+                                   LeftOut::missing, LeftOut::bad_id})
+            kinds.emplace_back(formats::left_out_name(kind), count_of(rows.refused, kind));
+        text += "\r\n没有导入 " + std::to_string(rows.refused.size()) + " 行：" +
+                counted(kinds, " 行") + "。";
+    }
+    return text;
+}
+
+// Every row that did not become a customer, in the file's order.
+std::vector<LeftOutRow> left_out_rows(const store::ImportReport& report,
+                                      const formats::ImportResult& rows) {
+    std::vector<LeftOutRow> out;
+    for (const auto* notices : {&rows.skipped, &rows.refused})
+        for (const auto& n : *notices)
+            out.push_back({n.row, reason_of(n)});
+    for (const std::size_t i : report.already_stored)
+        if (i < rows.customers.size())
+            out.push_back({rows.customers[i].row,
+                           "已经登记过这位客户（客户旺旺号和我们的旺旺都相同），已略过"});
+    std::stable_sort(out.begin(), out.end(),
+                     [](const LeftOutRow& a, const LeftOutRow& b) { return a.row < b.row; });
+    return out;
+}
+
+void show_left_out(std::vector<LeftOutRow> rows, const std::string& file_path) {
+    auto shown = std::make_shared<std::vector<LeftOutRow>>(std::move(rows));
+    runtime::Handlers h;
+    h[forms::ops::kLeftOutCreated] = [shown, file_path](runtime::Window& w,
+                                                        const runtime::EventArgs&) {
+        w.set_text(forms::left_out::kLabel,
+                   "“" + file_path + "”里没有导入的 " + std::to_string(shown->size()) + " 行：");
+        for (const auto& r : *shown) {
+            const int item = w.append_item(forms::left_out::kList, std::to_string(r.row));
+            w.set_cell(forms::left_out::kList, item, 1, r.reason);
+        }
+    };
+    h[forms::ops::kCloseDialog] = [](runtime::Window& w, const runtime::EventArgs&) { w.close(); };
+    runtime::platform().windows().open_modal(forms::left_out_rows(), std::move(h));
 }
 
 void import_rows(runtime::Window& w, Import& im_) {
@@ -140,7 +214,15 @@ void import_rows(runtime::Window& w, Import& im_) {
     const int ours = w.selected_choice(im::kOurs);
     if (ours >= 1 && static_cast<std::size_t>(ours) <= im_.our_ids.size())
         options.default_our_id = im_.our_ids[static_cast<std::size_t>(ours - 1)];
-    auto rows = formats::import_rows(c.table, columns, options);
+    // Memory running out while the rows are turned into customers leaves nothing stored.
+    std::optional<jet::Result<formats::ImportResult>> taken;
+    try {
+        taken.emplace(formats::import_rows(c.table, columns, options));
+    } catch (const std::bad_alloc&) {
+        services::show_message(formats::out_of_memory().message);
+        return;
+    }
+    auto& rows = *taken;
     if (!rows) {
         services::show_message(rows.error().message);
         return;
@@ -160,8 +242,19 @@ void import_rows(runtime::Window& w, Import& im_) {
                                                    ? customer.deal_date
                                                    : std::nullopt});
     store::ImportReport report;
-    const auto result =
-        store::import_customers(im_.connection, im_.rows, store_of(c), candidates, report);
+    store::ActionResult result;
+    try {
+        result = store::import_customers(im_.connection, im_.rows, store_of(c), candidates, report);
+    } catch (const std::bad_alloc&) {
+        // Closing the store rolls back the transaction the import had open.
+        im_.rows.close_rows();
+        im_.connection.close_store();
+        services::show_message(
+            "内存不够，导入没有做完，这次导入的客户没有存进去。请关掉别的程序，或把文件分成几个再"
+            "导入。");
+        if (c.imported) c.imported();
+        return;
+    }
     if (!result) {
         services::show_message(
             "导入失败，一位客户也没有加进去。\r\n" +
@@ -170,7 +263,14 @@ void import_rows(runtime::Window& w, Import& im_) {
                  : not_kept_message(store::failure_of(im_.connection))));
         return;
     }
-    services::show_message(report_text(report, *rows), services::kButtonsOk, "导入客户");
+    auto left_out = left_out_rows(report, *rows);
+    if (left_out.empty()) {
+        services::show_message(report_text(report, *rows), services::kButtonsOk, "导入客户");
+    } else if (services::show_message(report_text(report, *rows) + "\r\n\r\n" + kAskToShow,
+                                      services::kButtonsYesNo | kSecondButtonFirst,
+                                      "导入客户") == services::kChoseYes) {
+        show_left_out(std::move(left_out), c.file_path);
+    }
     if (c.imported) c.imported();
     w.close();
 }

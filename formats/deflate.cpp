@@ -95,10 +95,16 @@ Result<std::vector<std::uint8_t>> deflate_raw(std::span<const std::uint8_t> data
 
 Result<std::vector<std::uint8_t>> inflate_raw(std::span<const std::uint8_t> compressed,
                                               std::size_t size) {
+    std::vector<std::uint8_t> out(size);
+    JET_TRY(inflate_raw_into(compressed, out));
+    return out;
+}
+
+Status inflate_raw_into(std::span<const std::uint8_t> compressed, std::span<std::uint8_t> out) {
+    const std::size_t size = out.size();
     Inflater inflater;
     if (!inflater.ok()) return too_large("内存不足，无法解压数据");
     z_stream& z = inflater.stream();
-    std::vector<std::uint8_t> out(size);
     // One spare byte of room: a stream that fills it says more than it declared.
     std::uint8_t spare = 0;
     std::size_t in_at = 0, out_at = 0;
@@ -123,7 +129,7 @@ Result<std::vector<std::uint8_t>> inflate_raw(std::span<const std::uint8_t> comp
             return damaged("压缩数据不完整");
     }
     if (out_at != size) return damaged("压缩数据解开后比记录的大小要小");
-    return out;
+    return {};
 }
 
 }  // namespace formats

@@ -18,5 +18,7 @@ Result<std::vector<std::uint8_t>> deflate_raw(std::span<const std::uint8_t> data
 // that would give more is stopped at once, so a declared size bounds the memory used.
 Result<std::vector<std::uint8_t>> inflate_raw(std::span<const std::uint8_t> compressed,
                                               std::size_t size);
+// The same into room the caller made: the stream must fill `out` exactly.
+Status inflate_raw_into(std::span<const std::uint8_t> compressed, std::span<std::uint8_t> out);
 
 }  // namespace formats

@@ -4,6 +4,8 @@
 #include <map>
 #include <string_view>
 
+#include "formats/read_limits.h"
+#include "formats/utf8.h"
 #include "runtime/platform.h"
 
 namespace formats {
@@ -99,6 +101,22 @@ std::size_t consistency(std::string_view text, char delimiter) {
     return best;
 }
 
+// A spreadsheet program opening the file computes a field that begins with "=", so it is no
+// typed value; an apostrophe before "=", "+", "-" or "@" is the guard our own sheets (and
+// careful exporters) put there to keep such a field text, and is not part of it.
+Cell field_cell(std::string field) {
+    if (field.empty()) return Cell{};
+    if (field.size() > 1 && field[0] == '\'' &&
+        std::string_view("=+-@").find(field[1]) != std::string_view::npos)
+        field.erase(0, 1);
+    else if (field[0] == '=') {
+        Cell cell = Cell::make_text(std::move(field));
+        cell.formula = true;
+        return cell;
+    }
+    return Cell::make_text(std::move(field));
+}
+
 }  // namespace
 
 char guess_delimiter(std::string_view text) {
@@ -114,16 +132,18 @@ Result<Table> split_delimited(std::string_view text, char delimiter,
     Splitter splitter(text, delimiter);
     std::size_t cells = 0;
     while (!splitter.done()) {
+        // Counted before anything is kept: an empty line is a row and a cell here, so a file
+        // of nothing but line ends is stopped as soon as one that holds text.
+        if (table.rows.size() >= limits.max_rows) return over_rows(limits.max_rows);
         JET_ASSIGN(auto fields, splitter.next());
+        cells += std::max<std::size_t>(fields.size(), 1);
+        if (cells > limits.max_cells) return over_cells(limits.max_cells);
         while (!fields.empty() && fields.back().empty())
             fields.pop_back();
-        cells += fields.size();
-        if (cells > limits.max_cells)
-            return too_large("文件太大：单元格超过 " + std::to_string(limits.max_cells) + " 个");
         Row row;
         row.reserve(fields.size());
         for (auto& f : fields)
-            row.push_back(f.empty() ? Cell{} : Cell::make_text(std::move(f)));
+            row.push_back(field_cell(std::move(f)));
         table.rows.push_back(std::move(row));
     }
     while (!table.rows.empty() && table.rows.back().empty())
@@ -134,11 +154,22 @@ Result<Table> split_delimited(std::string_view text, char delimiter,
 Result<DelimitedText> read_delimited_text(std::span<const std::uint8_t> bytes,
                                           runtime::CodePageAdapter& code_pages,
                                           const DelimitedLimits& limits) {
-    JET_ASSIGN(const DecodedText decoded, decode_text_file(bytes, code_pages));
     DelimitedText result;
-    result.encoding = decoded.encoding;
-    result.delimiter = guess_delimiter(decoded.utf8);
-    JET_ASSIGN(result.table, split_delimited(decoded.utf8, result.delimiter, limits));
+    // UTF-8 is split where it lies, so a large file is not held twice; anything else is
+    // converted first.
+    std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    DecodedText decoded;
+    const bool marked = text.starts_with("\xEF\xBB\xBF");
+    if (text.find('\0') == std::string_view::npos && utf8::valid(text.substr(marked ? 3 : 0))) {
+        text.remove_prefix(marked ? 3 : 0);
+        result.encoding = marked ? TextEncoding::utf8_with_bom : TextEncoding::utf8;
+    } else {
+        JET_ASSIGN(decoded, decode_text_file(bytes, code_pages));
+        text = decoded.utf8;
+        result.encoding = decoded.encoding;
+    }
+    result.delimiter = guess_delimiter(text);
+    JET_ASSIGN(result.table, split_delimited(text, result.delimiter, limits));
     return result;
 }
 

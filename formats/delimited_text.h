@@ -7,12 +7,15 @@
 // the quotes inside). Lines end with CR LF, LF or CR.
 //
 // Every field comes out as text (empty fields as empty cells); record i is table row i, so
-// row numbers match what a spreadsheet program shows even where a field spans lines.
+// row numbers match what a spreadsheet program shows even where a field spans lines. A field
+// beginning with "=" is marked as a formula; an apostrophe before "=", "+", "-" or "@" is
+// dropped (the guard that keeps such a field text).
 #include <cstddef>
 #include <cstdint>
 #include <span>
 
 #include "formats/format_error.h"
+#include "formats/read_limits.h"
 #include "formats/table.h"
 #include "formats/text_decoding.h"
 #include "runtime/code_pages.h"
@@ -26,7 +29,8 @@ struct DelimitedText {
 };
 
 struct DelimitedLimits {
-    std::size_t max_cells = std::size_t{1} << 22;
+    std::size_t max_rows = kDefaultMaxRows;
+    std::size_t max_cells = kDefaultMaxCells;  // an empty line counts as one
 };
 
 // `code_pages` converts the Chinese code page; the overload without it uses the platform's.

@@ -6,6 +6,7 @@
 
 #include "formats/serial_dates.h"
 #include "formats/typed_dates.h"
+#include "formats/utf8.h"
 #include "jet/text.h"
 #include "services/date_format.h"
 
@@ -46,18 +47,24 @@ std::string cell_text(const Cell& cell) {
     return {};
 }
 
-std::optional<double> cell_date(const Cell& cell) {
-    switch (cell.kind) {
-        case CellKind::date:
-            return cell.value;
-        case CellKind::number:
-            return serial_to_days(cell.value, DateSystem::from1900);
-        case CellKind::text:
-            return parse_typed_date(cell.text);
-        case CellKind::empty:
-            break;
+// Digits with at most one decimal point, as a typed serial number would be.
+bool bare_number(std::string_view typed) {
+    const std::string half = utf8::to_half_width(typed);
+    std::string_view text = half;
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    if (text.empty()) return false;
+    std::size_t points = 0;
+    for (char c : text) {
+        if (c == '.') {
+            ++points;
+        } else if (c < '0' || c > '9') {
+            return false;
+        }
     }
-    return std::nullopt;
+    return points <= 1 && text != ".";
 }
 
 // Line breaks as the editor's box and the sheets write them: a workbook's cell or a text file
@@ -142,11 +149,17 @@ Result<ColumnsOf> columns_of(std::span<const ColumnMeaning> columns, const Impor
     return at;
 }
 
+struct Problem {
+    LeftOut kind;
+    std::string text;
+};
+
 class RowReader {
   public:
-    RowReader(const Row& row, const ImportOptions& options) : row_(row), options_(options) {}
+    RowReader(const Row& row, DateSystem dates, const ImportOptions& options)
+        : row_(row), dates_(dates), options_(options) {}
 
-    const std::vector<std::string>& problems() const { return problems_; }
+    const std::vector<Problem>& problems() const { return problems_; }
 
     const Cell& cell(std::size_t column) const {
         static const Cell kEmpty;
@@ -154,19 +167,29 @@ class RowReader {
     }
 
     std::string id(std::size_t column, std::string_view fallback, std::string_view what) {
-        std::string text = column == ColumnsOf::kNone ? std::string() : cell_text(cell(column));
+        const Cell& c = column == ColumnsOf::kNone ? cell(row_.size()) : cell(column);
+        std::string text = cell_text(c);
+        if (c.formula) {
+            // A count, a sum or a lookup: whatever it gave, nobody typed it as an ID.
+            problems_.push_back(
+                {LeftOut::formula, std::string(what) + "是公式算出来的" +
+                                       (text.empty() ? std::string() : "（“" + text + "”）") +
+                                       "，不是旺旺号"});
+            return text;
+        }
         if (options_.clean_id) text = options_.clean_id(text);
         if (text.empty() && !fallback.empty()) {
             text = std::string(fallback);
             if (options_.clean_id) text = options_.clean_id(text);
         }
         if (text.empty()) {
-            problems_.push_back("没有" + std::string(what));
+            problems_.push_back({LeftOut::missing, "没有" + std::string(what)});
         } else if (text.find_first_of("\r\n") != std::string::npos) {
-            problems_.push_back(std::string(what) + "里不能有换行");
+            problems_.push_back({LeftOut::bad_id, std::string(what) + "里不能有换行"});
         } else if (stored_length(text) > kMaxImportedIdLength) {
-            problems_.push_back(std::string(what) + "超过" + std::to_string(kMaxImportedIdLength) +
-                                "个字");
+            problems_.push_back(
+                {LeftOut::bad_id,
+                 std::string(what) + "超过" + std::to_string(kMaxImportedIdLength) + "个字"});
         }
         return text;
     }
@@ -174,12 +197,27 @@ class RowReader {
     double date(std::size_t column, std::string_view what) {
         const Cell& c = cell(column);
         if (c.empty()) {
-            problems_.push_back("没有" + std::string(what));
+            problems_.push_back({LeftOut::missing, "没有" + std::string(what)});
             return 0;
         }
-        const auto days = cell_date(c);
+        std::optional<double> days;
+        if (c.kind == CellKind::date) {
+            if (c.value >= 1) days = c.value;  // below: a time of day alone
+        } else if (c.kind == CellKind::number) {
+            // A serial below 1 is a time of day alone, no date.
+            if (c.value >= 1) days = serial_to_days(c.value, dates_);
+        } else if (bare_number(c.text)) {
+            problems_.push_back(
+                {LeftOut::number_date, std::string(what) + "“" + c.text +
+                                           "”只是一个数字，不知道是哪一天，请写成 2014-5-23 "
+                                           "这样的日期"});
+            return 0;
+        } else {
+            days = parse_typed_date(c.text);
+        }
         if (!days) {
-            problems_.push_back(std::string(what) + "“" + cell_text(c) + "”不是有效的日期");
+            problems_.push_back(
+                {LeftOut::bad_date, std::string(what) + "“" + cell_text(c) + "”不是有效的日期"});
             return 0;
         }
         return *days;
@@ -187,8 +225,9 @@ class RowReader {
 
   private:
     const Row& row_;
+    DateSystem dates_;
     const ImportOptions& options_;
-    std::vector<std::string> problems_;
+    std::vector<Problem> problems_;
 };
 
 std::string row_text(std::size_t row, std::string_view what) {
@@ -196,6 +235,42 @@ std::string row_text(std::size_t row, std::string_view what) {
 }
 
 }  // namespace
+
+std::string left_out_name(LeftOut kind) {
+    switch (kind) {
+        case LeftOut::above_header:
+            return "表头上面的标题";
+        case LeftOut::total:
+            return "合计行";
+        case LeftOut::repeated:
+            return "文件里重复的";
+        case LeftOut::formula:
+            return "旺旺号是公式算出来的";
+        case LeftOut::number_date:
+            return "日期只写了一个数字的";
+        case LeftOut::bad_date:
+            return "日期不对的";
+        case LeftOut::missing:
+            return "缺少旺旺号或日期的";
+        case LeftOut::bad_id:
+            return "旺旺号太长或有换行的";
+    }
+    return {};
+}
+
+bool is_total_row(const Row& row, std::size_t customer_id_column) {
+    static constexpr std::string_view kTotals[] = {"合计", "总计", "小计", "共计"};
+    const auto says_total = [](const Cell& c, bool whole) {
+        if (c.kind != CellKind::text) return false;
+        const std::string text = normalise_header(c.text);
+        for (std::string_view word : kTotals)
+            if (whole ? text == word : text.starts_with(word)) return true;
+        return false;
+    };
+    for (std::size_t column = 0; column < customer_id_column && column < row.size(); ++column)
+        if (says_total(row[column], false)) return true;
+    return customer_id_column < row.size() && says_total(row[customer_id_column], true);
+}
 
 std::optional<std::size_t> find_header_row(const Table& table) {
     const std::size_t rows = std::min(table.rows.size(), kHeaderSearchRows);
@@ -227,8 +302,9 @@ Result<ImportResult> import_rows(const Table& table, std::span<const ColumnMeani
         result.header_row = *header + 1;
         for (std::size_t r = 0; r < *header; ++r)
             if (!row_is_empty(table.rows[r]))
-                result.skipped.push_back(
-                    {r + 1, row_text(r + 1, "在表头的上面，不是客户，已略过")});
+                result.skipped.push_back({r + 1,
+                                          row_text(r + 1, "在表头的上面（标题），不是客户，已略过"),
+                                          LeftOut::above_header});
         first = *header + 1;
     }
 
@@ -237,7 +313,12 @@ Result<ImportResult> import_rows(const Table& table, std::span<const ColumnMeani
         const Row& row = table.rows[r];
         if (row_is_empty(row)) continue;
         const std::size_t number = r + 1;
-        RowReader read(row, options);
+        if (is_total_row(row, at.customer_id)) {
+            result.skipped.push_back(
+                {number, row_text(number, "是合计行，不是客户，已略过"), LeftOut::total});
+            continue;
+        }
+        RowReader read(row, table.dates, options);
         ImportedCustomer customer;
         customer.row = number;
         customer.fields.wang = read.id(at.customer_id, {}, "客户旺旺号");
@@ -258,8 +339,9 @@ Result<ImportResult> import_rows(const Table& table, std::span<const ColumnMeani
         if (!read.problems().empty()) {
             std::string reasons;
             for (const auto& p : read.problems())
-                reasons += (reasons.empty() ? "" : "；") + p;
-            result.refused.push_back({number, row_text(number, reasons)});
+                reasons += (reasons.empty() ? "" : "；") + p.text;
+            result.refused.push_back(
+                {number, row_text(number, reasons), read.problems().front().kind});
             continue;
         }
         const auto [it, added] =
@@ -268,7 +350,8 @@ Result<ImportResult> import_rows(const Table& table, std::span<const ColumnMeani
             result.skipped.push_back(
                 {number,
                  row_text(number, "和第" + std::to_string(it->second) +
-                                      "行是同一个客户（客户旺旺号和我们的旺旺都相同），已略过")});
+                                      "行是同一个客户（客户旺旺号和我们的旺旺都相同），已略过"),
+                 LeftOut::repeated});
             continue;
         }
         result.customers.push_back(std::move(customer));

@@ -37,26 +37,50 @@ struct ImportedCustomer {
     std::optional<double> deal_date;  // for the closed list
 };
 
+// Why a row did not become a customer. The first three are skipped rows (no customer was
+// meant); the rest are refused rows, by the first fault found in them.
+enum class LeftOut {
+    above_header,  // a title or a date above the header
+    total,         // 合计, 总计, 小计 or 共计 before the customer ID
+    repeated,      // the same customer as an earlier row of the file
+    formula,       // an ID a formula computed
+    number_date,   // a bare number in a date column of a text file
+    bad_date,      // a date that is no day
+    missing,       // an ID or a date left empty
+    bad_id,        // an ID too long or with a line break
+};
+
 struct RowNotice {
     std::size_t row = 0;
     std::string text;  // "第12行：客户旺旺号超过50个字"
+    LeftOut kind = LeftOut::bad_id;
 };
 
 struct ImportResult {
     std::optional<std::size_t> header_row;  // from 1, when one was found and skipped
     std::vector<ImportedCustomer> customers;
     std::vector<RowNotice> refused;
-    std::vector<RowNotice> skipped;  // in the file twice, or above the header
+    std::vector<RowNotice> skipped;  // above the header, totals, in the file twice
 };
+
+// How the report names a kind, counted: "合计行 2 行".
+std::string left_out_name(LeftOut kind);
 
 // The header among the first rows: the first row in which at least two cells guess to
 // different meanings, or whose only cell guesses to one. Returned counted from 0.
 std::optional<std::size_t> find_header_row(const Table& table);
 
+// Whether a row is a total: a cell before the customer ID column says 合计, 总计, 小计 or 共计,
+// or the ID cell is just that word.
+bool is_total_row(const Row& row, std::size_t customer_id_column);
+
 // `columns[i]` is what column i holds (missing ones hold nothing). Refuses, before looking at
 // any row, a choice of columns that cannot work: no customer ID column, a date column the list
 // needs left out, our IDs neither in a column nor given, one meaning chosen for two columns.
 // The closed list takes the deal date for the last follow-up when no column has one.
+//
+// An ID a formula computed is refused. A date is a date cell, a workbook's number cell in the
+// workbook's date system, or text typed as a date; a bare number typed as text is refused.
 Result<ImportResult> import_rows(const Table& table, std::span<const ColumnMeaning> columns,
                                  const ImportOptions& options);
 

@@ -40,8 +40,7 @@ Result<std::string> read_part(const ZipArchive& zip, std::string_view part, std:
     const ZipEntry* entry = zip.find(part);
     if (!entry)
         return missing("工作簿不完整：缺少" + std::string(what) + "（" + std::string(part) + "）");
-    JET_ASSIGN(const auto bytes, zip.read(*entry));
-    return std::string(bytes.begin(), bytes.end());
+    return zip.read_text(*entry);
 }
 
 Result<std::vector<Relationship>> read_relationships(const ZipArchive& zip, std::string_view part) {

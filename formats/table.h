@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "formats/serial_dates.h"
+
 namespace formats {
 
 enum class CellKind { empty, text, number, date };
@@ -13,10 +15,12 @@ struct Cell {
     CellKind kind = CellKind::empty;
     std::string text;  // text: UTF-8
     double value = 0;  // number; date: the engine's days since 1899-12-30, fraction = time
+    // What a formula computed when the file was last saved, not what someone typed.
+    bool formula = false;
 
-    static Cell make_text(std::string t) { return {CellKind::text, std::move(t), 0}; }
-    static Cell make_number(double v) { return {CellKind::number, {}, v}; }
-    static Cell make_date(double days) { return {CellKind::date, {}, days}; }
+    static Cell make_text(std::string t) { return {CellKind::text, std::move(t), 0, false}; }
+    static Cell make_number(double v) { return {CellKind::number, {}, v, false}; }
+    static Cell make_date(double days) { return {CellKind::date, {}, days, false}; }
 
     bool empty() const { return kind == CellKind::empty; }
     bool operator==(const Cell&) const = default;
@@ -28,6 +32,8 @@ using Row = std::vector<Cell>;
 // past its end are empty.
 struct Table {
     std::vector<Row> rows;
+    // The date system a workbook's number cells count days in; text files hold no serials.
+    DateSystem dates = DateSystem::from1900;
 
     const Cell& at(std::size_t row, std::size_t column) const;
     bool operator==(const Table&) const = default;

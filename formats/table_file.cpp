@@ -1,8 +1,10 @@
 #include "formats/table_file.h"
 
+#include <new>
 #include <string_view>
 
 #include "formats/delimited_text.h"
+#include "formats/read_limits.h"
 #include "formats/xlsx_reader.h"
 #include "runtime/platform.h"
 
@@ -17,8 +19,10 @@ constexpr std::string_view kCompoundFile = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
 
 }  // namespace
 
-Result<TableFile> read_table_file(std::span<const std::uint8_t> bytes,
-                                  runtime::CodePageAdapter& code_pages) {
+namespace {
+
+Result<TableFile> read_any(std::span<const std::uint8_t> bytes,
+                           runtime::CodePageAdapter& code_pages) {
     const std::string_view head(reinterpret_cast<const char*>(bytes.data()),
                                 std::min<std::size_t>(bytes.size(), 8));
     if (head.starts_with(kCompoundFile))
@@ -31,6 +35,19 @@ Result<TableFile> read_table_file(std::span<const std::uint8_t> bytes,
     }
     JET_ASSIGN(DelimitedText text, read_delimited_text(bytes, code_pages));
     return TableFile{std::move(text.table), TableFileKind::delimited_text};
+}
+
+}  // namespace
+
+Result<TableFile> read_table_file(std::span<const std::uint8_t> bytes,
+                                  runtime::CodePageAdapter& code_pages) {
+    // The limits keep a file of any shape within what a PC has; should memory still run out
+    // (a 32-bit build, a busy machine), the file is refused and the program goes on.
+    try {
+        return read_any(bytes, code_pages);
+    } catch (const std::bad_alloc&) {
+        return out_of_memory();
+    }
 }
 
 Result<TableFile> read_table_file(std::span<const std::uint8_t> bytes) {

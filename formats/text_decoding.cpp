@@ -33,6 +33,19 @@ Result<std::string> from_utf16(std::span<const std::uint8_t> bytes, bool little_
     return out;
 }
 
+// Whether the text is ASCII and two-byte GBK codes only (lead 0x81-0xFE, trail 0x40-0x7E or
+// 0x80-0xFE): every such code has a character, so nothing can vanish in the conversion.
+bool two_byte_gbk(std::string_view text) {
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        const auto lead = static_cast<unsigned char>(text[at]);
+        if (lead < 0x80) continue;
+        if (lead == 0x80 || lead == 0xFF || at + 1 >= text.size()) return false;
+        const auto trail = static_cast<unsigned char>(text[++at]);
+        if (trail < 0x40 || trail == 0x7F || trail == 0xFF) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 Result<DecodedText> decode_text_file(std::span<const std::uint8_t> bytes,
@@ -56,8 +69,9 @@ Result<DecodedText> decode_text_file(std::span<const std::uint8_t> bytes,
     }
     if (utf8::valid(text)) return DecodedText{std::string(text), TextEncoding::utf8};
     std::string converted = services::to_utf8(code_pages, text);
-    // A byte the code page has no character for would vanish in the conversion.
-    if (services::to_gbk(code_pages, converted) != text)
+    // A byte the code page has no character for would vanish in the conversion: what is not
+    // plain two-byte GBK must come back from the round trip byte for byte.
+    if (!two_byte_gbk(text) && services::to_gbk(code_pages, converted) != text)
         return damaged("文件的文字编码无法识别：既不是 UTF-8，也不是 GBK/GB18030");
     return DecodedText{std::move(converted), TextEncoding::gb18030};
 }

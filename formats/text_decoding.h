@@ -15,7 +15,7 @@ enum class TextEncoding { utf8, utf8_with_bom, gb18030, utf16le, utf16be };
 
 struct DecodedText {
     std::string utf8;  // without the byte-order mark
-    TextEncoding encoding;
+    TextEncoding encoding = TextEncoding::utf8;
 };
 
 // Refuses bytes that are not text (zero bytes outside UTF-16) and Chinese-code-page text

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <string>
 
-#include "formats/serial_dates.h"
 #include "formats/utf8.h"
 #include "jet/civil_date.h"
 
@@ -53,15 +52,6 @@ std::string_view trimmed(std::string_view text) {
     return text.substr(first, last - first + 1);
 }
 
-std::optional<double> serial(std::string_view text) {
-    if (text.empty() || text.front() < '0' || text.front() > '9') return std::nullopt;
-    double value = 0;
-    const auto [end, error] =
-        std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
-    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-    return serial_to_days(value, DateSystem::from1900);
-}
-
 // The separators between year, month and day: "-", "/", "." or 年 and 月 (then 日 after it).
 struct Separators {
     std::string_view first, second, last;
@@ -89,7 +79,6 @@ std::optional<double> time_of_day(Scanner& s) {
 std::optional<double> parse_typed_date(std::string_view typed) {
     const std::string half = utf8::to_half_width(typed);
     const std::string_view text = trimmed(half);
-    if (auto days = serial(text)) return days;
     for (const Separators& form : kForms) {
         Scanner s(text);
         const auto year = s.number(4);

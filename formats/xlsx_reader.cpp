@@ -64,14 +64,16 @@ Result<XlsxSheet> read_xlsx(std::span<const std::uint8_t> bytes, const XlsxLimit
         JET_ASSIGN(const std::string xml, read_part(zip, r->target, "样式"));
         JET_ASSIGN(styles, xlsx::read_cell_styles(xml));
     }
-    std::vector<std::string> strings;
+    xlsx::SharedStrings strings;
     if (const Relationship* r = find_relationship(relationships, ooxml::kSharedStringsSuffix)) {
         JET_ASSIGN(const std::string xml, read_part(zip, r->target, "共享文字"));
-        JET_ASSIGN(strings, xlsx::read_shared_strings(xml));
+        JET_ASSIGN(strings, xlsx::read_shared_strings(xml, limits.max_cells));
     }
     JET_ASSIGN(const std::string sheet_xml, read_part(zip, sheet->target, "工作表"));
-    const xlsx::SheetContext context{strings, styles, first.dates, limits.max_cells};
+    const xlsx::SheetContext context{strings, styles, first.dates, limits.max_rows,
+                                     limits.max_cells};
     JET_ASSIGN(Table table, xlsx::read_worksheet(sheet_xml, context));
+    table.dates = first.dates;
     return XlsxSheet{first.name, std::move(table)};
 }
 

@@ -1,12 +1,13 @@
 #include "formats/ooxml_text.h"
+#include "formats/read_limits.h"
 #include "formats/xlsx_parts.h"
 #include "formats/xml_reader.h"
 
 namespace formats::xlsx {
 
-Result<std::vector<std::string>> read_shared_strings(std::string_view xml) {
+Result<SharedStrings> read_shared_strings(std::string_view xml, std::size_t max_strings) {
     XmlReader reader(xml);
-    std::vector<std::string> strings;
+    SharedStrings strings;
     std::string current;
     bool in_item = false, in_text = false;
     int phonetic = 0;  // depth inside <rPh>, whose text is a reading aid, not the value
@@ -35,6 +36,7 @@ Result<std::vector<std::string>> read_shared_strings(std::string_view xml) {
             } else if (name == "rPh") {
                 --phonetic;
             } else if (name == "si" && reader.depth() == 1) {
+                if (strings.size() >= max_strings) return over_cells(max_strings);
                 strings.push_back(ooxml_unescape(current));
                 in_item = false;
             }

@@ -1,9 +1,13 @@
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <map>
 #include <optional>
+#include <queue>
 
 #include "formats/cell_reference.h"
 #include "formats/ooxml_text.h"
+#include "formats/read_limits.h"
 #include "formats/xlsx_parts.h"
 #include "formats/xml_reader.h"
 #include "jet/civil_date.h"
@@ -116,7 +120,7 @@ class SheetReader {
     std::vector<Merge> merges_;
 
     bool in_data_ = false, in_row_ = false, in_cell_ = false, in_value_ = false;
-    bool in_inline_ = false, in_text_ = false;
+    bool in_inline_ = false, in_text_ = false, formula_ = false;
     int phonetic_ = 0;
     bool any_row_ = false;
     std::size_t row_ = 0;
@@ -167,6 +171,7 @@ Status SheetReader::start_cell() {
     value_.clear();
     inline_.clear();
     has_value_ = false;
+    formula_ = false;
     return {};
 }
 
@@ -181,8 +186,8 @@ Result<Cell> SheetReader::finish_cell() const {
         const auto index = count_of(trimmed(value_));
         if (!index || *index >= context_.strings.size())
             return fault("单元格" + where + "指向了不存在的共享文字");
-        const std::string& s = context_.strings[*index];
-        return s.empty() ? Cell{} : Cell::make_text(s);
+        const std::string_view s = context_.strings[*index];
+        return s.empty() ? Cell{} : Cell::make_text(std::string(s));
     }
     if (type_ == "str" || type_ == "e") return text_cell(value_);
     if (type_ == "b") {
@@ -209,28 +214,82 @@ Result<Cell> SheetReader::finish_cell() const {
 }
 
 Status SheetReader::place(Cell cell) {
-    if (cell.empty()) return {};
+    if (cell.empty() && !cell.formula) return {};
+    if (row_ >= context_.max_rows) return over_rows(context_.max_rows);
     auto& rows = table_.rows;
     if (rows.size() <= row_) rows.resize(row_ + 1);
     Row& row = rows[row_];
     if (row.size() <= column_) {
         cells_ += column_ + 1 - row.size();
-        if (cells_ > context_.max_cells)
-            return too_large("工作表太大：单元格超过 " + std::to_string(context_.max_cells) +
-                             " 个");
+        if (cells_ > context_.max_cells) return over_cells(context_.max_cells);
         row.resize(column_ + 1);
     }
     row[column_] = std::move(cell);
     return {};
 }
 
-Status SheetReader::apply_merges() {
-    for (const Merge& m : merges_) {
-        for (std::size_t r = m.first.row; r <= m.last.row && r < table_.rows.size(); ++r) {
-            Row& row = table_.rows[r];
+// Merged ranges are swept row by row: the ranges that cover a row, kept by their first column,
+// are disjoint, so each row costs its own cells and each range is added and removed once,
+// however many rows and ranges there are.
+class MergeSweep {
+  public:
+    // Makes the ranges starting at `row` active and drops those that ended above it. Gives the
+    // first pair of active ranges that overlap, when one does.
+    std::optional<std::pair<Merge, Merge>> advance(std::size_t row,
+                                                   const std::vector<Merge>& sorted,
+                                                   std::size_t& next) {
+        while (!ends_.empty() && ends_.top().first < row) {
+            active_.erase(ends_.top().second);
+            ends_.pop();
+        }
+        for (; next < sorted.size() && sorted[next].first.row <= row; ++next) {
+            const Merge& m = sorted[next];
+            auto after = active_.upper_bound(m.first.column);
+            if (after != active_.end() && after->second.first.column <= m.last.column)
+                return std::pair{after->second, m};
+            if (after != active_.begin() && std::prev(after)->second.last.column >= m.first.column)
+                return std::pair{std::prev(after)->second, m};
+            active_.emplace(m.first.column, m);
+            ends_.push({m.last.row, m.first.column});
+        }
+        return std::nullopt;
+    }
+
+    // Empties every cell of the row that a range covers, except a range's top-left cell.
+    void apply(std::size_t r, Row& row) const {
+        for (auto it = active_.begin(); it != active_.end() && it->first < row.size(); ++it) {
+            const Merge& m = it->second;
             for (std::size_t c = m.first.column; c <= m.last.column && c < row.size(); ++c)
                 if (r != m.first.row || c != m.first.column) row[c] = Cell{};
         }
+    }
+
+  private:
+    std::map<std::size_t, Merge> active_;
+    using End = std::pair<std::size_t, std::size_t>;  // last row, first column
+    std::priority_queue<End, std::vector<End>, std::greater<End>> ends_;
+};
+
+std::string range_text(const Merge& m) {
+    return cell_reference(m.first) + ":" + cell_reference(m.last);
+}
+
+Status SheetReader::apply_merges() {
+    std::sort(merges_.begin(), merges_.end(), [](const Merge& a, const Merge& b) {
+        return std::pair(a.first.row, a.first.column) < std::pair(b.first.row, b.first.column);
+    });
+    // Every range is checked against the others, also below the last row with a value.
+    MergeSweep check;
+    for (std::size_t next = 0; next < merges_.size();) {
+        if (const auto overlap = check.advance(merges_[next].first.row, merges_, next))
+            return damaged("合并单元格" + range_text(overlap->first) + "和" +
+                           range_text(overlap->second) + "互相重叠，文件已损坏");
+    }
+    MergeSweep sweep;
+    std::size_t next = 0;
+    for (std::size_t r = 0; r < table_.rows.size(); ++r) {
+        (void)sweep.advance(r, merges_, next);
+        sweep.apply(r, table_.rows[r]);
     }
     return {};
 }
@@ -259,6 +318,8 @@ Result<Table> SheetReader::read() {
             } else if (in_cell_ && name == "v") {
                 in_value_ = true;
                 has_value_ = true;
+            } else if (in_cell_ && name == "f") {
+                formula_ = true;
             } else if (in_cell_ && name == "is") {
                 in_inline_ = true;
             } else if (in_inline_ && name == "rPh") {
@@ -290,6 +351,9 @@ Result<Table> SheetReader::read() {
             } else if (in_cell_ && name == "c") {
                 in_cell_ = false;
                 JET_ASSIGN(Cell cell, finish_cell());
+                // A formula never calculated (as some writers leave it) is kept as a formula
+                // without a value, so the import can say what it is.
+                cell.formula = formula_;
                 JET_TRY(place(std::move(cell)));
             } else if (in_row_ && !in_cell_ && name == "row") {
                 in_row_ = false;
@@ -301,7 +365,7 @@ Result<Table> SheetReader::read() {
     JET_TRY(apply_merges());
     auto& rows = table_.rows;
     for (Row& row : rows)
-        while (!row.empty() && row.back().empty())
+        while (!row.empty() && row.back().empty() && !row.back().formula)
             row.pop_back();
     while (!rows.empty() && rows.back().empty())
         rows.pop_back();

@@ -8,6 +8,8 @@ namespace formats {
 
 namespace {
 
+constexpr std::size_t kDirectCompare = 8;
+
 bool blank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
@@ -269,8 +271,21 @@ Result<XmlEvent> XmlReader::read_start() {
         if (at_ >= doc_.size() || doc_[at_] != '=') return fault("属性后面缺少“=”");
         ++at_;
         skip_blanks();
-        for (const auto& a : attributes_)
-            if (a.name == key) return fault("属性" + std::string(key) + "出现了两次");
+        // A few attributes are compared directly; past that a set keeps the check linear, so
+        // an element with a hundred thousand attributes costs what its bytes cost.
+        bool repeated = false;
+        if (attributes_.size() < kDirectCompare) {
+            for (const auto& a : attributes_)
+                repeated = repeated || a.name == key;
+        } else {
+            if (attributes_.size() == kDirectCompare) {
+                names_.clear();
+                for (const auto& a : attributes_)
+                    names_.insert(a.name);
+            }
+            repeated = !names_.insert(key).second;
+        }
+        if (repeated) return fault("属性" + std::string(key) + "出现了两次");
         attributes_.push_back({key, {}});
         JET_TRY(read_attribute_value(attributes_.back().value));
     }

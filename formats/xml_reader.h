@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "formats/format_error.h"
@@ -71,6 +72,7 @@ class XmlReader {
     std::vector<std::string_view> stack_;
     std::string_view name_;
     std::vector<XmlAttribute> attributes_;
+    std::unordered_set<std::string_view> names_;  // of a start with many attributes
     std::string text_;
 };
 

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "formats/deflate.h"
+#include "formats/read_limits.h"
 #include "formats/zip_format.h"
 #include "jet/bytes.h"
 
@@ -154,24 +155,45 @@ const ZipEntry* ZipArchive::find(std::string_view name) const {
     return nullptr;
 }
 
-Result<std::vector<std::uint8_t>> ZipArchive::read(const ZipEntry& entry) const {
+Status ZipArchive::check_limits(const ZipEntry& entry) const {
     if (entry.size > limits_.max_entry_size)
         return too_large("压缩包里的“" + entry.name + "”解开后太大（超过 " +
                          std::to_string(limits_.max_entry_size >> 20) + " MB）");
+    if (entry.size > limits_.ratio_floor &&
+        entry.size / std::max<std::size_t>(entry.compressed_size, 1) >= limits_.max_ratio)
+        return over_ratio(entry.name, limits_.max_ratio);
+    if (entry.size > limits_.max_total_size - std::min(unpacked_, limits_.max_total_size))
+        return over_unpacked(limits_.max_total_size);
+    unpacked_ += entry.size;
+    return {};
+}
+
+Status ZipArchive::unpack(const ZipEntry& entry, std::span<std::uint8_t> out) const {
     const auto data =
         std::span<const std::uint8_t>(bytes_).subspan(entry.data_offset, entry.compressed_size);
-    std::vector<std::uint8_t> content;
     if (entry.method == zip::kStored) {
-        content.assign(data.begin(), data.end());
-    } else {
-        auto inflated = inflate_raw(data, entry.size);
-        if (!inflated)
-            return jet::make_error(inflated.error().code,
-                                   "压缩包里的“" + entry.name + "”：" + inflated.error().message);
-        content = std::move(*inflated);
+        std::copy(data.begin(), data.end(), out.begin());
+    } else if (auto inflated = inflate_raw_into(data, out); !inflated) {
+        return jet::make_error(inflated.error().code,
+                               "压缩包里的“" + entry.name + "”：" + inflated.error().message);
     }
-    if (crc32_of(content) != entry.crc)
+    if (crc32_of(out) != entry.crc)
         return damaged("压缩包里的“" + entry.name + "”校验和不对，文件已损坏");
+    return {};
+}
+
+Result<std::vector<std::uint8_t>> ZipArchive::read(const ZipEntry& entry) const {
+    JET_TRY(check_limits(entry));
+    std::vector<std::uint8_t> content(entry.size);
+    JET_TRY(unpack(entry, content));
+    return content;
+}
+
+Result<std::string> ZipArchive::read_text(const ZipEntry& entry) const {
+    JET_TRY(check_limits(entry));
+    std::string content(entry.size, '\0');
+    JET_TRY(unpack(entry, std::span<std::uint8_t>(reinterpret_cast<std::uint8_t*>(content.data()),
+                                                  content.size())));
     return content;
 }
 

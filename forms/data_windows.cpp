@@ -79,6 +79,28 @@ const Form& import_dialog() {
     return form;
 }
 
+const Form& left_out_rows() {
+    static const Form form = [] {
+        Form f;
+        f.name = "LeftOutRows";
+        f.title = "没有导入的行";
+        f.width = 640;
+        f.height = 440;
+        f.border = Border::fixed;
+        f.controls.push_back(make(left_out::kLabel, ControlKind::label, {16, 12, 600, 20}));
+        Control list = make(left_out::kList, ControlKind::list_view, {16, 36, 600, 304}, "", true);
+        list.columns = {{"行", 64, Align::right}, {"原因", 520, Align::left}};
+        f.controls.push_back(list);
+        Control close =
+            button(left_out::kCloseButton, {520, 356, 96, 32}, "关闭", ops::kCloseDialog);
+        close.default_button = true;
+        f.controls.push_back(close);
+        f.events = {{Event::created, ops::kLeftOutCreated}};
+        return f;
+    }();
+    return form;
+}
+
 std::string import_meaning(int column) {
     return "meaning_" + std::to_string(column);
 }

@@ -17,6 +17,7 @@ const runtime::Form& follow_up_dialog();
 const runtime::Form& cadence_dialog();
 const runtime::Form& restore_dialog();
 const runtime::Form& import_dialog();
+const runtime::Form& left_out_rows();
 
 // Controls of the main window.
 namespace main {
@@ -95,6 +96,11 @@ inline constexpr const char* kSummary = "summary";
 inline constexpr const char* kOkButton = "ok_button";
 inline constexpr const char* kCancelButton = "cancel_button";
 }  // namespace import
+namespace left_out {
+inline constexpr const char* kLabel = "label";
+inline constexpr const char* kList = "rows";
+inline constexpr const char* kCloseButton = "close_button";
+}  // namespace left_out
 // The import dialog shows and names this many columns of the file.
 inline constexpr int kImportColumns = 8;
 // The drop-down that says what column `column` (from 0) of the file holds.
@@ -158,6 +164,7 @@ inline constexpr const char* kRestoreCreated = "restore_created";
 inline constexpr const char* kRestoreChosen = "restore_chosen";
 inline constexpr const char* kImportCreated = "import_created";
 inline constexpr const char* kImportRows = "import_rows";
+inline constexpr const char* kLeftOutCreated = "left_out_created";
 inline constexpr const char* kDatabaseSettingsCreated = "database_settings_created";
 inline constexpr const char* kTestConnection = "test_connection";
 inline constexpr const char* kSaveDatabaseSettings = "save_database_settings";

@@ -49,12 +49,21 @@ class TableWriter::StagedLongValuePages final : public LongValuePages {
     explicit StagedLongValuePages(TableWriter& owner) : owner_(owner) {}
 
     Result<LongValuePage> page_with_room(std::size_t size) override {
+        // The page that took the last value usually takes the next: a batch of many rows
+        // then costs one look a value instead of a look at every page it filled.
+        if (auto last = pages_.find(last_);
+            last != pages_.end() && long_value_row_fits(last->second, size))
+            return LongValuePage{last->first, &last->second};
         for (auto& [number, rows] : pages_)
-            if (long_value_row_fits(rows, size)) return LongValuePage{number, &rows};
+            if (long_value_row_fits(rows, size)) {
+                last_ = number;
+                return LongValuePage{number, &rows};
+            }
         JET_ASSIGN(std::uint32_t fresh, owner_.allocate_page());
         DataPageRows rows;
         rows.owner = kLongValueOwner;
         auto& slot = pages_[fresh] = std::move(rows);
+        last_ = fresh;
         return LongValuePage{fresh, &slot};
     }
 
@@ -82,6 +91,7 @@ class TableWriter::StagedLongValuePages final : public LongValuePages {
   private:
     TableWriter& owner_;
     std::map<std::uint32_t, DataPageRows> pages_;
+    std::uint32_t last_ = 0;  // the page that took the last value
 };
 
 TableWriter::TableWriter(Database& db)
@@ -389,6 +399,96 @@ Result<std::pair<RowPointer, std::int64_t>> TableWriter::insert(const TableDef& 
     JET_TRY(set_table_counts(table, +1, next));
     JET_TRY(change_index_entries(table, where, values, true));
     return std::make_pair(where, number);
+}
+
+Result<std::pair<std::uint32_t, DataPageRows>> TableWriter::page_for_new_rows(
+    const TableDef& table, std::size_t row_size) {
+    Pager& pager = db_.pager();
+    JET_ASSIGN(auto pages, read_usage_map(pager, table.free_pages));
+    JET_ASSIGN(auto used, read_usage_map(pager, table.used_pages));
+    if (!used.empty() && (pages.empty() || pages.back() < used.back()))
+        pages.push_back(used.back());
+    for (auto it = pages.rbegin(); it != pages.rend(); ++it) {
+        if (*it >= pager.page_count()) continue;
+        JET_ASSIGN(Bytes bytes, pager.page(*it));
+        if (bytes[0] != static_cast<std::uint8_t>(PageType::data) ||
+            load_u32(bytes.data() + datapage::kOwnerOffset) != table.page ||
+            load_u16(bytes.data() + datapage::kFreeSpaceOffset) < row_size + 2)
+            continue;
+        JET_ASSIGN(DataPageRows page, parse_data_page(bytes));
+        if (page.fits(row_size)) return std::pair{*it, std::move(page)};
+    }
+    JET_ASSIGN(std::uint32_t fresh, allocate_page());
+    DataPageRows page;
+    page.owner = table.page;
+    return std::pair{fresh, std::move(page)};
+}
+
+Status TableWriter::put_new_rows_page(const TableDef& table, std::uint32_t number,
+                                      const DataPageRows& page, bool fresh) {
+    JET_TRY(db_.pager().stage(number, lay_out_data_page(page)));
+    if (fresh) JET_TRY(mark_in_map(table.used_pages, number, true));
+    if (fresh || !page.fits(kRoomWorthListing))
+        JET_TRY(mark_in_map(table.free_pages, number, page.fits(kRoomWorthListing)));
+    return {};
+}
+
+Result<std::vector<std::pair<RowPointer, std::int64_t>>> TableWriter::insert_many(
+    const TableDef& stale, std::vector<std::vector<Value>> rows) {
+    using Added = std::vector<std::pair<RowPointer, std::int64_t>>;
+    if (rows.empty()) return Added{};
+    JET_ASSIGN(TableDef table, read_table_def(db_.pager(), stale.page));
+    if (auto why = unwritable(table)) return *why;
+    std::optional<std::size_t> numbered;
+    for (std::size_t i = 0; i < table.columns.size(); ++i)
+        if (table.columns[i].is_autonumber() && table.columns[i].type == ColumnType::long_integer)
+            numbered = i;
+    if (numbered && table.next_autonumber + rows.size() >= 0x7FFFFFFFu)
+        return make_error(Errc::full, "the table's numbers are used up");
+
+    Added added;
+    added.reserve(rows.size());
+    std::uint32_t next = table.next_autonumber;
+    std::optional<std::pair<std::uint32_t, DataPageRows>> open;
+    bool open_is_fresh = false;
+    for (auto& values : rows) {
+        if (values.size() != table.columns.size())
+            return make_error(Errc::type_mismatch, "row has the wrong number of values");
+        std::int64_t number = 0;
+        if (numbered) {
+            number = ++next;
+            values[*numbered] = number;
+        }
+        JET_ASSIGN(auto row, encode_row(table, values, long_values_));
+        if (open && !open->second.fits(row.size())) {
+            JET_TRY(put_new_rows_page(table, open->first, open->second, open_is_fresh));
+            open.reset();
+        }
+        if (!open) {
+            JET_ASSIGN(open, page_for_new_rows(table, row.size()));
+            open_is_fresh = open->second.rows.empty();
+            if (!open->second.fits(row.size()))
+                return make_error(Errc::full, "the row does not fit on a page");
+        }
+        open->second.rows.push_back({std::move(row), false, false});
+        added.emplace_back(
+            RowPointer{open->first, static_cast<std::uint8_t>(open->second.rows.size() - 1)},
+            number);
+    }
+    if (open) JET_TRY(put_new_rows_page(table, open->first, open->second, open_is_fresh));
+    JET_TRY(flush_long_value_pages());
+    JET_TRY(set_table_counts(table, static_cast<int>(rows.size()),
+                             numbered ? std::optional<std::uint32_t>(next) : std::nullopt));
+    // One build of each index over the table as it now is.
+    if (!table.real_indexes.empty()) {
+        const bool deferred = defer_indexes_;
+        if (deferred) {
+            stale_indexes_.insert(table.page);
+        } else {
+            JET_TRY(rebuild_indexes(table));
+        }
+    }
+    return added;
 }
 
 Result<DataPageRows> TableWriter::table_page(const TableDef& table, std::uint32_t number) {

@@ -76,7 +76,7 @@ if [[ -x "$fuzzer" ]]; then
   # finding is reproducible and CI never turns red by chance; set LQ_FUZZ_SEED
   # to explore further.
   "$fuzzer" -seed="${LQ_FUZZ_SEED:-1}" -runs="${LQ_FUZZ_RUNS:-60000}" -print_final_stats=1 \
-    -artifact_prefix="$artefacts/" "$scratch" "${seeds[@]}"
+    -rss_limit_mb=2048 -timeout=10 -artifact_prefix="$artefacts/" "$scratch" "${seeds[@]}"
 else
   echo "note: $fuzzer was not built; skipping the fuzz run"
 fi
@@ -91,8 +91,10 @@ if [[ -x "$fuzzer" ]]; then
   scratch=build/fuzz/formats_corpus
   artefacts=build/fuzz/formats_artefacts
   mkdir -p "$scratch" "$artefacts"
+  # An input that takes seconds or a gigabyte is a finding like a crash.
   "$fuzzer" -seed="${LQ_FUZZ_SEED:-1}" -runs="${LQ_FORMATS_FUZZ_RUNS:-200000}" \
-    -print_final_stats=1 -artifact_prefix="$artefacts/" "$scratch" tests/fuzz/formats_corpus
+    -print_final_stats=1 -rss_limit_mb=1024 -timeout=5 -artifact_prefix="$artefacts/" \
+    "$scratch" tests/fuzz/formats_corpus
 else
   echo "note: $fuzzer was not built; skipping the formats fuzz run"
 fi

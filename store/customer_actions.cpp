@@ -157,6 +157,8 @@ ActionResult import_customers(StoreConnection& c, RowSet& rs, const StoreLocatio
         close_action(c, rs);
         return {ActionOutcome::unavailable};
     }
+    // The new rows go to the store in one batch, so that it updates its indexes once.
+    rs.begin_batch();
     for (std::size_t k = 0; k < candidates.size(); ++k) {
         const ImportCandidate& candidate = candidates[k];
         if (!stored.insert(key(candidate.fields.wang, candidate.fields.wang2)).second) {
@@ -174,6 +176,11 @@ ActionResult import_customers(StoreConnection& c, RowSet& rs, const StoreLocatio
             return {ActionOutcome::not_stored};
         }
         ++report.added;
+    }
+    if (!rs.end_batch()) {
+        close_action(c, rs);
+        report = {};
+        return {ActionOutcome::not_stored};
     }
     const bool committed = c.commit_transaction();
     close_action(c, rs);

@@ -104,8 +104,10 @@ bool RowSet::open_rows(const std::string& source, int mode, std::optional<int> c
 }
 
 void RowSet::close_rows() {
-    // A change not stored by update_row is dropped.
+    // A change not stored by update_row (or end_batch) is dropped.
     pending_.clear();
+    batching_ = false;
+    batch_.clear();
     adding_ = false;
     open_ = false;
     selection_ = Selection{};
@@ -251,6 +253,11 @@ bool RowSet::add_numbered_row() {
 bool RowSet::update_row() {
     if (!open_ || !connection_ || !connection_->is_open()) return false;
     if (!adding_ && position_ >= selection_.rows.size()) return false;
+    if (batching_ && adding_) {
+        batch_.push_back(std::exchange(pending_, {}));
+        adding_ = false;
+        return true;
+    }
     Engine& engine = *connection_->engine();
     auto stored = adding_ ? engine.insert(*selection_.shape, pending_, numbering_)
                           : engine.update(*selection_.shape, selection_.rows[position_], pending_);
@@ -268,6 +275,27 @@ bool RowSet::update_row() {
     } else {
         selection_.rows[position_] = std::move(*stored);
     }
+    return true;
+}
+
+void RowSet::begin_batch() {
+    batching_ = true;
+    batch_.clear();
+}
+
+bool RowSet::end_batch() {
+    batching_ = false;
+    auto rows = std::exchange(batch_, {});
+    if (rows.empty()) return true;
+    if (!open_ || !connection_ || !connection_->is_open()) return false;
+    auto stored = connection_->engine()->insert_many(*selection_.shape, rows, numbering_);
+    if (!stored) {
+        note(stored.failure());
+        return false;
+    }
+    for (auto& row : *stored)
+        selection_.rows.push_back(std::move(row));
+    position_ = selection_.rows.size() - 1;
     return true;
 }
 

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "store/engine.h"
 #include "store/store_connection.h"
@@ -45,6 +46,12 @@ class RowSet {
     bool add_numbered_row();
     bool update_row();
 
+    // Rows added between begin_batch and end_batch reach the store together, at end_batch:
+    // until then update_row of an added row only queues it. end_batch is false, and none of
+    // them is stored, when the store refused any.
+    void begin_batch();
+    bool end_batch();
+
     bool is_open() const { return open_; }
     const std::string& source_text() const { return source_; }
     const std::string& table_text() const { return table_text_; }
@@ -69,6 +76,8 @@ class RowSet {
     bool adding_ = false;
     Numbering numbering_ = Numbering::by_engine;
     Changes pending_;
+    bool batching_ = false;
+    std::vector<Changes> batch_;
     std::string last_error_;
     StoreFailure last_failure_ = StoreFailure::none;
 };

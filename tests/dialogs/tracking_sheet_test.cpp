@@ -269,5 +269,51 @@ print('frozen', ws.freeze_panes, ws['A1'].font.b, type(ws['A2'].value).__name__,
     }
 }
 
+// IDs and notes that a spreadsheet would compute get the guard apostrophe, and nothing else of
+// the sheet changes. LibreOffice, told to evaluate formulas, computes the unguarded control
+// lines and shows every exported cell as text.
+TEST_F(SheetExport, NoCellOfTheSheetBecomesAFormula) {
+    add("=1+1", "@SUM(2)", k2014May23, k2014May23, "=2+3");
+    add("+4+1", "-ours", k2014May23, k2014May23, "-5+1");
+    add("@x", "店主一", k2014May23, k2014May23, "@SUM(1)");
+    add("a=b", "店主一", k2014May23, k2014May23, "note = fine");
+    open_main();
+    messages();
+    toolbar(kExport);
+    EXPECT_EQ(messages(), (Messages{{"导出文档成功！", "恭喜："}}));
+    const std::string body =
+        "4\t'=1+1\t'@SUM(2)\t2014-5-23\t2014-5-23\t\"'=2+3\"\r\n"
+        "3\t'+4+1\t'-ours\t2014-5-23\t2014-5-23\t\"'-5+1\"\r\n"
+        "2\t'@x\t" +
+        kShopOne + "\t2014-5-23\t2014-5-23\t\"'@SUM(1)\"\r\n" + "1\ta=b\t" + kShopOne +
+        "\t2014-5-23\t2014-5-23\t\"note = fine\"\r\n";
+    const std::string sheet = read_file(sheet_);
+    EXPECT_EQ(sheet, kOpenHeader + body);
+    if (!format_tests::have_soffice()) GTEST_SKIP() << "LibreOffice is not installed";
+    // The control: the same sheet with the guards before "=" taken out, where LibreOffice
+    // computes (it takes only "=" as the start of a formula in text; Excel takes all four).
+    std::string unguarded = sheet;
+    for (std::size_t at; (at = unguarded.find("'=")) != std::string::npos;)
+        unguarded.erase(at, 1);
+    const std::string control = dir_ + "/control.xls";
+    std::ofstream(control, std::ios::binary) << unguarded;
+    const std::string out = format_tests::scratch() + "/guarded";
+    fs::create_directories(out);
+    ASSERT_TRUE(format_tests::soffice_convert(
+        {sheet_, control}, "csv:Text - txt - csv (StarCalc):124,34,76,1,,0,false,true,true", out,
+        "Text - txt - csv (StarCalc):9,34,85,1,,0,false,false,false,false,false,-1,true"));  // 85:
+                                                                                             // GBK
+    const std::string header = "序号|客户旺旺|我们的旺旺|第一次咨询日期|最后跟踪日期|备注\n";
+    EXPECT_EQ(read_file(out + "/sheet.csv"), header +
+                                                 "4|'=1+1|'@SUM(2)|2014-5-23|2014-5-23|'=2+3\n"
+                                                 "3|'+4+1|'-ours|2014-5-23|2014-5-23|'-5+1\n"
+                                                 "2|'@x|店主一|2014-5-23|2014-5-23|'@SUM(1)\n"
+                                                 "1|a=b|店主一|2014-5-23|2014-5-23|note = fine\n");
+    const std::string computed = read_file(out + "/control.csv");
+    EXPECT_NE(computed.find("\n4|2|'@SUM(2)|2014-5-23|2014-5-23|5\n"), std::string::npos)
+        << "LibreOffice did not evaluate the control's formulas:\n"
+        << computed;
+}
+
 }  // namespace
 }  // namespace dialog_tests

@@ -130,7 +130,7 @@ TEST(ImportRows, RowsThatCannotBeTakenSayWhy) {
         }));
     EXPECT_EQ(texts(result.skipped),
               (std::vector<std::string>{
-                  "第1行：在表头的上面，不是客户，已略过",
+                  "第1行：在表头的上面（标题），不是客户，已略过",
                   "第10行：和第4行是同一个客户（客户旺旺号和我们的旺旺都相同），已略过",
               }));
     // Exactly fifty characters is allowed; an empty our-ID cell takes the default; a number is
@@ -142,6 +142,92 @@ TEST(ImportRows, RowsThatCannotBeTakenSayWhy) {
                   "11 12345 店主二 41782.000000 41791.000000 - ",
                   "13 a:b 店主二 41782.000000 41791.000000 - ",
               }));
+}
+
+TEST(ImportRows, OnlyCustomersBecomeCustomers) {
+    // A shop's sheet: a title, the header, buyers with dates typed every way, a repeated buyer,
+    // computed IDs, bare numbers as dates, and totals at the bottom.
+    auto computed = [](Cell c) {
+        c.formula = true;
+        return c;
+    };
+    const Table table{{
+        {text("三月客户")},
+        {text("序号"), text("客户旺旺"), text("我们的旺旺"), text("第一次咨询"), text("最后跟进")},
+        {text("1"), text("tb_甲"), text("店主"), text("2014/5/23"), text("2014年6月1日")},
+        {text("2"), text("TB_甲"), text("店主"), text("2014-5-23"), text("2014.6.1")},
+        {text("3"), computed(text("tb_乙")), text("店主"), text("2014-5-23"), text("2014-6-1")},
+        {text("4"), text("tb_丙"), computed(Cell::make_number(7)), text("2014-5-23"),
+         text("2014-6-1")},
+        {text("5"), text("tb_丁"), text("店主"), text("2023"), text("2014-6-1")},
+        {text("6"), text("tb_戊"), text("店主"), text("０"), text(" 41782.5 ")},
+        {text("7"), text("tb_己"), text("店主"), Cell::make_number(0.5), text("2014-6-1")},
+        {text("8"), text("tb_庚"), text("店主"), Cell::make_number(41782), text("2014-6-1")},
+        {text("合计"), computed(Cell::make_number(0))},
+        {text(" 总 计："), text("7")},
+        {Cell{}, text("小计")},
+        {text("共计 8 位"), computed(text("8"))},
+        {text("合计之外"), text("tb_辛")},  // a text that only begins so is a total all the same
+    }};
+    formats::ImportOptions options{formats::ImportList::open, clean, {}};
+    const auto result = imported(table, options);
+    EXPECT_EQ(lines(result.customers),
+              (std::vector<std::string>{"3 tb_甲 店主 41782.000000 41791.000000 - ",
+                                        "10 tb_庚 店主 41782.000000 41791.000000 - "}));
+    using formats::LeftOut;
+    const auto kinds = [](const std::vector<formats::RowNotice>& notices) {
+        std::vector<std::pair<std::size_t, LeftOut>> out;
+        for (const auto& n : notices)
+            out.emplace_back(n.row, n.kind);
+        return out;
+    };
+    EXPECT_EQ(kinds(result.skipped),
+              (std::vector<std::pair<std::size_t, LeftOut>>{{1, LeftOut::above_header},
+                                                            {4, LeftOut::repeated},
+                                                            {11, LeftOut::total},
+                                                            {12, LeftOut::total},
+                                                            {13, LeftOut::total},
+                                                            {14, LeftOut::total},
+                                                            {15, LeftOut::total}}));
+    EXPECT_EQ(texts(result.refused),
+              (std::vector<std::string>{
+                  "第5行：客户旺旺号是公式算出来的（“tb_乙”），不是旺旺号",
+                  "第6行：我们的旺旺是公式算出来的（“7”），不是旺旺号",
+                  "第7行：第一次咨询日期“2023”只是一个数字，不知道是哪一天，请写成 2014-5-23 "
+                  "这样的日期",
+                  "第8行：第一次咨询日期“０”只是一个数字，不知道是哪一天，请写成 2014-5-23 "
+                  "这样的日期；最后跟踪日期“ 41782.5 ”只是一个数字，不知道是哪一天，请写成 "
+                  "2014-5-23 这样的日期",
+                  "第9行：第一次咨询日期“0.5”不是有效的日期",
+              }));
+    EXPECT_EQ(kinds(result.refused),
+              (std::vector<std::pair<std::size_t, LeftOut>>{{5, LeftOut::formula},
+                                                            {6, LeftOut::formula},
+                                                            {7, LeftOut::number_date},
+                                                            {8, LeftOut::number_date},
+                                                            {9, LeftOut::bad_date}}));
+
+    // A workbook's number cells count in its own date system: serial 0 of 1904 is 1904-01-01.
+    Table mac{{{text("客户旺旺"), text("我们的旺旺"), text("咨询日期"), text("跟进日期")},
+               {text("a"), text("b"), Cell::make_number(40320), Cell::make_number(1)}}};
+    mac.dates = formats::DateSystem::from1904;
+    EXPECT_EQ(lines(imported(mac, options).customers),
+              std::vector<std::string>{"2 a b 41782.000000 1463.000000 - "});
+
+    // In a text file a field beginning with "=" is a formula; the guard apostrophe of our own
+    // sheet (and of careful exporters) is dropped, so such IDs and notes come back as stored.
+    auto csv = formats::split_delimited(
+        "客户旺旺,我们的旺旺,咨询日期,跟进日期,备注\n=COUNTA(B4:B10),店主,2014-5-23,2014-6-1,\n"
+        "'=x,'@y,2014-5-23,2014-6-1,\"'+1\"\n'-z,'a,2014-5-23,2014-6-1,'-\n",
+        ',');
+    ASSERT_TRUE(csv.ok());
+    const auto from_text = imported(*csv, options);
+    EXPECT_EQ(texts(from_text.refused),
+              std::vector<std::string>{
+                  "第2行：客户旺旺号是公式算出来的（“=COUNTA(B4:B10)”），不是旺旺号"});
+    EXPECT_EQ(lines(from_text.customers),
+              (std::vector<std::string>{"3 =x @y 41782.000000 41791.000000 - +1",
+                                        "4 -z 'a 41782.000000 41791.000000 - -"}));
 }
 
 TEST(ImportRows, AChoiceOfColumnsThatCannotWorkIsRefusedFirst) {

@@ -18,7 +18,7 @@ const std::vector<const runtime::Form*>& all_forms() {
         &forms::main_window(),      &forms::customer_editor(), &forms::our_id_manager(),
         &forms::deal_date_dialog(), &forms::chart_window(),    &forms::chat_launcher(),
         &forms::follow_up_dialog(), &forms::cadence_dialog(),  &forms::restore_dialog(),
-        &forms::import_dialog()};
+        &forms::import_dialog(),    &forms::left_out_rows()};
     return forms_list;
 }
 
@@ -38,12 +38,12 @@ TEST(Forms, EveryDefinitionLoadsAndBindsKnownOperationsOnly) {
         ops::kTypeToFind,     ops::kFollowUp,         ops::kFind,
         ops::kDueOnly,        ops::kCadenceSettings,  ops::kImport,
         ops::kRestore,        ops::kDatabaseSettings, ops::kMoveShop,
-        ops::kAddCustomer,    ops::kRefreshStatuses,  ops::kRowMenuKey,
-        ops::kCloseFind,      ops::kFindDone,         ops::kMainClosing,
-        ops::kBalloonClicked, ops::kFollowUpCreated,  ops::kRecordFollowUp,
-        ops::kCadenceCreated, ops::kSaveCadence,      ops::kCloseDialog,
-        ops::kRestoreCreated, ops::kRestoreChosen,    ops::kImportCreated,
-        ops::kImportRows};
+        ops::kLeftOutCreated, ops::kAddCustomer,      ops::kRefreshStatuses,
+        ops::kRowMenuKey,     ops::kCloseFind,        ops::kFindDone,
+        ops::kMainClosing,    ops::kBalloonClicked,   ops::kFollowUpCreated,
+        ops::kRecordFollowUp, ops::kCadenceCreated,   ops::kSaveCadence,
+        ops::kCloseDialog,    ops::kRestoreCreated,   ops::kRestoreChosen,
+        ops::kImportCreated,  ops::kImportRows};
     runtime::headless::Backend backend;
     std::set<std::string> names;
     for (const auto* form : all_forms()) {

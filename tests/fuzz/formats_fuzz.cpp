@@ -29,8 +29,10 @@ namespace {
 // Small limits: a fuzz run must stay fast and within its memory.
 formats::XlsxLimits limits() {
     formats::XlsxLimits l;
+    l.max_rows = 1 << 14;
     l.max_cells = 1 << 16;
     l.zip.max_entry_size = 1 << 20;
+    l.zip.max_total_size = 4 << 20;
     return l;
 }
 
@@ -97,6 +99,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     read_xml(text);
     if (auto sheet = formats::read_xlsx(bytes, limits())) import(sheet->table);
     formats::DelimitedLimits text_limits;
+    text_limits.max_rows = 1 << 14;
     text_limits.max_cells = 1 << 16;
     if (auto table = formats::read_delimited_text(bytes, code_pages, text_limits))
         import(table->table);

@@ -215,6 +215,55 @@ TEST_F(FileActions, AFileThatIsNoUsableDatabaseFailsEveryAction) {
     EXPECT_TRUE(fs::is_directory(paths[3]));
 }
 
+// An import of many goes to the store as one batch: open and closed customers mixed (their
+// rows set different columns), more rows than one statement of the server takes, pairs
+// stored already skipped, and each stored field as given, numbered in the file's order. A
+// refused row takes every other one of the import with it.
+TEST_P(Actions, AnImportOfManyStoresThemAllInOrderOrNone) {
+    std::int32_t first = 0;
+    ASSERT_EQ(store::save_new_customer(c_, rs_, where_, customer("buyer_7", "店主"), &first),
+              store::SaveOutcome::saved);
+    std::vector<store::ImportCandidate> candidates;
+    for (int i = 0; i < 1300; ++i) {
+        store::ImportCandidate candidate{customer(i == 7 ? "BUYER_7" : "buyer_" + std::to_string(i),
+                                                  "店主", i % 5 == 0 ? "问过'价格'\r\n第二行" : ""),
+                                         std::nullopt};
+        candidate.fields.time1 = 40000 + i;
+        if (i % 3 == 0) candidate.deal_date = 41000 + i;
+        candidates.push_back(candidate);
+    }
+    store::ImportReport report;
+    ASSERT_TRUE(store::import_customers(c_, rs_, where_, candidates, report));
+    EXPECT_EQ(report.added, 1299);
+    EXPECT_EQ(report.already_stored, std::vector<std::size_t>{7});
+    std::vector<store::CustomerRow> all = store::load_customers(c_, rs_, where_, false).value();
+    const auto closed = store::load_customers(c_, rs_, where_, true).value();
+    all.insert(all.end(), closed.begin(), closed.end());
+    std::sort(all.begin(), all.end(), [](const auto& a, const auto& b) { return a.id < b.id; });
+    ASSERT_EQ(all.size(), 1300u);
+    for (std::size_t k = 1; k < all.size(); ++k) {
+        const std::size_t i = k - 1 + (k - 1 >= 7 ? 1 : 0);  // the candidate it came from
+        SCOPED_TRACE(i);
+        const auto& c = candidates[i];
+        EXPECT_EQ(all[k].id, first + static_cast<std::int32_t>(k));
+        EXPECT_EQ(all[k].wang, c.fields.wang);
+        EXPECT_EQ(all[k].bs, c.fields.bs);
+        EXPECT_EQ(all[k].time1, c.fields.time1);
+        EXPECT_EQ(all[k].time2, c.fields.time2);
+        EXPECT_EQ(all[k].time3, c.deal_date.value_or(0));
+    }
+    // One ID too long for its column: nothing of that import is stored.
+    candidates.assign(600, store::ImportCandidate{customer("later", "店主"), std::nullopt});
+    for (std::size_t i = 0; i < candidates.size(); ++i)
+        candidates[i].fields.wang = "later_" + std::to_string(i);
+    candidates[550].fields.wang = std::string(60, 'x');
+    EXPECT_FALSE(store::import_customers(c_, rs_, where_, candidates, report));
+    EXPECT_EQ(report.added, 0);
+    EXPECT_EQ(store::count_customers(c_, rs_, where_, false).value_or(-1) +
+                  store::count_customers(c_, rs_, where_, true).value_or(-1),
+              1300);
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, Actions, ::testing::Values(Engine::jet, Engine::server),
                          engine_name);
 

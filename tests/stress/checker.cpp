@@ -223,14 +223,16 @@ std::string Checker::happenings(Model& m, std::vector<HeadlessWindow*>& launcher
     auto& boxes = backend.message_boxes();
     std::vector<std::string> expected, got;
     for (const auto& e : m.messages) {
-        expected.push_back(e.title + e.text + (e.yes_no ? " [Yes/No]" : ""));
+        expected.push_back(e.title + e.text +
+                           (e.yes_no ? (e.default_no ? " [Yes/No, 否]" : " [Yes/No]") : ""));
         ++message_counts_[expected.back()];
     }
     for (const auto& b : boxes.shown())
         got.push_back(b.title + b.text +
-                      (b.style == 4   ? " [Yes/No]"
-                       : b.style == 0 ? ""
-                                      : " [style " + std::to_string(b.style) + "]"));
+                      (b.style == 4       ? " [Yes/No]"
+                       : b.style == 0x104 ? " [Yes/No, 否]"
+                       : b.style == 0     ? ""
+                                          : " [style " + std::to_string(b.style) + "]"));
     m.messages.clear();
     boxes.clear_shown();
     LQ_RETURN_IF(differ("message boxes (title and text)", expected, got));

@@ -55,6 +55,13 @@ std::string note_in_list(const std::string& note) {
     return out;
 }
 
+// The sheet keeps a cell that begins as a formula would as text, behind an apostrophe.
+std::string guarded(const std::string& text) {
+    return !text.empty() && std::string_view("=+-@").find(text[0]) != std::string_view::npos
+               ? "'" + text
+               : text;
+}
+
 std::string quoted_note(const std::string& note) {
     std::string out = "\"";
     for (char c : note) {
@@ -322,12 +329,22 @@ void Model::follow_up_ok(double when) {
 
 void Model::import_ok() {
     const ImportModel im = std::get<ImportModel>(dialogs.back());
-    int added = 0, skipped = 0;
+    int added = 0, stored_already = 0, repeated = 0;
+    std::vector<std::pair<std::string, std::string>> in_file;
     for (const auto& row : im.rows) {
-        // A pair already stored, or met earlier in the file, is skipped.
+        // A pair met earlier in the file is a repeat; one stored before the import is skipped.
         const std::string wang = clean_id(row[0]), wang2 = clean_id(row[1]);
+        const bool again = std::any_of(in_file.begin(), in_file.end(), [&](const auto& p) {
+            return same_text_ignoring_case(p.first, wang) &&
+                   same_text_ignoring_case(p.second, wang2);
+        });
+        if (again) {
+            ++repeated;
+            continue;
+        }
+        in_file.emplace_back(wang, wang2);
         if (duplicate(wang, wang2)) {
-            ++skipped;
+            ++stored_already;
             continue;
         }
         Customer c;
@@ -340,9 +357,17 @@ void Model::import_ok() {
         store.customers[c.id] = c;
         ++added;
     }
-    say("导入完成：新增 " + std::to_string(added) + " 位客户，跳过 " + std::to_string(skipped) +
-            " 位（已经登记过，或在文件里重复），0 行没有导入。",
-        "导入客户");
+    std::string text = "导入完成：新增 " + std::to_string(added) + " 位客户。";
+    std::string skipped;
+    if (stored_already > 0) skipped = "已经登记过的 " + std::to_string(stored_already) + " 行";
+    if (repeated > 0)
+        skipped += (skipped.empty() ? "" : "，") + std::string("文件里重复的 ") +
+                   std::to_string(repeated) + " 行";
+    // Enter answers the question with its default, 否.
+    if (!skipped.empty())
+        text += "\r\n跳过：" + skipped + "。\r\n\r\n要查看没有导入的行吗？（行号和原因）";
+    say(text, "导入客户", !skipped.empty());
+    messages.back().default_no = !skipped.empty();
     dialogs.pop_back();
     reload();
 }
@@ -483,8 +508,8 @@ std::string Model::sheet(const std::string& kind) const {
     // The oldest customer first, each with its running number from the list.
     for (std::size_t i = rows.size(); i-- > 0;) {
         const auto& r = rows[i];
-        text +=
-            r[1] + m + r[3] + m + r[4] + m + r[5] + m + r[6] + m + quoted_note(notes[i]) + "\r\n";
+        text += r[1] + m + guarded(r[3]) + m + guarded(r[4]) + m + r[5] + m + r[6] + m +
+                quoted_note(guarded(notes[i])) + "\r\n";
     }
     return to_gb18030(tabs_for_markers(text));
 }

@@ -78,6 +78,7 @@ const char* form_name(const DialogModel& d);
 struct Message {
     std::string text, title;
     bool yes_no = false;
+    bool default_no = false;  // Enter answers 否
 };
 
 // One attach of the skin engine: the skin number, 0 for a call without data.
