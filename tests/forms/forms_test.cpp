@@ -43,7 +43,7 @@ TEST(Forms, EveryDefinitionLoadsAndBindsKnownOperationsOnly) {
         ops::kMainClosing,    ops::kBalloonClicked,   ops::kFollowUpCreated,
         ops::kRecordFollowUp, ops::kCadenceCreated,   ops::kSaveCadence,
         ops::kCloseDialog,    ops::kRestoreCreated,   ops::kRestoreChosen,
-        ops::kImportCreated,  ops::kImportRows};
+        ops::kImportCreated,  ops::kImportRows,        ops::kTimeChanged};
     runtime::headless::Backend backend;
     std::set<std::string> names;
     for (const auto* form : all_forms()) {
