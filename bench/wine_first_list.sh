@@ -9,13 +9,7 @@
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 count=${1:-1000}
-source scripts/wine_prefix.sh
-export WINEPREFIX=${WINEPREFIX:-$HOME/.wine-lanqiao-$(basename "$0" .sh)}
-prepare_wine_prefix
-work=$(mktemp -d)
-trap 'wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
-build/native/bench/make_customer_db "$work/yrkb_com.db" "$count"
-cp build/mingw64/lanqiao.exe build/mingw64/lanqiao_driver.exe "$work/"
+source bench/wine_shop.sh "$count"
 open=$((count - count / 5))  # every fifth customer is closed
 log=$work/requests.txt
 touch "$log"
