@@ -38,6 +38,7 @@ hidden() {
     local attributes
     attributes=$(wine cmd /c attrib "$(winepath -w "$1" 2>/dev/null)" 2>/dev/null | tr -d '\r')
     wineserver -k 2>/dev/null
+    wineserver -w 2>/dev/null
     [[ ${attributes:0:12} == *H* ]] && echo hidden || echo visible
 }
 
@@ -58,6 +59,10 @@ session() {
     local dir=$1
     shift
     cp "$exe" "$driver" "$dir/"
+    # The last session's server must be gone, not going: a program started meanwhile joins
+    # it and dies with it, and the session sees no window (a busy machine gave that).
+    wineserver -k 2>/dev/null
+    wineserver -w 2>/dev/null
     on_virtual_display bash -c '
         cd "$1"; probe=$2; artefacts=$3; shift 3
         wine lanqiao.exe >/dev/null 2>&1 &

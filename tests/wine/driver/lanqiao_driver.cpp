@@ -34,7 +34,8 @@
 //                                code 1 when it had not ended after 30 s
 // With a dialog filled in, the driver creates the file "<dialog>_ready" in the current folder
 // and waits (up to 10 s) for "<dialog>_shot" to appear, so that a screenshot can be taken.
-// It waits up to 20 seconds for the main window to appear; exit code 1 when it does not.
+// It waits up to 60 seconds for the main window to appear (a machine busy with other tests
+// can take that long to start a program under Wine); exit code 1 when it does not.
 // clang-format off
 #include <windows.h>
 #include <commctrl.h>
@@ -278,7 +279,7 @@ int wmain(int argc, wchar_t** argv) {
         return 2;
     }
     HWND main = nullptr;
-    for (int i = 0; i < 200 && !main; ++i) {
+    for (int i = 0; i < 600 && !main; ++i) {
         main = FindWindowW(L"LanqiaoWindow", kTitle);
         if (!main) Sleep(100);
     }
