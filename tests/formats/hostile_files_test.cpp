@@ -41,7 +41,7 @@ long resident_kb() {
     return resident * (::sysconf(_SC_PAGESIZE) / 1024);
 }
 
-long mapped_bytes() {
+[[maybe_unused]] long mapped_bytes() {
     std::ifstream statm("/proc/self/statm");
     long size = 0;
     statm >> size;
@@ -55,8 +55,10 @@ Outcome in_child(const std::function<std::string()>& read, std::size_t ceiling_m
     const pid_t child = ::fork();
     if (child == 0) {
         ::close(pipe_ends[0]);
-#if !defined(__SANITIZE_ADDRESS__)
+#if defined(__SANITIZE_ADDRESS__)
         // The sanitizers reserve terabytes of shadow; they run without the ceiling.
+        (void)ceiling_mb;
+#else
         const rlim_t ceiling = static_cast<rlim_t>(mapped_bytes()) + (rlim_t{ceiling_mb} << 20);
         const rlimit limit{ceiling, ceiling};
         ::setrlimit(RLIMIT_AS, &limit);
