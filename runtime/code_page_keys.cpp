@@ -59,11 +59,6 @@ std::string CodePageKeys::beyond_code_page(char32_t cp) {
             static_cast<char>(cp & 0xFF)};
 }
 
-std::uint32_t CodePageKeys::entry(char32_t cp) {
-    if (table_.empty()) make_table();
-    return cp < table_.size() ? table_[cp] : 0;
-}
-
 void CodePageKeys::make_table() {
     table_.assign(0x10000, 0);
     constexpr char32_t kBlock = 0x1000;

@@ -28,8 +28,6 @@ class CodePageKeys {
     // A character the code page cannot hold sorts after all it can, by its code point: a lead
     // byte (0xFF) no character of GBK or GB18030 starts with.
     static std::string beyond_code_page(char32_t cp);
-    // The table's entry of a character: its bytes (at most four), first byte highest.
-    std::uint32_t entry(char32_t cp);
 
   private:
     void make_table();

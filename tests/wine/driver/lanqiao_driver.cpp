@@ -102,6 +102,13 @@ class RemoteBuffer {
     void* at_ = nullptr;
 };
 
+// The process that owns `list`, opened for reading and writing its memory.
+HANDLE open_for_reading(HWND list) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(list, &pid);
+    return OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+}
+
 std::wstring remote_text(HWND list, HANDLE process, UINT message, WPARAM index, int sub_item,
                          bool column) {
     constexpr std::size_t kChars = 4096;
@@ -494,10 +501,7 @@ int wmain(int argc, wchar_t** argv) {
         SendMessageW(list, LVM_ENSUREVISIBLE, top + page - 1, FALSE);
         SendMessageW(list, LVM_ENSUREVISIBLE, top, FALSE);
         UpdateWindow(list);
-        DWORD pid = 0;
-        GetWindowThreadProcessId(list, &pid);
-        HANDLE process =
-            OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+        HANDLE process = open_for_reading(list);
         if (!process) return 1;
         const int first = static_cast<int>(SendMessageW(list, LVM_GETTOPINDEX, 0, 0));
         for (int r = first; r < first + page; ++r)
@@ -511,17 +515,16 @@ int wmain(int argc, wchar_t** argv) {
         // The header of column N clicked with the mouse, as a user clicks it; then the time
         // until the list's top row shows another customer.
         const int column = _wtoi(argv[2]);
-        DWORD pid = 0;
-        GetWindowThreadProcessId(list, &pid);
-        HANDLE process =
-            OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+        HANDLE process = open_for_reading(list);
         if (!process) return 1;
         auto header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
         RemoteBuffer rect_buffer(process, sizeof(RECT));
         RECT rect{};
         if (!SendMessageW(header, HDM_GETITEMRECT, static_cast<WPARAM>(column),
-                          reinterpret_cast<LPARAM>(rect_buffer.at())))
+                          reinterpret_cast<LPARAM>(rect_buffer.at()))) {
+            CloseHandle(process);
             return 1;
+        }
         rect_buffer.read(&rect, sizeof rect, 0);
         POINT at{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
         ClientToScreen(header, &at);
@@ -550,10 +553,7 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (command == L"wait-online" && argc == 3) {
         const int want = _wtoi(argv[2]);
-        DWORD pid = 0;
-        GetWindowThreadProcessId(list, &pid);
-        HANDLE process =
-            OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+        HANDLE process = open_for_reading(list);
         if (!process) return 1;
         int online = 0;
         for (int i = 0; i < 200; ++i) {
@@ -590,10 +590,7 @@ int wmain(int argc, wchar_t** argv) {
         }
         return 1;
     }
-    DWORD pid = 0;
-    GetWindowThreadProcessId(list, &pid);
-    HANDLE process =
-        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    HANDLE process = open_for_reading(list);
     if (!process) return 1;
     wchar_t title[256] = {};
     GetWindowTextW(main, title, 255);
