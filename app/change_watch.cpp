@@ -1,14 +1,10 @@
 #include "app/change_watch.h"
 
-#include <chrono>
-#include <filesystem>
-#include <system_error>
 #include <utility>
 
 #include "app/store_choice.h"
 #include "forms/forms.h"
 #include "runtime/platform.h"
-#include "store/provision.h"
 
 namespace app {
 
@@ -16,50 +12,7 @@ namespace {
 
 using forms::main::kList;
 
-std::filesystem::path path_of(const std::string& utf8) {
-    return std::filesystem::path(
-        std::u8string(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size()));
-}
-
-// The steps file times move in: the system clock's tick on Windows and Linux alike.
-constexpr auto kFileTimeStep = std::chrono::milliseconds(50);
-
-// Every commit to the file rewrites pages of it: its time of last change, with its size,
-// moves with each one. A stat, not a read.
-StampReader::Stamp file_stamp(const std::string& path) {
-    StampReader::Stamp stamp{path, std::nullopt};
-    std::error_code ec;
-    const auto p = path_of(path);
-    const auto when = std::filesystem::last_write_time(p, ec);
-    if (ec) return stamp;
-    const auto size = std::filesystem::file_size(p, ec);
-    if (ec) return stamp;
-    const auto ticks = static_cast<std::uint64_t>(when.time_since_epoch().count());
-    stamp.value = ticks * 1000003u ^ static_cast<std::uint64_t>(size);
-    stamp.settled = std::filesystem::file_time_type::clock::now() - when >= kFileTimeStep;
-    return stamp;
-}
-
 }  // namespace
-
-StampReader::Stamp StampReader::read(const store::StoreLocation& where) {
-    std::string server = where.odbc;
-    if (server.empty() && !where.exact) server = store::store_override().value_or("");
-    if (server.empty()) {
-        server_.close_store();
-        return file_stamp(where.path);
-    }
-    if (!server_.is_open() || server_text_ != server) {
-        store::StoreLocation exact(where.path, where.password, server);
-        exact.exact = true;
-        if (!server_.open_store(exact)) return {server, std::nullopt};
-        server_text_ = server;
-    }
-    auto value = server_.change_stamp();
-    // A connection that failed once is opened afresh next time (the server may be back).
-    if (!value) server_.close_store();
-    return {server, value};
-}
 
 ChangeWatch::ChangeWatch(runtime::Window& window, MainContext& context)
     : window_(window), context_(context) {}

@@ -12,7 +12,7 @@
 
 #include "app/main_window.h"
 #include "runtime/window.h"
-#include "store/location.h"
+#include "store/stamp_reader.h"
 #include "store/store_connection.h"
 
 namespace app {
@@ -20,25 +20,7 @@ namespace app {
 inline constexpr const char* kChangeWatchTimer = "change_watch";
 inline constexpr int kChangeWatchPeriodMs = 1000;
 
-// Reads change stamps for the watch, on whichever thread the watch sends it to (one read at
-// a time). A server's stamp comes through a connection of its own that stays open between
-// reads; the file's is its time of last change and its size, read without opening it, since
-// opening it would take the lock the other copies write under.
-class StampReader {
-  public:
-    struct Stamp {
-        std::string store;  // which store it is of: a server's connection text or a file's path
-        std::optional<std::uint64_t> value;  // nullopt: not readable now
-        // False for a file changed so shortly before the read that a change after it could
-        // still carry the same time (file times move in steps of some milliseconds).
-        bool settled = true;
-    };
-    Stamp read(const store::StoreLocation& where);
-
-  private:
-    store::StoreConnection server_;
-    std::string server_text_;
-};
+using store::StampReader;
 
 class ChangeWatch : public std::enable_shared_from_this<ChangeWatch> {
   public:

@@ -74,7 +74,7 @@ void import_customers(Window& w, MainContext& context) {
 void restore(Window& w, MainContext& context) {
     // The copies are of this PC's file: putting one back would not touch the server's
     // customers the list shows, and the user would think they were restored.
-    if (store_location(context).on_server() || store::store_override()) {
+    if (context.shop.on_server()) {
         services::show_message(
             "客户数据现在存放在数据库服务器上。备份是本机数据文件的副本，恢复它不会改动服务器上的"
             "客户。\r\n要恢复本机文件，请先在“数据库设置…”里改回本机文件。");

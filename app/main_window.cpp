@@ -93,9 +93,9 @@ std::string server_name(const dialogs::ServerDetails& d) {
 // hears which server and why, and tries again or uses this PC's file for this run only (the
 // choice stays for the next start).
 void choose_store(MainContext& context) {
-    context.server.clear();
+    use_store(context, "");
     const auto read = dialogs::read_store_choice(context.settings, runtime::platform().secrets());
-    if (store::store_override() || !read.choice.on_server) {
+    if (context.shop.overridden() || !read.choice.on_server) {
         load_shop_settings(context);
         return;
     }
@@ -104,7 +104,7 @@ void choose_store(MainContext& context) {
         const auto failure =
             store::check_store(context.connection, context.rows, dialogs::server_location(details));
         if (failure == store::StoreFailure::none) {
-            context.server = dialogs::connection_string(details);
+            use_store(context, dialogs::connection_string(details));
             break;
         }
         const std::string text = "客户数据在数据库服务器 " + server_name(details) +
@@ -139,14 +139,14 @@ jet::CivilDate today_date() {
 void open_database_settings(Window& window, MainContext& context) {
     dialogs::DatabaseSettingsContext c;
     c.current = dialogs::read_store_choice(context.settings, runtime::platform().secrets());
-    c.overridden = store::store_override().has_value();
+    c.overridden = context.shop.overridden();
     c.save = [&context](const dialogs::StoreChoice& choice) {
         std::string problem;
         save_store_choice(context, choice, problem);
         return problem;
     };
     c.chosen = [&window, &context](const dialogs::StoreChoice& choice) {
-        context.server = choice.on_server ? dialogs::connection_string(choice.server) : "";
+        use_store(context, choice.on_server ? dialogs::connection_string(choice.server) : "");
         load_shop_settings(context);
         reload_list(window, context);
     };
@@ -166,7 +166,7 @@ void move_shop(Window& window, MainContext& context) {
     c.switch_to = [&context](const dialogs::ServerDetails& details) {
         std::string problem;
         if (!save_store_choice(context, {true, details}, problem)) return problem;
-        context.server = dialogs::connection_string(details);
+        use_store(context, dialogs::connection_string(details));
         load_shop_settings(context);
         return std::string();
     };
@@ -179,6 +179,7 @@ void on_created(Window& window, MainContext& context) {
     context.state.list_mode = kOpenCustomers;
     context.state.database_path =
         store::build_database_path(runtime::platform().shell().program_directory());
+    use_store(context, "");
     if (context.files) store::provision_store(*context.files, context.state.database_path);
     tell_if_store_unusable(context);
     restore_skin(window, context);

@@ -15,6 +15,7 @@
 #include "services/status_pipeline.h"
 #include "store/customer_actions.h"
 #include "store/row_set.h"
+#include "store/shop.h"
 #include "store/store_connection.h"
 
 namespace app {
@@ -47,9 +48,8 @@ struct MainContext {
     std::int32_t reselect = 0;
     // Settings row 2 as last read or written.
     services::SettingsLines settings;
-    // The connection string of the database server the customers are on this run; empty:
-    // the file (see app/store_choice.h).
-    std::string server;
+    // Where the shop's data is this run and what that store can do (app/store_choice.h).
+    store::Shop shop;
     // Settings row 2 of the server the customers are on: its shop-wide keys (the cadence)
     // count instead of this PC's. None while the customers are in the file.
     std::optional<services::SettingsLines> shop_settings;

@@ -45,9 +45,7 @@ namespace {
 // and the choice of store belong to the PC. The cadence, shared by the shop, follows the store
 // in use (store_choice).
 store::StoreLocation this_pc(const MainContext& context) {
-    store::StoreLocation where{context.state.database_path, store::kDatabasePassword};
-    where.exact = true;
-    return where;
+    return context.shop.this_pc();
 }
 
 }  // namespace

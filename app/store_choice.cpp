@@ -11,20 +11,21 @@
 
 namespace app {
 
+void use_store(MainContext& context, const std::string& chosen_server) {
+    context.shop = store::Shop::resolve(context.state.database_path, chosen_server);
+}
+
 store::StoreLocation local_store(const MainContext& context) {
-    return {context.state.database_path, store::kDatabasePassword};
+    return context.shop.local();
 }
 
 store::StoreLocation store_location(const MainContext& context) {
-    // LQ_STORE takes the place of a location without a server of its own.
-    if (store::store_override() || context.server.empty())
-        return {context.state.database_path, store::kDatabasePassword};
-    return {context.state.database_path, store::kDatabasePassword, context.server};
+    return context.shop.customers();
 }
 
 void load_shop_settings(MainContext& context) {
     const store::StoreLocation where = store_location(context);
-    if (!where.on_server() && !store::store_override()) {
+    if (!context.shop.shared_settings()) {
         context.shop_settings.reset();
         return;
     }
@@ -57,9 +58,8 @@ bool save_store_choice(MainContext& context, const dialogs::StoreChoice& choice,
     // This PC's file and no other: under LQ_STORE the file's location stands for the
     // variable's server, whose settings row every PC of the shop reads, and this PC's host,
     // user and password must never go there.
-    store::StoreLocation own_file = local_store(context);
-    own_file.exact = true;
-    const bool overridden = store::store_override().has_value();
+    const store::StoreLocation own_file = context.shop.this_pc();
+    const bool overridden = context.shop.overridden();
     bool protected_ok = true;
     std::string written;
     auto result = store::update_setting(context.connection, context.rows, own_file,

@@ -4,19 +4,22 @@
 #include <string>
 
 #include "dialogs/server_settings.h"
+#include "engine/location.h"
 #include "store/customer_actions.h"
-#include "store/location.h"
 
 namespace app {
 
 struct MainContext;
 
+// Resolves where the shop's data is from now on: on `chosen_server` (a connection string),
+// or in this PC's file when it is empty (nothing chosen, or the server put aside for this
+// run). Called at the start and at each change of store.
+void use_store(MainContext& context, const std::string& chosen_server);
 // The database file of this PC, whichever store holds the customers: the settings of this PC
 // live there. LQ_STORE stands for it as for every file location (the program then keeps
 // everything on that server, as its other settings of this PC do).
 store::StoreLocation local_store(const MainContext& context);
-// Where the customers and the shop-wide settings are this run: LQ_STORE's server when the
-// variable is set, else the chosen server unless it was put aside for this run, else the file.
+// Where the customers and the shop-wide settings are this run.
 store::StoreLocation store_location(const MainContext& context);
 
 // Reads the shop-wide settings of the store in use (after the start and every change of

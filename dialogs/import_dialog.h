@@ -9,7 +9,7 @@
 #include "jet/civil_date.h"
 #include "jet/file_system.h"
 #include "runtime/window.h"
-#include "store/location.h"
+#include "engine/location.h"
 
 namespace dialogs {
 

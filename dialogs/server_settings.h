@@ -9,7 +9,7 @@
 
 #include "runtime/secrets.h"
 #include "services/settings_lines.h"
-#include "store/location.h"
+#include "engine/location.h"
 
 namespace dialogs {
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "odbc/handles.h"
-#include "store/failure.h"
+#include "engine/failure.h"
 
 namespace odbc {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "odbc/api.h"
-#include "store/failure.h"
+#include "engine/failure.h"
 
 namespace odbc {
 

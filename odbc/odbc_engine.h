@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "store/engine.h"
+#include "engine/engine.h"
 
 namespace odbc {
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "odbc/handles.h"
-#include "store/failure.h"
+#include "engine/failure.h"
 
 namespace odbc {
 

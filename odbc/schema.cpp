@@ -189,29 +189,6 @@ bool ours_among(const std::vector<std::string>& tables) {
 
 }  // namespace
 
-const std::vector<TableSpec>& program_tables() {
-    static const std::vector<TableSpec> tables = {
-        {"yrkb_com",
-         {{"id", ColumnType::long_integer, 0, true},
-          {"wang", ColumnType::text, 50, false},
-          {"wang2", ColumnType::text, 50, false},
-          {"time1", ColumnType::datetime, 0, false},
-          {"time2", ColumnType::datetime, 0, false},
-          {"bs", ColumnType::memo, 0, false},
-          {"yn", ColumnType::boolean, 0, false},
-          {"time3", ColumnType::datetime, 0, false}}},
-        {"vantel_ww",
-         {{"id", ColumnType::long_integer, 0, true}, {"ww", ColumnType::memo, 0, false}}},
-    };
-    return tables;
-}
-
-const TableSpec* find_table(std::string_view name) {
-    for (const auto& t : program_tables())
-        if (jet::text_equal_nocase(t.name, name)) return &t;
-    return nullptr;
-}
-
 std::string fold_function_body() {
     const FoldAlphabets& a = fold_alphabets();
     return "SELECT translate($1, '" + utf8_of(a.from) + "', '" + utf8_of(a.to) + "')";

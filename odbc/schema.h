@@ -7,30 +7,18 @@
 #include <string_view>
 #include <vector>
 
-#include "jet/table_def.h"
+#include "engine/failure.h"
+#include "engine/program_tables.h"
 #include "odbc/handles.h"
-#include "store/failure.h"
 
 namespace odbc {
 
 inline constexpr int kSchemaVersion = 1;
 
-struct ColumnSpec {
-    std::string name;
-    jet::ColumnType type;       // the kind the Jet file gives the column
-    std::size_t max_units = 0;  // Text: at most this many UTF-16 units, as the file's limit
-    bool autonumber = false;
-};
-
-struct TableSpec {
-    std::string name;
-    std::vector<ColumnSpec> columns;  // in the file's order
-};
-
-// The customer and settings tables, the only ones a source may name.
-const std::vector<TableSpec>& program_tables();
-// One of them by name, letter case ignored; null for any other name.
-const TableSpec* find_table(std::string_view name);
+using store::ColumnSpec;
+using store::find_table;
+using store::program_tables;
+using store::TableSpec;
 
 // Makes sure the connected database holds this schema, creating it in an empty database.
 store::Status prepare_schema(Connection& connection);

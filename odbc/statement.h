@@ -9,7 +9,7 @@
 #include "jet/table_def.h"
 #include "jet/value.h"
 #include "odbc/handles.h"
-#include "store/failure.h"
+#include "engine/failure.h"
 
 namespace odbc {
 

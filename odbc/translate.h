@@ -11,7 +11,7 @@
 #include "jet/query.h"
 #include "odbc/schema.h"
 #include "odbc/statement.h"
-#include "store/failure.h"
+#include "engine/failure.h"
 
 namespace odbc {
 

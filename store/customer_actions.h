@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "store/location.h"
+#include "engine/location.h"
 #include "store/row_set.h"
 #include "store/store_connection.h"
 
@@ -87,8 +87,7 @@ struct ImportReport {
 // Adds the candidates that are not stored yet, in one transaction: all of them or, when any
 // write fails, none. Other copies wait meanwhile, so the test for each stays true.
 ActionResult import_customers(StoreConnection& c, RowSet& rs, const StoreLocation& store,
-                              const std::vector<ImportCandidate>& candidates,
-                              ImportReport& report);
+                              const std::vector<ImportCandidate>& candidates, ImportReport& report);
 
 // Open or closed customers, newest first; nullopt when the store did not open.
 std::optional<std::vector<CustomerRow>> load_customers(StoreConnection& c, RowSet& rs,

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "engine/failure.h"
+#include "engine/location.h"
 #include "jet/civil_date.h"
 #include "jet/file_system.h"
 #include "jet/result.h"
-#include "store/failure.h"
-#include "store/location.h"
 
 namespace store {
 

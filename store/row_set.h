@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "store/engine.h"
+#include "engine/engine.h"
 #include "store/store_connection.h"
 
 namespace store {

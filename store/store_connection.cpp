@@ -2,8 +2,7 @@
 
 #include <cstdlib>
 
-#include "odbc/odbc_engine.h"
-#include "store/jet_engine.h"
+#include "drivers/open_engine.h"
 
 namespace store {
 
@@ -24,24 +23,16 @@ bool StoreConnection::open_store(const std::string& path, const std::string& pas
 
 bool StoreConnection::open_store(const StoreLocation& where) {
     close_store();
-    std::string server = where.odbc;
-    if (server.empty() && !where.exact) server = store_override().value_or("");
-    Result<std::unique_ptr<Engine>> opened = Failure{};
-    if (!server.empty()) {
-        connection_text_ = server;
-        opened = odbc::open_engine(server);
-    } else {
-        connection_text_ = "Provider=Microsoft.Jet.OLEDB.4.0; Data Source=" + where.path;
-        if (!where.password.empty())
-            connection_text_ += ";Jet OLEDB:Database Password=" + where.password + ";";
-        opened = open_jet_engine(*fs_, where.path, where.password, lock_);
-    }
+    StoreLocation resolved = where;
+    if (!resolved.on_server() && !where.exact) resolved.odbc = store_override().value_or("");
+    connection_text_ = drivers::connection_text(resolved);
+    Result<std::unique_ptr<Engine>> opened = drivers::open_engine(*fs_, resolved, lock_);
     if (!opened) {
         note(opened.failure());
         return false;
     }
     engine_ = std::move(*opened);
-    on_server_ = !server.empty();
+    on_server_ = resolved.on_server();
     last_error_.clear();
     last_failure_ = StoreFailure::none;
     return true;

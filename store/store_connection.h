@@ -7,10 +7,10 @@
 #include <optional>
 #include <string>
 
+#include "engine/engine.h"
+#include "engine/failure.h"
+#include "engine/location.h"
 #include "jet/file_system.h"
-#include "store/engine.h"
-#include "store/failure.h"
-#include "store/location.h"
 
 namespace store {
 

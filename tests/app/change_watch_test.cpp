@@ -16,6 +16,7 @@
 #include "store/customer_actions.h"
 #include "store/provision.h"
 #include "tests/store/support/pg_test_server.h"
+#include "tests/store/support/tcp_proxy.h"
 
 namespace {
 
@@ -38,9 +39,14 @@ class ChangeWatch : public ::testing::TestWithParam<Engine> {
         jet::OsFileSystem os;
         store::provision_store(os, db_path_);
         if (GetParam() == Engine::server) {
+            // Through a relay, so that a test can take the server away from a running program.
             auto& pg = testing_support::PgServer::shared();
+            relay_ = std::make_unique<testing_support::TcpProxy>(pg.port());
             ::setenv(store::kStoreVariable,
-                     pg.connection_string(pg.fresh_database("watch")).c_str(), 1);
+                     pg.connection_string(pg.fresh_database("watch"), pg.shop_user(),
+                                          pg.shop_password(), relay_->port())
+                         .c_str(),
+                     1);
         }
         for (auto* c : {&a_, &b_})
             c->files = &files_;
@@ -84,6 +90,7 @@ class ChangeWatch : public ::testing::TestWithParam<Engine> {
     jet::OsFileSystem files_;
     app::MainContext a_, b_;
     std::string dir_, db_path_;
+    std::unique_ptr<testing_support::TcpProxy> relay_;
 };
 
 TEST_P(ChangeWatch, AnotherPcsSaveShowsAtTheNextTickWithSelectionAndViewKept) {
@@ -205,17 +212,12 @@ TEST_P(ChangeWatch, OwnSavesAndAnotherPcsSavesAfterThemBothShow) {
 TEST_P(ChangeWatch, AStampThatCannotBeReadChangesNothingAndSaysNothing) {
     HeadlessWindow& pc = open(b_);
     save_elsewhere("one");
-    const char* bad =
-        "Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=1;Database=x;"
-        "UID=x;PWD=x;ConnSettings=SET statement_timeout=1000";
-    const std::string good =
-        std::getenv(store::kStoreVariable) ? std::getenv(store::kStoreVariable) : "";
     const fs::path aside = db_path_ + ".aside";
     // The store out of reach: the file moved away, or the server gone.
     if (GetParam() == Engine::file)
         fs::rename(db_path_, aside);
     else
-        ::setenv(store::kStoreVariable, bad, 1);
+        relay_->set_away(true);
     for (int i = 0; i < 3; ++i)
         ASSERT_TRUE(pc.tick(kTimer));
     EXPECT_EQ(pc.item_count(kList), 0);
@@ -224,7 +226,7 @@ TEST_P(ChangeWatch, AStampThatCannotBeReadChangesNothingAndSaysNothing) {
     if (GetParam() == Engine::file)
         fs::rename(aside, db_path_);
     else
-        ::setenv(store::kStoreVariable, good.c_str(), 1);
+        relay_->set_away(false);
     save_elsewhere("two");
     ASSERT_TRUE(pc.tick(kTimer));
     EXPECT_EQ(pc.item_count(kList), 2);

@@ -44,10 +44,6 @@ std::optional<store::Selection> server_rows(const std::string& server, const cha
     return std::move(*rows);
 }
 
-// Somewhere no server answers.
-constexpr const char* kNoServer =
-    "Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=1;Database=none;Uid=none;Pwd=none;";
-
 }  // namespace
 
 Program::Program(std::string directory) : directory_(std::move(directory)) {
@@ -102,19 +98,27 @@ std::vector<std::string> Program::answer_statuses(std::size_t at_most) {
 
 void Program::use_server(std::string connection_string) {
     server_ = std::move(connection_string);
-    ::setenv(store::kStoreVariable, server_.c_str(), 1);
+    // The program reaches the server through a relay, which takes the server away from the
+    // running program and brings it back; the walk itself reads the server directly.
+    const std::size_t at = server_.find("Port=");
+    if (at == std::string::npos) throw std::runtime_error("no port in " + server_);
+    const std::size_t end = server_.find(';', at);
+    relay_ = std::make_unique<testing_support::TcpProxy>(std::stoi(server_.substr(at + 5)));
+    const std::string relayed = server_.substr(0, at + 5) + std::to_string(relay_->port()) +
+                                (end == std::string::npos ? "" : server_.substr(end));
+    ::setenv(store::kStoreVariable, relayed.c_str(), 1);
 }
 
 void Program::store_away() {
     if (on_server())
-        ::setenv(store::kStoreVariable, kNoServer, 1);
+        relay_->set_away(true);
     else
         std::filesystem::rename(database_, away_path());
 }
 
 void Program::store_back() {
     if (on_server())
-        ::setenv(store::kStoreVariable, server_.c_str(), 1);
+        relay_->set_away(false);
     else
         std::filesystem::rename(away_path(), database_);
 }

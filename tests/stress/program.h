@@ -11,6 +11,7 @@
 #include "jet/file_system.h"
 #include "runtime/headless/backend.h"
 #include "tests/services/support/status_stand_in.h"
+#include "tests/store/support/tcp_proxy.h"
 
 namespace stress {
 
@@ -74,6 +75,7 @@ class Program {
     std::shared_ptr<testsupport::StatusStandIn> status_service_;
     long long clock_seconds_ = 0;
     std::string server_;
+    std::unique_ptr<testing_support::TcpProxy> relay_;
 };
 
 }  // namespace stress

@@ -95,6 +95,11 @@ void TcpProxy::cut() {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
+void TcpProxy::set_away(bool away) {
+    away_ = away;
+    if (away) cut();
+}
+
 void TcpProxy::drop_all() {
     for (auto [a, b] : pairs_) {
         ::shutdown(a, SHUT_RDWR);
@@ -124,7 +129,9 @@ void TcpProxy::run() {
         const std::size_t polled = (fds.size() - 2) / 2;
         if (fds[0].revents & POLLIN) {
             const int client = ::accept(listener_, nullptr, nullptr);
-            if (client >= 0) {
+            if (client >= 0 && away_) {
+                ::close(client);
+            } else if (client >= 0) {
                 const int server = ::socket(AF_INET, SOCK_STREAM, 0);
                 sockaddr_in to = local(target_port_);
                 if (::connect(server, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0) {

@@ -20,6 +20,9 @@ class TcpProxy {
     int port() const { return port_; }
     // Drops every connection passing through now; new ones are relayed again.
     void cut();
+    // The server is away: every connection is dropped and new ones are closed at once, until
+    // it is back.
+    void set_away(bool away);
     // How many connections it has relayed so far.
     int connections() const { return accepted_; }
 
@@ -41,6 +44,7 @@ class TcpProxy {
     int listener_ = -1;
     int wake_[2] = {-1, -1};
     std::atomic<bool> stopping_{false};
+    std::atomic<bool> away_{false};
     std::atomic<int> accepted_{0};
     std::atomic<int> cuts_asked_{0}, cuts_done_{0};
     std::vector<std::pair<int, int>> pairs_;  // client side, server side

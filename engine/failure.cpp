@@ -1,4 +1,4 @@
-#include "store/failure.h"
+#include "engine/failure.h"
 
 namespace store {
 

@@ -4,8 +4,8 @@
 #include <memory>
 #include <string>
 
+#include "engine/engine.h"
 #include "jet/file_system.h"
-#include "store/engine.h"
 
 namespace store {
 

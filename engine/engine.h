@@ -12,10 +12,10 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/failure.h"
 #include "jet/table_def.h"
 #include "jet/text.h"
 #include "jet/value.h"
-#include "store/failure.h"
 
 namespace store {
 
@@ -59,6 +59,19 @@ struct Selection {
 
 // New values of some columns, by column position.
 using Changes = std::map<std::size_t, jet::Value>;
+
+// What a kind of store can do, asked of the store instead of derived from its location.
+struct Capabilities {
+    // The store is one file on this PC: a copy of its bytes, taken under its lock, is a
+    // consistent copy of the shop, and putting such a copy back restores it.
+    bool single_file = false;
+    // Other PCs reach the same store: its settings row 2 holds the shop's settings, and this
+    // PC's own settings must be kept elsewhere.
+    bool shared_by_pcs = false;
+    // The change stamp counts transactions, so a PC can tell its own change from another's
+    // by the stamp alone; a file's stamp only says that something changed.
+    bool counted_stamps = false;
+};
 
 // Who numbers a new row: the engine, or the caller, whose value for the AutoNumber column is
 // kept (a shop moved to another store keeps its customers' numbers).

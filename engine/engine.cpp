@@ -1,4 +1,4 @@
-#include "store/engine.h"
+#include "engine/engine.h"
 
 namespace store {
 

@@ -1,11 +1,9 @@
-#include "store/jet_engine.h"
-
-#include <filesystem>
-#include <system_error>
+#include "jet_engine/jet_engine.h"
 
 #include "jet/database_session.h"
 #include "jet/query.h"
 #include "jet/table_writer.h"
+#include "jet_engine/file_stamp.h"
 
 namespace store {
 
@@ -66,12 +64,6 @@ std::shared_ptr<const JetShape> shape_of(std::string table, jet::TableDef def) {
         shape->columns.push_back({c.name, c.type, c.is_autonumber()});
     shape->def = std::move(def);
     return shape;
-}
-
-// A path for std::filesystem from the engine's UTF-8 text.
-std::filesystem::path fs_path(const std::string& utf8) {
-    return std::filesystem::path(
-        std::u8string(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size()));
 }
 
 class JetEngine final : public Engine {
@@ -208,14 +200,9 @@ class JetEngine final : public Engine {
         // Every commit rewrites pages of the file: its time of last change and its size
         // tell. Files in memory (tests) have no time: their bytes are the stamp.
         if (dynamic_cast<jet::OsFileSystem*>(&fs_)) {
-            std::error_code ec;
-            const auto p = fs_path(path_);
-            const auto when = std::filesystem::last_write_time(p, ec);
-            if (ec) return Failure{StoreFailure::unavailable, ec.message()};
-            const auto size = std::filesystem::file_size(p, ec);
-            if (ec) return Failure{StoreFailure::unavailable, ec.message()};
-            const auto ticks = static_cast<std::uint64_t>(when.time_since_epoch().count());
-            return ticks * 1000003u ^ static_cast<std::uint64_t>(size);
+            const FileStamp stamp = read_file_stamp(path_);
+            if (!stamp.value) return Failure{StoreFailure::unavailable, "the file is not there"};
+            return *stamp.value;
         }
         auto file = fs_.open(path_, jet::OpenMode::read_only);
         if (!file) return from_jet(file.error());

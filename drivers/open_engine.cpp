@@ -1,0 +1,40 @@
+#include "drivers/open_engine.h"
+
+#include "jet_engine/file_stamp.h"
+#include "jet_engine/jet_engine.h"
+#include "odbc/odbc_engine.h"
+
+namespace drivers {
+
+store::Capabilities capabilities(const store::StoreLocation& where) {
+    store::Capabilities can;
+    if (where.on_server()) {
+        can.shared_by_pcs = true;
+        can.counted_stamps = true;
+    } else {
+        can.single_file = true;
+    }
+    return can;
+}
+
+std::string connection_text(const store::StoreLocation& where) {
+    if (where.on_server()) return where.odbc;
+    std::string text = "Provider=Microsoft.Jet.OLEDB.4.0; Data Source=" + where.path;
+    if (!where.password.empty()) text += ";Jet OLEDB:Database Password=" + where.password + ";";
+    return text;
+}
+
+std::optional<Peek> peek_change_stamp(const store::StoreLocation& where) {
+    if (where.on_server()) return std::nullopt;
+    const store::FileStamp stamp = store::read_file_stamp(where.path);
+    return Peek{stamp.value, stamp.settled};
+}
+
+store::Result<std::unique_ptr<store::Engine>> open_engine(jet::FileSystem& fs,
+                                                          const store::StoreLocation& where,
+                                                          bool lock) {
+    if (where.on_server()) return odbc::open_engine(where.odbc);
+    return store::open_jet_engine(fs, where.path, where.password, lock);
+}
+
+}  // namespace drivers
