@@ -19,6 +19,7 @@
 #include "runtime/platform.h"
 #include "services/message.h"
 #include "store/backup.h"
+#include "store/shop_backup.h"
 
 namespace app {
 
@@ -72,16 +73,10 @@ void import_customers(Window& w, MainContext& context) {
 }
 
 void restore(Window& w, MainContext& context) {
-    // The copies are of this PC's file: putting one back would not touch the server's
-    // customers the list shows, and the user would think they were restored.
-    if (context.shop.on_server()) {
-        services::show_message(
-            "客户数据现在存放在数据库服务器上。备份是本机数据文件的副本，恢复它不会改动服务器上的"
-            "客户。\r\n要恢复本机文件，请先在“数据库设置…”里改回本机文件。");
-        return;
-    }
     dialogs::RestoreContext ctx;
     ctx.database_path = context.state.database_path;
+    ctx.where = store_location(context);
+    ctx.shared = context.shop.can().shared_by_pcs;
     ctx.files = context.files;
     ctx.today = today;
     // Everything the program shows came from the old file: the settings, the skin, the list.
@@ -111,7 +106,7 @@ bool back_up_today(MainContext& context) {
                                "不会被删掉；请检查电脑的日期和时间。");
     }
     if (store::backed_up_on(*context.files, folder, now)) return true;
-    return store::back_up(*context.files, db, folder, now).ok();
+    return store::back_up_shop(*context.files, store_location(context), folder, now).ok();
 }
 
 void add_data_command_handlers(runtime::Handlers& h, MainContext& context) {

@@ -16,6 +16,7 @@
 #include "store/backup.h"
 #include "store/customer_actions.h"
 #include "store/provision.h"
+#include "store/shop_backup.h"
 #include "store/sources.h"
 
 namespace dialogs {
@@ -230,9 +231,10 @@ void import_rows(runtime::Window& w, Import& im_) {
     // A copy first, so that an import the user regrets can be undone from 备份.
     jet::FileSystem& fs = *c.files;
     if (auto kept =
-            store::back_up(fs, c.database_path, store::backup_folder(c.database_path), c.today());
+            store::back_up_shop(fs, store_of(c), store::backup_folder(c.database_path), c.today());
         !kept) {
-        services::show_message("没能先备份数据，所以没有导入。\r\n" + error_text(kept.error()));
+        services::show_message("没能先备份数据，所以没有导入。\r\n" +
+                               backup_failure_text(kept.failure()));
         return;
     }
     std::vector<store::ImportCandidate> candidates;

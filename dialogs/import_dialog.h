@@ -5,11 +5,11 @@
 #include <memory>
 #include <string>
 
+#include "engine/location.h"
 #include "formats/table.h"
 #include "jet/civil_date.h"
 #include "jet/file_system.h"
 #include "runtime/window.h"
-#include "engine/location.h"
 
 namespace dialogs {
 

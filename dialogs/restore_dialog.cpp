@@ -8,6 +8,7 @@
 #include "services/message.h"
 #include "store/backup.h"
 #include "store/provision.h"
+#include "store/shop_backup.h"
 
 namespace dialogs {
 
@@ -64,27 +65,37 @@ void restore_chosen(runtime::Window& w, Restore& r) {
     }
     const std::string named =
         chosen.by_hand ? "“" + chosen.file_name + "”" : date_text(chosen.name.date) + " 的备份";
-    const std::string question = "确定要用 " + named + "（未成交 " +
-                                 std::to_string(*chosen.open_customers) + " 位，已成交 " +
-                                 std::to_string(*chosen.closed_customers) +
-                                 " 位）替换现在的数据吗？\r\n现在的数据会先备份到“备份”文件夹里。";
+    const std::string counts = "（未成交 " + std::to_string(*chosen.open_customers) +
+                               " 位，已成交 " + std::to_string(*chosen.closed_customers) + " 位）";
+    const std::string question =
+        r.context.shared
+            ? "确定要用 " + named + counts +
+                  "替换数据库服务器上现在的客户数据吗？\r\n店里所有电脑都会看到恢复后的数据。"
+                  "服务器上现在的数据会先备份到这台电脑的“备份”文件夹里。"
+            : "确定要用 " + named + counts +
+                  "替换现在的数据吗？\r\n现在的数据会先备份到“备份”文件夹里。";
     if (services::show_message(question, services::kButtonsYesNo, "温馨提示：") !=
         services::kChoseYes)
         return;
     jet::FileSystem& fs = *r.context.files;
     const std::string& db = r.context.database_path;
     // The data as it stands goes into 备份 first, so a wrong choice can be undone too.
-    if (auto present = fs.exists(db); present && *present) {
-        auto kept = store::back_up(fs, db, store::backup_folder(db), r.context.today());
+    // Without a place given, the shop is the file at database_path.
+    store::StoreLocation where = r.context.where;
+    if (where.path.empty() && !where.on_server()) where = {db, store::kDatabasePassword};
+    const auto file_there = fs.exists(where.path);
+    if (r.context.shared || (file_there && *file_there)) {
+        auto kept = store::back_up_shop(fs, where, store::backup_folder(db), r.context.today());
         if (!kept) {
             services::show_message("现在的数据没能先备份，所以没有恢复。\r\n" +
-                                   error_text(kept.error()));
+                                   backup_failure_text(kept.failure()));
             return;
         }
     }
-    auto done = store::restore_backup(fs, db, chosen.path, store::kDatabasePassword);
+    auto done = store::restore_shop(fs, where, chosen.path);
     if (!done) {
-        services::show_message("恢复失败，现在的数据没有改动。\r\n" + error_text(done.error()));
+        services::show_message("恢复失败，现在的数据没有改动。\r\n" +
+                               backup_failure_text(done.failure()));
         return;
     }
     services::show_message("已经用 " + named + "恢复了数据。", services::kButtonsOk, "恭喜：");

@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 
+#include "engine/location.h"
 #include "jet/civil_date.h"
 #include "jet/file_system.h"
 #include "runtime/window.h"
@@ -11,7 +12,10 @@
 namespace dialogs {
 
 struct RestoreContext {
-    std::string database_path;
+    std::string database_path;  // 备份 is beside it
+    // Where the shop's data is, and whether other PCs share it (the question says so).
+    store::StoreLocation where;
+    bool shared = false;
     jet::FileSystem* files = nullptr;
     std::function<jet::CivilDate()> today;
     // After a copy was put back: everything the program shows comes from it now.

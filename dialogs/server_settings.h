@@ -7,9 +7,9 @@
 #include <string>
 #include <string_view>
 
+#include "engine/location.h"
 #include "runtime/secrets.h"
 #include "services/settings_lines.h"
-#include "engine/location.h"
 
 namespace dialogs {
 

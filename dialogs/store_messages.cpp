@@ -83,6 +83,22 @@ std::string not_kept_message(store::StoreFailure failure) {
     return kSaveFailed;
 }
 
+std::string backup_failure_text(const store::Failure& failure) {
+    switch (failure.kind) {
+        case store::StoreFailure::busy:
+            return "另一个程序窗口正在使用数据库，请稍后再试。";
+        case store::StoreFailure::missing:
+            return "找不到文件。";
+        case store::StoreFailure::unreadable:
+            return "文件不是本程序的数据库，或者已经损坏。";
+        case store::StoreFailure::unavailable:
+        case store::StoreFailure::none:
+            return "数据没能读出或写进备份（磁盘可能满了，或者文件夹不能写入）。";
+        default:
+            return server_failure_text(failure.kind);
+    }
+}
+
 std::string error_text(const jet::Error& error) {
     switch (error.code) {
         case jet::Errc::busy:

@@ -22,6 +22,9 @@ std::string not_saved_message(store::StoreFailure failure, const std::string& pa
 // went in the middle, else try again later.
 std::string not_kept_message(store::StoreFailure failure);
 
+// Why a backup could not be taken or put back, in plain words.
+std::string backup_failure_text(const store::Failure& failure);
+
 // What is wrong with a database server, in plain words.
 std::string server_failure_text(store::StoreFailure failure);
 

@@ -114,6 +114,10 @@ class Engine {
     virtual Status commit() = 0;
     virtual void rollback() = 0;
     virtual bool in_transaction() const = 0;
+    // A transaction that only reads: every select until rollback sees the store as it stood at
+    // one moment, and other PCs' writes go on meanwhile (a backup is taken this way). It
+    // changes nothing, so it leaves no change stamp.
+    virtual Status begin_snapshot() = 0;
 
     // A number that changes whenever anything in the store changed, here or elsewhere;
     // cheap enough to ask every second.

@@ -1,6 +1,7 @@
 #include "jet/table_writer.h"
 
 #include <algorithm>
+#include <set>
 #include <utility>
 
 #include "jet/data_page_edit.h"
@@ -434,7 +435,7 @@ Status TableWriter::put_new_rows_page(const TableDef& table, std::uint32_t numbe
 }
 
 Result<std::vector<std::pair<RowPointer, std::int64_t>>> TableWriter::insert_many(
-    const TableDef& stale, std::vector<std::vector<Value>> rows) {
+    const TableDef& stale, std::vector<std::vector<Value>> rows, bool numbers_given) {
     using Added = std::vector<std::pair<RowPointer, std::int64_t>>;
     if (rows.empty()) return Added{};
     JET_ASSIGN(TableDef table, read_table_def(db_.pager(), stale.page));
@@ -443,8 +444,14 @@ Result<std::vector<std::pair<RowPointer, std::int64_t>>> TableWriter::insert_man
     for (std::size_t i = 0; i < table.columns.size(); ++i)
         if (table.columns[i].is_autonumber() && table.columns[i].type == ColumnType::long_integer)
             numbered = i;
-    if (numbered && table.next_autonumber + rows.size() >= 0x7FFFFFFFu)
+    if (numbered && !numbers_given && table.next_autonumber + rows.size() >= 0x7FFFFFFFu)
         return make_error(Errc::full, "the table's numbers are used up");
+    std::set<std::int64_t> taken;
+    if (numbered && numbers_given) {
+        JET_TRY(db_.scan_each(table, [&](RowPointer, std::vector<Value>& values) {
+            if (auto n = std::get_if<std::int64_t>(&values[*numbered])) taken.insert(*n);
+        }));
+    }
 
     Added added;
     added.reserve(rows.size());
@@ -455,7 +462,13 @@ Result<std::vector<std::pair<RowPointer, std::int64_t>>> TableWriter::insert_man
         if (values.size() != table.columns.size())
             return make_error(Errc::type_mismatch, "row has the wrong number of values");
         std::int64_t number = 0;
-        if (numbered) {
+        if (numbered && numbers_given) {
+            const auto* given = std::get_if<std::int64_t>(&values[*numbered]);
+            if (!given || *given < 1 || *given >= 0x7FFFFFFF || !taken.insert(*given).second)
+                return make_error(Errc::type_mismatch, "a row's number is missing or taken");
+            number = *given;
+            next = std::max(next, static_cast<std::uint32_t>(number));
+        } else if (numbered) {
             number = ++next;
             values[*numbered] = number;
         }

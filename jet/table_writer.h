@@ -34,9 +34,12 @@ class TableWriter {
                                                        std::vector<Value> values);
     // Adds many rows of one table, as insert adds each, in their order: each data page is
     // laid out once for all the rows it takes, the table's counts written once, and its
-    // indexes built once for the whole batch instead of changed row by row.
+    // indexes built once for the whole batch instead of changed row by row. With
+    // `numbers_given`, the AutoNumber column keeps the numbers the rows hold (each from 1 to
+    // 2^31-2, none used in the table or twice in the rows: refused otherwise) and the table's
+    // next number moves past the largest.
     Result<std::vector<std::pair<RowPointer, std::int64_t>>> insert_many(
-        const TableDef& table, std::vector<std::vector<Value>> rows);
+        const TableDef& table, std::vector<std::vector<Value>> rows, bool numbers_given = false);
     // Replaces every value of the row first stored at `where` (it keeps that address).
     Status update(const TableDef& table, RowPointer where, std::vector<Value> values);
     Status remove(const TableDef& table, RowPointer where);

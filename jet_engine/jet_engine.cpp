@@ -109,8 +109,6 @@ class JetEngine final : public Engine {
                                                Numbering numbering) override {
         auto* shape = dynamic_cast<const JetShape*>(&table);
         if (!shape) return mismatch();
-        // Numbers kept as given go one by one: each is checked against the table's own.
-        if (numbering == Numbering::as_given) return Engine::insert_many(table, rows, numbering);
         std::vector<std::vector<jet::Value>> values(rows.size());
         for (std::size_t r = 0; r < rows.size(); ++r) {
             values[r].resize(shape->columns.size());
@@ -118,7 +116,7 @@ class JetEngine final : public Engine {
                 if (i < values[r].size()) values[r][i] = v;
         }
         jet::TableWriter writer(session_->db());
-        auto added = writer.insert_many(shape->def, values);
+        auto added = writer.insert_many(shape->def, values, numbering == Numbering::as_given);
         if (!added) return failed(added.error());
         std::vector<StoredRow> stored;
         stored.reserve(rows.size());
@@ -195,6 +193,9 @@ class JetEngine final : public Engine {
     }
 
     bool in_transaction() const override { return in_transaction_; }
+
+    // The file stays locked while it is open: every read sees one moment already.
+    Status begin_snapshot() override { return begin(); }
 
     Result<std::uint64_t> change_stamp() override {
         // Every commit rewrites pages of the file: its time of last change and its size

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <map>
 #include <thread>
 
 #include "jet/text.h"
@@ -134,13 +135,13 @@ class ServerEngine final : public store::Engine {
         store::Numbering numbering) override {
         auto* shape = dynamic_cast<const ServerShape*>(&table);
         if (!shape) return mismatch();
-        if (numbering == store::Numbering::as_given)
-            return store::Engine::insert_many(table, rows, numbering);
+        const bool as_given = numbering == store::Numbering::as_given;
         const TableSpec& t = *shape->spec;
         std::vector<store::Changes> given(rows.size());
         for (std::size_t r = 0; r < rows.size(); ++r) {
             for (const auto& [i, v] : rows[r])
-                if (i < t.columns.size() && !t.columns[i].autonumber) given[r].emplace(i, v);
+                if (i < t.columns.size() && (!t.columns[i].autonumber || as_given))
+                    given[r].emplace(i, v);
             if (auto s = check_values(t, given[r]); !s) return refused(s.failure());
         }
         return write([&]() -> store::Result<std::vector<store::StoredRow>> {
@@ -183,6 +184,33 @@ class ServerEngine final : public store::Engine {
                 for (auto& row : *added)
                     stored.push_back(std::move(row));
                 first = last;
+            }
+            if (as_given) {
+                // Numbers given by hand must not be handed out again by the table; the rows
+                // go back in the order they were given.
+                Query q(*connection_);
+                auto moved =
+                    q.run("SELECT setval(pg_get_serial_sequence(?, ?), (SELECT max(id) FROM " +
+                              t.name + "))",
+                          {text_param(t.name), text_param("id")});
+                if (!moved) return moved.failure();
+                std::map<store::RowKey, store::StoredRow> by_key;
+                for (auto& row : stored)
+                    by_key.emplace(row.key, std::move(row));
+                stored.clear();
+                std::size_t numbered = 0;
+                while (numbered < t.columns.size() && !t.columns[numbered].autonumber)
+                    ++numbered;
+                for (const store::Changes& r : given) {
+                    auto value = r.find(numbered);
+                    auto number =
+                        value == r.end() ? nullptr : std::get_if<std::int64_t>(&value->second);
+                    auto it = number ? by_key.find(static_cast<store::RowKey>(*number))
+                                     : by_key.end();
+                    if (it == by_key.end())
+                        return store::fail(StoreFailure::unavailable, "a row was not added");
+                    stored.push_back(std::move(it->second));
+                }
             }
             return stored;
         });
@@ -310,6 +338,23 @@ class ServerEngine final : public store::Engine {
     }
 
     bool in_transaction() const override { return in_transaction_; }
+
+    store::Status begin_snapshot() override {
+        if (in_transaction_) return store::fail(StoreFailure::unavailable, "a transaction is open");
+        auto begun = attempt([&]() -> store::Status {
+            if (!succeeded(SQLSetConnectAttrW(connection_->get(), SQL_ATTR_AUTOCOMMIT,
+                                              reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0)))
+                return failure_of(connection_->diagnostics(), Context::working);
+            Query q(*connection_);
+            auto set = q.run("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ, READ ONLY");
+            if (!set) abandon();
+            return set;
+        });
+        if (!begun) return begun;
+        in_transaction_ = true;
+        doomed_ = false;
+        return {};
+    }
 
     store::Result<std::uint64_t> change_stamp() override {
         return attempt([&]() -> store::Result<std::uint64_t> {

@@ -230,6 +230,11 @@ jet::Result<std::string> back_up(jet::FileSystem& fs, const std::string& databas
         JET_TRY(jet::recover(fs, database_path));
         JET_ASSIGN(bytes, read_whole(fs, database_path));
     }
+    return keep_copy(fs, folder, today, bytes);
+}
+
+jet::Result<std::string> keep_copy(jet::FileSystem& fs, const std::string& folder,
+                                   jet::CivilDate today, const std::vector<std::uint8_t>& bytes) {
     JET_TRY(fs.make_directory(folder));
     JET_ASSIGN(auto names, fs.list_files(folder));
     BackupName name{today, 1};

@@ -53,6 +53,10 @@ std::optional<jet::CivilDate> date_in_name(std::string_view file_name);
 jet::Result<std::string> back_up(jet::FileSystem& fs, const std::string& database_path,
                                  const std::string& folder, jet::CivilDate today,
                                  std::chrono::milliseconds lock_wait = std::chrono::seconds(2));
+// Writes `bytes` into `folder` (made when missing) as today's next copy and lets expired
+// copies go; the copy's path.
+jet::Result<std::string> keep_copy(jet::FileSystem& fs, const std::string& folder,
+                                   jet::CivilDate today, const std::vector<std::uint8_t>& bytes);
 // Whether `folder` holds a copy of `today` already.
 bool backed_up_on(const jet::FileSystem& fs, const std::string& folder, jet::CivilDate today);
 // Whether `folder` holds a copy of the program's dated after `today`.

@@ -5,6 +5,7 @@
 #include "jet/text.h"
 #include "store/backup.h"
 #include "store/customer_actions.h"
+#include "store/shop_backup.h"
 #include "store/sources.h"
 
 namespace store {
@@ -123,6 +124,24 @@ MoveReport move_shop(jet::FileSystem& fs, const MoveRequest& request) {
         return report;
     }
     report.backup_path = *copy;
+    // Customers joining a server that holds a shop already: the server's data is kept aside
+    // too, so that a merge the user regrets can be undone.
+    if (request.merge) {
+        StoreLocation server = request.to;
+        server.exact = true;
+        auto kept = back_up_shop(fs, server, backup_folder(from.path), request.today);
+        if (!kept) {
+            const StoreFailure why = kept.failure().kind;
+            // The server not answering is said as such; anything else kept the copy from 备份.
+            report.outcome = why == StoreFailure::unavailable || why == StoreFailure::busy
+                                 ? MoveOutcome::backup_failed
+                                 : MoveOutcome::server_unusable;
+            report.failure = why;
+            report.detail = kept.failure().message;
+            report.backup_error = jet::make_error(jet::Errc::io, kept.failure().message);
+            return report;
+        }
+    }
     FileContents file;
     if (!read_file(from, file, report)) return report;
 

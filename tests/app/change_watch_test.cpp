@@ -15,6 +15,8 @@
 #include "runtime/headless/backend.h"
 #include "store/customer_actions.h"
 #include "store/provision.h"
+#include "store/shop.h"
+#include "store/shop_backup.h"
 #include "tests/store/support/pg_test_server.h"
 #include "tests/store/support/tcp_proxy.h"
 
@@ -207,6 +209,26 @@ TEST_P(ChangeWatch, OwnSavesAndAnotherPcsSavesAfterThemBothShow) {
     const void* settled = load_of(a_);
     ASSERT_TRUE(mine.tick(kTimer));
     EXPECT_EQ(load_of(a_), settled);
+}
+
+// A backup put back on one PC (the server's data replaced in one transaction, or the file
+// replaced whole) shows on the other PC at its next tick, as any change does.
+TEST_P(ChangeWatch, ARestoreElsewhereShows) {
+    HeadlessWindow& theirs = open(b_);
+    save_elsewhere("kept");
+    const store::StoreLocation shop = store::Shop::resolve(db_path_, "").customers();
+    const std::string folder = dir_ + "/copies";
+    auto copy = store::back_up_shop(files_, shop, folder, {2026, 12, 10});
+    ASSERT_TRUE(copy.ok()) << copy.failure().message;
+    save_elsewhere("after the copy");
+    settle();
+    ASSERT_TRUE(theirs.tick(kTimer));
+    ASSERT_EQ(theirs.item_count(kList), 2);
+    ASSERT_TRUE(store::restore_shop(files_, shop, *copy).ok());
+    settle();
+    ASSERT_TRUE(theirs.tick(kTimer));
+    ASSERT_EQ(theirs.item_count(kList), 1);
+    EXPECT_EQ(theirs.cell(kList, 0, 3), "kept");
 }
 
 TEST_P(ChangeWatch, AStampThatCannotBeReadChangesNothingAndSaysNothing) {

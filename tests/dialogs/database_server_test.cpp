@@ -8,6 +8,7 @@
 #include "dialogs/database_settings.h"
 #include "forms/forms.h"
 #include "runtime/tab_order.h"
+#include "store/backup.h"
 #include "store/customer_actions.h"
 #include "store/provision.h"
 #include "store/sources.h"
@@ -248,11 +249,28 @@ TEST_F(DialogFlow, TheDialogStoresTheChoiceAndTheListComesFromTheServer) {
               store::SaveOutcome::saved);
     ASSERT_TRUE(main.tick(app::kChangeWatchTimer));
     EXPECT_EQ(rows(main).at(0).at(3), "另一台电脑");
-    // The file's copies cannot put the server's customers back: said, nothing opened.
+    // On the server, a copy (here the file's, taken at the start) puts the customers back
+    // for every PC of the shop, the server's data kept aside first.
+    on_open("RestoreDialog", [&](HeadlessWindow& w) {
+        ASSERT_EQ(w.item_count(forms::restore::kList), 1);
+        w.select_row(forms::restore::kList, 0);
+        w.fire(forms::restore::kOkButton, runtime::Event::clicked);
+    });
+    backend_.message_boxes().push_answer(runtime::kAnswerYes);
     main.fire("", runtime::Event::right_button);
     main.choose_menu_item("恢复备份…");
-    ASSERT_EQ(messages().size(), 1u);
-    EXPECT_EQ(backend_.windows().opened().back(), "DatabaseSettings");
+    const auto said = messages();
+    ASSERT_EQ(said.size(), 2u);
+    EXPECT_NE(said[0].first.find("替换数据库服务器上现在的客户数据吗？\r\n店里所有电脑都会看到"),
+              std::string::npos)
+        << said[0].first;
+    ASSERT_EQ(rows(main).size(), 1u);
+    EXPECT_EQ(rows(main)[0][3], "本机客户");
+    EXPECT_EQ(store::load_customers(c, rs, dialogs::server_location(server), false)->size(), 1u);
+    const auto copies =
+        store::list_backups(files_, store::backup_folder(db_path_), store::kDatabasePassword);
+    ASSERT_EQ(copies.size(), 2u);
+    EXPECT_EQ(copies[0].open_customers, 2);  // the server's, before the restore
     // Kept in the file, the password protected; the next start goes to the server.
     const std::string row2 =
         *store::read_setting(c, rs, app::local_store(context_), store::kProgramRow);
