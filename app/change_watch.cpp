@@ -26,7 +26,6 @@ void ChangeWatch::prime() {
     const StampReader::Stamp now = reader_->read(location());
     store_ = now.store;
     seen_ = now.value;
-    unsure_ = !now.settled;
     shown_ = context_.list->order;
 }
 
@@ -47,33 +46,29 @@ void ChangeWatch::answer(const StampReader::Stamp& stamp) {
     // Not under a dialog, and not in the middle of an export that reloads the list itself:
     // the stamp stays unseen and the next look after it acts on it.
     if (runtime::platform().windows().modal_open() || !context_.state.export_kind.empty()) return;
+    // A look at a store the program has left since: the list is of another one now.
+    if (stamp.store != StampReader::name_of(location())) return;
     const std::shared_ptr<const ListOrder> on_screen = context_.list->order;
-    if (stamp.store != store_ || !seen_) {
-        // Another store than at the last look (or its first readable stamp): whatever
-        // switched to it loaded the list from it.
-        store_ = stamp.store;
-        seen_ = stamp.value;
-        unsure_ = !stamp.settled;
+    if (shown_.lock() != on_screen || stamp.store != store_) {
+        // Loaded since the last look (or the first look at this store): the list shows the
+        // store as that load read it.
         shown_ = on_screen;
-        return;
+        store_ = stamp.store;
+        seen_ =
+            on_screen && context_.list->loaded_stamp ? context_.list->loaded_stamp : stamp.value;
     }
-    const bool loaded_since = shown_.lock() != on_screen;
-    shown_ = on_screen;
-    // A stamp taken within a step of the file's last change may hide a later change of the
-    // same time: the first look once it has settled loads again to be sure.
-    if (*stamp.value == *seen_ && !unsure_) return;
-    // This PC's own last transaction, and the list loaded after it: every change up to that
-    // stamp is on screen already.
-    if (loaded_since && context_.connection.own_change_stamp() == stamp.value) {
+    if (!seen_) seen_ = stamp.value;
+    if (*stamp.value == *seen_) return;
+    // This PC's own changes and nothing else since the load (its view settings kept in the
+    // file, a save through the window's own connection): nothing on screen is stale.
+    if (context_.connection.only_own_changes(*seen_, *stamp.value)) {
         seen_ = stamp.value;
-        unsure_ = !stamp.settled;
         return;
     }
     reload_in_place();
     if (context_.list->order != on_screen) {
-        seen_ = stamp.value;
-        unsure_ = !stamp.settled;
         shown_ = context_.list->order;
+        seen_ = context_.list->loaded_stamp ? context_.list->loaded_stamp : stamp.value;
         ++reloads_;
     }
     // A load that failed leaves the list as it was and the stamp unseen: the next look

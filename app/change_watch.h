@@ -48,7 +48,6 @@ class ChangeWatch : public std::enable_shared_from_this<ChangeWatch> {
     bool reading_ = false;
     std::string store_;                     // the store the stamp below is of
     std::optional<std::uint64_t> seen_;     // the stamp the list shows
-    bool unsure_ = false;                   // seen_ was not settled: look once more
     std::weak_ptr<const ListOrder> shown_;  // the load that was on screen at the last look
     int reloads_ = 0;
 };

@@ -47,8 +47,9 @@ void choose_rows(MainContext& context) {
 void reload_list(runtime::Window& window, MainContext& context) {
     const bool closed = context.state.list_mode != kOpenCustomers;
     window.set_column_title(forms::main::kList, 6, closed ? "成功交易日期" : "最后跟踪日期");
-    auto customers =
-        store::load_customers(context.connection, context.rows, store_location(context), closed);
+    std::optional<std::uint64_t> stamp;
+    auto customers = store::load_customers(context.connection, context.rows,
+                                           store_location(context), closed, &stamp);
     if (!customers) {
         // The store did not open: the list keeps what it had.
         if (!context.state.export_kind.empty()) finish_export(context, false);
@@ -67,6 +68,7 @@ void reload_list(runtime::Window& window, MainContext& context) {
             list.statuses[c.id] = {c.wang, std::move(known)};
     list.order =
         std::make_shared<ListOrder>(std::move(*customers), &runtime::platform().code_pages());
+    list.loaded_stamp = stamp;
     list.order->prepare_text_orders();
     choose_rows(context);
     window.show_rows(forms::main::kList, context.list_rows);

@@ -17,8 +17,10 @@ namespace app {
 
 struct ListState {
     std::shared_ptr<ListOrder> order;  // the customers of the last load
-    std::vector<std::size_t> rows;     // positions into order->customers(), in list order
-    ListQuery query;                   // what chose and ordered them
+    // The store's change stamp as that load read them (nullopt: not readable then).
+    std::optional<std::uint64_t> loaded_stamp;
+    std::vector<std::size_t> rows;  // positions into order->customers(), in list order
+    ListQuery query;                // what chose and ordered them
     // The status shown for each customer: the ID it was learnt for, and its text.
     std::unordered_map<std::int32_t, std::pair<std::string, std::string>> statuses;
 

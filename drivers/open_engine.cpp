@@ -24,10 +24,9 @@ std::string connection_text(const store::StoreLocation& where) {
     return text;
 }
 
-std::optional<Peek> peek_change_stamp(const store::StoreLocation& where) {
+std::optional<std::optional<std::uint64_t>> peek_change_stamp(const store::StoreLocation& where) {
     if (where.on_server()) return std::nullopt;
-    const store::FileStamp stamp = store::read_file_stamp(where.path);
-    return Peek{stamp.value, stamp.settled};
+    return store::read_file_stamp(where.path).value;
 }
 
 store::Result<std::unique_ptr<store::Engine>> open_engine(jet::FileSystem& fs,

@@ -19,13 +19,10 @@ store::Capabilities capabilities(const store::StoreLocation& where);
 // file's provider string.
 std::string connection_text(const store::StoreLocation& where);
 
-// The change stamp of a store that can be read without opening it (a file's), with whether
-// it has settled; nullopt for a store that must be opened to be asked (a server).
-struct Peek {
-    std::optional<std::uint64_t> value;
-    bool settled = true;
-};
-std::optional<Peek> peek_change_stamp(const store::StoreLocation& where);
+// The change stamp of a store that can be read without opening it (a file's; the inner
+// nullopt when the file cannot be looked at now); nullopt for a store that must be opened to
+// be asked (a server).
+std::optional<std::optional<std::uint64_t>> peek_change_stamp(const store::StoreLocation& where);
 
 // Opens the store at `where` as it stands (its server when it names one, else its file on
 // `fs`). `lock`: take the file's lock between running copies (off for files in memory).

@@ -60,6 +60,11 @@ struct Selection {
 // New values of some columns, by column position.
 using Changes = std::map<std::size_t, jet::Value>;
 
+struct CommitStamps {
+    std::uint64_t before = 0, after = 0;
+    bool operator==(const CommitStamps&) const = default;
+};
+
 // What a kind of store can do, asked of the store instead of derived from its location.
 struct Capabilities {
     // The store is one file on this PC: a copy of its bytes, taken under its lock, is a
@@ -126,6 +131,11 @@ class Engine {
     // stamp its commit leaves (or would have left). It tells a PC which stamps are its own
     // changes. nullopt where the engine cannot tell.
     virtual std::optional<std::uint64_t> transaction_stamp() const = 0;
+    // The change stamps just before and just after each change committed here since the
+    // store was opened, in order: a PC whose list showed one change's `before` and that sees
+    // its `after` has missed nothing but its own change. Every engine can tell (a file by its
+    // stamp read under its lock); a transaction rolled back or refused adds none.
+    virtual const std::vector<CommitStamps>& commits() const = 0;
 };
 
 }  // namespace store

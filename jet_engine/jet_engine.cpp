@@ -1,5 +1,8 @@
 #include "jet_engine/jet_engine.h"
 
+#include <chrono>
+#include <thread>
+
 #include "jet/database_session.h"
 #include "jet/query.h"
 #include "jet/table_writer.h"
@@ -86,6 +89,7 @@ class JetEngine final : public Engine {
     Result<StoredRow> insert(const TableShape& table, const Changes& values,
                              Numbering numbering) override {
         auto* shape = dynamic_cast<const JetShape*>(&table);
+        start_change();
         if (!shape) return mismatch();
         std::vector<jet::Value> row(shape->columns.size());
         for (const auto& [i, v] : values)
@@ -108,6 +112,7 @@ class JetEngine final : public Engine {
                                                const std::vector<Changes>& rows,
                                                Numbering numbering) override {
         auto* shape = dynamic_cast<const JetShape*>(&table);
+        start_change();
         if (!shape) return mismatch();
         std::vector<std::vector<jet::Value>> values(rows.size());
         for (std::size_t r = 0; r < rows.size(); ++r) {
@@ -132,6 +137,7 @@ class JetEngine final : public Engine {
     Result<StoredRow> update(const TableShape& table, const StoredRow& row,
                              const Changes& changes) override {
         auto* shape = dynamic_cast<const JetShape*>(&table);
+        start_change();
         if (!shape) return mismatch();
         std::vector<jet::Value> values = row.values;
         for (const auto& [i, v] : changes)
@@ -146,6 +152,7 @@ class JetEngine final : public Engine {
 
     Result<std::size_t> execute(std::string_view statement) override {
         auto del = jet::parse_delete(statement);
+        start_change();
         if (!del) return from_jet(del.error());
         auto def = session_->db().table(del->table);
         if (!def) return from_jet(def.error());
@@ -169,6 +176,7 @@ class JetEngine final : public Engine {
 
     Status begin() override {
         if (in_transaction_) return Failure{StoreFailure::unavailable, "a transaction is open"};
+        start_change();
         in_transaction_ = true;
         doomed_ = false;
         return {};
@@ -179,10 +187,15 @@ class JetEngine final : public Engine {
         in_transaction_ = false;
         if (doomed_) {
             session_->rollback();
+            before_.reset();
             return Failure{StoreFailure::unavailable,
                            "a change of this transaction failed; none of them was stored"};
         }
-        if (auto done = session_->commit(); !done) return from_jet(done.error());
+        if (auto done = session_->commit(); !done) {
+            before_.reset();
+            return from_jet(done.error());
+        }
+        changed();
         return {};
     }
 
@@ -190,17 +203,23 @@ class JetEngine final : public Engine {
         session_->rollback();
         in_transaction_ = false;
         doomed_ = false;
+        before_.reset();
     }
 
     bool in_transaction() const override { return in_transaction_; }
 
     // The file stays locked while it is open: every read sees one moment already.
-    Status begin_snapshot() override { return begin(); }
+    Status begin_snapshot() override {
+        if (in_transaction_) return Failure{StoreFailure::unavailable, "a transaction is open"};
+        in_transaction_ = true;
+        doomed_ = false;
+        return {};
+    }
 
     Result<std::uint64_t> change_stamp() override {
         // Every commit rewrites pages of the file: its time of last change and its size
         // tell. Files in memory (tests) have no time: their bytes are the stamp.
-        if (dynamic_cast<jet::OsFileSystem*>(&fs_)) {
+        if (on_disk()) {
             const FileStamp stamp = read_file_stamp(path_);
             if (!stamp.value) return Failure{StoreFailure::unavailable, "the file is not there"};
             return *stamp.value;
@@ -219,6 +238,7 @@ class JetEngine final : public Engine {
 
     // One copy writes at a time and the file keeps no count of its changes.
     std::optional<std::uint64_t> transaction_stamp() const override { return std::nullopt; }
+    const std::vector<CommitStamps>& commits() const override { return commits_; }
 
   private:
     static Failure mismatch() {
@@ -229,8 +249,40 @@ class JetEngine final : public Engine {
     // inside one the whole transaction is undone.
     Failure failed(const jet::Error& e) {
         session_->rollback();
-        if (in_transaction_) doomed_ = true;
+        if (in_transaction_)
+            doomed_ = true;
+        else
+            before_.reset();
         return from_jet(e);
+    }
+
+    bool on_disk() const { return dynamic_cast<jet::OsFileSystem*>(&fs_) != nullptr; }
+
+    // A change begins, under the file's lock. A file changed within one step of the file
+    // clock could take this change under the same time and size, and a watch would not see
+    // it: the change waits for the clock to move on (a step, at most), so every commit
+    // leaves a stamp of its own. The stamp before it is kept for last_commit.
+    void start_change() {
+        if (before_) return;
+        if (!on_disk()) {
+            auto now = change_stamp();
+            before_ = now ? *now : 0;
+            return;
+        }
+        FileStamp now = read_file_stamp(path_);
+        for (int i = 0; !now.settled && i < 50; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            now = read_file_stamp(path_);
+        }
+        before_ = now.value.value_or(0);
+    }
+
+    // The change is durable: it leads from the stamp before it to the one after.
+    void changed() {
+        if (!before_) return;
+        auto after = change_stamp();
+        if (after) commits_.push_back({*before_, *after});
+        before_.reset();
     }
 
     // Outside a transaction a change is made durable at once.
@@ -238,8 +290,10 @@ class JetEngine final : public Engine {
         if (in_transaction_) return {};
         if (auto done = session_->commit(); !done) {
             session_->rollback();
+            before_.reset();
             return from_jet(done.error());
         }
+        changed();
         return {};
     }
 
@@ -248,6 +302,8 @@ class JetEngine final : public Engine {
     std::unique_ptr<jet::DatabaseSession> session_;
     bool in_transaction_ = false;
     bool doomed_ = false;
+    std::optional<std::uint64_t> before_;  // the stamp before the change under way
+    std::vector<CommitStamps> commits_;
 };
 
 }  // namespace

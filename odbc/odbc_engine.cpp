@@ -205,8 +205,8 @@ class ServerEngine final : public store::Engine {
                     auto value = r.find(numbered);
                     auto number =
                         value == r.end() ? nullptr : std::get_if<std::int64_t>(&value->second);
-                    auto it = number ? by_key.find(static_cast<store::RowKey>(*number))
-                                     : by_key.end();
+                    auto it =
+                        number ? by_key.find(static_cast<store::RowKey>(*number)) : by_key.end();
                     if (it == by_key.end())
                         return store::fail(StoreFailure::unavailable, "a row was not added");
                     stored.push_back(std::move(it->second));
@@ -282,7 +282,7 @@ class ServerEngine final : public store::Engine {
             Query q(*connection_);
             auto bumped = q.run(
                 "UPDATE lq_schema SET change_count = change_count + 1 RETURNING change_count, "
-                "txid_current()");
+                "txid_current(), set_config('lq.counted', '1', true)");
             std::optional<std::uint64_t> stamp;
             txid_.reset();
             if (bumped) {
@@ -328,6 +328,9 @@ class ServerEngine final : public store::Engine {
         // went. Asked afresh, so that what was stored is not reported as lost.
         if (!done && connection_lost(done.failure()) && txid_ && landed(*txid_) == true)
             done = store::Status{};
+        // The counter moved by one for this transaction: from the value before it to its own.
+        if (done && transaction_stamp_ && *transaction_stamp_ > 0)
+            commits_.push_back({*transaction_stamp_ - 1, *transaction_stamp_});
         return done;
     }
 
@@ -372,6 +375,7 @@ class ServerEngine final : public store::Engine {
     }
 
     std::optional<std::uint64_t> transaction_stamp() const override { return transaction_stamp_; }
+    const std::vector<store::CommitStamps>& commits() const override { return commits_; }
 
   private:
     static Failure mismatch() {
@@ -593,6 +597,7 @@ class ServerEngine final : public store::Engine {
     bool in_transaction_ = false;
     bool doomed_ = false;
     std::optional<std::uint64_t> transaction_stamp_;
+    std::vector<store::CommitStamps> commits_;
     std::optional<std::int64_t> txid_;  // the server's number of the open transaction
 };
 

@@ -181,6 +181,94 @@ store::Status check(Connection& c) {
     return {};
 }
 
+// Any client's change of the program's tables moves the change counter, so that every PC's
+// list follows a row written by another program too. The program's own transactions move it
+// when they begin and mark themselves counted; the trigger counts only the others, once per
+// transaction.
+constexpr const char* kCountingBody =
+    "BEGIN"
+    " IF coalesce(current_setting('lq.counted', true), '') <> '1' THEN"
+    " UPDATE lq_schema SET change_count = change_count + 1;"
+    " PERFORM set_config('lq.counted', '1', true);"
+    " END IF;"
+    " RETURN NULL;"
+    " END";
+
+store::Status make_counting(Connection& c) {
+    std::string quoted;
+    for (const char* p = kCountingBody; *p; ++p) {
+        quoted.push_back(*p);
+        if (*p == '\'') quoted.push_back('\'');
+    }
+    if (auto done = exec(c,
+                         "CREATE OR REPLACE FUNCTION lq_count_change() RETURNS trigger"
+                         " LANGUAGE plpgsql AS '" +
+                             quoted + "'");
+        !done)
+        return done;
+    for (const char* table : {"yrkb_com", "vantel_ww"}) {
+        const std::string on = std::string(" ON ") + table;
+        if (auto done = exec(c, "DROP TRIGGER IF EXISTS lq_counted" + on); !done) return done;
+        if (auto done = exec(c,
+                             "CREATE TRIGGER lq_counted AFTER INSERT OR UPDATE OR DELETE OR"
+                             " TRUNCATE" +
+                                 on + " FOR EACH STATEMENT EXECUTE PROCEDURE lq_count_change()");
+            !done)
+            return done;
+    }
+    return {};
+}
+
+store::Result<bool> counting_in_place(Connection& c) {
+    auto n = text_rows(c,
+                       "SELECT count(*) FROM pg_catalog.pg_trigger t"
+                       " JOIN pg_catalog.pg_class r ON r.oid = t.tgrelid"
+                       " JOIN pg_catalog.pg_namespace n ON n.oid = r.relnamespace"
+                       " WHERE t.tgname = 'lq_counted' AND n.nspname = current_schema()"
+                       " AND r.relname IN ('yrkb_com', 'vantel_ww')",
+                       {}, 1);
+    if (!n) return n.failure();
+    return n->size() == 1 && (*n)[0][0] == "2";
+}
+
+// Runs `work` in one transaction of its own under the creation lock: all of it or nothing.
+template <class Work>
+store::Status locked_transaction(Connection& c, Work work) {
+    SQLHDBC h = c.get();
+    if (!succeeded(SQLSetConnectAttrW(h, SQL_ATTR_AUTOCOMMIT,
+                                      reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0)))
+        return failure_of(c.diagnostics(), Context::working);
+    auto made = [&]() -> store::Status {
+        if (auto locked = exec(c, "SELECT pg_advisory_xact_lock(?)", {number_param(kCreationLock)});
+            !locked)
+            return locked;
+        return work();
+    }();
+    const SQLRETURN ended = SQLEndTran(SQL_HANDLE_DBC, h, made ? SQL_COMMIT : SQL_ROLLBACK);
+    const auto ending = c.diagnostics();
+    SQLSetConnectAttrW(h, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
+    if (!made) return made;
+    if (!succeeded(ended)) return failure_of(ending, Context::working);
+    return {};
+}
+
+// A database made by an earlier version lacks the counting: added once, by the first PC
+// that may. A user without the rights to add it still works; other programs' writes then
+// show at this PC's next load instead of at once.
+store::Status ensure_counting(Connection& c) {
+    auto there = counting_in_place(c);
+    if (!there) return there.failure();
+    if (*there) return {};
+    auto added = locked_transaction(c, [&]() -> store::Status {
+        auto again = counting_in_place(c);
+        if (!again) return again.failure();
+        if (*again) return {};
+        return make_counting(c);
+    });
+    if (!added && c.dead()) return added;
+    return {};
+}
+
 bool ours_among(const std::vector<std::string>& tables) {
     for (const auto& t : tables)
         if (t == "lq_schema") return true;
@@ -202,7 +290,10 @@ store::Status prepare_schema(Connection& c) {
                            "the database does not keep its text as UTF-8");
     auto tables = our_tables_present(c);
     if (!tables) return tables.failure();
-    if (ours_among(*tables)) return check(c);
+    if (ours_among(*tables)) {
+        if (auto checked = check(c); !checked) return checked;
+        return ensure_counting(c);
+    }
     if (!tables->empty())
         return store::fail(
             StoreFailure::foreign_schema,
@@ -210,25 +301,16 @@ store::Status prepare_schema(Connection& c) {
 
     // An empty database: made ours in one transaction, which a second PC trying the same
     // waits for and then finds done.
-    SQLHDBC h = c.get();
-    if (!succeeded(SQLSetConnectAttrW(h, SQL_ATTR_AUTOCOMMIT,
-                                      reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0)))
-        return failure_of(c.diagnostics(), Context::working);
-    auto made = [&]() -> store::Status {
-        if (auto locked = exec(c, "SELECT pg_advisory_xact_lock(?)", {number_param(kCreationLock)});
-            !locked)
-            return locked;
+    auto made = locked_transaction(c, [&]() -> store::Status {
         auto again = our_tables_present(c);
         if (!again) return again.failure();
-        if (again->empty()) return create(c);
-        return {};
-    }();
-    const SQLRETURN ended = SQLEndTran(SQL_HANDLE_DBC, h, made ? SQL_COMMIT : SQL_ROLLBACK);
-    const auto ending = c.diagnostics();
-    SQLSetConnectAttrW(h, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
+        if (!again->empty()) return {};
+        if (auto done = create(c); !done) return done;
+        return make_counting(c);
+    });
     if (!made) return made;
-    if (!succeeded(ended)) return failure_of(ending, Context::working);
-    return check(c);
+    if (auto checked = check(c); !checked) return checked;
+    return ensure_counting(c);
 }
 
 }  // namespace odbc

@@ -13,8 +13,12 @@ namespace {
 // is one transaction, begun before its first read, so that what it found (no such customer
 // yet, the row still there) still holds when it writes, whoever else uses the store.
 bool open_action(StoreConnection& c, RowSet& rs, const StoreLocation& store,
-                 const std::string& source, bool writes = false) {
+                 const std::string& source, bool writes = false,
+                 std::optional<std::uint64_t>* stamp = nullptr) {
     if (!c.open_store(store)) return false;
+    // Taken before the rows are read: a change between the two then shows as a change after
+    // them, never the other way round.
+    if (stamp) *stamp = c.change_stamp();
     if (writes && !c.begin_transaction()) {
         c.close_store();
         return false;
@@ -192,8 +196,9 @@ ActionResult import_customers(StoreConnection& c, RowSet& rs, const StoreLocatio
 }
 
 std::optional<std::vector<CustomerRow>> load_customers(StoreConnection& c, RowSet& rs,
-                                                       const StoreLocation& store, bool closed) {
-    if (!open_action(c, rs, store, customer_list_source(closed))) return std::nullopt;
+                                                       const StoreLocation& store, bool closed,
+                                                       std::optional<std::uint64_t>* stamp) {
+    if (!open_action(c, rs, store, customer_list_source(closed), false, stamp)) return std::nullopt;
     std::vector<CustomerRow> rows;
     const int count = rs.row_count();
     rows.reserve(static_cast<std::size_t>(count));

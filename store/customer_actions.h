@@ -89,9 +89,11 @@ struct ImportReport {
 ActionResult import_customers(StoreConnection& c, RowSet& rs, const StoreLocation& store,
                               const std::vector<ImportCandidate>& candidates, ImportReport& report);
 
-// Open or closed customers, newest first; nullopt when the store did not open.
-std::optional<std::vector<CustomerRow>> load_customers(StoreConnection& c, RowSet& rs,
-                                                       const StoreLocation& store, bool closed);
+// Open or closed customers, newest first; nullopt when the store did not open. `stamp`, when
+// given, gets the store's change stamp as the rows were read (nullopt: not readable).
+std::optional<std::vector<CustomerRow>> load_customers(
+    StoreConnection& c, RowSet& rs, const StoreLocation& store, bool closed,
+    std::optional<std::uint64_t>* stamp = nullptr);
 // How many customers are closed (or open); nullopt when the store did not open.
 std::optional<int> count_customers(StoreConnection& c, RowSet& rs, const StoreLocation& store,
                                    bool closed);

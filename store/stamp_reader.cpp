@@ -7,7 +7,7 @@ namespace store {
 StampReader::Stamp StampReader::read(const StoreLocation& where) {
     if (auto peeked = drivers::peek_change_stamp(where)) {
         server_.close_store();
-        return {where.path, peeked->value, peeked->settled};
+        return {where.path, *peeked};
     }
     if (!server_.is_open() || server_text_ != where.odbc) {
         StoreLocation exact = where;

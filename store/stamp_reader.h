@@ -17,10 +17,11 @@ class StampReader {
     struct Stamp {
         std::string store;  // which store it is of: a server's connection text or a file's path
         std::optional<std::uint64_t> value;  // nullopt: not readable now
-        // False for a file changed so shortly before the read that a change after it could
-        // still carry the same time (file times move in steps of some milliseconds).
-        bool settled = true;
     };
+    // What Stamp::store says for the store at `where`.
+    static std::string name_of(const StoreLocation& where) {
+        return where.on_server() ? where.odbc : where.path;
+    }
     // The stamp of the store at `where`, taken as it stands (LQ_STORE does not redirect it).
     Stamp read(const StoreLocation& where);
 

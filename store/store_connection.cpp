@@ -44,7 +44,33 @@ void StoreConnection::close_store() {
     // The last transaction's stamp outlives the open that made it: a list load after a save
     // opens again, and the save must still be known as this PC's own.
     if (auto stamp = engine_->transaction_stamp()) closed_stamp_ = stamp;
+    // This connection's changes outlive the open that made them, as above.
+    for (const CommitStamps& c : engine_->commits())
+        kept_commits_.push_back(c);
+    while (kept_commits_.size() > kCommitsKept)
+        kept_commits_.pop_front();
     engine_.reset();
+}
+
+std::vector<CommitStamps> StoreConnection::own_commits() const {
+    std::vector<CommitStamps> all(kept_commits_.begin(), kept_commits_.end());
+    if (engine_) all.insert(all.end(), engine_->commits().begin(), engine_->commits().end());
+    return all;
+}
+
+std::optional<std::uint64_t> StoreConnection::own_change_stamp() const {
+    const auto all = own_commits();
+    if (all.empty()) return std::nullopt;
+    return all.back().after;
+}
+
+bool StoreConnection::only_own_changes(std::uint64_t from, std::uint64_t to) const {
+    if (from == to) return true;
+    for (const CommitStamps& c : own_commits()) {
+        if (c.before == from) from = c.after;
+        if (from == to) return true;
+    }
+    return false;
 }
 
 std::optional<std::uint64_t> StoreConnection::transaction_stamp() const {
@@ -92,7 +118,6 @@ bool StoreConnection::commit_transaction() {
         note(done.failure());
         return false;
     }
-    if (auto stamp = engine_->transaction_stamp()) own_stamp_ = stamp;
     return true;
 }
 

@@ -3,9 +3,11 @@
 // The store is the Jet file beside the program or a database server reached through ODBC;
 // which engine runs is decided here, from the location, and nothing above this layer sees it.
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/engine.h"
 #include "engine/failure.h"
@@ -61,7 +63,13 @@ class StoreConnection {
     // The stamp of the last transaction committed through this connection, kept the same way:
     // the change stamp a PC sees for its own last change. One rolled back or refused leaves
     // it, since another PC's next commit leaves the stamp that one had taken.
-    std::optional<std::uint64_t> own_change_stamp() const { return own_stamp_; }
+    std::optional<std::uint64_t> own_change_stamp() const;
+    // The changes committed through this connection (the last few dozen), in order, each
+    // with the store's stamps before and after it.
+    std::vector<CommitStamps> own_commits() const;
+    // Whether the store went from stamp `from` to stamp `to` by this connection's own changes
+    // alone (or not at all): a list showing `from` then misses nothing of another PC's.
+    bool only_own_changes(std::uint64_t from, std::uint64_t to) const;
 
     bool is_open() const { return engine_ != nullptr; }
     // Whether the open store is a database server.
@@ -89,7 +97,8 @@ class StoreConnection {
     StoreFailure last_failure_ = StoreFailure::none;
     std::size_t rows_affected_ = 0;
     std::optional<std::uint64_t> closed_stamp_;  // the engine's, kept at close_store
-    std::optional<std::uint64_t> own_stamp_;
+    static constexpr std::size_t kCommitsKept = 64;
+    std::deque<CommitStamps> kept_commits_;
 };
 
 }  // namespace store

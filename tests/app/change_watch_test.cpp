@@ -12,6 +12,7 @@
 #include "app/change_watch.h"
 #include "app/main_window.h"
 #include "forms/forms.h"
+#include "odbc/pool.h"
 #include "runtime/headless/backend.h"
 #include "store/customer_actions.h"
 #include "store/provision.h"
@@ -44,11 +45,12 @@ class ChangeWatch : public ::testing::TestWithParam<Engine> {
             // Through a relay, so that a test can take the server away from a running program.
             auto& pg = testing_support::PgServer::shared();
             relay_ = std::make_unique<testing_support::TcpProxy>(pg.port());
-            ::setenv(store::kStoreVariable,
-                     pg.connection_string(pg.fresh_database("watch"), pg.shop_user(),
-                                          pg.shop_password(), relay_->port())
-                         .c_str(),
-                     1);
+            database_ = pg.fresh_database("watch");
+            ::setenv(
+                store::kStoreVariable,
+                pg.connection_string(database_, pg.shop_user(), pg.shop_password(), relay_->port())
+                    .c_str(),
+                1);
         }
         for (auto* c : {&a_, &b_})
             c->files = &files_;
@@ -64,6 +66,11 @@ class ChangeWatch : public ::testing::TestWithParam<Engine> {
             backend_.windows().open(forms::main_window(), app::main_window_handlers(pc)));
     }
     store::StoreLocation where() const { return {db_path_, store::kDatabasePassword}; }
+    store::StoreLocation where_exact() const {
+        store::StoreLocation file = where();
+        file.exact = true;
+        return file;
+    }
     // A customer saved through `c`, as a PC's editor saves one; its number.
     std::int32_t save(store::StoreConnection& c, store::RowSet& rs, const std::string& wang) {
         std::int32_t id = 0;
@@ -93,6 +100,7 @@ class ChangeWatch : public ::testing::TestWithParam<Engine> {
     app::MainContext a_, b_;
     std::string dir_, db_path_;
     std::unique_ptr<testing_support::TcpProxy> relay_;
+    std::string database_;  // the server's, for the server engine
 };
 
 TEST_P(ChangeWatch, AnotherPcsSaveShowsAtTheNextTickWithSelectionAndViewKept) {
@@ -181,22 +189,31 @@ TEST_P(ChangeWatch, OwnSavesAndAnotherPcsSavesAfterThemBothShow) {
     ASSERT_TRUE(mine.tick(kTimer));
     ASSERT_TRUE(theirs.tick(kTimer));
     // A PC saves and loads its list, as its editor does; the other PC's tick shows the
-    // customer. The server tells a PC's own transactions apart: its tick loads nothing more.
-    // The file cannot: one more load, and only one.
+    // customer, and the saving PC's own tick loads nothing more: the load read the store at
+    // the stamp its save left.
     save(a_.connection, a_.rows, "mine");
     app::reload_list(mine, a_);
     settle();
     const void* own = load_of(a_);
-    ASSERT_TRUE(mine.tick(kTimer));
+    for (int i = 0; i < 2; ++i)
+        ASSERT_TRUE(mine.tick(kTimer));
     EXPECT_EQ(mine.item_count(kList), 1);
-    if (GetParam() == Engine::server) {
-        EXPECT_EQ(load_of(a_), own) << "an own save loaded twice";
-    }
-    own = load_of(a_);
-    ASSERT_TRUE(mine.tick(kTimer));
-    EXPECT_EQ(load_of(a_), own);
+    EXPECT_EQ(load_of(a_), own) << "an own save loaded twice";
     ASSERT_TRUE(theirs.tick(kTimer));
     EXPECT_EQ(theirs.item_count(kList), 1);
+
+    // A header click keeps the order in this PC's settings (in the file, where the file holds
+    // the customers too): nothing to load, and nothing is.
+    store::StampReader file;
+    const auto before = file.read(where_exact()).value;
+    mine.fire(kList, runtime::Event::column_clicked, {3, {}});
+    mine.fire(kList, runtime::Event::column_clicked, {4, {}});
+    settle();
+    const void* sorted = load_of(a_);
+    for (int i = 0; i < 2; ++i)
+        ASSERT_TRUE(mine.tick(kTimer));
+    EXPECT_EQ(load_of(a_), sorted);
+    EXPECT_NE(file.read(where_exact()).value, before) << "the order was not kept in the file";
 
     // The other PC saves after this one's own save and load: that one still shows.
     save(a_.connection, a_.rows, "mine again");
@@ -205,10 +222,39 @@ TEST_P(ChangeWatch, OwnSavesAndAnotherPcsSavesAfterThemBothShow) {
     settle();
     ASSERT_TRUE(mine.tick(kTimer));
     ASSERT_EQ(mine.item_count(kList), 3);
-    EXPECT_EQ(mine.cell(kList, 0, 3), "theirs");
     const void* settled = load_of(a_);
     ASSERT_TRUE(mine.tick(kTimer));
     EXPECT_EQ(load_of(a_), settled);
+}
+
+// Another program writing the server's tables (psql here) moves the stamp as the program's
+// own writes do, and the list follows; a database made before the server counted such writes
+// learns to when a PC opens it.
+TEST_P(ChangeWatch, AnotherProgramsRowOnTheServerShows) {
+    if (GetParam() == Engine::file) GTEST_SKIP() << "only a server has other clients";
+    auto& pg = testing_support::PgServer::shared();
+    save_elsewhere("first");  // makes the tables
+    const char* count =
+        "SELECT count(*) FROM pg_trigger WHERE tgname = 'lq_counted' AND NOT tgisinternal";
+    ASSERT_EQ(pg.admin_sql(database_, count), "2\n");
+    pg.admin_sql(database_,
+                 "DROP TRIGGER lq_counted ON yrkb_com; DROP TRIGGER lq_counted ON "
+                 "vantel_ww");
+    odbc::forget_connections();  // a fresh connection prepares the database anew
+    HeadlessWindow& pc = open(b_);
+    ASSERT_EQ(pc.item_count(kList), 1);
+    EXPECT_EQ(pg.admin_sql(database_, count), "2\n");
+    pg.shop_sql(database_,
+                "INSERT INTO yrkb_com (wang, wang2, time1, time2) VALUES "
+                "('psql 写的', '店主', '2026-12-01', '2026-12-01')");
+    ASSERT_TRUE(pc.tick(kTimer));
+    ASSERT_EQ(pc.item_count(kList), 2);
+    EXPECT_EQ(pc.cell(kList, 0, 3), "psql 写的");
+    // The program's own transactions still move it by one each.
+    const auto before = std::stoull(pg.admin_sql(database_, "SELECT change_count FROM lq_schema"));
+    save_elsewhere("second");
+    EXPECT_EQ(std::stoull(pg.admin_sql(database_, "SELECT change_count FROM lq_schema")),
+              before + 1);
 }
 
 // A backup put back on one PC (the server's data replaced in one transaction, or the file

@@ -357,6 +357,16 @@ std::string Checker::dialog(DialogModel& d, HeadlessWindow& w, double now_low) {
         LQ_RETURN_IF(differ("follow-up text", f->text, w.text(forms::follow_up::kText)));
     } else if (std::get_if<ImportModel>(&d)) {
         LQ_RETURN_IF(differ("import title", std::string("导入客户"), w.text("")));
+    } else if (auto* r = std::get_if<RestoreModel>(&d)) {
+        LQ_RETURN_IF(differ("restore copies", static_cast<int>(r->counts.size()),
+                            w.item_count(forms::restore::kList)));
+        for (std::size_t i = 0; i < r->counts.size(); ++i) {
+            const int row = static_cast<int>(i);
+            LQ_RETURN_IF(differ("restore copy open", std::to_string(r->counts[i].first),
+                                w.cell(forms::restore::kList, row, 2)));
+            LQ_RETURN_IF(differ("restore copy closed", std::to_string(r->counts[i].second),
+                                w.cell(forms::restore::kList, row, 3)));
+        }
     } else if (auto* cd = std::get_if<CadenceModel>(&d)) {
         LQ_RETURN_IF(differ("cadence title", std::string("跟进设置"), w.text("")));
         LQ_RETURN_IF(differ("cadence days", cd->days, w.text(forms::cadence::kDays)));

@@ -51,7 +51,7 @@ Driver::Driver(const Options& options)
     }
     auto& windows = program_.backend().windows();
     for (const char* form : {"CustomerEditor", "OurIdManager", "DealDateDialog", "ChartWindow",
-                             "FollowUpDialog", "CadenceDialog", "ImportDialog"})
+                             "FollowUpDialog", "CadenceDialog", "ImportDialog", "RestoreDialog"})
         windows.on_open(form, [this](HeadlessWindow& w) { dialog(w); });
 }
 
@@ -482,6 +482,7 @@ void Driver::menu_action() {
     std::vector<std::string> items;
     if (model_.menu == forms::main::kMoreMenu) {
         items = {"查看图表", "查看图表", "查看图表", "加入官方群", "跟进设置…", "只看待跟进"};
+        if (in_.chance(40)) items.push_back("恢复备份…");
     } else {
         items = {"修改客户", "修改客户", "联系客户", "查询客户"};
         for (int i = 0; i < 3; ++i) {
@@ -542,6 +543,8 @@ void Driver::dialog(HeadlessWindow& w) {
             cadence_action(w);
         } else if (name == "ImportDialog") {
             import_action(w);
+        } else if (name == "RestoreDialog") {
+            restore_action(w);
         } else {
             chart_action(w);
         }
@@ -828,6 +831,30 @@ void Driver::import_action(HeadlessWindow& w) {
     begin("import: Enter");
     model_.import_ok();
     w.press(Key::enter);
+    check();
+}
+
+void Driver::restore_action(HeadlessWindow& w) {
+    const auto& r = std::get<RestoreModel>(model_.dialogs.back());
+    if (!model_.store.available) {
+        // A shop that is away cannot be put back: the user gives up.
+        begin("restore: Esc, the store is away");
+        model_.close_dialog();
+        w.press(Key::escape);
+        return check();
+    }
+    const int count = static_cast<int>(r.counts.size());
+    const int row = count > 0 && in_.chance(90) ? in_.below(count) : -1;
+    const bool yes = in_.chance(70);
+    begin("restore: copy " + std::to_string(row) + ", OK" + (yes ? " (Yes)" : " (No)"));
+    const std::size_t asked = model_.messages.size();
+    model_.restore_ok(row, yes);
+    if (row >= 0 && yes) ++figures_.restores;
+    if (model_.messages.size() > asked && model_.messages[asked].yes_no)
+        program_.backend().message_boxes().push_answer(yes ? runtime::kAnswerYes
+                                                           : runtime::kAnswerNo);
+    w.select_row(forms::restore::kList, row);
+    w.fire(forms::restore::kOkButton, Event::clicked);
     check();
 }
 

@@ -30,7 +30,7 @@ struct Options {
 struct Figures {
     long actions = 0;
     long oracle_runs = 0;
-    long saves = 0, exports = 0, deletes = 0, deals = 0, restarts = 0;
+    long saves = 0, exports = 0, deletes = 0, deals = 0, restarts = 0, restores = 0;
     std::size_t customers = 0;
     std::uintmax_t file_bytes = 0;  // the database file's size at the end
 };
@@ -75,6 +75,7 @@ class Driver {
     void cadence_action(runtime::headless::HeadlessWindow& w);
     void import_file();
     void import_action(runtime::headless::HeadlessWindow& w);
+    void restore_action(runtime::headless::HeadlessWindow& w);
     // Picks an index by weight.
     int weighted(const std::vector<int>& weights);
 

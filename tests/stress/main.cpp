@@ -90,11 +90,12 @@ int main(int argc, char** argv) {
             : std::string("on the server");
     std::printf(
         "seed %llu: %ld actions agree with the model in %.1f s (%.0f actions/s); outside "
-        "readers %ld times; %ld saves, %ld exports, %ld deletes, %ld deals, %ld restarts; %zu "
+        "readers %ld times; %ld saves, %ld exports, %ld deletes, %ld deals, %ld restarts, %ld "
+        "restores; %zu "
         "customers %s at the end\n",
         static_cast<unsigned long long>(o.seed), f.actions, seconds,
         static_cast<double>(f.actions) / seconds, f.oracle_runs, f.saves, f.exports, f.deletes,
-        f.deals, f.restarts, f.customers, where.c_str());
+        f.deals, f.restarts, f.restores, f.customers, where.c_str());
     if (verbose)
         for (const auto& [text, count] : driver.message_counts())
             std::printf("  %6ld x %s\n", count, text.c_str());

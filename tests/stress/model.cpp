@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <tuple>
 
+#include "jet/civil_date.h"
 #include "odbc/datetime.h"
 #include "tests/stress/list_rules.h"
 #include "tests/stress/text_rules.h"
@@ -14,6 +15,13 @@
 namespace stress {
 
 namespace {
+
+// A day as the restore dialog names a copy's: "2026-12-10".
+std::string today_text(double now) {
+    const jet::CivilDate d =
+        jet::civil_from_days(static_cast<std::int64_t>(std::floor(now)) - jet::kEngineEpochOffset);
+    return std::to_string(d.year) + "-" + std::to_string(d.month) + "-" + std::to_string(d.day);
+}
 
 constexpr const char* kCustomerGone = "这个客户已经不在了。";
 constexpr const char* kMarker = "<!vantel!>";
@@ -85,6 +93,8 @@ const char* form_name(const DialogModel& d) {
             return "FollowUpDialog";
         case 5:
             return "CadenceDialog";
+        case 7:
+            return "RestoreDialog";
         case 6:
             return "ImportDialog";
         default:
@@ -146,6 +156,8 @@ void Model::start() {
     attaches.push_back(skin_number(skin_text));
     attaches.push_back(skin_number(skin_text));
     reload();
+    // The day's first start keeps a copy of the shop in 备份.
+    if (copies.empty() && store.available) take_copy();
     int due = 0;
     for (const Customer& c : loaded)
         due += due_tone(c, false, now_low, cadence()) > 0;
@@ -327,7 +339,53 @@ void Model::follow_up_ok(double when) {
     select_customer(f.target);
 }
 
+void Model::take_copy() {
+    copies.push_back(store);
+}
+
+void Model::restore_ok(int row, bool yes) {
+    if (row < 0) return say("请先在列表里选一份备份。");
+    const StoreModel chosen = copies[copies.size() - 1 - static_cast<std::size_t>(row)];
+    int open = 0, closed = 0;
+    for (const auto& [id, c] : chosen.customers)
+        ++(c.closed ? closed : open);
+    const std::string named = today_text(now_low) + " 的备份";
+    const std::string counts =
+        "（未成交 " + std::to_string(open) + " 位，已成交 " + std::to_string(closed) + " 位）";
+    if (whole_seconds)
+        say("确定要用 " + named + counts +
+                "替换数据库服务器上现在的客户数据吗？\r\n店里所有电脑都会看到恢复后的数据。"
+                "服务器上现在的数据会先备份到这台电脑的“备份”文件夹里。",
+            "温馨提示：", true);
+    else
+        say("确定要用 " + named + counts +
+                "替换现在的数据吗？\r\n现在的数据会先备份到“备份”文件夹里。",
+            "温馨提示：", true);
+    if (!yes) return;
+    take_copy();
+    if (whole_seconds) {
+        // On a server the shop's own settings stay; the numbers go on after the largest.
+        StoreModel now = chosen;
+        now.row2 = store.row2;
+        now.row2_written = store.row2_written;
+        now.next_id =
+            chosen.customers.empty() ? store.next_id : chosen.customers.rbegin()->first + 1;
+        store = now;
+    } else {
+        store = chosen;
+    }
+    say("已经用 " + named + "恢复了数据。", "恭喜：");
+    // The skin as the copy keeps it (put into the selector and attached), then the list.
+    skin_text = store.skin;
+    attaches.push_back(skin_number(skin_text));
+    attaches.push_back(skin_number(skin_text));
+    dialogs.pop_back();
+    reload();
+}
+
 void Model::import_ok() {
+    // The shop as it stands goes into 备份 first.
+    take_copy();
     const ImportModel im = std::get<ImportModel>(dialogs.back());
     int added = 0, stored_already = 0, repeated = 0;
     std::vector<std::pair<std::string, std::string>> in_file;
@@ -657,6 +715,15 @@ void Model::menu_item(const std::string& item, bool answer_yes) {
             for (const auto& [k, v] : store.customers)
                 ++(v.closed ? c.closed : c.open);
         open_dialog(c);
+    } else if (item == "恢复备份…") {
+        RestoreModel r;
+        for (auto it = copies.rbegin(); it != copies.rend(); ++it) {
+            int open = 0, closed = 0;
+            for (const auto& [number, c] : it->customers)
+                ++(c.closed ? closed : open);
+            r.counts.emplace_back(open, closed);
+        }
+        open_dialog(r);
     } else if (item == "跟进设置…") {
         open_dialog(CadenceModel{std::to_string(cadence())});
     } else if (item == "只看待跟进") {

@@ -71,8 +71,12 @@ struct CadenceModel {
 struct ImportModel {
     std::vector<std::vector<std::string>> rows;
 };
+// "恢复备份…": the copies in 备份, newest first, each as its open and closed customers.
+struct RestoreModel {
+    std::vector<std::pair<int, int>> counts;
+};
 using DialogModel = std::variant<EditorModel, ManagerModel, DealModel, ChartModel, FollowUpModel,
-                                 CadenceModel, ImportModel>;
+                                 CadenceModel, ImportModel, RestoreModel>;
 const char* form_name(const DialogModel& d);
 
 struct Message {
@@ -93,6 +97,8 @@ struct ExportExpectation {
 
 struct Model {
     StoreModel store;
+    // The copies the program took into 备份 (all of today), oldest first.
+    std::vector<StoreModel> copies;
 
     // The list as the last load left it.
     bool closed_mode = false;
@@ -213,6 +219,9 @@ struct Model {
     void follow_up_ok(double when);
     void cadence_ok();
     void import_ok();
+    // The copy in row `row` of the restore dialog put back (-1: none chosen), the question
+    // answered `yes`.
+    void restore_ok(int row, bool yes);
     void close_dialog();
 
     // Other copies of the program, and the file going away.
@@ -246,6 +255,7 @@ struct Model {
     void attach_selector();
     BoxDate now() const { return {0, true}; }
     std::string sheet(const std::string& kind) const;
+    void take_copy();
 };
 
 // The online status the stand-in service gives an ID.

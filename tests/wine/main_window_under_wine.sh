@@ -149,4 +149,38 @@ for shot in manager editor deal chart chart_3d; do
         { echo "FAIL no screenshot $shot.png"; failed=$((failed + 1)); }
 done
 
+# A clock set back: 备份 holds 60 copies dated after today, two of last year, one the user
+# put there. The start keeps every one of them, says once that the date looks wrong, and
+# takes today's copy.
+clock=$work/clock
+mkdir -p "$clock/备份"
+cp "$template" "$clock/yrkb_com.db"
+chmod u+w "$clock/yrkb_com.db"
+for d in $(seq 1 60); do
+    cp "$template" "$clock/备份/yrkb_com-$(date -d "+$d day" +%Y-%m-%d).db"
+done
+last_year=$(date -d '-400 day' +%Y-%m-%d)
+cp "$template" "$clock/备份/yrkb_com-$last_year.db"
+cp "$template" "$clock/备份/yrkb_com-$(date -d '-401 day' +%Y-%m-%d).db"
+cp "$template" "$clock/备份/店里的旧电脑.mdb"
+cp "$exe" "$driver" "$clock/"
+on_virtual_display bash -c '
+    cd "$1"
+    wine lanqiao.exe >/dev/null 2>&1 &
+    wine lanqiao_driver.exe answer > clock_message.txt 2>/dev/null
+    for i in $(seq 1 40); do ls 备份 | grep -q "$(date +%Y-%m-%d)" && break; sleep 0.5; done
+    import -window root "$2"
+    wineserver -k' _ "$clock" "$artefacts/clock_set_back.png"
+future=0
+for d in $(seq 1 60); do
+    [[ -f "$clock/备份/yrkb_com-$(date -d "+$d day" +%Y-%m-%d).db" ]] && future=$((future + 1))
+done
+check "60 copies dated after today, all kept" 60 "$future"
+check "the hand copy kept" yes "$([[ -f "$clock/备份/店里的旧电脑.mdb" ]] && echo yes)"
+check "today's copy taken" yes "$([[ -f "$clock/备份/yrkb_com-$(date +%Y-%m-%d).db" ]] && echo yes)"
+check "with fewer than 7 copies up to today, last year's kept too" yes \
+    "$([[ -f "$clock/备份/yrkb_com-$last_year.db" ]] && echo yes)"
+check "the user told once that the date looks wrong" 1 \
+    "$(tr -d '\r' < "$clock/clock_message.txt" | grep -c '这台电脑的日期可能不对')"
+
 [[ $failed -eq 0 ]] || { echo "$failed checks failed"; exit 1; }

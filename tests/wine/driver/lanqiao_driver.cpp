@@ -341,6 +341,11 @@ int wmain(int argc, wchar_t** argv) {
                             SMTO_NORMAL, 60000, nullptr);
         return 0;
     }
+    if (command == L"answer" && argc == 2) {
+        // The message box showing (or the next one), answered with its default button.
+        std::printf("%s\n", answer_message_box(main).c_str());
+        return 0;
+    }
     if (command == L"our-ids" && argc == 3) {
         PostMessageW(main, WM_COMMAND, MAKEWPARAM(2001, BN_CLICKED), 0);
         HWND manager = wait_for_dialog(main);
