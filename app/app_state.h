@@ -3,20 +3,17 @@
 #include <cstdint>
 #include <string>
 
+#include "store/customer_actions.h"
+
 namespace app {
 
 inline constexpr const char* kOpenCustomers = "yn=false";
 inline constexpr const char* kClosedCustomers = "yn=true";
 inline constexpr const char* kNewCustomer = "新建";
 
-struct CurrentCustomer {
-    std::int32_t id = 0;
-    std::string wang;        // the customer's ID
-    std::string wang2;       // our ID
-    std::string first_date;  // as the list shows it
-    std::string list_date;   // column 6 as the list shows it
-    std::string note;
-};
+// The customer a list command picked, as the list loaded it; an empty row (number 0) when
+// none was picked.
+using CurrentCustomer = store::CustomerRow;
 
 struct AppState {
     std::string database_path;

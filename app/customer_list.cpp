@@ -64,8 +64,8 @@ void reload_list(runtime::Window& window, MainContext& context) {
     // asked.
     list.statuses.clear();
     for (const auto& c : *customers)
-        if (std::string known = known_status(context, {c.id, c.wang}); !known.empty())
-            list.statuses[c.id] = {c.wang, std::move(known)};
+        if (std::string known = known_status(context, {c.id, c.buyer}); !known.empty())
+            list.statuses[c.id] = {c.buyer, std::move(known)};
     list.order =
         std::make_shared<ListOrder>(std::move(*customers), &runtime::platform().code_pages());
     list.loaded_stamp = stamp;
@@ -79,7 +79,7 @@ void reload_list(runtime::Window& window, MainContext& context) {
     keys.reserve(list.rows.size());
     for (std::size_t r = 0; r < list.rows.size(); ++r) {
         const auto& c = *list.customer(static_cast<int>(r));
-        keys.push_back({c.id, c.wang});
+        keys.push_back({c.id, c.buyer});
     }
     ask_list_statuses(window, context, keys);
     if (const std::int32_t id = std::exchange(context.reselect, 0); id > 0)
@@ -139,15 +139,9 @@ double selected_id(const runtime::Window& window) {
 
 void edit_selected_customer(runtime::Window& window, MainContext& context) {
     int row = window.selected_row(forms::main::kList);
-    CurrentCustomer& c = context.state.current_customer;
-    c.id = services::to_integer(services::text_to_number(window.cell(forms::main::kList, row, 0)));
-    c.wang = window.cell(forms::main::kList, row, 3);
-    c.wang2 = window.cell(forms::main::kList, row, 4);
-    c.first_date = window.cell(forms::main::kList, row, 5);
-    c.list_date = window.cell(forms::main::kList, row, 6);
-    // The note as stored, not as the cell shows its line breaks.
+    // The customer as loaded, dates and note as stored: nothing is read back from the cells.
     const store::CustomerRow* shown = context.list->customer(row);
-    c.note = shown ? shown->bs : std::string();
+    context.state.current_customer = shown ? *shown : CurrentCustomer{};
     context.state.editor_mode.clear();
     runtime::platform().windows().open_modal(forms::customer_editor(), context.editor_handlers);
 }

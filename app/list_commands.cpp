@@ -133,12 +133,11 @@ void add_list_command_handlers(runtime::Handlers& h, MainContext& context) {
 
 void install_dialog_handlers(MainContext& context, Window& main) {
     AppState& s = context.state;
-    CurrentCustomer& picked = s.current_customer;
     auto shared = std::make_shared<const dialogs::DialogContext>(dialogs::DialogContext{
         s.database_path,
         s.list_mode,
         s.editor_mode,
-        {picked.id, picked.wang, picked.wang2, picked.first_date, picked.list_date, picked.note},
+        s.current_customer,
         s.manager_origin,
         s.target_id,
         [&context, &main] { reload_list(main, context); },

@@ -23,7 +23,7 @@ double whole_day(double date) {
 
 Due due_state(const store::CustomerRow& customer, bool closed_list, double today, int cadence) {
     if (closed_list || cadence <= 0) return Due::no;
-    const double waited = whole_day(today) - whole_day(customer.time2);
+    const double waited = whole_day(today) - whole_day(customer.last_follow_up);
     if (waited >= 2.0 * cadence) return Due::overdue;
     if (waited >= cadence) return Due::due;
     return Due::no;
@@ -60,17 +60,17 @@ ListOrder::ListOrder(std::vector<store::CustomerRow> customers,
     // Folding seldom lengthens a text: mostly one allocation for all of them.
     std::size_t total = 0;
     for (const auto& c : customers_)
-        total += c.wang.size() + c.wang2.size() + c.bs.size() + 2;
+        total += c.buyer.size() + c.our_id.size() + c.note.size() + 2;
     haystack_.reserve(total);
     for (const auto& c : customers_) {
         starts_.push_back(haystack_.size());
-        services::append_search_key(haystack_, c.wang);
+        services::append_search_key(haystack_, c.buyer);
         haystack_ += kFieldGap;
         gaps_.push_back(haystack_.size());
-        services::append_search_key(haystack_, c.wang2);
+        services::append_search_key(haystack_, c.our_id);
         haystack_ += kFieldGap;
         gaps_.push_back(haystack_.size());
-        services::append_search_key(haystack_, c.bs);
+        services::append_search_key(haystack_, c.note);
     }
     starts_.push_back(haystack_.size());
     // How often each byte occurs; the first few megabytes tell it well enough.
@@ -346,7 +346,7 @@ ListOrder::Ranking ListOrder::make_ranking(int kind) {
     if (kind == 5 || kind == 6 || kind == kDealDateKind) {
         const auto date = [&](std::uint32_t i) {
             const auto& c = customers_[i];
-            return kind == 5 ? c.time1 : kind == 6 ? c.time2 : c.time3;
+            return kind == 5 ? c.first_enquiry : kind == 6 ? c.last_follow_up : c.deal_date;
         };
         return rank([&](std::uint32_t a, std::uint32_t b) { return date(a) < date(b); });
     }
@@ -367,7 +367,8 @@ std::vector<std::size_t> ListOrder::shown(const ListQuery& query,
     if (column <= 1 && query.due_only) {
         // The longest-waiting first.
         std::stable_sort(rows.begin(), rows.end(), [&](std::size_t a, std::size_t b) {
-            const double x = whole_day(customers_[a].time2), y = whole_day(customers_[b].time2);
+            const double x = whole_day(customers_[a].last_follow_up),
+                         y = whole_day(customers_[b].last_follow_up);
             return x != y ? x < y : newer(a, b);
         });
         return rows;

@@ -29,7 +29,7 @@ int ListState::row_of(std::int32_t id) const {
 std::string ListState::status_of(const store::CustomerRow& c) const {
     const auto it = statuses.find(c.id);
     // A status learnt for another ID of the customer is not theirs now.
-    return it != statuses.end() && it->second.first == c.wang ? it->second.second : std::string();
+    return it != statuses.end() && it->second.first == c.buyer ? it->second.second : std::string();
 }
 
 int CustomerRows::count() const {
@@ -47,15 +47,16 @@ std::string CustomerRows::cell(int row, int column) const {
         case 2:
             return state_->status_of(*c);
         case 3:
-            return c->wang;
+            return c->buyer;
         case 4:
-            return c->wang2;
+            return c->our_id;
         case 5:
-            return services::format_date(c->time1, kDatePattern);
+            return services::format_date(c->first_enquiry, kDatePattern);
         case 6:
-            return services::format_date(state_->query.closed ? c->time3 : c->time2, kDatePattern);
+            return services::format_date(state_->query.closed ? c->deal_date : c->last_follow_up,
+                                         kDatePattern);
         case 7:
-            return note_cell(c->bs);
+            return note_cell(c->note);
         default:
             return {};
     }

@@ -51,10 +51,11 @@ std::string as_text(std::string_view text) {
 std::string sheet_line(std::string_view kind, std::size_t running_number,
                        const store::CustomerRow& customer) {
     const std::string m(kFieldMarker);
-    const double last = kind == kClosedSheet ? customer.time3 : customer.time2;
-    return std::to_string(running_number) + m + as_text(customer.wang) + m +
-           as_text(customer.wang2) + m + services::format_date(customer.time1, kSheetDate) + m +
-           services::format_date(last, kSheetDate) + m + quoted(as_text(customer.bs)) + kCrLf;
+    const double last = kind == kClosedSheet ? customer.deal_date : customer.last_follow_up;
+    return std::to_string(running_number) + m + as_text(customer.buyer) + m +
+           as_text(customer.our_id) + m +
+           services::format_date(customer.first_enquiry, kSheetDate) + m +
+           services::format_date(last, kSheetDate) + m + quoted(as_text(customer.note)) + kCrLf;
 }
 
 std::vector<std::uint8_t> build_sheet(std::string_view lines, std::string_view kind) {

@@ -32,11 +32,11 @@ jet::Result<std::vector<std::uint8_t>> build_workbook(std::string_view kind,
                           Cell::make_text("备注")});
     for (const auto& [number, c] : rows) {
         // The sheet shows the day only, as the list does.
-        const double last = kind == kClosedSheet ? c.time3 : c.time2;
+        const double last = kind == kClosedSheet ? c.deal_date : c.last_follow_up;
         table.rows.push_back({Cell::make_number(static_cast<double>(number)),
-                              Cell::make_text(c.wang), Cell::make_text(c.wang2),
-                              Cell::make_date(std::floor(c.time1)),
-                              Cell::make_date(std::floor(last)), Cell::make_text(c.bs)});
+                              Cell::make_text(c.buyer), Cell::make_text(c.our_id),
+                              Cell::make_date(std::floor(c.first_enquiry)),
+                              Cell::make_date(std::floor(last)), Cell::make_text(c.note)});
     }
     formats::XlsxOptions options;
     options.sheet_name = kind == kClosedSheet ? "已成交" : "未成交";

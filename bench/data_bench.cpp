@@ -95,8 +95,8 @@ const app::SheetRows& imported_rows() {
             store::CustomerRow c = others[i];
             if (i % kAlreadyStoredEvery == 0) {
                 const auto& known = stored[(i * 7) % stored.size()];
-                c.wang = jet::fold_case(known.wang);
-                c.wang2 = known.wang2;
+                c.buyer = jet::fold_case(known.buyer);
+                c.our_id = known.our_id;
             }
             rows.emplace_back(i + 1, std::move(c));
         }

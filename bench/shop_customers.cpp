@@ -163,15 +163,17 @@ std::vector<store::CustomerRow> shop_customers(int count, std::uint32_t seed) {
         store::CustomerRow c;
         c.id = n;
         do {
-            c.wang = make.buyer_id();
-            c.wang2 = make.our_id();
-        } while (!pairs.insert(jet::fold_case(c.wang) + '\x01' + jet::fold_case(c.wang2)).second);
+            c.buyer = make.buyer_id();
+            c.our_id = make.our_id();
+        } while (!pairs.insert(jet::fold_case(c.buyer) + '\x01' + jet::fold_case(c.our_id)).second);
         // Later customers came later; the time of day is kept, as the editor stores it.
         const double span = kToday - kFirstDay;
-        c.time1 = std::min(kToday, kFirstDay + span * (n - 1) / count + make.fraction() * 3);
-        c.time2 = std::min(kToday + 0.5, c.time1 + make.number(0, 60) + make.fraction());
-        if (n % 5 == 0) c.time3 = c.time2 + make.number(0, 10) + make.fraction();
-        c.bs = make.note();
+        c.first_enquiry =
+            std::min(kToday, kFirstDay + span * (n - 1) / count + make.fraction() * 3);
+        c.last_follow_up =
+            std::min(kToday + 0.5, c.first_enquiry + make.number(0, 60) + make.fraction());
+        if (n % 5 == 0) c.deal_date = c.last_follow_up + make.number(0, 10) + make.fraction();
+        c.note = make.note();
         rows.push_back(std::move(c));
     }
     std::reverse(rows.begin(), rows.end());
@@ -195,13 +197,13 @@ std::vector<std::uint8_t> shop_database(const std::vector<store::CustomerRow>& c
         for (auto it = customers.rbegin(); it != customers.rend(); ++it) {
             const store::CustomerRow& c = *it;
             std::vector<jet::Value> row(8);
-            row[1] = c.wang;
-            row[2] = c.wang2;
-            row[3] = jet::DateTime{c.time1};
-            row[4] = jet::DateTime{c.time2};
-            row[5] = c.bs;
-            row[6] = c.time3 != 0;
-            if (c.time3 != 0) row[7] = jet::DateTime{c.time3};
+            row[1] = c.buyer;
+            row[2] = c.our_id;
+            row[3] = jet::DateTime{c.first_enquiry};
+            row[4] = jet::DateTime{c.last_follow_up};
+            row[5] = c.note;
+            row[6] = c.deal_date != 0;
+            if (c.deal_date != 0) row[7] = jet::DateTime{c.deal_date};
             auto placed = writer.insert(*table, std::move(row));
             if (!placed) throw std::runtime_error(placed.error().message);
         }

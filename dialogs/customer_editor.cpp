@@ -71,17 +71,18 @@ void on_created(Window& w, Editor& e) {
         w.set_date(ed::kLastFollowUp, now);
     } else {
         w.set_text("", "修改客户信息");
-        fill(w, e, c.current_customer.wang2);
-        w.set_text(ed::kCustomerId, c.current_customer.wang);
-        w.set_date(ed::kFirstEnquiry, parse_list_date(c.current_customer.first_date).value_or(now));
-        double last = parse_list_date(c.current_customer.list_date).value_or(now);
-        // The note as stored, line breaks and all, and in the closed list (whose column shows
-        // the deal date) the follow-up date as stored.
-        auto stored = look_up_customer(e.connection, e.rows, c.store(), c.current_customer.id);
-        if (c.list_mode != kOpenListMode)
-            last = stored.lookup == Lookup::found ? stored.time2 : now;
-        w.set_date(ed::kLastFollowUp, last);
-        w.set_text(ed::kNote, stored.lookup == Lookup::found ? stored.bs : c.current_customer.note);
+        // The customer as the list loaded it: the days the list shows, and in the closed list
+        // (whose column shows the deal date) the follow-up as stored; the note as stored, line
+        // breaks and all.
+        const store::CustomerRow& k = c.current_customer;
+        const bool picked = k.id > 0;
+        fill(w, e, k.our_id);
+        w.set_text(ed::kCustomerId, k.buyer);
+        w.set_date(ed::kFirstEnquiry, picked ? day_of(k.first_enquiry) : now);
+        const double last =
+            c.list_mode != kOpenListMode ? k.last_follow_up : day_of(k.last_follow_up);
+        w.set_date(ed::kLastFollowUp, picked ? last : now);
+        w.set_text(ed::kNote, k.note);
     }
     show_days(w);
 }

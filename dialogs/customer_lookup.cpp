@@ -12,8 +12,6 @@ StoredCustomer look_up_customer(store::StoreConnection& c, store::RowSet& rs,
     if (rs.attach(c) && rs.open_rows(store::customer_source(id), store::kTableMode)) {
         if (rs.row_count() == 1) {
             found.lookup = Lookup::found;
-            found.time2 = rs.read_datetime("time2").second;
-            found.bs = rs.read_text("bs").second;
         } else {
             found.lookup = Lookup::missing;
         }

@@ -10,8 +10,6 @@ enum class Lookup { found, missing, unavailable };
 
 struct StoredCustomer {
     Lookup lookup = Lookup::unavailable;
-    double time2 = 0;  // last follow-up, as stored
-    std::string bs;    // the note, as stored (the list shows its line breaks otherwise)
 };
 
 StoredCustomer look_up_customer(store::StoreConnection& c, store::RowSet& rs,

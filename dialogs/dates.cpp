@@ -1,6 +1,7 @@
 #include "dialogs/dates.h"
 
 #include <charconv>
+#include <cmath>
 #include <ctime>
 
 #include "jet/civil_date.h"
@@ -29,6 +30,11 @@ double engine_day(const jet::CivilDate& date) {
 }
 
 }  // namespace
+
+double day_of(double date) {
+    // The day part of a negative date-time lies toward zero: -1.25 is 1899-12-29, 06:00.
+    return std::trunc(date);
+}
 
 std::optional<double> parse_list_date(std::string_view text) {
     auto year = read_number(text);

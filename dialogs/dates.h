@@ -11,6 +11,9 @@ namespace dialogs {
 // is no such date.
 std::optional<double> parse_list_date(std::string_view text);
 
+// The day a date-time falls on, at midnight: the date a list cell shows of it.
+double day_of(double date);
+
 // The current local date and time of day, by the system's clock or the one set below.
 double now_as_date();
 // Puts another clock in the system's place, giving the local date and time as now_as_date

@@ -15,21 +15,12 @@ inline constexpr const char* kNewCustomerMode = "新建";
 inline constexpr const char* kOpenListMode = "yn=false";
 inline constexpr const char* kManagerFromEditor = "新建修改";
 
-// The row the edit command picked, as the list showed it.
-struct PickedCustomer {
-    std::int32_t& id;
-    std::string& wang;
-    std::string& wang2;
-    std::string& first_date;
-    std::string& list_date;  // column 6: last follow-up, or the deal date in the closed list
-    std::string& note;
-};
-
 struct DialogContext {
     const std::string& database_path;
     const std::string& list_mode;
     std::string& editor_mode;
-    PickedCustomer current_customer;
+    // The customer the edit command picked, as the list loaded it.
+    store::CustomerRow& current_customer;
     std::string& manager_origin;
     const std::int32_t& target_id;
     // Refills the main list after a change.

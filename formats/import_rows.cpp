@@ -321,20 +321,20 @@ Result<ImportResult> import_rows(const Table& table, std::span<const ColumnMeani
         RowReader read(row, table.dates, options);
         ImportedCustomer customer;
         customer.row = number;
-        customer.fields.wang = read.id(at.customer_id, {}, "客户旺旺号");
-        customer.fields.wang2 = read.id(at.our_id, options.default_our_id, "我们的旺旺");
-        customer.fields.time1 = read.date(at.first_enquiry, "第一次咨询日期");
+        customer.fields.buyer = read.id(at.customer_id, {}, "客户旺旺号");
+        customer.fields.our_id = read.id(at.our_id, options.default_our_id, "我们的旺旺");
+        customer.fields.first_enquiry = read.date(at.first_enquiry, "第一次咨询日期");
         if (closed) {
             const double deal = read.date(at.deal_date, "交易日期");
             customer.deal_date = deal;
-            customer.fields.time2 = at.last_follow_up == ColumnsOf::kNone
-                                        ? deal
-                                        : read.date(at.last_follow_up, "最后跟踪日期");
+            customer.fields.last_follow_up = at.last_follow_up == ColumnsOf::kNone
+                                                 ? deal
+                                                 : read.date(at.last_follow_up, "最后跟踪日期");
         } else {
-            customer.fields.time2 = read.date(at.last_follow_up, "最后跟踪日期");
+            customer.fields.last_follow_up = read.date(at.last_follow_up, "最后跟踪日期");
         }
         if (at.note != ColumnsOf::kNone)
-            customer.fields.bs = with_crlf(cell_text(read.cell(at.note)));
+            customer.fields.note = with_crlf(cell_text(read.cell(at.note)));
 
         if (!read.problems().empty()) {
             std::string reasons;
@@ -345,7 +345,7 @@ Result<ImportResult> import_rows(const Table& table, std::span<const ColumnMeani
             continue;
         }
         const auto [it, added] =
-            seen.try_emplace({customer.fields.wang, customer.fields.wang2}, number);
+            seen.try_emplace({customer.fields.buyer, customer.fields.our_id}, number);
         if (!added) {
             result.skipped.push_back(
                 {number,

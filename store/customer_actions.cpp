@@ -3,6 +3,7 @@
 #include <unordered_set>
 
 #include "jet/text.h"
+#include "store/customer_columns.h"
 #include "store/sources.h"
 
 namespace store {
@@ -38,11 +39,11 @@ void close_action(StoreConnection& c, RowSet& rs) {
 }
 
 bool write_fields(RowSet& rs, const CustomerFields& f) {
-    bool ok = rs.write_text("wang", f.wang);
-    ok = rs.write_text("wang2", f.wang2) && ok;
-    ok = rs.write_datetime("time1", f.time1) && ok;
-    ok = rs.write_datetime("time2", f.time2) && ok;
-    ok = rs.write_text("bs", f.bs) && ok;
+    bool ok = rs.write_text(kBuyerColumn, f.buyer);
+    ok = rs.write_text(kOurIdColumn, f.our_id) && ok;
+    ok = rs.write_datetime(kFirstEnquiryColumn, f.first_enquiry) && ok;
+    ok = rs.write_datetime(kLastFollowUpColumn, f.last_follow_up) && ok;
+    ok = rs.write_text(kNoteColumn, f.note) && ok;
     return ok;
 }
 
@@ -50,7 +51,7 @@ bool write_fields(RowSet& rs, const CustomerFields& f) {
 
 SaveOutcome save_new_customer(StoreConnection& c, RowSet& rs, const StoreLocation& store,
                               const CustomerFields& fields, std::int32_t* new_id) {
-    if (!open_action(c, rs, store, duplicate_source(fields.wang, fields.wang2), true))
+    if (!open_action(c, rs, store, duplicate_source(fields.buyer, fields.our_id), true))
         return SaveOutcome::unavailable;
     if (rs.row_count() != 0) {
         close_action(c, rs);
@@ -58,14 +59,14 @@ SaveOutcome save_new_customer(StoreConnection& c, RowSet& rs, const StoreLocatio
     }
     bool stored =
         rs.add_row() && write_fields(rs, fields) && rs.update_row() && c.commit_transaction();
-    if (stored && new_id) *new_id = rs.read_int("id").second;
+    if (stored && new_id) *new_id = rs.read_int(kIdColumn).second;
     close_action(c, rs);
     return stored ? SaveOutcome::saved : SaveOutcome::not_stored;
 }
 
 SaveOutcome save_edited_customer(StoreConnection& c, RowSet& rs, const StoreLocation& store,
                                  std::int32_t id, const CustomerFields& fields) {
-    if (!open_action(c, rs, store, duplicate_source_except(fields.wang, fields.wang2, id), true))
+    if (!open_action(c, rs, store, duplicate_source_except(fields.buyer, fields.our_id, id), true))
         return SaveOutcome::unavailable;
     if (rs.row_count() != 0) {
         close_action(c, rs);
@@ -90,8 +91,9 @@ ActionResult register_deal(StoreConnection& c, RowSet& rs, const StoreLocation& 
     if (!open_action(c, rs, store, customer_source(id), true)) return {ActionOutcome::unavailable};
     ActionResult result{ActionOutcome::missing};
     if (rs.row_count() == 1)
-        result.outcome = rs.write_datetime("time3", date) && rs.write_bool("yn", true) &&
-                                 rs.update_row() && c.commit_transaction()
+        result.outcome = rs.write_datetime(kDealDateColumn, date) &&
+                                 rs.write_bool(kClosedColumn, true) && rs.update_row() &&
+                                 c.commit_transaction()
                              ? ActionOutcome::done
                              : ActionOutcome::not_stored;
     close_action(c, rs);
@@ -103,9 +105,10 @@ ActionResult reopen_customer(StoreConnection& c, RowSet& rs, const StoreLocation
     if (!open_action(c, rs, store, customer_source(id), true)) return {ActionOutcome::unavailable};
     ActionResult result{ActionOutcome::missing};
     if (rs.row_count() == 1)
-        result.outcome = rs.write_bool("yn", false) && rs.update_row() && c.commit_transaction()
-                             ? ActionOutcome::done
-                             : ActionOutcome::not_stored;
+        result.outcome =
+            rs.write_bool(kClosedColumn, false) && rs.update_row() && c.commit_transaction()
+                ? ActionOutcome::done
+                : ActionOutcome::not_stored;
     close_action(c, rs);
     return result;
 }
@@ -130,10 +133,10 @@ ActionResult record_follow_up(StoreConnection& c, RowSet& rs, const StoreLocatio
     if (!open_action(c, rs, store, customer_source(id), true)) return {ActionOutcome::unavailable};
     ActionResult result{ActionOutcome::missing};
     if (rs.row_count() == 1) {
-        bool ok = rs.write_datetime("time2", when);
+        bool ok = rs.write_datetime(kLastFollowUpColumn, when);
         if (!line.empty()) {
-            const std::string note = rs.read_text("bs").second;
-            ok = rs.write_text("bs", note.empty() ? line : line + "\r\n" + note) && ok;
+            const std::string note = rs.read_text(kNoteColumn).second;
+            ok = rs.write_text(kNoteColumn, note.empty() ? line : line + "\r\n" + note) && ok;
         }
         result.outcome = ok && rs.update_row() && c.commit_transaction()
                              ? ActionOutcome::done
@@ -155,7 +158,7 @@ ActionResult import_customers(StoreConnection& c, RowSet& rs, const StoreLocatio
     };
     std::unordered_set<std::string> stored;
     for (int i = 0, n = rs.row_count(); i < n; ++i, rs.move_next())
-        stored.insert(key(rs.read_text("wang").second, rs.read_text("wang2").second));
+        stored.insert(key(rs.read_text(kBuyerColumn).second, rs.read_text(kOurIdColumn).second));
     rs.close_rows();
     if (!rs.open_rows(customer_source(0), kTableMode)) {
         close_action(c, rs);
@@ -165,14 +168,14 @@ ActionResult import_customers(StoreConnection& c, RowSet& rs, const StoreLocatio
     rs.begin_batch();
     for (std::size_t k = 0; k < candidates.size(); ++k) {
         const ImportCandidate& candidate = candidates[k];
-        if (!stored.insert(key(candidate.fields.wang, candidate.fields.wang2)).second) {
+        if (!stored.insert(key(candidate.fields.buyer, candidate.fields.our_id)).second) {
             report.already_stored.push_back(k);
             continue;
         }
         bool ok = rs.add_row() && write_fields(rs, candidate.fields);
         if (candidate.deal_date)
-            ok =
-                ok && rs.write_bool("yn", true) && rs.write_datetime("time3", *candidate.deal_date);
+            ok = ok && rs.write_bool(kClosedColumn, true) &&
+                 rs.write_datetime(kDealDateColumn, *candidate.deal_date);
         if (!ok || !rs.update_row()) {
             // All or nothing: what was added so far goes with the transaction.
             close_action(c, rs);
@@ -202,19 +205,20 @@ std::optional<std::vector<CustomerRow>> load_customers(StoreConnection& c, RowSe
     std::vector<CustomerRow> rows;
     const int count = rs.row_count();
     rows.reserve(static_cast<std::size_t>(count));
-    const auto id = rs.field_index("id"), wang = rs.field_index("wang"),
-               wang2 = rs.field_index("wang2"), time1 = rs.field_index("time1"),
-               time2 = rs.field_index("time2"), time3 = rs.field_index("time3"),
-               bs = rs.field_index("bs");
+    const auto id = rs.field_index(kIdColumn), buyer = rs.field_index(kBuyerColumn),
+               our_id = rs.field_index(kOurIdColumn),
+               first_enquiry = rs.field_index(kFirstEnquiryColumn),
+               last_follow_up = rs.field_index(kLastFollowUpColumn),
+               deal_date = rs.field_index(kDealDateColumn), note = rs.field_index(kNoteColumn);
     for (int i = 0; i < count; ++i) {
         CustomerRow r;
         r.id = rs.int_at(id);
-        r.wang = rs.take_text_at(wang);
-        r.wang2 = rs.take_text_at(wang2);
-        r.time1 = rs.datetime_at(time1);
-        r.time2 = rs.datetime_at(time2);
-        r.time3 = rs.datetime_at(time3);
-        r.bs = rs.take_text_at(bs);
+        r.buyer = rs.take_text_at(buyer);
+        r.our_id = rs.take_text_at(our_id);
+        r.first_enquiry = rs.datetime_at(first_enquiry);
+        r.last_follow_up = rs.datetime_at(last_follow_up);
+        r.deal_date = rs.datetime_at(deal_date);
+        r.note = rs.take_text_at(note);
         rows.push_back(std::move(r));
         rs.move_next();
     }

@@ -14,21 +14,23 @@
 
 namespace store {
 
+// A customer's fields by what they mean; store/customer_columns.h names the columns each is
+// kept in.
 // What the customer editor stores of a customer.
 struct CustomerFields {
-    std::string wang;   // the customer's ID
-    std::string wang2;  // our ID that serves them
-    double time1 = 0;   // first enquiry
-    double time2 = 0;   // last follow-up
-    std::string bs;     // note
+    std::string buyer;          // the customer's ID
+    std::string our_id;         // our ID that serves them
+    double first_enquiry = 0;   // date of the first enquiry
+    double last_follow_up = 0;  // date of the last follow-up
+    std::string note;
 };
 
 // One row of the customer list.
 struct CustomerRow {
     std::int32_t id = 0;
-    std::string wang, wang2;
-    double time1 = 0, time2 = 0, time3 = 0;
-    std::string bs;
+    std::string buyer, our_id;
+    double first_enquiry = 0, last_follow_up = 0, deal_date = 0;
+    std::string note;
     bool operator==(const CustomerRow&) const = default;
 };
 

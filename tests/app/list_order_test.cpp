@@ -126,7 +126,7 @@ TEST(ListOrder, ManyCustomersFoundAndSortedAsOneByOne) {
         const std::string needle = services::search_key(q.find);
         for (std::size_t i = 0; i < customers.size(); ++i) {
             const auto& c = customers[i];
-            for (const std::string* field : {&c.wang, &c.wang2, &c.bs})
+            for (const std::string* field : {&c.buyer, &c.our_id, &c.note})
                 if (services::search_key(*field).find(needle) != std::string::npos) {
                     rows.push_back(i);
                     break;
@@ -137,15 +137,15 @@ TEST(ListOrder, ManyCustomersFoundAndSortedAsOneByOne) {
             const auto date = [](double d) { return std::to_string(static_cast<int>(d * 10)); };
             switch (q.sort.column) {
                 case 3:
-                    return key(services::search_key(c.wang));
+                    return key(services::search_key(c.buyer));
                 case 4:
-                    return key(services::search_key(c.wang2));
+                    return key(services::search_key(c.our_id));
                 case 5:
-                    return date(c.time1);
+                    return date(c.first_enquiry);
                 case 6:
-                    return date(q.closed ? c.time3 : c.time2);
+                    return date(q.closed ? c.deal_date : c.last_follow_up);
                 case 7:
-                    return key(services::search_key(c.bs));
+                    return key(services::search_key(c.note));
                 default:
                     return {};
             }

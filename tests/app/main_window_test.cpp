@@ -223,10 +223,10 @@ TEST_F(MainWindow, SelectionAndDoubleClickHandTheRowToTheEditor) {
     w.fire(kList, Event::double_clicked);
     const auto& cc = context_.state.current_customer;
     EXPECT_EQ(cc.id, 1);
-    EXPECT_EQ(cc.wang, "a");
-    EXPECT_EQ(cc.wang2, "我们");
-    EXPECT_EQ(cc.first_date, "2015-1-9");
-    EXPECT_EQ(cc.list_date, "2015-1-10");
+    EXPECT_EQ(cc.buyer, "a");
+    EXPECT_EQ(cc.our_id, "我们");
+    EXPECT_EQ(cc.first_enquiry, 42013.0);  // 2015-1-9, as stored
+    EXPECT_EQ(cc.last_follow_up, 42014.0);
     EXPECT_EQ(cc.note, "note a");
     EXPECT_EQ(editor_modes, std::vector<std::string>{""});
 
@@ -237,7 +237,7 @@ TEST_F(MainWindow, SelectionAndDoubleClickHandTheRowToTheEditor) {
     HeadlessWindow& again = open_main();
     again.fire(kList, Event::double_clicked);
     EXPECT_EQ(context_.state.current_customer.id, 0);
-    EXPECT_EQ(context_.state.current_customer.wang, "");
+    EXPECT_EQ(context_.state.current_customer.buyer, "");
     // "我们的旺旺" opens the manager.
     w.fire(forms::main::kToolbar, Event::entry_clicked, arg(1));
     auto opened = backend_.windows().opened();

@@ -155,7 +155,7 @@ TEST_F(DialogFlow, ANewCustomerAfterAnEditStartsEmptyOnToday) {
     HeadlessWindow& main = open_main();
     on_open("CustomerEditor", [&](HeadlessWindow& e) { e.close(); });
     row_command(0, "修改客户");
-    EXPECT_EQ(context_.state.current_customer.wang, "edited");
+    EXPECT_EQ(context_.state.current_customer.buyer, "edited");
     on_open("CustomerEditor", [&](HeadlessWindow& e) {
         const double today = dialogs::now_as_date();
         EXPECT_EQ(e.text(""), "添加新客户");

@@ -52,9 +52,10 @@ std::vector<std::string> texts(const std::vector<formats::RowNotice>& notices) {
 std::vector<std::string> lines(const std::vector<formats::ImportedCustomer>& customers) {
     std::vector<std::string> out;
     for (const auto& c : customers)
-        out.push_back(std::to_string(c.row) + " " + c.fields.wang + " " + c.fields.wang2 + " " +
-                      std::to_string(c.fields.time1) + " " + std::to_string(c.fields.time2) + " " +
-                      (c.deal_date ? std::to_string(*c.deal_date) : "-") + " " + c.fields.bs);
+        out.push_back(std::to_string(c.row) + " " + c.fields.buyer + " " + c.fields.our_id + " " +
+                      std::to_string(c.fields.first_enquiry) + " " +
+                      std::to_string(c.fields.last_follow_up) + " " +
+                      (c.deal_date ? std::to_string(*c.deal_date) : "-") + " " + c.fields.note);
     return out;
 }
 

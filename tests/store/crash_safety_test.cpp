@@ -43,10 +43,10 @@ bool run(jet::MemoryFileSystem& fs, Action action) {
         case Action::move: {
             // Long IDs in characters that do not compress: the row no longer fits its page.
             store::CustomerFields f = fields(2, 300);
-            f.wang = std::string();
+            f.buyer = std::string();
             for (int i = 0; i < 50; ++i)
-                f.wang += "客";
-            f.wang2 = f.wang;
+                f.buyer += "客";
+            f.our_id = f.buyer;
             return store::save_edited_customer(c, rs, kWhere, 2, f) == store::SaveOutcome::saved;
         }
         case Action::remove:

@@ -111,20 +111,20 @@ TEST_P(Actions, EveryActionOnTheBuiltInDatabase) {
     ASSERT_EQ(open->size(), 3u);
     EXPECT_EQ((*open)[0].id, 3);  // newest first
     EXPECT_EQ((*open)[2], (store::CustomerRow{1, "买家A", "店主一", 46000.25, 46001.5, 0, "备注"}));
-    EXPECT_EQ((*open)[1].bs, "x");
+    EXPECT_EQ((*open)[1].note, "x");
 
     ASSERT_TRUE(store::register_deal(c_, rs_, where_, b, 46010.0));
     EXPECT_EQ(store::count_customers(c_, rs_, where_, true), 1);
     EXPECT_EQ(store::count_customers(c_, rs_, where_, false), 2);
     auto closed = store::load_customers(c_, rs_, where_, true);
     ASSERT_EQ(closed->size(), 1u);
-    EXPECT_EQ((*closed)[0].time3, 46010.0);
+    EXPECT_EQ((*closed)[0].deal_date, 46010.0);
     ASSERT_TRUE(store::reopen_customer(c_, rs_, where_, b));
     EXPECT_EQ(store::count_customers(c_, rs_, where_, true), 0);
     // Back to open, the deal date stays.
     auto again = store::load_customers(c_, rs_, where_, false);
     ASSERT_EQ(again->size(), 3u);
-    EXPECT_EQ((*again)[1].time3, 46010.0);
+    EXPECT_EQ((*again)[1].deal_date, 46010.0);
 
     EXPECT_FALSE(store::register_deal(c_, rs_, where_, 99, 46010.0));  // no such customer
     ASSERT_TRUE(store::delete_customer(c_, where_, a));
@@ -166,10 +166,10 @@ TEST_P(Actions, SingleQuotesAreStoredAndFoundExactly) {
     ASSERT_TRUE(rows.has_value());
     ASSERT_EQ(rows->size(), hostile.size() + 2);
     for (const auto& r : *rows) {
-        if (r.id == plain || r.wang2 == "ours") continue;
-        EXPECT_EQ(r.wang, r.wang2);
-        EXPECT_EQ(r.bs, r.wang);
-        EXPECT_EQ(ids.at(r.wang), r.id);
+        if (r.id == plain || r.our_id == "ours") continue;
+        EXPECT_EQ(r.buyer, r.our_id);
+        EXPECT_EQ(r.note, r.buyer);
+        EXPECT_EQ(ids.at(r.buyer), r.id);
     }
     // Deleting by number touches that row alone.
     ASSERT_TRUE(store::delete_customer(c_, where_, ids.at("' or '1'='1")));
@@ -228,7 +228,7 @@ TEST_P(Actions, AnImportOfManyStoresThemAllInOrderOrNone) {
         store::ImportCandidate candidate{customer(i == 7 ? "BUYER_7" : "buyer_" + std::to_string(i),
                                                   "店主", i % 5 == 0 ? "问过'价格'\r\n第二行" : ""),
                                          std::nullopt};
-        candidate.fields.time1 = 40000 + i;
+        candidate.fields.first_enquiry = 40000 + i;
         if (i % 3 == 0) candidate.deal_date = 41000 + i;
         candidates.push_back(candidate);
     }
@@ -246,17 +246,17 @@ TEST_P(Actions, AnImportOfManyStoresThemAllInOrderOrNone) {
         SCOPED_TRACE(i);
         const auto& c = candidates[i];
         EXPECT_EQ(all[k].id, first + static_cast<std::int32_t>(k));
-        EXPECT_EQ(all[k].wang, c.fields.wang);
-        EXPECT_EQ(all[k].bs, c.fields.bs);
-        EXPECT_EQ(all[k].time1, c.fields.time1);
-        EXPECT_EQ(all[k].time2, c.fields.time2);
-        EXPECT_EQ(all[k].time3, c.deal_date.value_or(0));
+        EXPECT_EQ(all[k].buyer, c.fields.buyer);
+        EXPECT_EQ(all[k].note, c.fields.note);
+        EXPECT_EQ(all[k].first_enquiry, c.fields.first_enquiry);
+        EXPECT_EQ(all[k].last_follow_up, c.fields.last_follow_up);
+        EXPECT_EQ(all[k].deal_date, c.deal_date.value_or(0));
     }
     // One ID too long for its column: nothing of that import is stored.
     candidates.assign(600, store::ImportCandidate{customer("later", "店主"), std::nullopt});
     for (std::size_t i = 0; i < candidates.size(); ++i)
-        candidates[i].fields.wang = "later_" + std::to_string(i);
-    candidates[550].fields.wang = std::string(60, 'x');
+        candidates[i].fields.buyer = "later_" + std::to_string(i);
+    candidates[550].fields.buyer = std::string(60, 'x');
     EXPECT_FALSE(store::import_customers(c_, rs_, where_, candidates, report));
     EXPECT_EQ(report.added, 0);
     EXPECT_EQ(store::count_customers(c_, rs_, where_, false).value_or(-1) +

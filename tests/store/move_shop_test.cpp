@@ -120,7 +120,7 @@ TEST_F(MoveShop, EverythingMovesExactlyAndTheFileStaysAsItWas) {
     EXPECT_EQ(merged.already_there, 4);
     const auto open = customers(server, false);
     ASSERT_EQ(open.size(), 5u);
-    EXPECT_EQ(open[0].wang, "late");
+    EXPECT_EQ(open[0].buyer, "late");
     EXPECT_EQ(open[0].id, 7);  // the server's next number, not the file's
     EXPECT_EQ(setting(server, store::kOurIdsRow), "店主一\r\nSERVER\r\n店主二");
     EXPECT_EQ(setting(server, store::kProgramRow), "|cadence=5\r\n|cadence=5\r\n|merged");
@@ -138,7 +138,7 @@ TEST_F(MoveShop, AMoveThatCannotFinishLeavesNothingBehind) {
     // The server refuses the second customer, after the first went in.
     pg.admin_sql(db,
                  "CREATE FUNCTION refuse() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN "
-                 "IF NEW.wang = 'bad' THEN RAISE EXCEPTION 'refused'; END IF; RETURN NEW; END $$;"
+                 "IF NEW.buyer = 'bad' THEN RAISE EXCEPTION 'refused'; END IF; RETURN NEW; END $$;"
                  "CREATE TRIGGER refuse BEFORE INSERT ON yrkb_com FOR EACH ROW "
                  "EXECUTE FUNCTION refuse();");
     const auto halfway = move(on(pg.connection_string(db)));

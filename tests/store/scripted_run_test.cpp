@@ -106,9 +106,10 @@ std::string timestamp_text(double days) {
 std::string server_lines(const std::map<std::int32_t, store::CustomerRow>& model) {
     std::string out;
     for (const auto& [id, r] : model)
-        out += std::to_string(id) + "|" + r.wang + "|" + r.wang2 + "|" + timestamp_text(r.time1) +
-               "|" + timestamp_text(r.time2) + "|" + r.bs + "|" + (r.time3 != 0 ? "t" : "f") + "|" +
-               (r.time3 != 0 ? timestamp_text(r.time3) : "") + "\n";
+        out += std::to_string(id) + "|" + r.buyer + "|" + r.our_id + "|" +
+               timestamp_text(r.first_enquiry) + "|" + timestamp_text(r.last_follow_up) + "|" +
+               r.note + "|" + (r.deal_date != 0 ? "t" : "f") + "|" +
+               (r.deal_date != 0 ? timestamp_text(r.deal_date) : "") + "\n";
     return out;
 }
 
@@ -158,27 +159,28 @@ TEST_P(ScriptedRun, CustomersAgreeWithTheModelTheIndexesAndTheRealReaders) {
             ASSERT_EQ(store::save_new_customer(c, rs, where, f, &id), store::SaveOutcome::saved)
                 << "step " << step << ": " << c.last_error() << rs.last_error();
             ASSERT_FALSE(model.contains(id));
-            model[id] = {id, f.wang, f.wang2, f.time1, f.time2, 0, f.bs};
+            model[id] = {id, f.buyer, f.our_id, f.first_enquiry, f.last_follow_up, 0, f.note};
         } else if (model.empty()) {
             continue;
         } else if (action == 'e') {
             std::int32_t id = pick();
             auto& row = model[id];
             // A note grows to 100 KB over the edits of a row, and shrinks again.
-            std::size_t size = row.bs.size() < 50000 ? row.bs.size() * 4 + 2000 : 100 + rng() % 100;
+            std::size_t size =
+                row.note.size() < 50000 ? row.note.size() * 4 + 2000 : 100 + rng() % 100;
             if (rng() % 10 == 0) size = 102400;
-            store::CustomerFields f{row.wang, row.wang2, row.time1, row.time2 + 1,
-                                    note_for(rng, step, size)};
-            biggest_note = std::max(biggest_note, f.bs.size());
+            store::CustomerFields f{row.buyer, row.our_id, row.first_enquiry,
+                                    row.last_follow_up + 1, note_for(rng, step, size)};
+            biggest_note = std::max(biggest_note, f.note.size());
             ASSERT_EQ(store::save_edited_customer(c, rs, where, id, f), store::SaveOutcome::saved)
                 << "step " << step << ": " << rs.last_error();
-            row.time2 = f.time2;
-            row.bs = f.bs;
+            row.last_follow_up = f.last_follow_up;
+            row.note = f.note;
         } else if (action == 'd') {
             std::int32_t id = pick();
             double date = 46100.0 + static_cast<double>(rng() % 100);
             ASSERT_TRUE(store::register_deal(c, rs, where, id, date)) << "step " << step;
-            model[id].time3 = date;
+            model[id].deal_date = date;
         } else {
             std::int32_t id = pick();
             ASSERT_TRUE(store::delete_customer(c, where, id)) << c.last_error();
@@ -194,7 +196,7 @@ TEST_P(ScriptedRun, CustomersAgreeWithTheModelTheIndexesAndTheRealReaders) {
     ASSERT_EQ(open->size() + closed->size(), model.size());
     std::vector<store::CustomerRow> expected_open, expected_closed;
     for (auto it = model.rbegin(); it != model.rend(); ++it)
-        (it->second.time3 != 0 ? expected_closed : expected_open).push_back(it->second);
+        (it->second.deal_date != 0 ? expected_closed : expected_open).push_back(it->second);
     EXPECT_TRUE(*open == expected_open);
     EXPECT_TRUE(*closed == expected_closed);
     EXPECT_EQ(store::count_customers(c, rs, where, true), static_cast<int>(closed->size()));

@@ -245,8 +245,8 @@ TEST(ServerStore, ValuesAServerCannotKeepAsTheFileDoesAreRefusedWholeOrKeptToThe
               store::SaveOutcome::saved);
     auto rows = store::load_customers(c, rs, where, false);
     ASSERT_TRUE(rows && rows->size() == 1);
-    EXPECT_EQ((*rows)[0].time1, 46000.0 + 8 * 3600 / 86400.0);
-    EXPECT_EQ((*rows)[0].time2, 46001.0);
+    EXPECT_EQ((*rows)[0].first_enquiry, 46000.0 + 8 * 3600 / 86400.0);
+    EXPECT_EQ((*rows)[0].last_follow_up, 46001.0);
     EXPECT_EQ(pg.admin_sql(db, "SELECT time1, time2 FROM yrkb_com"),
               "2025-12-09 08:00:00|2025-12-10 00:00:00\n");
 
@@ -341,7 +341,7 @@ TEST(ServerStore, DateTimesMapToTheServersTimestamps) {
     auto rows = store::load_customers(c, rs, where, false);
     ASSERT_TRUE(rows && rows->size() == cases.size());
     for (std::size_t i = 0; i < cases.size(); ++i)
-        EXPECT_EQ((*rows)[cases.size() - 1 - i].time2, cases[i].back) << cases[i].days;
+        EXPECT_EQ((*rows)[cases.size() - 1 - i].last_follow_up, cases[i].back) << cases[i].days;
     EXPECT_FALSE(odbc::kept_datetime(2958466.0).has_value());
     EXPECT_FALSE(odbc::kept_datetime(std::numeric_limits<double>::quiet_NaN()).has_value());
 }

@@ -356,11 +356,11 @@ int run_check(const std::string& connection, const std::vector<std::string>& log
     Model stored;
     for (const auto* list : {&*open, &*closed})
         for (const auto& r : *list) {
-            if (holder(stored, r.wang, r.wang2))
-                std::printf("FAIL the pair %s / %s is stored twice\n", r.wang.c_str(),
-                            r.wang2.c_str()),
+            if (holder(stored, r.buyer, r.our_id))
+                std::printf("FAIL the pair %s / %s is stored twice\n", r.buyer.c_str(),
+                            r.our_id.c_str()),
                     ++faults;
-            stored[r.id] = {r.wang, r.wang2, r.bs, list == &*closed, r.time3};
+            stored[r.id] = {r.buyer, r.our_id, r.note, list == &*closed, r.deal_date};
         }
     if (stored.size() != model.size()) {
         std::printf("FAIL %zu customers stored, the model has %zu\n", stored.size(), model.size());

@@ -92,7 +92,7 @@ TEST_P(StoreEngine, ValuesComeBackAsTheFileKeepsThem) {
     EXPECT_EQ(customers(), 1);
     auto again = store::load_customers(c_, rs_, where_, true);
     ASSERT_TRUE(again && again->size() == 1);
-    EXPECT_EQ((*again)[0].wang, widest);
+    EXPECT_EQ((*again)[0].buyer, widest);
     EXPECT_EQ(store::save_new_customer(c_, rs_, where_, {"next", "店主", 46000, 46000, ""}),
               store::SaveOutcome::saved);
 }

@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
                                 n % 5 == 0 ? std::string(2000, 'x') : "note " + std::to_string(n)};
         std::int32_t id = 0;
         if (store::save_new_customer(c, rs, where, f, &id) == store::SaveOutcome::saved)
-            std::printf("%d %s\n", id, f.wang.c_str());
+            std::printf("%d %s\n", id, f.buyer.c_str());
         else
             ++failed;
     }

@@ -632,21 +632,18 @@ void Model::open_editor(bool new_mode) {
         e.id = picked_id;
         e.chosen = choose_entry(e.choices, picked[1]);
         e.id_box = picked[0];
-        // The note as stored now, when the store can say.
-        const auto stored = store.customers.find(picked_id);
-        const bool found = store.available && stored != store.customers.end();
-        e.note = found ? stored->second.bs : picked[4];
+        // The note as the list loaded it.
+        e.note = picked[4];
         auto first = parse_list_date(picked[2]);
         e.first = first ? BoxDate{*first, false} : now();
         if (!closed_mode) {
             auto last = parse_list_date(picked[3]);
             e.last = last ? BoxDate{*last, false} : now();
         } else {
-            // The closed list shows the deal date there: the follow-up comes from the store.
-            auto it = store.customers.find(picked_id);
-            e.last = store.available && it != store.customers.end()
-                         ? BoxDate{it->second.time2, false}
-                         : now();
+            // The closed list shows the deal date there: the follow-up as the list loaded it.
+            const auto it = std::find_if(loaded.begin(), loaded.end(),
+                                         [&](const Customer& c) { return c.id == picked_id; });
+            e.last = it != loaded.end() ? BoxDate{it->time2, false} : now();
         }
     }
     open_dialog(std::move(e));
