@@ -14,6 +14,7 @@
 #include "forms/forms.h"
 #include "odbc/pool.h"
 #include "runtime/headless/backend.h"
+#include "store/backup.h"
 #include "store/customer_actions.h"
 #include "store/provision.h"
 #include "store/shop.h"
@@ -244,6 +245,11 @@ TEST_P(ChangeWatch, AnotherProgramsRowOnTheServerShows) {
     HeadlessWindow& pc = open(b_);
     ASSERT_EQ(pc.item_count(kList), 1);
     EXPECT_EQ(pg.admin_sql(database_, count), "2\n");
+    // The day's first start took its copy of the server's shop (this PC's file is empty).
+    const auto copies =
+        store::list_backups(files_, store::backup_folder(db_path_), store::kDatabasePassword);
+    ASSERT_EQ(copies.size(), 1u);
+    EXPECT_EQ(copies[0].open_customers, 1);
     pg.shop_sql(database_,
                 "INSERT INTO yrkb_com (wang, wang2, time1, time2) VALUES "
                 "('psql 写的', '店主', '2026-12-01', '2026-12-01')");
