@@ -270,11 +270,7 @@ class ServerEngine final : public store::Engine {
     }
 
     store::Status begin() override {
-        if (in_transaction_) return store::fail(StoreFailure::unavailable, "a transaction is open");
-        auto begun = attempt([&]() -> store::Status {
-            if (!succeeded(SQLSetConnectAttrW(connection_->get(), SQL_ATTR_AUTOCOMMIT,
-                                              reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0)))
-                return failure_of(connection_->diagnostics(), Context::working);
+        return start_transaction([&]() -> store::Status {
             // Every writer takes the counter's row first: writers go one after another, and
             // what one read stays true until it commits. Its new value tells the other PCs.
             // Its transaction's number tells later whether a commit whose answer was lost
@@ -306,10 +302,6 @@ class ServerEngine final : public store::Engine {
             transaction_stamp_ = stamp;
             return bumped;
         });
-        if (!begun) return begun;
-        in_transaction_ = true;
-        doomed_ = false;
-        return {};
     }
 
     store::Status commit() override {
@@ -343,20 +335,12 @@ class ServerEngine final : public store::Engine {
     bool in_transaction() const override { return in_transaction_; }
 
     store::Status begin_snapshot() override {
-        if (in_transaction_) return store::fail(StoreFailure::unavailable, "a transaction is open");
-        auto begun = attempt([&]() -> store::Status {
-            if (!succeeded(SQLSetConnectAttrW(connection_->get(), SQL_ATTR_AUTOCOMMIT,
-                                              reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0)))
-                return failure_of(connection_->diagnostics(), Context::working);
+        return start_transaction([&]() -> store::Status {
             Query q(*connection_);
             auto set = q.run("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ, READ ONLY");
             if (!set) abandon();
             return set;
         });
-        if (!begun) return begun;
-        in_transaction_ = true;
-        doomed_ = false;
-        return {};
     }
 
     store::Result<std::uint64_t> change_stamp() override {
@@ -427,6 +411,22 @@ class ServerEngine final : public store::Engine {
         }
         if (auto done = commit(); !done) return done.failure();
         return r;
+    }
+
+    // Begins a transaction with `first` as its first statement, which undoes it on failure.
+    template <class First>
+    store::Status start_transaction(First first) {
+        if (in_transaction_) return store::fail(StoreFailure::unavailable, "a transaction is open");
+        auto begun = attempt([&]() -> store::Status {
+            if (!succeeded(SQLSetConnectAttrW(connection_->get(), SQL_ATTR_AUTOCOMMIT,
+                                              reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0)))
+                return failure_of(connection_->diagnostics(), Context::working);
+            return first();
+        });
+        if (!begun) return begun;
+        in_transaction_ = true;
+        doomed_ = false;
+        return {};
     }
 
     // Rolls back; whatever goes wrong, nothing of the transaction is kept.
