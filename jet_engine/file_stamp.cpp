@@ -6,18 +6,6 @@
 
 namespace store {
 
-namespace {
-
-// The steps file times move in: the system clock's tick, about 16 ms on Windows. Linux
-// keeps finer times (a few milliseconds at worst); that build runs the tests.
-#ifdef _WIN32
-constexpr auto kFileTimeStep = std::chrono::milliseconds(20);
-#else
-constexpr auto kFileTimeStep = std::chrono::milliseconds(5);
-#endif
-
-}  // namespace
-
 FileStamp read_file_stamp(const std::string& path) {
     FileStamp stamp;
     std::error_code ec;
@@ -29,7 +17,7 @@ FileStamp read_file_stamp(const std::string& path) {
     if (ec) return stamp;
     const auto ticks = static_cast<std::uint64_t>(when.time_since_epoch().count());
     stamp.value = ticks * 1000003u ^ static_cast<std::uint64_t>(size);
-    stamp.settled = std::filesystem::file_time_type::clock::now() - when >= kFileTimeStep;
+    stamp.settled = std::filesystem::file_time_type::clock::now() - when >= kFileClockStep;
     return stamp;
 }
 

@@ -270,7 +270,11 @@ class JetEngine final : public Engine {
             return;
         }
         FileStamp now = read_file_stamp(path_);
-        for (int i = 0; !now.settled && i < 50; ++i) {
+        // Bounded by time, not turns: a sleep lasts a whole clock tick on Windows, and a file
+        // whose time lies ahead of this PC's clock (a share whose server's clock runs fast)
+        // never settles.
+        const auto give_up = std::chrono::steady_clock::now() + 2 * kFileClockStep;
+        while (!now.settled && std::chrono::steady_clock::now() < give_up) {
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
             now = read_file_stamp(path_);
         }
