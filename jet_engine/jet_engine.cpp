@@ -261,14 +261,10 @@ class JetEngine final : public Engine {
     // A change begins, under the file's lock. A file changed within one step of the file
     // clock could take this change under the same time and size, and a watch would not see
     // it: the change waits for the clock to move on (a step, at most), so every commit
-    // leaves a stamp of its own. The stamp before it is kept for last_commit.
+    // leaves a stamp of its own. The stamp before it is kept for commits().
     void start_change() {
-        if (before_) return;
-        if (!on_disk()) {
-            auto now = change_stamp();
-            before_ = now ? *now : 0;
-            return;
-        }
+        // Files in memory (tests, benchmarks) have no clock and no watch: nothing to keep.
+        if (before_ || !on_disk()) return;
         FileStamp now = read_file_stamp(path_);
         // Bounded by time, not turns: a sleep lasts a whole clock tick on Windows, and a file
         // whose time lies ahead of this PC's clock (a share whose server's clock runs fast)
