@@ -4,8 +4,8 @@
 // own words.
 #include <vector>
 
-#include "odbc/handles.h"
 #include "engine/failure.h"
+#include "odbc/handles.h"
 
 namespace odbc {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "odbc/api.h"
 #include "engine/failure.h"
+#include "odbc/api.h"
 
 namespace odbc {
 

@@ -6,8 +6,8 @@
 #include <optional>
 #include <string>
 
-#include "odbc/handles.h"
 #include "engine/failure.h"
+#include "odbc/handles.h"
 
 namespace odbc {
 

@@ -6,10 +6,10 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/failure.h"
 #include "jet/table_def.h"
 #include "jet/value.h"
 #include "odbc/handles.h"
-#include "engine/failure.h"
 
 namespace odbc {
 

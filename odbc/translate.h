@@ -8,10 +8,10 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/failure.h"
 #include "jet/query.h"
 #include "odbc/schema.h"
 #include "odbc/statement.h"
-#include "engine/failure.h"
 
 namespace odbc {
 
