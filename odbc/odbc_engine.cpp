@@ -115,15 +115,8 @@ class ServerEngine final : public store::Engine {
             auto row = one_row(t, sql, params);
             if (!row) return row.failure();
             if (!*row) return store::fail(StoreFailure::unavailable, "the row was not added");
-            if (numbering == store::Numbering::as_given) {
-                // Numbers given by hand must not be handed out again by the table.
-                Query q(*connection_);
-                auto moved =
-                    q.run("SELECT setval(pg_get_serial_sequence(?, ?), (SELECT max(id) FROM " +
-                              t.name + "))",
-                          {text_param(t.name), text_param("id")});
-                if (!moved) return moved.failure();
-            }
+            if (numbering == store::Numbering::as_given)
+                if (auto moved = numbers_past_given(t); !moved) return moved.failure();
             return std::move(**row);
         });
     }
@@ -186,14 +179,8 @@ class ServerEngine final : public store::Engine {
                 first = last;
             }
             if (as_given) {
-                // Numbers given by hand must not be handed out again by the table; the rows
-                // go back in the order they were given.
-                Query q(*connection_);
-                auto moved =
-                    q.run("SELECT setval(pg_get_serial_sequence(?, ?), (SELECT max(id) FROM " +
-                              t.name + "))",
-                          {text_param(t.name), text_param("id")});
-                if (!moved) return moved.failure();
+                if (auto moved = numbers_past_given(t); !moved) return moved.failure();
+                // The rows go back in the order they were given.
                 std::map<store::RowKey, store::StoredRow> by_key;
                 for (auto& row : stored)
                     by_key.emplace(row.key, std::move(row));
@@ -411,6 +398,15 @@ class ServerEngine final : public store::Engine {
         }
         if (auto done = commit(); !done) return done.failure();
         return r;
+    }
+
+    // Numbers given by hand must not be handed out again by the table: its sequence moves on
+    // to the largest number it holds.
+    store::Status numbers_past_given(const TableSpec& t) {
+        Query q(*connection_);
+        return q.run(
+            "SELECT setval(pg_get_serial_sequence(?, ?), (SELECT max(id) FROM " + t.name + "))",
+            {text_param(t.name), text_param("id")});
     }
 
     // Begins a transaction with `first` as its first statement, which undoes it on failure.
