@@ -197,17 +197,23 @@ Result<std::uint32_t> TableWriter::allocate_page() {
     return chosen;
 }
 
-Result<RowPointer> TableWriter::place_row(const TableDef& table,
-                                          const std::vector<std::uint8_t>& row, bool moved_here,
-                                          std::optional<std::uint32_t> avoid_page) {
-    Pager& pager = db_.pager();
+Result<std::vector<std::uint32_t>> TableWriter::pages_with_room(const TableDef& table) {
     // New rows go to the last page with room, as the real engine fills a table. The pages
     // with room are the ones the table's free-space map lists; the last page in use is
     // tried too, for files whose map was never kept.
+    Pager& pager = db_.pager();
     JET_ASSIGN(auto pages, read_usage_map(pager, table.free_pages));
     JET_ASSIGN(auto used, read_usage_map(pager, table.used_pages));
     if (!used.empty() && (pages.empty() || pages.back() < used.back()))
         pages.push_back(used.back());
+    return pages;
+}
+
+Result<RowPointer> TableWriter::place_row(const TableDef& table,
+                                          const std::vector<std::uint8_t>& row, bool moved_here,
+                                          std::optional<std::uint32_t> avoid_page) {
+    Pager& pager = db_.pager();
+    JET_ASSIGN(auto pages, pages_with_room(table));
     for (auto it = pages.rbegin(); it != pages.rend(); ++it) {
         if (avoid_page && *it == *avoid_page) continue;
         if (*it >= pager.page_count()) continue;
@@ -405,10 +411,7 @@ Result<std::pair<RowPointer, std::int64_t>> TableWriter::insert(const TableDef& 
 Result<std::pair<std::uint32_t, DataPageRows>> TableWriter::page_for_new_rows(
     const TableDef& table, std::size_t row_size) {
     Pager& pager = db_.pager();
-    JET_ASSIGN(auto pages, read_usage_map(pager, table.free_pages));
-    JET_ASSIGN(auto used, read_usage_map(pager, table.used_pages));
-    if (!used.empty() && (pages.empty() || pages.back() < used.back()))
-        pages.push_back(used.back());
+    JET_ASSIGN(auto pages, pages_with_room(table));
     for (auto it = pages.rbegin(); it != pages.rend(); ++it) {
         if (*it >= pager.page_count()) continue;
         JET_ASSIGN(Bytes bytes, pager.page(*it));

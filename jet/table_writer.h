@@ -56,6 +56,8 @@ class TableWriter {
 
   private:
     Result<std::uint32_t> allocate_page();
+    // The table's pages that may take a new row, the likeliest last.
+    Result<std::vector<std::uint32_t>> pages_with_room(const TableDef& table);
     Result<RowPointer> place_row(const TableDef& table, const std::vector<std::uint8_t>& row,
                                  bool moved_here, std::optional<std::uint32_t> avoid_page);
     // The page new rows of the table go to: the last one with room, else a new one.
