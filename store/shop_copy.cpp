@@ -39,9 +39,10 @@ std::vector<Changes> rows_for(const Selection& from, const TableShape& to,
 
 // Puts `tables` in place of the open store's rows; the caller holds the transaction.
 Status put_in_place(Engine& engine, const ShopTables& tables, bool keep_shop_settings) {
-    auto customers = engine.select(kCustomerTable);
+    // The tables' shapes, from selections that hold no row: no number is 0.
+    auto customers = engine.select(customer_source(0));
     if (!customers) return customers.failure();
-    auto settings = engine.select(kSettingsTable);
+    auto settings = engine.select(settings_source(0));
     if (!settings) return settings.failure();
     if (auto gone = engine.execute(std::string("delete from ") + kCustomerTable + " where id > 0");
         !gone)
