@@ -93,7 +93,6 @@ std::string server_name(const dialogs::ServerDetails& d) {
 // hears which server and why, and tries again or uses this PC's file for this run only (the
 // choice stays for the next start).
 void choose_store(MainContext& context) {
-    use_store(context, "");
     const auto read = dialogs::read_store_choice(context.settings, runtime::platform().secrets());
     if (context.shop.overridden() || !read.choice.on_server) {
         load_shop_settings(context);

@@ -8,12 +8,8 @@ namespace drivers {
 
 store::Capabilities capabilities(const store::StoreLocation& where) {
     store::Capabilities can;
-    if (where.on_server()) {
-        can.shared_by_pcs = true;
-        can.counted_stamps = true;
-    } else {
-        can.single_file = true;
-    }
+    can.shared_by_pcs = where.on_server();
+    can.single_file = !where.on_server();
     return can;
 }
 

@@ -73,9 +73,6 @@ struct Capabilities {
     // Other PCs reach the same store: its settings row 2 holds the shop's settings, and this
     // PC's own settings must be kept elsewhere.
     bool shared_by_pcs = false;
-    // The change stamp counts transactions, so a PC can tell its own change from another's
-    // by the stamp alone; a file's stamp only says that something changed.
-    bool counted_stamps = false;
 };
 
 // Who numbers a new row: the engine, or the caller, whose value for the AutoNumber column is
