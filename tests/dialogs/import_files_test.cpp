@@ -64,20 +64,27 @@ std::string escaped(const std::string& s) {
 }
 
 // The table as a flat OpenDocument spreadsheet, typed: ISO dates as date cells, digits as numbers.
-std::string fods(const std::vector<std::vector<std::string>>& table) {
-    std::string x =
-        R"(<?xml version="1.0" encoding="UTF-8"?>
+// A flat OpenDocument spreadsheet up to the start of its one table "客户", with the date
+// cell style "D"; `settings` (calculation settings) go before the table.
+std::string fods_head(const std::string& settings = "") {
+    return R"(<?xml version="1.0" encoding="UTF-8"?>
 <office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
  xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0"
  xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"
  xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0"
  xmlns:number="urn:oasis:names:tc:opendocument:xmlns:datastyle:1.0"
+ xmlns:of="urn:oasis:names:tc:opendocument:xmlns:of:1.2"
  office:version="1.2" office:mimetype="application/vnd.oasis.opendocument.spreadsheet">
 <office:automatic-styles><number:date-style style:name="N1"><number:year number:style="long"/>
 <number:text>-</number:text><number:month number:style="long"/><number:text>-</number:text>
 <number:day number:style="long"/></number:date-style>
 <style:style style:name="D" style:family="table-cell" style:data-style-name="N1"/>
-</office:automatic-styles><office:body><office:spreadsheet><table:table table:name="客户">)";
+</office:automatic-styles><office:body><office:spreadsheet>)" +
+           settings + R"(<table:table table:name="客户">)";
+}
+
+std::string fods(const std::vector<std::vector<std::string>>& table) {
+    std::string x = fods_head();
     for (const auto& row : table) {
         x += "<table:table-row>";
         if (row.empty()) x += "<table:table-cell/>";
@@ -314,21 +321,9 @@ TEST_F(ImportFiles, AWorkbookAsAShopKeepsItGivesOnlyItsCustomers) {
             {},
             {"总计：", "n:6"},
         };
-        std::string x = R"(<?xml version="1.0" encoding="UTF-8"?>
-<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
- xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0"
- xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"
- xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0"
- xmlns:number="urn:oasis:names:tc:opendocument:xmlns:datastyle:1.0"
- xmlns:of="urn:oasis:names:tc:opendocument:xmlns:of:1.2"
- office:version="1.2" office:mimetype="application/vnd.oasis.opendocument.spreadsheet">
-<office:automatic-styles><number:date-style style:name="N1"><number:year number:style="long"/>
-<number:text>-</number:text><number:month number:style="long"/><number:text>-</number:text>
-<number:day number:style="long"/></number:date-style>
-<style:style style:name="D" style:family="table-cell" style:data-style-name="N1"/>
-</office:automatic-styles><office:body><office:spreadsheet>
-<table:calculation-settings><table:null-date table:date-value="1904-01-01"/></table:calculation-settings>
-<table:table table:name="客户">)";
+        std::string x = fods_head(
+            R"(<table:calculation-settings><table:null-date table:date-value="1904-01-01"/>)"
+            R"(</table:calculation-settings>)");
         for (const auto& row : rows) {
             x += "<table:table-row>";
             if (row.empty()) x += "<table:table-cell/>";

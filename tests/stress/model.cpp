@@ -16,6 +16,14 @@ namespace stress {
 
 namespace {
 
+// How many customers of a store are open, and how many closed.
+std::pair<int, int> open_and_closed(const StoreModel& store) {
+    std::pair<int, int> n{0, 0};
+    for (const auto& [id, c] : store.customers)
+        ++(c.closed ? n.second : n.first);
+    return n;
+}
+
 // A day as the restore dialog names a copy's: "2026-12-10".
 std::string today_text(double now) {
     const jet::CivilDate d =
@@ -346,9 +354,7 @@ void Model::take_copy() {
 void Model::restore_ok(int row, bool yes) {
     if (row < 0) return say("请先在列表里选一份备份。");
     const StoreModel chosen = copies[copies.size() - 1 - static_cast<std::size_t>(row)];
-    int open = 0, closed = 0;
-    for (const auto& [id, c] : chosen.customers)
-        ++(c.closed ? closed : open);
+    const auto [open, closed] = open_and_closed(chosen);
     const std::string named = today_text(now_low) + " 的备份";
     const std::string counts =
         "（未成交 " + std::to_string(open) + " 位，已成交 " + std::to_string(closed) + " 位）";
@@ -708,18 +714,12 @@ void Model::menu_item(const std::string& item, bool answer_yes) {
         reload();
     } else if (item == "查看图表") {
         ChartModel c;
-        if (store.available)
-            for (const auto& [k, v] : store.customers)
-                ++(v.closed ? c.closed : c.open);
+        if (store.available) std::tie(c.open, c.closed) = open_and_closed(store);
         open_dialog(c);
     } else if (item == "恢复备份…") {
         RestoreModel r;
-        for (auto it = copies.rbegin(); it != copies.rend(); ++it) {
-            int open = 0, closed = 0;
-            for (const auto& [number, c] : it->customers)
-                ++(c.closed ? closed : open);
-            r.counts.emplace_back(open, closed);
-        }
+        for (auto it = copies.rbegin(); it != copies.rend(); ++it)
+            r.counts.push_back(open_and_closed(*it));
         open_dialog(r);
     } else if (item == "跟进设置…") {
         open_dialog(CadenceModel{std::to_string(cadence())});
