@@ -48,6 +48,9 @@ struct StatusPipeline::State {
     std::set<StatusKey> in_flight;
     bool picture_wanted = false;     // a request for the offline picture should go next
     bool picture_in_flight = false;  // one is on its way
+    // Replies judged whose answers a worker is still handing over: a caller that sees
+    // nothing in flight must also see every answer handed over.
+    std::size_t handing_over = 0;
     int picture_attempts = 0;        // left in this round
     OfflinePictures offline;
     StatusBook book;
@@ -132,8 +135,17 @@ struct StatusPipeline::State {
                         break;
                 }
             }
+            if (!answers.empty()) ++handing_over;
         }
         if (job.offline_picture) wake.notify_all();
+        if (answers.empty()) return;
+        struct HandedOver {
+            State& state;
+            ~HandedOver() {
+                std::lock_guard lock(state.mutex);
+                --state.handing_over;
+            }
+        } handed_over{*this};
         deliver(answers);
     }
 
@@ -253,7 +265,7 @@ StatusPipeline::Counts StatusPipeline::counts() const {
     std::lock_guard lock(state_->mutex);
     const State& s = *state_;
     return {s.queue.size() + (s.picture_wanted ? 1 : 0),
-            s.in_flight.size() + (s.picture_in_flight ? 1 : 0), s.sent, s.peak};
+            s.in_flight.size() + (s.picture_in_flight ? 1 : 0) + s.handing_over, s.sent, s.peak};
 }
 
 StatusPipelineSetup program_status_setup() {

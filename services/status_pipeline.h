@@ -65,7 +65,7 @@ class StatusPipeline {
     // What has happened so far, for tests and measurements.
     struct Counts {
         std::size_t waiting = 0;    // requests not sent yet
-        std::size_t in_flight = 0;  // sent, not answered
+        std::size_t in_flight = 0;  // sent, not answered or its answer not handed over yet
         std::size_t sent = 0;       // since the start, the offline-picture requests included
         std::size_t peak_in_flight = 0;
     };
