@@ -81,7 +81,7 @@ void reload_list(runtime::Window& window, MainContext& context) {
         const auto& c = *list.customer(static_cast<int>(r));
         keys.push_back({c.id, c.buyer});
     }
-    ask_list_statuses(window, context, keys);
+    ask_list_statuses(window, context, std::move(keys));
     if (const std::int32_t id = std::exchange(context.reselect, 0); id > 0)
         if (const int row = list.row_of(id); row >= 0) window.select_row(forms::main::kList, row);
 

@@ -106,7 +106,7 @@ std::string known_status(const MainContext& context, const services::StatusKey& 
 }
 
 void ask_list_statuses(runtime::Window& window, MainContext& context,
-                       const std::vector<services::StatusKey>& keys) {
+                       std::vector<services::StatusKey> keys) {
     const bool everything = std::exchange(context.refresh_everything, false);
     services::StatusPipeline* statuses = pipeline(context);
     if (statuses == nullptr) return;
@@ -115,7 +115,9 @@ void ask_list_statuses(runtime::Window& window, MainContext& context,
     const auto first = std::min(keys.size(), static_cast<std::size_t>(std::max(view.first, 0)));
     const auto count =
         std::min(keys.size() - first, static_cast<std::size_t>(std::max(view.count, 0)));
-    statuses->ask(keys, std::span(keys).subspan(first, count), everything);
+    const std::vector<services::StatusKey> in_view(keys.begin() + first,
+                                                   keys.begin() + first + count);
+    statuses->ask(std::move(keys), in_view, everything);
 }
 
 void prefer_visible_statuses(runtime::Window& window, MainContext& context) {

@@ -59,7 +59,7 @@ std::string known_status(const MainContext& context, const services::StatusKey& 
 // After the list has been filled with `keys` (in list order): asks the statuses it lacks,
 // the rows in view first; every status again when a refresh was asked for.
 void ask_list_statuses(runtime::Window& window, MainContext& context,
-                       const std::vector<services::StatusKey>& keys);
+                       std::vector<services::StatusKey> keys);
 // Other rows came into view: their statuses go to the front of the queue.
 void prefer_visible_statuses(runtime::Window& window, MainContext& context);
 // "刷新状态" (and F5): reloads the list and asks every listed customer's status again.

@@ -22,6 +22,11 @@ std::optional<std::string> StatusBook::known(const StatusKey& key, Clock::time_p
     return found->second.text;
 }
 
+bool StatusBook::knows(const StatusKey& key, Clock::time_point now) const {
+    const auto found = known_.find(key);
+    return found != known_.end() && fresh(found->second.when, now);
+}
+
 bool StatusBook::hold(const StatusKey& key, std::span<const std::uint8_t> body,
                       Clock::time_point when) {
     auto same = std::find_if(pictures_.begin(), pictures_.end(), [&](const auto& picture) {

@@ -27,6 +27,7 @@ class StatusBook {
     void record(const StatusKey& key, std::string text, Clock::time_point when);
     // The status while it is fresh; none when unknown or older than the fresh span.
     std::optional<std::string> known(const StatusKey& key, Clock::time_point now) const;
+    bool knows(const StatusKey& key, Clock::time_point now) const;
 
     // Keeps a picture reply that cannot be judged yet. False when too many different
     // pictures wait already: then the reply is dropped and the status stays unknown.

@@ -51,7 +51,7 @@ struct StatusPipeline::State {
     // Replies judged whose answers a worker is still handing over: a caller that sees
     // nothing in flight must also see every answer handed over.
     std::size_t handing_over = 0;
-    int picture_attempts = 0;        // left in this round
+    int picture_attempts = 0;  // left in this round
     OfflinePictures offline;
     StatusBook book;
     std::size_t workers_started = 0;
@@ -200,16 +200,16 @@ StatusPipeline::~StatusPipeline() {
     state_->gone.wait_for(lock, kWorkersLeave, [&] { return state_->workers_alive == 0; });
 }
 
-void StatusPipeline::ask(std::span<const StatusKey> in_list_order,
-                         std::span<const StatusKey> visible, bool everything) {
+void StatusPipeline::ask(std::vector<StatusKey> in_list_order, std::span<const StatusKey> visible,
+                         bool everything) {
     State& s = *state_;
     {
         std::lock_guard lock(s.mutex);
         if (s.stopping || !s.setup.http) return;
         const auto now = s.setup.clock();
         s.book.forget_stale(now);
-        s.queue.replace(visible, in_list_order, [&](const StatusKey& key) {
-            return s.in_flight.contains(key) || (!everything && s.book.known(key, now));
+        s.queue.replace(visible, std::move(in_list_order), [&](const StatusKey& key) {
+            return s.in_flight.contains(key) || (!everything && s.book.knows(key, now));
         });
         s.picture_attempts = kOfflinePictureAttempts;
         // One request for the offline picture leads every round that asks anything: the first

@@ -11,6 +11,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "runtime/http_session.h"
 #include "services/online_status.h"
@@ -48,7 +49,8 @@ class StatusPipeline {
     // With `everything` every key is asked again; otherwise only those whose status is
     // unknown or older than the fresh span. What an older round had not sent yet is dropped;
     // a key already in flight is not asked twice.
-    void ask(std::span<const StatusKey> in_list_order, std::span<const StatusKey> visible,
+    // The keys are taken over, not copied: a round may hold a hundred thousand of them.
+    void ask(std::vector<StatusKey> in_list_order, std::span<const StatusKey> visible,
              bool everything);
     // Moves these keys to the front of what waits (rows that came into view).
     void prefer(std::span<const StatusKey> keys);

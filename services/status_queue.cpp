@@ -1,48 +1,84 @@
 #include "services/status_queue.h"
 
-#include <iterator>
-#include <map>
+#include <algorithm>
+#include <numeric>
 #include <set>
-#include <vector>
 
 namespace services {
 
-void StatusQueue::replace(std::span<const StatusKey> visible,
-                          std::span<const StatusKey> in_list_order,
+std::optional<std::uint32_t> StatusQueue::find(const StatusKey& key) const {
+    const auto at =
+        std::lower_bound(by_key_.begin(), by_key_.end(), key,
+                         [this](std::uint32_t p, const StatusKey& k) { return keys_[p] < k; });
+    if (at == by_key_.end() || keys_[*at] != key) return std::nullopt;
+    return *at;
+}
+
+void StatusQueue::replace(std::span<const StatusKey> visible, std::vector<StatusKey> in_list_order,
                           const std::function<bool(const StatusKey&)>& skip) {
     clear();
-    for (const auto list : {visible, in_list_order})
-        for (const StatusKey& key : list)
-            if (!skip(key) && waiting_.insert(key).second) order_.push_back(key);
+    keys_ = std::move(in_list_order);
+    const auto order_keys = [this] {
+        by_key_.resize(keys_.size());
+        std::iota(by_key_.begin(), by_key_.end(), 0u);
+        // Stable: of a key listed twice the first place counts.
+        std::stable_sort(by_key_.begin(), by_key_.end(),
+                         [this](std::uint32_t a, std::uint32_t b) { return keys_[a] < keys_[b]; });
+    };
+    order_keys();
+    // A row in view that the list does not hold is asked all the same.
+    const std::size_t listed = keys_.size();
+    for (const StatusKey& key : visible)
+        if (!find(key)) keys_.push_back(key);
+    if (keys_.size() != listed) order_keys();
+
+    waiting_.assign(keys_.size(), false);
+    for (std::size_t i = 0; i < by_key_.size(); ++i) {
+        const std::uint32_t p = by_key_[i];
+        if (i > 0 && keys_[by_key_[i - 1]] == keys_[p]) continue;  // a repeat
+        if (skip(keys_[p])) continue;
+        waiting_[p] = true;
+        ++waiting_count_;
+    }
+    for (const StatusKey& key : visible)
+        if (const auto p = find(key); p && waiting_[*p]) preferred_.push_back(*p);
 }
 
 void StatusQueue::prefer(std::span<const StatusKey> keys) {
-    std::deque<StatusKey> front;
-    std::set<StatusKey> placed;
+    std::deque<std::uint32_t> front;
+    std::set<std::uint32_t> placed;
     for (const StatusKey& key : keys)
-        if (waiting_.contains(key) && placed.insert(key).second) front.push_back(key);
+        if (const auto p = find(key); p && waiting_[*p] && placed.insert(*p).second)
+            front.push_back(*p);
     if (front.empty()) return;
     // The keys preferred before keep their place behind the new ones.
-    for (StatusKey& key : preferred_)
-        if (waiting_.contains(key) && placed.insert(key).second) front.push_back(std::move(key));
+    for (const std::uint32_t p : preferred_)
+        if (waiting_[p] && placed.insert(p).second) front.push_back(p);
     preferred_ = std::move(front);
 }
 
 std::optional<StatusKey> StatusQueue::take() {
-    for (auto* from : {&preferred_, &order_}) {
-        while (!from->empty()) {
-            StatusKey key = std::move(from->front());
-            from->pop_front();
-            if (waiting_.erase(key) != 0) return key;
-        }
+    std::optional<std::uint32_t> found;
+    while (!found && !preferred_.empty()) {
+        const std::uint32_t p = preferred_.front();
+        preferred_.pop_front();
+        if (waiting_[p]) found = p;
     }
-    return std::nullopt;
+    for (; !found && next_ < keys_.size(); ++next_)
+        if (waiting_[next_]) found = static_cast<std::uint32_t>(next_);
+    if (!found) return std::nullopt;
+    waiting_[*found] = false;
+    --waiting_count_;
+    return keys_[*found];
 }
 
 void StatusQueue::clear() {
+    keys_.clear();
+    by_key_.clear();
     waiting_.clear();
+    waiting_count_ = 0;
     preferred_.clear();
-    order_.clear();
+    next_ = 0;
 }
 
 }  // namespace services
