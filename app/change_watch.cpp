@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "app/list_loading.h"
 #include "app/store_choice.h"
 #include "forms/forms.h"
 #include "runtime/platform.h"
@@ -45,7 +46,9 @@ void ChangeWatch::answer(const StampReader::Stamp& stamp) {
     if (window_.closed() || !stamp.value) return;
     // Not under a dialog, and not in the middle of an export that reloads the list itself:
     // the stamp stays unseen and the next look after it acts on it.
-    if (runtime::platform().windows().modal_open() || !context_.state.export_kind.empty()) return;
+    if (runtime::platform().windows().modal_open() || !context_.state.export_kind.empty() ||
+        context_.list_loading)
+        return;
     // A look at a store the program has left since: the list is of another one now.
     if (stamp.store != StampReader::name_of(location())) return;
     const std::shared_ptr<const ListOrder> on_screen = context_.list->order;
@@ -65,37 +68,51 @@ void ChangeWatch::answer(const StampReader::Stamp& stamp) {
         seen_ = stamp.value;
         return;
     }
-    reload_in_place();
-    if (context_.list->order != on_screen) {
-        shown_ = context_.list->order;
-        seen_ = context_.list->loaded_stamp ? context_.list->loaded_stamp : stamp.value;
-        ++reloads_;
-    }
-    // A load that failed leaves the list as it was and the stamp unseen: the next look
-    // tries again.
+    reload_in_place(*stamp.value);
 }
 
-void ChangeWatch::reload_in_place() {
-    const ListState& list = *context_.list;
-    const runtime::RowRange view = window_.visible_rows(kList);
-    const int selected = window_.selected_row(kList);
-    const store::CustomerRow* picked = list.customer(selected);
-    // The customer whose row anchors the view: the selected one when in view, else the top
-    // one; it keeps its place on screen when rows above it came or went.
-    const bool picked_in_view =
-        picked && selected >= view.first && selected < view.first + std::max(view.count, 1);
-    const store::CustomerRow* anchor = picked_in_view ? picked : list.customer(view.first);
-    const std::int32_t anchor_id = anchor ? anchor->id : 0;
-    const int anchor_offset = picked_in_view ? selected - view.first : 0;
-
-    const std::int32_t keep = picked ? picked->id : 0;
-    const std::int32_t before = std::exchange(context_.reselect, keep);
-    reload_list(window_, context_);
-    // The load did not run (the store did not open): nothing was used up.
-    if (context_.reselect == keep) context_.reselect = before;
-
-    const int anchor_row = anchor_id ? context_.list->row_of(anchor_id) : -1;
-    window_.scroll_to_row(kList, anchor_row >= 0 ? anchor_row - anchor_offset : view.first);
+void ChangeWatch::reload_in_place(std::uint64_t stamp) {
+    // Where the user is, taken when the new load arrives: they may have scrolled or picked
+    // another row while it was read.
+    struct Place {
+        std::int32_t anchor_id = 0, keep = 0, reselect_before = 0;
+        int anchor_offset = 0, first_in_view = 0;
+        std::shared_ptr<const ListOrder> on_screen;
+    };
+    auto place = std::make_shared<Place>();
+    auto self = shared_from_this();
+    ListArrival arrival;
+    arrival.before = [self, place] {
+        const ListState& list = *self->context_.list;
+        const runtime::RowRange view = self->window_.visible_rows(kList);
+        const int selected = self->window_.selected_row(kList);
+        const store::CustomerRow* picked = list.customer(selected);
+        // The customer whose row anchors the view: the selected one when in view, else the
+        // top one; it keeps its place on screen when rows above it came or went.
+        const bool picked_in_view =
+            picked && selected >= view.first && selected < view.first + std::max(view.count, 1);
+        const store::CustomerRow* anchor = picked_in_view ? picked : list.customer(view.first);
+        place->anchor_id = anchor ? anchor->id : 0;
+        place->anchor_offset = picked_in_view ? selected - view.first : 0;
+        place->first_in_view = view.first;
+        place->keep = picked ? picked->id : 0;
+        place->on_screen = list.order;
+        place->reselect_before = std::exchange(self->context_.reselect, place->keep);
+    };
+    arrival.after = [self, place, stamp] {
+        MainContext& context = self->context_;
+        // The load did not run (the store did not open): nothing was used up, and the stamp
+        // stays unseen for the next look to try again.
+        if (context.reselect == place->keep) context.reselect = place->reselect_before;
+        const int anchor_row = place->anchor_id ? context.list->row_of(place->anchor_id) : -1;
+        self->window_.scroll_to_row(
+            kList, anchor_row >= 0 ? anchor_row - place->anchor_offset : place->first_in_view);
+        if (context.list->order == place->on_screen) return;
+        self->shown_ = context.list->order;
+        self->seen_ = context.list->loaded_stamp ? context.list->loaded_stamp : stamp;
+        ++self->reloads_;
+    };
+    load_list_in_background(window_, context_, std::move(arrival));
 }
 
 std::shared_ptr<ChangeWatch> watch_changes(runtime::Window& window, MainContext& context) {

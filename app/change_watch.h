@@ -39,7 +39,8 @@ class ChangeWatch : public std::enable_shared_from_this<ChangeWatch> {
   private:
     store::StoreLocation location() const;
     void answer(const StampReader::Stamp& stamp);
-    void reload_in_place();
+    // Loads the list again off the windows' thread, keeping the selection and the view.
+    void reload_in_place(std::uint64_t stamp);
 
     runtime::Window& window_;
     MainContext& context_;

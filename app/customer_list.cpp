@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string>
 
+#include "app/list_loading.h"
 #include "app/list_statuses.h"
 #include "app/main_window.h"
 #include "app/program_settings.h"
@@ -44,16 +45,30 @@ void choose_rows(MainContext& context) {
 
 }  // namespace
 
+LoadedList load_list_now(MainContext& context) {
+    const bool closed = context.state.list_mode != kOpenCustomers;
+    LoadedList loaded;
+    auto customers = store::load_customers(context.connection, context.rows,
+                                           store_location(context), closed, &loaded.stamp);
+    if (customers)
+        loaded.order =
+            std::make_shared<ListOrder>(std::move(*customers), &runtime::platform().code_pages());
+    return loaded;
+}
+
 void reload_list(runtime::Window& window, MainContext& context) {
+    ++context.list_loads;  // a load in the background meanwhile is overtaken
+    context.list_loading = false;
+    show_loaded_list(window, context, load_list_now(context));
+}
+
+bool show_loaded_list(runtime::Window& window, MainContext& context, LoadedList loaded) {
     const bool closed = context.state.list_mode != kOpenCustomers;
     window.set_column_title(forms::main::kList, 6, closed ? "成功交易日期" : "最后跟踪日期");
-    std::optional<std::uint64_t> stamp;
-    auto customers = store::load_customers(context.connection, context.rows,
-                                           store_location(context), closed, &stamp);
-    if (!customers) {
+    if (!loaded.order) {
         // The store did not open: the list keeps what it had.
         if (!context.state.export_kind.empty()) finish_export(context, false);
-        return;
+        return false;
     }
 
     // As every load always has, the list starts without a selection.
@@ -63,12 +78,11 @@ void reload_list(runtime::Window& window, MainContext& context) {
     // The status last learnt for each customer and ID stays on screen while a newer one is
     // asked.
     list.statuses.clear();
-    for (const auto& c : *customers)
+    for (const auto& c : loaded.order->customers())
         if (std::string known = known_status(context, {c.id, c.buyer}); !known.empty())
             list.statuses[c.id] = {c.buyer, std::move(known)};
-    list.order =
-        std::make_shared<ListOrder>(std::move(*customers), &runtime::platform().code_pages());
-    list.loaded_stamp = stamp;
+    list.order = std::move(loaded.order);
+    list.loaded_stamp = loaded.stamp;
     list.order->prepare_text_orders();
     choose_rows(context);
     window.show_rows(forms::main::kList, context.list_rows);
@@ -86,12 +100,13 @@ void reload_list(runtime::Window& window, MainContext& context) {
         if (const int row = list.row_of(id); row >= 0) window.select_row(forms::main::kList, row);
 
     const std::string& kind = context.state.export_kind;
-    if (kind.empty()) return;
+    if (kind.empty()) return true;
     // The sheet lists the rows shown, the last first, each with its running number.
     SheetRows rows = shown_customers(context);
     for (const auto& [number, c] : rows)
         context.state.export_lines += sheet_line(kind, number, c);
     finish_export(context, true, rows);
+    return true;
 }
 
 void show_list(runtime::Window& window, MainContext& context) {

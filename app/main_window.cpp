@@ -1,5 +1,6 @@
 // The main window's own operations: start-up, toolbar, resize, tray, menus.
 #include "app/main_window.h"
+#include "app/list_loading.h"
 
 #include <cmath>
 
@@ -186,9 +187,14 @@ void on_created(Window& window, MainContext& context) {
     choose_store(context);
     restore_window(window, context);
     watch_changes(window, context);  // from the stamp before the first load on
-    reload_list(window, context);
-    back_up_today(context);
-    remind_of_due(window, context);
+    // The window shows at once and the customers follow; the day's copy waits for the load,
+    // which holds the file meanwhile, and the reminder counts what it loaded.
+    ListArrival arrival;
+    arrival.done = [&window, &context] {
+        back_up_today(context);
+        remind_of_due(window, context);
+    };
+    load_list_in_background(window, context, std::move(arrival));
     watch_the_date(window, context);
 }
 

@@ -70,6 +70,9 @@ struct MainContext {
     // told that backups are dated after today (the clock went back).
     std::int64_t day_shown = 0;
     bool told_clock_doubt = false;
+    // Every list load counts here; a load in the background shows only while it is the last.
+    std::uint64_t list_loads = 0;
+    bool list_loading = false;
 };
 
 // The operations the main window's definition binds.

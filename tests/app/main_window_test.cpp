@@ -385,3 +385,46 @@ TEST_F(MainWindow, TheDayTurnsWhileTheProgramRuns) {
 }
 
 }  // namespace
+
+namespace {
+
+// The first list is read off the windows' thread: the window is there before its customers,
+// and a load of its own meanwhile (another mode, a save) overtakes the one in the background.
+TEST_F(MainWindow, TheFirstLoadRunsInTheBackgroundAndALaterLoadOvertakesIt) {
+    provision();
+    const double long_ago = 42000.0;
+    add("due_1", "店主", long_ago, long_ago, "");
+    add("closed_1", "店主", long_ago, long_ago, "", long_ago + 1);
+    const std::string folder = store::backup_folder(db_path_);
+    for (const bool overtaken : {false, true}) {
+        SCOPED_TRACE(overtaken);
+        fs::remove_all(folder);
+        backend_.windows().hold_background(true);
+        HeadlessWindow& w = open_main();
+        // The window answers with an empty list; the day's copy and the reminder wait for the
+        // load, which holds the file meanwhile.
+        EXPECT_TRUE(context_.list_loading);
+        EXPECT_EQ(w.item_count(kList), 0);
+        EXPECT_TRUE(w.balloons().empty());
+        EXPECT_FALSE(fs::exists(folder));
+        if (overtaken) {
+            add("due_2", "店主", long_ago, long_ago, "");
+            w.fire(forms::main::kToolbar, Event::entry_clicked, arg(4));  // the closed list
+            EXPECT_FALSE(context_.list_loading);
+        }
+        backend_.windows().hold_background(false);
+        backend_.windows().finish_background();
+        answer_statuses();
+        EXPECT_FALSE(context_.list_loading);
+        // Overtaken, the background's open list never replaces the closed one shown.
+        EXPECT_EQ(w.column_title(kList, 6), overtaken ? "成功交易日期" : "最后跟踪日期");
+        ASSERT_EQ(w.item_count(kList), 1);
+        EXPECT_EQ(w.cell(kList, 0, 3), overtaken ? "closed_1" : "due_1");
+        EXPECT_EQ(w.balloons().size(), 1u);
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+        w.close();
+        context_.state.list_mode = "yn=false";
+    }
+}
+
+}  // namespace

@@ -1,0 +1,44 @@
+#include "app/list_loading.h"
+
+#include "app/store_choice.h"
+#include "runtime/platform.h"
+#include "store/customer_actions.h"
+
+namespace app {
+
+void load_list_in_background(runtime::Window& window, MainContext& context, ListArrival arrival) {
+    const std::uint64_t load = ++context.list_loads;
+    context.list_loading = true;
+    const bool closed = context.state.list_mode != kOpenCustomers;
+    auto& windows = runtime::platform().windows();
+    windows.run_in_background([&window, &context, load, closed, where = store_location(context),
+                               arrival = std::move(arrival)]() mutable {
+        // A connection of its own: the window's stays free for what the user does meanwhile,
+        // and the file's lock keeps the two apart.
+        store::StoreConnection connection;
+        store::RowSet rows;
+        LoadedList loaded;
+        auto customers = store::load_customers(connection, rows, where, closed, &loaded.stamp);
+        connection.close_store();
+        if (customers)
+            loaded.order = std::make_shared<ListOrder>(std::move(*customers),
+                                                       &runtime::platform().code_pages());
+        runtime::platform().windows().post([&window, &context, load, closed,
+                                            loaded = std::move(loaded),
+                                            arrival = std::move(arrival)]() mutable {
+            // Overtaken by a load of the window's own, or the mode changed since: this one's
+            // customers are not what the user asked for now.
+            const bool current = load == context.list_loads && !window.closed() &&
+                                 closed == (context.state.list_mode != kOpenCustomers);
+            if (load == context.list_loads) context.list_loading = false;
+            if (current) {
+                if (arrival.before) arrival.before();
+                show_loaded_list(window, context, std::move(loaded));
+                if (arrival.after) arrival.after();
+            }
+            if (arrival.done) arrival.done();
+        });
+    });
+}
+
+}  // namespace app
