@@ -91,8 +91,8 @@ void restore(Window& w, MainContext& context) {
 
 }  // namespace
 
-bool back_up_today(MainContext& context) {
-    if (!context.files) return false;
+void back_up_today(MainContext& context) {
+    if (!context.files) return;
     const std::string& db = context.state.database_path;
     const std::string folder = store::backup_folder(db);
     const jet::CivilDate now = today();
@@ -105,8 +105,13 @@ bool back_up_today(MainContext& context) {
                                "）还晚的备份，这台电脑的日期可能不对。\r\n这些备份都留着，"
                                "不会被删掉；请检查电脑的日期和时间。");
     }
-    if (store::backed_up_on(*context.files, folder, now)) return true;
-    return store::back_up_shop(*context.files, store_location(context), folder, now).ok();
+    if (store::backed_up_on(*context.files, folder, now)) return;
+    // A shop of a hundred thousand takes a while to copy, a server's longer: the window
+    // answers meanwhile, and a save waits for the copy's hold on the file, not the reverse.
+    runtime::platform().windows().run_in_background(
+        [files = context.files, where = store_location(context), folder, now] {
+            (void)store::back_up_shop(*files, where, folder, now);
+        });
 }
 
 void add_data_command_handlers(runtime::Handlers& h, MainContext& context) {

@@ -8,8 +8,8 @@ namespace app {
 
 void add_data_command_handlers(runtime::Handlers& h, MainContext& context);
 
-// The first start of a day copies the database into 备份; true when a copy was there or was
-// made. A store on a server has no file to copy here.
-bool back_up_today(MainContext& context);
+// The first start of a day copies the shop into 备份 (a server's as a file like this PC's),
+// off the windows' thread; a copy already there for today is enough.
+void back_up_today(MainContext& context);
 
 }  // namespace app
