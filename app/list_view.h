@@ -32,7 +32,7 @@ struct ListState {
     void rows_changed() { index_.clear(); }
 
   private:
-    mutable std::unordered_map<std::int32_t, int> index_;
+    mutable std::vector<std::pair<std::int32_t, int>> index_;  // by customer, sorted
 };
 
 // The list's rows as the list view asks for them: the eight columns as they always were
