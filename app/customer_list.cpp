@@ -45,21 +45,12 @@ void choose_rows(MainContext& context) {
 
 }  // namespace
 
-LoadedList load_list_now(MainContext& context) {
-    const bool closed = context.state.list_mode != kOpenCustomers;
-    LoadedList loaded;
-    auto customers = store::load_customers(context.connection, context.rows,
-                                           store_location(context), closed, &loaded.stamp);
-    if (customers)
-        loaded.order =
-            std::make_shared<ListOrder>(std::move(*customers), &runtime::platform().code_pages());
-    return loaded;
-}
-
 void reload_list(runtime::Window& window, MainContext& context) {
     ++context.list_loads;  // a load in the background meanwhile is overtaken
     context.list_loading = false;
-    show_loaded_list(window, context, load_list_now(context));
+    show_loaded_list(window, context,
+                     read_list(context.connection, context.rows, store_location(context),
+                               context.state.list_mode != kOpenCustomers));
 }
 
 bool show_loaded_list(runtime::Window& window, MainContext& context, LoadedList loaded) {

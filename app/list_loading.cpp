@@ -6,6 +6,16 @@
 
 namespace app {
 
+LoadedList read_list(store::StoreConnection& c, store::RowSet& rs,
+                     const store::StoreLocation& where, bool closed) {
+    LoadedList loaded;
+    auto customers = store::load_customers(c, rs, where, closed, &loaded.stamp);
+    if (customers)
+        loaded.order =
+            std::make_shared<ListOrder>(std::move(*customers), &runtime::platform().code_pages());
+    return loaded;
+}
+
 void load_list_in_background(runtime::Window& window, MainContext& context, ListArrival arrival) {
     const std::uint64_t load = ++context.list_loads;
     context.list_loading = true;
@@ -17,12 +27,8 @@ void load_list_in_background(runtime::Window& window, MainContext& context, List
         // and the file's lock keeps the two apart.
         store::StoreConnection connection;
         store::RowSet rows;
-        LoadedList loaded;
-        auto customers = store::load_customers(connection, rows, where, closed, &loaded.stamp);
+        LoadedList loaded = read_list(connection, rows, where, closed);
         connection.close_store();
-        if (customers)
-            loaded.order = std::make_shared<ListOrder>(std::move(*customers),
-                                                       &runtime::platform().code_pages());
         runtime::platform().windows().post([&window, &context, load, closed,
                                             loaded = std::move(loaded),
                                             arrival = std::move(arrival)]() mutable {

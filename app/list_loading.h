@@ -31,8 +31,9 @@ struct ListArrival {
 void load_list_in_background(runtime::Window& window, MainContext& context,
                              ListArrival arrival = {});
 
-// Reads the customers of the current mode on the calling thread.
-LoadedList load_list_now(MainContext& context);
+// Reads and orders the customers of one mode through `c`, on the calling thread.
+LoadedList read_list(store::StoreConnection& c, store::RowSet& rs,
+                     const store::StoreLocation& where, bool closed);
 // Shows what a load read; false (the list keeps what it had) when the store did not open.
 bool show_loaded_list(runtime::Window& window, MainContext& context, LoadedList loaded);
 
