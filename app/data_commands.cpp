@@ -13,6 +13,7 @@
 #include "dialogs/import_dialog.h"
 #include "dialogs/restore_dialog.h"
 #include "dialogs/store_messages.h"
+#include "dialogs/work_progress.h"
 #include "formats/read_limits.h"
 #include "formats/table_file.h"
 #include "forms/forms.h"
@@ -40,19 +41,39 @@ void import_customers(Window& w, MainContext& context) {
     auto path =
         w.ask_open_path(forms::main::kOpenDialog, runtime::platform().shell().desktop_folder());
     if (!path) return;
-    // Even the file's bytes may not find room in a 32-bit process: said, never a crash.
-    std::optional<std::vector<std::uint8_t>> bytes;
-    try {
-        bytes = runtime::platform().files().read(*path, kLargestImport);
-    } catch (const std::bad_alloc&) {
-        services::show_message(formats::out_of_memory().message);
+    // A file of a hundred thousand rows takes a while to read: the windows keep answering,
+    // and 取消 forgets the file (reading changes nothing, so nothing is waited for).
+    struct Read {
+        std::optional<formats::Result<formats::TableFile>> file;
+        std::string failure;
+    };
+    auto read = std::make_shared<Read>();
+    const bool finished = dialogs::run_with_progress(
+        "正在读取", dialogs::WhenCancelled::drop,
+        [read, path = *path](dialogs::WorkProgress& progress) {
+            progress.begin("正在读取文件…");
+            // Even the file's bytes may not find room in a 32-bit process: said, never a crash.
+            std::optional<std::vector<std::uint8_t>> bytes;
+            try {
+                bytes = runtime::platform().files().read(path, kLargestImport);
+            } catch (const std::bad_alloc&) {
+                read->failure = formats::out_of_memory().message;
+                return;
+            }
+            if (!bytes) {
+                read->failure = "这个文件打不开，或者太大了：\r\n" + path;
+                return;
+            }
+            if (progress.stop_asked()) return;
+            read->file.emplace(formats::read_table_file(*bytes));
+        });
+    if (!finished) return;
+    if (!read->failure.empty()) {
+        services::show_message(read->failure);
         return;
     }
-    if (!bytes) {
-        services::show_message("这个文件打不开，或者太大了：\r\n" + *path);
-        return;
-    }
-    auto file = formats::read_table_file(*bytes);
+    if (!read->file) return;
+    auto& file = *read->file;
     if (!file) {
         services::show_message(file.error().message);
         return;

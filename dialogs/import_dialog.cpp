@@ -7,6 +7,7 @@
 
 #include "dialogs/id_text.h"
 #include "dialogs/store_messages.h"
+#include "dialogs/work_progress.h"
 #include "formats/column_guess.h"
 #include "formats/import_rows.h"
 #include "formats/read_limits.h"
@@ -201,8 +202,79 @@ void show_left_out(std::vector<LeftOutRow> rows, const std::string& file_path) {
     runtime::platform().windows().open_modal(forms::left_out_rows(), std::move(h));
 }
 
-void import_rows(runtime::Window& w, Import& im_) {
+// What the import off the window's thread found, for the window to say.
+struct ImportOutcome {
+    std::optional<formats::ImportResult> rows;
+    store::ImportReport report;
+    std::string failure;  // a message for the user; empty when none
+    bool reload = false;  // the list may show a store that was closed under it
+};
+
+void run_import(Import& im_, const std::vector<ColumnMeaning>& columns,
+                const formats::ImportOptions& options, ImportOutcome& out, WorkProgress& progress) {
     const ImportContext& c = *im_.context;
+    progress.begin("正在整理文件里的行…");
+    // Memory running out while the rows are turned into customers leaves nothing stored.
+    try {
+        auto taken = formats::import_rows(c.table, columns, options);
+        if (!taken) {
+            out.failure = taken.error().message;
+            return;
+        }
+        out.rows.emplace(std::move(*taken));
+    } catch (const std::bad_alloc&) {
+        out.failure = formats::out_of_memory().message;
+        return;
+    }
+    if (progress.stop_asked()) {
+        out.report.stopped = true;
+        return;
+    }
+    // A copy first, so that an import the user regrets can be undone from 备份.
+    progress.begin("正在备份数据…");
+    if (auto kept = store::back_up_shop(*c.files, store_of(c),
+                                        store::backup_folder(c.database_path), c.today());
+        !kept) {
+        out.failure = "没能先备份数据，所以没有导入。\r\n" + backup_failure_text(kept.failure());
+        return;
+    }
+    if (progress.stop_asked()) {
+        out.report.stopped = true;
+        return;
+    }
+    std::vector<store::ImportCandidate> candidates;
+    candidates.reserve(out.rows->customers.size());
+    for (const auto& customer : out.rows->customers)
+        candidates.push_back({customer.fields, options.list == formats::ImportList::closed
+                                                   ? customer.deal_date
+                                                   : std::nullopt});
+    progress.begin("正在导入客户…", candidates.size());
+    store::ActionResult result;
+    try {
+        result = store::import_customers(im_.connection, im_.rows, store_of(c), candidates,
+                                         out.report, [&progress](std::size_t done) {
+                                             progress.advance(done);
+                                             return !progress.stop_asked();
+                                         });
+    } catch (const std::bad_alloc&) {
+        // Closing the store rolls back the transaction the import had open.
+        im_.rows.close_rows();
+        im_.connection.close_store();
+        out.failure =
+            "内存不够，导入没有做完，这次导入的客户没有存进去。请关掉别的程序，或把文件分成几个再"
+            "导入。";
+        out.reload = true;
+        return;
+    }
+    if (!result && !out.report.stopped)
+        out.failure = "导入失败，一位客户也没有加进去。\r\n" +
+                      (result.outcome == store::ActionOutcome::unavailable
+                           ? not_saved_message(store::failure_of(im_.connection), c.database_path)
+                           : not_kept_message(store::failure_of(im_.connection)));
+}
+
+void import_rows(runtime::Window& w, const std::shared_ptr<Import>& im_) {
+    const ImportContext& c = *im_->context;
     std::vector<ColumnMeaning> columns;
     for (int col = 0; col < forms::kImportColumns; ++col) {
         const int i = w.selected_choice(forms::import_meaning(col));
@@ -213,62 +285,27 @@ void import_rows(runtime::Window& w, Import& im_) {
         w.selected_choice(im::kList) == 1 ? formats::ImportList::closed : formats::ImportList::open;
     options.clean_id = [](std::string_view t) { return clean_id_text(t); };
     const int ours = w.selected_choice(im::kOurs);
-    if (ours >= 1 && static_cast<std::size_t>(ours) <= im_.our_ids.size())
-        options.default_our_id = im_.our_ids[static_cast<std::size_t>(ours - 1)];
-    // Memory running out while the rows are turned into customers leaves nothing stored.
-    std::optional<jet::Result<formats::ImportResult>> taken;
-    try {
-        taken.emplace(formats::import_rows(c.table, columns, options));
-    } catch (const std::bad_alloc&) {
-        services::show_message(formats::out_of_memory().message);
+    if (ours >= 1 && static_cast<std::size_t>(ours) <= im_->our_ids.size())
+        options.default_our_id = im_->our_ids[static_cast<std::size_t>(ours - 1)];
+    // A hundred thousand rows take a while: the windows keep answering, and 取消 leaves the
+    // store as it was (the backup made on the way stays).
+    auto out = std::make_shared<ImportOutcome>();
+    run_with_progress("正在导入", WhenCancelled::wait,
+                      [im_, columns, options, out](WorkProgress& progress) {
+                          run_import(*im_, columns, options, *out, progress);
+                      });
+    // Stopped: the dialog stays as it was, for another try or 取消.
+    if (out->report.stopped) return;
+    if (!out->failure.empty()) {
+        services::show_message(out->failure);
+        if (out->reload && c.imported) c.imported();
         return;
     }
-    auto& rows = *taken;
-    if (!rows) {
-        services::show_message(rows.error().message);
-        return;
-    }
-    // A copy first, so that an import the user regrets can be undone from 备份.
-    jet::FileSystem& fs = *c.files;
-    if (auto kept =
-            store::back_up_shop(fs, store_of(c), store::backup_folder(c.database_path), c.today());
-        !kept) {
-        services::show_message("没能先备份数据，所以没有导入。\r\n" +
-                               backup_failure_text(kept.failure()));
-        return;
-    }
-    std::vector<store::ImportCandidate> candidates;
-    candidates.reserve(rows->customers.size());
-    for (const auto& customer : rows->customers)
-        candidates.push_back({customer.fields, options.list == formats::ImportList::closed
-                                                   ? customer.deal_date
-                                                   : std::nullopt});
-    store::ImportReport report;
-    store::ActionResult result;
-    try {
-        result = store::import_customers(im_.connection, im_.rows, store_of(c), candidates, report);
-    } catch (const std::bad_alloc&) {
-        // Closing the store rolls back the transaction the import had open.
-        im_.rows.close_rows();
-        im_.connection.close_store();
-        services::show_message(
-            "内存不够，导入没有做完，这次导入的客户没有存进去。请关掉别的程序，或把文件分成几个再"
-            "导入。");
-        if (c.imported) c.imported();
-        return;
-    }
-    if (!result) {
-        services::show_message(
-            "导入失败，一位客户也没有加进去。\r\n" +
-            (result.outcome == store::ActionOutcome::unavailable
-                 ? not_saved_message(store::failure_of(im_.connection), c.database_path)
-                 : not_kept_message(store::failure_of(im_.connection))));
-        return;
-    }
-    auto left_out = left_out_rows(report, *rows);
+    const store::ImportReport& report = out->report;
+    auto left_out = left_out_rows(report, *out->rows);
     if (left_out.empty()) {
-        services::show_message(report_text(report, *rows), services::kButtonsOk, "导入客户");
-    } else if (services::show_message(report_text(report, *rows) + "\r\n\r\n" + kAskToShow,
+        services::show_message(report_text(report, *out->rows), services::kButtonsOk, "导入客户");
+    } else if (services::show_message(report_text(report, *out->rows) + "\r\n\r\n" + kAskToShow,
                                       services::kButtonsYesNo | kSecondButtonFirst,
                                       "导入客户") == services::kChoseYes) {
         show_left_out(std::move(left_out), c.file_path);
@@ -287,7 +324,7 @@ runtime::Handlers import_handlers(std::shared_ptr<ImportContext> context) {
         on_created(w, *im_);
     };
     h[forms::ops::kImportRows] = [im_](runtime::Window& w, const runtime::EventArgs&) {
-        import_rows(w, *im_);
+        import_rows(w, im_);
     };
     h[forms::ops::kCloseDialog] = [](runtime::Window& w, const runtime::EventArgs&) { w.close(); };
     return h;

@@ -101,6 +101,28 @@ const Form& left_out_rows() {
     return form;
 }
 
+const Form& work_progress() {
+    static const Form form = [] {
+        Form f;
+        f.name = "WorkProgress";
+        f.width = 440;
+        f.height = 150;
+        f.border = Border::fixed;
+        // Shown only once the work takes longer than a moment: a quick file never flashes a
+        // window.
+        f.visible = false;
+        f.controls.push_back(make(progress::kLabel, ControlKind::label, {16, 14, 400, 20}));
+        f.controls.push_back(make(progress::kBar, ControlKind::progress_bar, {16, 40, 400, 20}));
+        f.controls.push_back(
+            button(progress::kCancelButton, {320, 74, 96, 32}, "取消", ops::kCancelWork));
+        // Esc is 取消 too, and waits as the button does for the work to give up.
+        f.keys = {{"Esc", ops::kCancelWork, ""}};
+        f.events = {{Event::created, ops::kProgressCreated}};
+        return f;
+    }();
+    return form;
+}
+
 std::string import_meaning(int column) {
     return "meaning_" + std::to_string(column);
 }

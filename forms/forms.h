@@ -18,6 +18,8 @@ const runtime::Form& cadence_dialog();
 const runtime::Form& restore_dialog();
 const runtime::Form& import_dialog();
 const runtime::Form& left_out_rows();
+// Work that takes a while (reading a file, an import): how far it is, and 取消.
+const runtime::Form& work_progress();
 
 // Controls of the main window.
 namespace main {
@@ -101,6 +103,11 @@ inline constexpr const char* kLabel = "label";
 inline constexpr const char* kList = "rows";
 inline constexpr const char* kCloseButton = "close_button";
 }  // namespace left_out
+namespace progress {
+inline constexpr const char* kLabel = "label";
+inline constexpr const char* kBar = "bar";
+inline constexpr const char* kCancelButton = "cancel_button";
+}  // namespace progress
 // The import dialog shows and names this many columns of the file.
 inline constexpr int kImportColumns = 8;
 // The drop-down that says what column `column` (from 0) of the file holds.
@@ -165,6 +172,8 @@ inline constexpr const char* kRestoreChosen = "restore_chosen";
 inline constexpr const char* kImportCreated = "import_created";
 inline constexpr const char* kImportRows = "import_rows";
 inline constexpr const char* kLeftOutCreated = "left_out_created";
+inline constexpr const char* kProgressCreated = "progress_created";
+inline constexpr const char* kCancelWork = "cancel_work";
 inline constexpr const char* kDatabaseSettingsCreated = "database_settings_created";
 inline constexpr const char* kTestConnection = "test_connection";
 inline constexpr const char* kSaveDatabaseSettings = "save_database_settings";

@@ -22,6 +22,7 @@ enum class ControlKind {
     pie_chart,
     save_dialog,
     open_dialog,
+    progress_bar,
 };
 
 enum class Event {

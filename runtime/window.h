@@ -159,6 +159,9 @@ class Window {
     virtual void start_timer(std::string_view name, int period_ms, std::function<void()> tick) = 0;
     // Scrolls the list so that `first` is its top row, as far as its rows allow.
     virtual void scroll_to_row(std::string_view list, int first) = 0;
+    // Progress bars: `done` of `total` filled; a total of 0 says nobody knows how long, and
+    // the bar moves to show that work goes on.
+    virtual void set_progress(std::string_view bar, int done, int total) = 0;
 };
 
 class WindowSystem {

@@ -147,9 +147,18 @@ ActionResult record_follow_up(StoreConnection& c, RowSet& rs, const StoreLocatio
 }
 
 ActionResult import_customers(StoreConnection& c, RowSet& rs, const StoreLocation& store,
-                              const std::vector<ImportCandidate>& candidates,
-                              ImportReport& report) {
+                              const std::vector<ImportCandidate>& candidates, ImportReport& report,
+                              const ImportGoingOn& going_on) {
     report = {};
+    // Asked every so many rows: often enough for 取消 to answer at once, seldom enough to cost
+    // nothing.
+    constexpr std::size_t kAskEvery = 512;
+    const auto stop = [&] {
+        close_action(c, rs);  // rolls the open transaction back
+        report = {};
+        report.stopped = true;
+        return ActionResult{ActionOutcome::not_stored};
+    };
     if (!open_action(c, rs, store, "yrkb_com", true)) return {ActionOutcome::unavailable};
     // Every stored pair once, folded as the duplicate test compares it: one read of the table
     // instead of a query per row. The transaction keeps other writers out until the end.
@@ -167,6 +176,7 @@ ActionResult import_customers(StoreConnection& c, RowSet& rs, const StoreLocatio
     // The new rows go to the store in one batch, so that it updates its indexes once.
     rs.begin_batch();
     for (std::size_t k = 0; k < candidates.size(); ++k) {
+        if (going_on && k % kAskEvery == 0 && !going_on(k)) return stop();
         const ImportCandidate& candidate = candidates[k];
         if (!stored.insert(key(candidate.fields.buyer, candidate.fields.our_id)).second) {
             report.already_stored.push_back(k);
@@ -189,6 +199,8 @@ ActionResult import_customers(StoreConnection& c, RowSet& rs, const StoreLocatio
         report = {};
         return {ActionOutcome::not_stored};
     }
+    // The last moment 取消 can still leave the store as it was.
+    if (going_on && !going_on(candidates.size())) return stop();
     const bool committed = c.commit_transaction();
     close_action(c, rs);
     if (!committed) {

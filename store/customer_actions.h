@@ -85,11 +85,17 @@ struct ImportReport {
     // Positions in the candidates of those stored already under the same customer ID and our
     // ID (the editor's rule, letter case ignored).
     std::vector<std::size_t> already_stored;
+    // The user stopped it: nothing was stored.
+    bool stopped = false;
 };
+// Told how many candidates are done now and then; false stops the import.
+using ImportGoingOn = std::function<bool(std::size_t done)>;
 // Adds the candidates that are not stored yet, in one transaction: all of them or, when any
-// write fails, none. Other copies wait meanwhile, so the test for each stays true.
+// write fails or `going_on` says stop, none. Other copies wait meanwhile, so the test for
+// each stays true.
 ActionResult import_customers(StoreConnection& c, RowSet& rs, const StoreLocation& store,
-                              const std::vector<ImportCandidate>& candidates, ImportReport& report);
+                              const std::vector<ImportCandidate>& candidates, ImportReport& report,
+                              const ImportGoingOn& going_on = {});
 
 // Open or closed customers, newest first; nullopt when the store did not open. `stamp`, when
 // given, gets the store's change stamp as the rows were read (nullopt: not readable).

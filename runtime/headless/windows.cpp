@@ -357,6 +357,18 @@ void HeadlessWindow::scroll_to_row(std::string_view list, int first) {
     scroll_list(list, std::clamp(first, 0, last_top));
 }
 
+void HeadlessWindow::set_progress(std::string_view bar, int done, int total) {
+    State& s = state(bar);
+    s.progress_total = std::max(total, 0);
+    s.progress_done = std::clamp(done, 0, s.progress_total);
+}
+
+std::pair<int, int> HeadlessWindow::progress(std::string_view bar) const {
+    const State* s = find(bar);
+    if (!s) no_such("control", bar);
+    return {s->progress_done, s->progress_total};
+}
+
 void HeadlessWindow::close() {
     closed_ = true;
     timers_.clear();

@@ -85,6 +85,7 @@ class HeadlessWindow final : public Window {
     void set_window_state(const WindowState& state) override;
     void start_timer(std::string_view name, int period_ms, std::function<void()> tick) override;
     void scroll_to_row(std::string_view list, int first) override;
+    void set_progress(std::string_view bar, int done, int total) override;
 
     // What a test does and sees.
     void fire(std::string_view control, Event event, const EventArgs& args = {});
@@ -134,6 +135,8 @@ class HeadlessWindow final : public Window {
     // What a pie chart draws now: its slices and its legend lines.
     std::vector<PieSlice> chart_slices(std::string_view chart) const;
     std::vector<std::string> chart_legend(std::string_view chart) const;
+    // A progress bar's done and total as last set.
+    std::pair<int, int> progress(std::string_view bar) const;
     // The cells of every row, column by column, for whole-list comparisons.
     std::vector<std::vector<std::string>> rows(std::string_view list) const;
 
@@ -157,6 +160,7 @@ class HeadlessWindow final : public Window {
         std::shared_ptr<const RowSource> source;
         int sort_column = -1, sort_direction = 0;
         int redraws = 0, rows_redrawn = 0;  // by redraw_rows
+        int progress_done = 0, progress_total = 0;
     };
     State& state(std::string_view control);
     const State* find(std::string_view control) const;

@@ -184,6 +184,9 @@ void Win32Window::create_control(const Control& c, UINT id) {
             charts_.emplace(c.name, std::move(state));
             break;
         }
+        case ControlKind::progress_bar:
+            child.hwnd = make(0, PROGRESS_CLASSW, PBS_SMOOTH, L"", c.rect.height);
+            break;
         case ControlKind::save_dialog:
         case ControlKind::open_dialog:
             break;
@@ -672,6 +675,20 @@ void Win32Window::start_timer(std::string_view name, int period_ms, std::functio
     timer_ticks_[it->second] = std::move(tick);
     // The same id again resets the period of a running timer.
     SetTimer(hwnd_, it->second, static_cast<UINT>(std::max(period_ms, 1)), nullptr);
+}
+
+void Win32Window::set_progress(std::string_view bar, int done, int total) {
+    const HWND h = hwnd_of(bar);
+    const LONG_PTR style = GetWindowLongPtrW(h, GWL_STYLE);
+    const bool unknown = total <= 0;
+    // A bar that cannot say how far shows a block running along it, as Windows' own do.
+    if (unknown != ((style & PBS_MARQUEE) != 0)) {
+        SetWindowLongPtrW(h, GWL_STYLE, unknown ? style | PBS_MARQUEE : style & ~PBS_MARQUEE);
+        SendMessageW(h, PBM_SETMARQUEE, unknown ? TRUE : FALSE, 30);
+    }
+    if (unknown) return;
+    SendMessageW(h, PBM_SETRANGE32, 0, total);
+    SendMessageW(h, PBM_SETPOS, static_cast<WPARAM>(std::clamp(done, 0, total)), 0);
 }
 
 void Win32Window::close() {

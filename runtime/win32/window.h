@@ -96,6 +96,7 @@ class Win32Window final : public Window {
     void set_window_state(const WindowState& state) override;
     void start_timer(std::string_view name, int period_ms, std::function<void()> tick) override;
     void scroll_to_row(std::string_view list, int first) override;
+    void set_progress(std::string_view bar, int done, int total) override;
     // A key or character on its way to a control of this window; true when a key binding or
     // a list's typing took it (keyboard.cpp).
     bool translate_key(const MSG& msg);

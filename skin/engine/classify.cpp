@@ -55,6 +55,7 @@ std::optional<Kind> classify(HWND window, DWORD style, HWND parent) {
     if (is(name, L"ToolbarWindow32")) return Kind::toolbar;
     if (is(name, L"msctls_updown32")) return Kind::up_down;
     if (is(name, L"SysDateTimePick32")) return Kind::date_picker;
+    if (is(name, L"msctls_progress32")) return Kind::progress_bar;
     return std::nullopt;
 }
 

@@ -61,6 +61,8 @@ LRESULT dispatch(HWND w, UINT m, WPARAM wp, LPARAM lp, WindowState& s, const Pal
             return up_down_message(w, m, wp, lp, s, p);
         case Kind::date_picker:
             return date_picker_message(w, m, wp, lp, s, p);
+        case Kind::progress_bar:
+            return progress_bar_message(w, m, wp, lp, p);
     }
     return DefSubclassProc(w, m, wp, lp);
 }

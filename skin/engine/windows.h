@@ -24,6 +24,7 @@ enum class Kind {
     toolbar,
     up_down,
     date_picker,
+    progress_bar,
 };
 
 // What the engine keeps per window it paints.
@@ -49,6 +50,7 @@ LRESULT header_message(HWND w, UINT m, WPARAM wp, LPARAM lp, const Palette& p);
 LRESULT toolbar_message(HWND w, UINT m, WPARAM wp, LPARAM lp, const Palette& p);
 LRESULT up_down_message(HWND w, UINT m, WPARAM wp, LPARAM lp, WindowState& s, const Palette& p);
 LRESULT date_picker_message(HWND w, UINT m, WPARAM wp, LPARAM lp, WindowState& s, const Palette& p);
+LRESULT progress_bar_message(HWND w, UINT m, WPARAM wp, LPARAM lp, const Palette& p);
 
 // Colours a control keeps by value (list views, calendars): set from the palette, or put back
 // as they were when `p` is null.

@@ -145,6 +145,83 @@ TEST_F(ImportRoundTrip, AFullDiskMidwayAddsNoOneAndSaysSo) {
     EXPECT_EQ(main.item_count(forms::main::kList), 301);
 }
 
+// Reading and importing run off the window's thread with a progress window: 取消 forgets the
+// file being read at once, and an import the user cancels (Esc, 取消 or the close box) is
+// waited for until it has undone itself, with the file byte for byte as before and the import
+// dialog still open for another try.
+TEST_F(ImportRoundTrip, ProgressAndCancelLeaveTheStoreAsItWas) {
+    namespace pg = forms::progress;
+    fresh_store();
+    add("stored", "店主一", 41654, 41655);
+    std::string csv = "客户旺旺,我们的旺旺,第一次咨询,最后跟踪\r\n";
+    for (int i = 0; i < 1200; ++i)
+        csv += "buyer" + std::to_string(i) + ",店主一,2014-5-23,2014-5-24\r\n";
+    const std::string file = dir_ + "/many.csv";
+    format_tests::write_text(file, csv);
+    HeadlessWindow& main = open_main();
+    messages();
+    const std::string before = bytes(db_path_);
+    auto& windows = backend_.windows();
+
+    // What each progress window does, in the order they open; each says what it saw.
+    using Step = std::function<void(HeadlessWindow&)>;
+    std::vector<Step> steps;
+    std::vector<std::string> seen;
+    on_open("WorkProgress", [&](HeadlessWindow& d) {
+        seen.push_back(d.text("") + "|" + d.text(pg::kLabel) + "|" +
+                       (d.visible(pg::kCancelButton) ? "取消" : "-"));
+        const std::size_t at = seen.size() - 1;
+        if (at < steps.size()) steps[at](d);
+        if (d.closed()) return;
+        windows.finish_background();
+        EXPECT_TRUE(d.tick("poll"));
+        EXPECT_TRUE(d.closed());
+    });
+    const Step esc = [](HeadlessWindow& d) {
+        EXPECT_TRUE(d.press_key("Esc"));
+        EXPECT_FALSE(d.closed());  // waits for the import to undo itself
+        EXPECT_EQ(d.text(pg::kLabel), "正在取消，请稍候…");
+        EXPECT_FALSE(d.visible(pg::kCancelButton));
+    };
+    const Step close_box = [](HeadlessWindow& d) { d.user_close(); };
+    const Step nothing = [](HeadlessWindow&) {};
+
+    // Reading cancelled: no import dialog, nothing said.
+    windows.hold_background(true);
+    steps = {[](HeadlessWindow& d) {
+        EXPECT_EQ(d.progress(pg::kBar), (std::pair<int, int>{0, 0}));  // how long: unknown
+        d.fire(pg::kCancelButton, Event::clicked);
+        EXPECT_TRUE(d.closed());
+    }};
+    run_import(file, [](HeadlessWindow&) { ADD_FAILURE() << "opened"; });
+    windows.finish_background();
+    EXPECT_EQ(seen, (std::vector<std::string>{"正在读取|请稍候…|取消"}));
+    EXPECT_TRUE(messages().empty());
+
+    // The import cancelled by Esc, then by the close box (the window comes back until the
+    // import has undone itself); then, let go, it goes in whole.
+    seen.clear();
+    steps = {nothing, esc, close_box, nothing};
+    int tries = 0;
+    run_import(file, [&](HeadlessWindow& d) {
+        for (; tries < 2; ++tries) {
+            d.fire(im::kOkButton, Event::clicked);
+            EXPECT_FALSE(d.closed());
+            EXPECT_TRUE(messages().empty());
+            EXPECT_EQ(bytes(db_path_), before);
+        }
+        windows.hold_background(false);
+        d.fire(im::kOkButton, Event::clicked);
+        EXPECT_TRUE(d.closed());
+    });
+    EXPECT_EQ(seen,
+              (std::vector<std::string>{"正在读取|请稍候…|取消", "正在导入|请稍候…|取消",
+                                        "正在导入|请稍候…|取消", "正在导入|正在取消，请稍候…|-"}));
+    EXPECT_EQ(messages(), (Messages{{"导入完成：新增 1200 位客户。", "导入客户"}}));
+    EXPECT_EQ(stored().size(), 1201u);
+    EXPECT_EQ(main.item_count(forms::main::kList), 1201);
+}
+
 // One failed step anywhere in the import, over the file system in memory: the import says it
 // failed and the file is byte for byte what it was, or it says done and everyone is in.
 TEST(ImportAtomicity, OneFailedStepAnywhereMeansAllOrNothing) {

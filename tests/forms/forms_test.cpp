@@ -18,32 +18,33 @@ const std::vector<const runtime::Form*>& all_forms() {
         &forms::main_window(),      &forms::customer_editor(), &forms::our_id_manager(),
         &forms::deal_date_dialog(), &forms::chart_window(),    &forms::chat_launcher(),
         &forms::follow_up_dialog(), &forms::cadence_dialog(),  &forms::restore_dialog(),
-        &forms::import_dialog(),    &forms::left_out_rows()};
+        &forms::import_dialog(),    &forms::left_out_rows(),   &forms::work_progress()};
     return forms_list;
 }
 
 TEST(Forms, EveryDefinitionLoadsAndBindsKnownOperationsOnly) {
     namespace ops = forms::ops;
     const std::set<std::string> known = {
-        ops::kMainCreated,    ops::kMainResized,      ops::kTray,
-        ops::kMoreMenuPopup,  ops::kToolbar,          ops::kSkinChanged,
-        ops::kListRightClick, ops::kEditSelected,     ops::kContactCustomer,
-        ops::kViewProfile,    ops::kOpenDealDialog,   ops::kRevertToOpen,
-        ops::kDeleteCustomer, ops::kOpenChart,        ops::kJoinGroup,
-        ops::kEditorCreated,  ops::kEditorContact,    ops::kEditorManage,
-        ops::kSaveCustomer,   ops::kShowDays,         ops::kCleanUpId,
-        ops::kLoadOurIds,     ops::kSaveOurIds,       ops::kRegisterDeal,
-        ops::kChartCreated,   ops::kToggle3d,         ops::kChatTick,
-        ops::kListRowsShown,  ops::kFindChanged,      ops::kSortColumn,
-        ops::kTypeToFind,     ops::kFollowUp,         ops::kFind,
-        ops::kDueOnly,        ops::kCadenceSettings,  ops::kImport,
-        ops::kRestore,        ops::kDatabaseSettings, ops::kMoveShop,
-        ops::kLeftOutCreated, ops::kAddCustomer,      ops::kRefreshStatuses,
-        ops::kRowMenuKey,     ops::kCloseFind,        ops::kFindDone,
-        ops::kMainClosing,    ops::kBalloonClicked,   ops::kFollowUpCreated,
-        ops::kRecordFollowUp, ops::kCadenceCreated,   ops::kSaveCadence,
-        ops::kCloseDialog,    ops::kRestoreCreated,   ops::kRestoreChosen,
-        ops::kImportCreated,  ops::kImportRows,        ops::kTimeChanged};
+        ops::kMainCreated,     ops::kMainResized,      ops::kTray,
+        ops::kMoreMenuPopup,   ops::kToolbar,          ops::kSkinChanged,
+        ops::kListRightClick,  ops::kEditSelected,     ops::kContactCustomer,
+        ops::kViewProfile,     ops::kOpenDealDialog,   ops::kRevertToOpen,
+        ops::kDeleteCustomer,  ops::kOpenChart,        ops::kJoinGroup,
+        ops::kEditorCreated,   ops::kEditorContact,    ops::kEditorManage,
+        ops::kSaveCustomer,    ops::kShowDays,         ops::kCleanUpId,
+        ops::kLoadOurIds,      ops::kSaveOurIds,       ops::kRegisterDeal,
+        ops::kChartCreated,    ops::kToggle3d,         ops::kChatTick,
+        ops::kListRowsShown,   ops::kFindChanged,      ops::kSortColumn,
+        ops::kTypeToFind,      ops::kFollowUp,         ops::kFind,
+        ops::kDueOnly,         ops::kCadenceSettings,  ops::kImport,
+        ops::kRestore,         ops::kDatabaseSettings, ops::kMoveShop,
+        ops::kLeftOutCreated,  ops::kAddCustomer,      ops::kRefreshStatuses,
+        ops::kRowMenuKey,      ops::kCloseFind,        ops::kFindDone,
+        ops::kMainClosing,     ops::kBalloonClicked,   ops::kFollowUpCreated,
+        ops::kRecordFollowUp,  ops::kCadenceCreated,   ops::kSaveCadence,
+        ops::kCloseDialog,     ops::kRestoreCreated,   ops::kRestoreChosen,
+        ops::kImportCreated,   ops::kImportRows,       ops::kTimeChanged,
+        ops::kProgressCreated, ops::kCancelWork};
     runtime::headless::Backend backend;
     std::set<std::string> names;
     for (const auto* form : all_forms()) {

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <random>
 
 #include "store/customer_actions.h"
@@ -262,6 +263,48 @@ TEST_P(Actions, AnImportOfManyStoresThemAllInOrderOrNone) {
     EXPECT_EQ(store::count_customers(c_, rs_, where_, false).value_or(-1) +
                   store::count_customers(c_, rs_, where_, true).value_or(-1),
               1300);
+}
+
+// An import stopped by the user, before its first row, midway or after its last one, leaves
+// the store as it was: the file byte for byte, the server's rows one for one.
+TEST_P(Actions, AStoppedImportLeavesTheStoreAsItWas) {
+    ASSERT_EQ(store::save_new_customer(c_, rs_, where_, customer("kept", "店主")),
+              store::SaveOutcome::saved);
+    c_.close_store();
+    std::vector<store::ImportCandidate> candidates;
+    for (int i = 0; i < 1500; ++i)
+        candidates.push_back({customer("buyer_" + std::to_string(i), "店主"), std::nullopt});
+    const auto file_bytes = [this] {
+        std::ifstream in(where_.path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const std::string before = file_bytes();
+    for (const std::size_t stop_at : {std::size_t{0}, std::size_t{1024}, candidates.size()}) {
+        SCOPED_TRACE(stop_at);
+        std::vector<std::size_t> asked;
+        store::ImportReport report;
+        EXPECT_FALSE(
+            store::import_customers(c_, rs_, where_, candidates, report, [&](std::size_t done) {
+                asked.push_back(done);
+                return done < stop_at;
+            }));
+        EXPECT_TRUE(report.stopped);
+        EXPECT_EQ(report.added, 0);
+        EXPECT_EQ(asked.back(), stop_at);
+        EXPECT_EQ(file_bytes(), before);
+        EXPECT_EQ(store::count_customers(c_, rs_, where_, false).value_or(-1), 1);
+        c_.close_store();
+    }
+    // Told along the way, and going on to the end when nobody stops it.
+    std::vector<std::size_t> asked;
+    store::ImportReport report;
+    ASSERT_TRUE(store::import_customers(c_, rs_, where_, candidates, report, [&](std::size_t done) {
+        asked.push_back(done);
+        return true;
+    }));
+    EXPECT_EQ(asked, (std::vector<std::size_t>{0, 512, 1024, 1500}));
+    EXPECT_EQ(report.added, 1500);
+    EXPECT_FALSE(report.stopped);
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, Actions, ::testing::Values(Engine::jet, Engine::server),
