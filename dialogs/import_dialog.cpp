@@ -252,8 +252,12 @@ void run_import(Import& im_, const std::vector<ColumnMeaning>& columns,
     store::ActionResult result;
     try {
         result = store::import_customers(im_.connection, im_.rows, store_of(c), candidates,
-                                         out.report, [&progress](std::size_t done) {
-                                             progress.advance(done);
+                                         out.report, [&](std::size_t done) {
+                                             // The rows are in; what is left has no count.
+                                             if (done == candidates.size() && done > 0)
+                                                 progress.begin("正在保存…");
+                                             else
+                                                 progress.advance(done);
                                              return !progress.stop_asked();
                                          });
     } catch (const std::bad_alloc&) {

@@ -194,6 +194,8 @@ ActionResult import_customers(StoreConnection& c, RowSet& rs, const StoreLocatio
         }
         ++report.added;
     }
+    // Every row is staged; the store's indexes and the commit still take a moment.
+    if (going_on && !going_on(candidates.size())) return stop();
     if (!rs.end_batch()) {
         close_action(c, rs);
         report = {};

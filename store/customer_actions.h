@@ -88,7 +88,8 @@ struct ImportReport {
     // The user stopped it: nothing was stored.
     bool stopped = false;
 };
-// Told how many candidates are done now and then; false stops the import.
+// Told how many candidates are done now and then, and all of them before the indexes are
+// written and again before the commit; false stops the import.
 using ImportGoingOn = std::function<bool(std::size_t done)>;
 // Adds the candidates that are not stored yet, in one transaction: all of them or, when any
 // write fails or `going_on` says stop, none. Other copies wait meanwhile, so the test for

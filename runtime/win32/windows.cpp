@@ -154,6 +154,8 @@ void Win32Windows::open_modal(const Form& form, Handlers handlers) {
         Depth(const Depth&) = delete;
         Depth& operator=(const Depth&) = delete;
     } modal(modal_depth_);
+    // The keyboard goes back where it was: a dialog opened from another dialog returns it there.
+    const HWND active = GetActiveWindow();
     // Every other window of the program takes no input while the dialog is open.
     std::vector<HWND> disabled;
     for (const auto& other : windows_)
@@ -172,7 +174,10 @@ void Win32Windows::open_modal(const Form& form, Handlers handlers) {
     }
     for (HWND h : disabled)
         EnableWindow(h, TRUE);
-    if (!disabled.empty()) SetForegroundWindow(disabled.front());
+    if (active && std::find(disabled.begin(), disabled.end(), active) != disabled.end())
+        SetForegroundWindow(active);
+    else if (!disabled.empty())
+        SetForegroundWindow(disabled.front());
     finished_.clear();
 }
 

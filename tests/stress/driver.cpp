@@ -809,15 +809,39 @@ void Driver::import_file() {
             out << row[0] << ',' << row[1] << ',' << row[2] << ',' << row[3] << ',' << row[4]
                 << "\r\n";
     }
-    begin("Ctrl+I, import " + std::to_string(im.rows.size()) + " rows");
     program_.backend().windows().on_open_dialog(
         [path](const runtime::Control&) { return std::optional<std::string>(path); });
+    HeadlessWindow& w = program_.main();
+    if (in_.chance(8)) {
+        // A file that takes a while to read: its progress window shows and Esc forgets it.
+        begin("Ctrl+I, Esc while the file is read");
+        model_.opened_forms.push_back("WorkProgress");
+        w.focus(forms::main::kList);
+        stop_in_progress_window([&] { w.press_key("Ctrl+I"); });
+        return check();
+    }
+    begin("Ctrl+I, import " + std::to_string(im.rows.size()) + " rows");
     model_.opened_forms.push_back("ImportDialog");
     model_.dialogs.push_back(std::move(im));
-    HeadlessWindow& w = program_.main();
     w.focus(forms::main::kList);
     w.press_key("Ctrl+I");
     check();
+}
+
+void Driver::stop_in_progress_window(const std::function<void()>& start) {
+    // The work waits until the progress window is open and Esc was pressed in it; then it
+    // runs, sees it was asked to stop, and the window goes.
+    auto& windows = program_.backend().windows();
+    windows.hold_background(true);
+    windows.on_open("WorkProgress", [&windows](HeadlessWindow& p) {
+        p.press_key("Esc");
+        if (p.closed()) return;
+        windows.finish_background();
+        p.tick("poll");
+    });
+    start();
+    windows.hold_background(false);
+    windows.finish_background();
 }
 
 void Driver::import_action(HeadlessWindow& w) {
@@ -826,6 +850,14 @@ void Driver::import_action(HeadlessWindow& w) {
         begin("import: Esc, the file is away");
         model_.close_dialog();
         w.press(Key::escape);
+        return check();
+    }
+    if (in_.chance(15)) {
+        // A large file: Esc in the import's progress window, and nothing changes; the dialog
+        // stays for another try.
+        begin("import: Enter, then Esc while it imports");
+        model_.opened_forms.push_back("WorkProgress");
+        stop_in_progress_window([&] { w.press(Key::enter); });
         return check();
     }
     begin("import: Enter");

@@ -3,6 +3,7 @@
 // and to the model, and the two are compared after each.
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -75,6 +76,8 @@ class Driver {
     void cadence_action(runtime::headless::HeadlessWindow& w);
     void import_file();
     void import_action(runtime::headless::HeadlessWindow& w);
+    // Runs `start` with background work held until Esc was pressed in its progress window.
+    void stop_in_progress_window(const std::function<void()>& start);
     void restore_action(runtime::headless::HeadlessWindow& w);
     // Picks an index by weight.
     int weighted(const std::vector<int>& weights);

@@ -178,6 +178,7 @@ void Model::reload() {
     // Emptied and filled again, the list scrolls back to its top.
     top_row = 0;
     loaded.clear();
+    loaded_closed = closed_mode;
     shown_statuses.clear();
     for (auto it = store.customers.rbegin(); it != store.customers.rend(); ++it) {
         if (it->second.closed != closed_mode) continue;
@@ -642,13 +643,17 @@ void Model::open_editor(bool new_mode) {
         e.note = picked[4];
         auto first = parse_list_date(picked[2]);
         e.first = first ? BoxDate{*first, false} : now();
-        if (!closed_mode) {
+        const auto it = std::find_if(loaded.begin(), loaded.end(),
+                                     [&](const Customer& c) { return c.id == picked_id; });
+        if (!closed_mode && loaded_closed) {
+            // The closed list kept after a switch the store was away for shows deal dates:
+            // the editor takes the customer's own follow-up day.
+            e.last = it != loaded.end() ? BoxDate{std::trunc(it->time2), false} : now();
+        } else if (!closed_mode) {
             auto last = parse_list_date(picked[3]);
             e.last = last ? BoxDate{*last, false} : now();
         } else {
             // The closed list shows the deal date there: the follow-up as the list loaded it.
-            const auto it = std::find_if(loaded.begin(), loaded.end(),
-                                         [&](const Customer& c) { return c.id == picked_id; });
             e.last = it != loaded.end() ? BoxDate{it->time2, false} : now();
         }
     }

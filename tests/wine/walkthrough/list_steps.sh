@@ -145,6 +145,52 @@ expect "备份 holds the first start's copy, the import's and the restore's" 3 \
     eval 'ls "$dir/备份" | wc -l'
 expect "the list is empty" 0 eval 'screen_list | wc -l'
 
+step "9. 100,000 rows: the window answers while the file is read and shows how far the import is; Esc and 取消 stop it, the file stays byte for byte"
+big=$sheets/big.csv
+awk -v d="$(ago 3)" 'BEGIN { printf "客户旺旺,我们的旺旺,第一次咨询日期,最后跟踪日期,备注\r\n";
+    for (i = 1; i <= 100000; i++) printf "buyer%06d,shop_one,%s,%s,第%d位\r\n", i, d, d, i }' > "$big"
+before=$(sha256sum < "$dir/yrkb_com.db")
+# The longest the window kept a message waiting while it read (and later imported).
+answers() { wine "$driver" latency "$1" 2>/dev/null | tr -d '\r' | awk '{ print ($1 > $4 ? $1 : $4) }'; }
+stop_import() {  # stop_import HOW: press Esc, or click 取消
+    activate "$main_title"
+    press ctrl+i
+    loc window 导入客户 >/dev/null || { echo "FAIL the open dialog did not show"; return 1; }
+    sleep 1
+    type_text "$(winepath -w "$big" 2>/dev/null)"
+    press Return
+    # A file this large takes a few seconds to read: its progress window shows meanwhile.
+    loc window 正在读取 >/dev/null || { echo "FAIL no progress window while the file is read"; return 1; }
+    shot "l09_reading_$1"
+    waited=$(answers 1000)
+    check "$1: the window answers within 0.5 s while the file is read (longest ${waited:-?} ms)" 1 \
+        "$((${waited:-9999} < 500))"
+    loc control 导入客户 16 >/dev/null || { echo "FAIL the import dialog did not show"; return 1; }
+    sleep 1
+    press Return
+    # At once: the whole import takes only a few seconds.
+    loc window 正在导入 >/dev/null || { echo "FAIL no progress window"; return 1; }
+    shot "l09_importing_$1"
+    if [[ $1 == esc ]]; then
+        loc active 正在导入 >/dev/null || click client 正在导入 100 120
+        press Escape
+    else
+        click button 正在导入 取消
+    fi
+    expect "$1: the progress window goes once the import has undone itself" 0 \
+        eval 'loc gone 正在导入 >/dev/null; echo $?'
+    check "$1: the file is byte for byte as before" "$before" "$(sha256sum < "$dir/yrkb_com.db")"
+    expect "$1: the import dialog stays for another try" 0 \
+        eval 'loc control 导入客户 16 >/dev/null; echo $?'
+    loc active 导入客户 >/dev/null || click client 导入客户 300 10
+    press Escape
+    expect "$1: the import dialog closed by Esc" 0 eval 'loc gone 导入客户 >/dev/null; echo $?'
+}
+# A failed attempt may leave a dialog open that the next keys would import into.
+stop_import esc || exit 1
+stop_import cancel || exit 1
+expect "mdb-export: still no customers" 0 eval 'customers | wc -l'
+
 activate "$main_title"
 press alt+F4
 loc gone "$main_title" >/dev/null
