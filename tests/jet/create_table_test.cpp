@@ -396,6 +396,42 @@ TEST(CreateTable, ARollbackLeavesTheFileByteForByte) {
     }
 }
 
+// In a file Access made, tables are added until the catalog's index of names has no room on
+// its page: that one is refused half-way through (its pages taken, its catalog row in) and
+// takes all of it back, while the tables before it stay staged and land whole.
+TEST(CreateTable, ARefusalHalfWayTakesBackOnlyItsOwnPages) {
+    jet::OsFileSystem fs;
+    Scratch scratch("no-password.mdb");
+    auto session = open_session(fs, scratch.path, "");
+    ASSERT_TRUE(session);
+    jet::Database& db = session->db();
+    std::vector<std::string> made;
+    for (int i = 0; i < 500; ++i) {
+        auto before = db.pager().save_staged();
+        std::string name = "Refused_until_the_page_is_full_" + std::to_string(i);
+        auto def = jet::create_table(db, i % 2 ? tags(name) : follow_ups(name), kMade);
+        if (!def.ok()) {
+            EXPECT_EQ(def.error().code, jet::Errc::full) << def.error().message;
+            EXPECT_EQ(db.pager().page_count(), before.page_count);
+            EXPECT_TRUE(db.pager().staged() == before.staged);
+            EXPECT_EQ(db.table(name).error().code, jet::Errc::not_found);
+            break;
+        }
+        made.push_back(name);
+    }
+    ASSERT_GT(made.size(), 20u);
+    ASSERT_LT(made.size(), 500u);
+    ASSERT_TRUE(session->commit().ok());
+    session.reset();
+
+    auto listed = sorted_lines(run_command("mdb-tables -1 '" + scratch.path + "'"));
+    made.push_back("Table1");
+    std::sort(made.begin(), made.end());
+    EXPECT_EQ(listed, made);
+    jet::MemoryFile file(bytes_of(scratch.path));
+    EXPECT_EQ(jetdump::check_file(file), std::vector<std::string>{});
+}
+
 struct Refusal {
     const char* what;
     const char* file;
