@@ -100,8 +100,6 @@ Rows follow_up_rows() {
     };
 }
 
-// Every live row of every table in storage order, as our reader sees them, and each user
-// table as mdb-export prints it.
 // The catalog's index of names as its one leaf holds it (none in the built-in database),
 // and the count the catalog keeps of it.
 struct NameIndex {
@@ -124,6 +122,8 @@ NameIndex name_index_of(jet::Database& db) {
     return out;
 }
 
+// Every live row of every table in storage order, as our reader sees them, each user table
+// as mdb-export prints it, and the catalog's index of names.
 struct Snapshot {
     std::map<std::string, std::vector<std::vector<jet::Value>>> tables;
     std::map<std::string, std::string> exported;
@@ -147,9 +147,6 @@ Snapshot snapshot(jet::Database& db, const std::string& path) {
     return s;
 }
 
-// The same lines in any order; on a difference, the first lines that differ, cut short.
-::testing::AssertionResult same_lines(const std::string& got, const std::string& expected);
-
 std::vector<std::string> sorted_lines(const std::string& text) {
     std::vector<std::string> lines;
     std::size_t from = 0;
@@ -163,6 +160,7 @@ std::vector<std::string> sorted_lines(const std::string& text) {
     return lines;
 }
 
+// The same lines in any order; on a difference, the first lines that differ, cut short.
 ::testing::AssertionResult same_lines(const std::string& got, const std::string& expected) {
     auto a = sorted_lines(got), b = sorted_lines(expected);
     if (a == b) return ::testing::AssertionSuccess();
@@ -186,20 +184,9 @@ bool in_order_within(const Rows& part, const Rows& whole) {
     return true;
 }
 
-// The keys an integer index holds, with the rows they point at, in index order.
-std::vector<std::pair<std::optional<std::int32_t>, jet::RowPointer>> index_of(
-    jet::Database& db, const jet::TableDef& def, std::size_t i) {
-    auto entries = jet::read_integer_index(db.pager(), def.real_indexes[i].root_page);
-    EXPECT_TRUE(entries.ok()) << entries.error().message;
-    std::vector<std::pair<std::optional<std::int32_t>, jet::RowPointer>> out;
-    for (const auto& e : *entries)
-        out.emplace_back(e.key, e.row);
-    return out;
-}
-
-// The same built from the rows themselves: what the index must hold.
-std::vector<std::pair<std::optional<std::int32_t>, jet::RowPointer>> expected_index(
-    const std::vector<jet::Record>& rows, std::size_t column) {
+// What an integer index on `column` must hold: each row's key and address, in index order.
+std::vector<jet::IndexEntry> expected_index(const std::vector<jet::Record>& rows,
+                                            std::size_t column) {
     std::vector<jet::IndexEntry> entries;
     for (const auto& r : rows) {
         jet::IndexEntry e{std::nullopt, r.where};
@@ -208,10 +195,7 @@ std::vector<std::pair<std::optional<std::int32_t>, jet::RowPointer>> expected_in
         entries.push_back(e);
     }
     std::sort(entries.begin(), entries.end(), jet::index_entry_less);
-    std::vector<std::pair<std::optional<std::int32_t>, jet::RowPointer>> out;
-    for (const auto& e : entries)
-        out.emplace_back(e.key, e.row);
-    return out;
+    return entries;
 }
 
 struct FileCase {
@@ -291,8 +275,11 @@ TEST(CreateTable, NewTablesReadRightEverywhereAndOldOnesStayAsTheyWere) {
         }
         EXPECT_EQ(read, written);
         EXPECT_EQ(def->row_count, written.size());
-        EXPECT_EQ(index_of(db, *def, 0), expected_index(*rows, 0));
-        EXPECT_EQ(index_of(db, *def, 1), expected_index(*rows, 1));
+        for (std::size_t i = 0; i < 2; ++i) {
+            auto index = jet::read_integer_index(db.pager(), def->real_indexes[i].root_page);
+            ASSERT_TRUE(index.ok()) << index.error().message;
+            EXPECT_TRUE(*index == expected_index(*rows, i)) << "index " << i;
+        }
         ASSERT_EQ(def->real_indexes.size(), 2u);
         EXPECT_EQ(def->real_indexes[0].row_count, written.size());
         auto plain_def = db.table(c.plain);
