@@ -1,7 +1,5 @@
 #include "jet/catalog_object.h"
 
-#include "jet/text.h"
-
 namespace jet::catalog {
 
 namespace {
@@ -15,8 +13,8 @@ const Binary kAccessOwner{{0xA6, 0x33}};
 std::vector<Value> object_row(const TableDef& catalog, const Object& object) {
     std::vector<Value> row(catalog.columns.size());
     auto put = [&](std::string_view column, Value value) {
-        for (std::size_t i = 0; i < catalog.columns.size(); ++i)
-            if (text_equal_nocase(catalog.columns[i].name, column)) row[i] = std::move(value);
+        if (const Column* c = catalog.find_column(column))
+            row[static_cast<std::size_t>(c - catalog.columns.data())] = std::move(value);
     };
     put("Id", object.id);
     put("ParentId", object.parent);

@@ -23,43 +23,58 @@ struct CatalogView {
     std::set<std::int64_t> ids;
 };
 
-const Value* field(const TableDef& t, const std::vector<Value>& row, std::string_view name) {
-    for (std::size_t i = 0; i < t.columns.size(); ++i)
-        if (text_equal_nocase(t.columns[i].name, name)) return &row[i];
-    return nullptr;
-}
+// The catalog's values of one row that this needs, found by column name.
+struct ObjectFields {
+    std::optional<std::int64_t> id, parent, type;
+    const std::string* name = nullptr;
+};
 
-std::optional<std::int64_t> number(const Value* v) {
-    if (!v || !std::holds_alternative<std::int64_t>(*v)) return std::nullopt;
-    return std::get<std::int64_t>(*v);
-}
+class ObjectReader {
+  public:
+    explicit ObjectReader(const TableDef& catalog)
+        : id_(at(catalog, "Id")),
+          parent_(at(catalog, "ParentId")),
+          type_(at(catalog, "Type")),
+          name_(at(catalog, "Name")) {}
+
+    ObjectFields operator()(const std::vector<Value>& row) const {
+        ObjectFields f{number(row, id_), number(row, parent_), number(row, type_), nullptr};
+        if (name_ < row.size()) f.name = std::get_if<std::string>(&row[name_]);
+        return f;
+    }
+
+  private:
+    static std::size_t at(const TableDef& t, std::string_view name) {
+        const Column* c = t.find_column(name);
+        return c ? static_cast<std::size_t>(c - t.columns.data()) : t.columns.size();
+    }
+    static std::optional<std::int64_t> number(const std::vector<Value>& row, std::size_t i) {
+        if (i >= row.size() || !std::holds_alternative<std::int64_t>(row[i])) return std::nullopt;
+        return std::get<std::int64_t>(row[i]);
+    }
+    std::size_t id_, parent_, type_, name_;
+};
 
 // Finds the container tables hang from, and refuses a name taken by any object in it.
 Result<CatalogView> look_at_catalog(Database& db, const TableDef& catalog, std::string_view name) {
     JET_ASSIGN(auto rows, db.scan(catalog));
+    ObjectReader read(catalog);
     CatalogView view;
     std::optional<std::int64_t> container;
     for (const auto& r : rows) {
-        const Value* object_name = field(catalog, r.values, "Name");
-        auto id = number(field(catalog, r.values, "Id"));
-        auto parent = number(field(catalog, r.values, "ParentId"));
-        auto type = number(field(catalog, r.values, "Type"));
-        if (id) view.ids.insert(*id);
-        if (object_name && std::holds_alternative<std::string>(*object_name) && id && parent &&
-            type && *parent == catalog::kRoot && *type == catalog::kContainerObject &&
-            std::get<std::string>(*object_name) == "Tables")
-            container = *id;
+        ObjectFields f = read(r.values);
+        if (f.id) view.ids.insert(*f.id);
+        if (f.id && f.parent == catalog::kRoot && f.type == catalog::kContainerObject && f.name &&
+            *f.name == "Tables")
+            container = f.id;
     }
     if (!container) return make_error(Errc::corrupt, "the catalog has no container of tables");
     view.tables_container = *container;
     for (const auto& r : rows) {
-        const Value* object_name = field(catalog, r.values, "Name");
-        auto parent = number(field(catalog, r.values, "ParentId"));
-        if (parent == container && object_name &&
-            std::holds_alternative<std::string>(*object_name) &&
-            text_equal_nocase(std::get<std::string>(*object_name), name))
-            return make_error(Errc::exists, "the database has an object named " +
-                                                std::get<std::string>(*object_name) + " already");
+        ObjectFields f = read(r.values);
+        if (f.parent == container && f.name && text_equal_nocase(*f.name, name))
+            return make_error(Errc::exists,
+                              "the database has an object named " + *f.name + " already");
     }
     return view;
 }
