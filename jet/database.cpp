@@ -33,7 +33,7 @@ Result<std::unique_ptr<Database>> Database::open(File& file, std::string_view pa
 }
 
 Result<std::vector<CatalogEntry>> Database::catalog() {
-    if (catalog_read_) return catalog_;
+    if (catalog_read_ && catalog_generation_ == pager_->generation()) return catalog_;
     JET_ASSIGN(TableDef objects, read_table_def(*pager_, kCatalogPage));
     JET_ASSIGN(auto rows, scan(objects));
     std::vector<CatalogEntry> entries;
@@ -57,6 +57,7 @@ Result<std::vector<CatalogEntry>> Database::catalog() {
     }
     catalog_ = std::move(entries);
     catalog_read_ = true;
+    catalog_generation_ = pager_->generation();
     return catalog_;
 }
 

@@ -56,12 +56,17 @@ class Database {
     // The bytes of the row whose first home is `row` of `page`, following a move.
     Result<Bytes> live_row_bytes(const TableDef& table, Bytes page, std::uint16_t row);
 
+    // The catalog changed (a table was added): it is read again when next asked. Dropped
+    // staged changes need no call; the pager's generation tells.
+    void catalog_changed() { catalog_read_ = false; }
+
   private:
     Result<std::vector<CatalogEntry>> catalog();
 
     std::unique_ptr<Pager> pager_;
     std::vector<CatalogEntry> catalog_;
     bool catalog_read_ = false;
+    std::uint64_t catalog_generation_ = 0;  // the pager's generation it was read in
 };
 
 }  // namespace jet

@@ -1,6 +1,7 @@
 #include "jet/index_page.h"
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <unordered_set>
 
@@ -224,47 +225,71 @@ Result<DecodedKey> decode_integer_key(Bytes bytes) {
     return d;
 }
 
-Result<DecodedIndexPage> decode_index_page(Bytes page) {
+namespace {
+
+// The fields every index page starts with, whatever its keys.
+Status read_index_header(Bytes page, IndexPageHeader& header, std::uint16_t& free_space,
+                         std::uint16_t& prefix_length) {
     if (page.size() != kPageSize) return make_error(Errc::corrupt, "index page of wrong size");
-    DecodedIndexPage out;
     auto type = static_cast<PageType>(page[0]);
     if (type != PageType::index_leaf && type != PageType::index_node)
         return make_error(Errc::corrupt, "not an index page");
-    out.header.leaf = type == PageType::index_leaf;
-    out.free_space = load_u16(page.data() + kFreeSpaceOffset);
-    out.header.owner = load_u32(page.data() + kOwnerOffset);
-    out.header.prev = load_u32(page.data() + kPrevOffset);
-    out.header.next = load_u32(page.data() + kNextOffset);
-    out.header.tail = load_u32(page.data() + kTailOffset);
-    out.prefix_length = load_u16(page.data() + kPrefixOffset);
-    if (out.header.leaf && out.header.tail != 0)
+    header.leaf = type == PageType::index_leaf;
+    free_space = load_u16(page.data() + kFreeSpaceOffset);
+    header.owner = load_u32(page.data() + kOwnerOffset);
+    header.prev = load_u32(page.data() + kPrevOffset);
+    header.next = load_u32(page.data() + kNextOffset);
+    header.tail = load_u32(page.data() + kTailOffset);
+    prefix_length = load_u16(page.data() + kPrefixOffset);
+    if (header.leaf && header.tail != 0)
         return make_error(Errc::corrupt, "leaf page names a child");
+    return {};
+}
 
-    const std::size_t child = out.header.leaf ? 0 : kChildSize;
-    std::array<std::uint8_t, kNodeEntrySize> full{};
+// Hands each entry's whole bytes, in order, to `visit`: the entry-end mask cuts the entry
+// area, and every entry after the first gets the first one's shared prefix back.
+Status for_each_stored_entry(Bytes page, std::size_t prefix_length,
+                             const std::function<Status(Bytes)>& visit) {
+    std::array<std::uint8_t, kEntrySpace> full{};
     Bytes prefix;
     std::size_t start = 0;
+    bool first = true;
     for (std::size_t bit = 0; bit < kMaskSize * 8; ++bit) {
         if (!(page[kMaskOffset + bit / 8] & (1u << (bit % 8)))) continue;
         if (bit > kEntrySpace) return make_error(Errc::corrupt, "entry mask runs past the page");
         std::size_t stored = bit - start;
         Bytes raw = page.subspan(kEntriesOffset + start, stored);
-        std::size_t length = out.entries.empty() ? stored : prefix.size() + stored;
-        if (length > full.size() || length < 1 + kRowPointerSize + child)
+        std::size_t length = first ? stored : prefix.size() + stored;
+        if (length > full.size() || length == 0)
             return make_error(Errc::corrupt, "index entry of impossible length");
-        if (out.entries.empty()) {
-            if (out.prefix_length > stored)
+        if (first) {
+            if (prefix_length > stored)
                 return make_error(Errc::corrupt, "shared prefix longer than the first entry");
             std::copy(raw.begin(), raw.end(), full.begin());
-            prefix = raw.first(out.prefix_length);
+            prefix = raw.first(prefix_length);
+            first = false;
         } else {
             std::copy(prefix.begin(), prefix.end(), full.begin());
             std::copy(raw.begin(), raw.end(),
                       full.begin() + static_cast<std::ptrdiff_t>(prefix.size()));
         }
-        Bytes entry(full.data(), length);
+        JET_TRY(visit(Bytes(full.data(), length)));
+        start = bit;
+    }
+    return {};
+}
+
+}  // namespace
+
+Result<DecodedIndexPage> decode_index_page(Bytes page) {
+    DecodedIndexPage out;
+    JET_TRY(read_index_header(page, out.header, out.free_space, out.prefix_length));
+    const std::size_t child = out.header.leaf ? 0 : kChildSize;
+    JET_TRY(for_each_stored_entry(page, out.prefix_length, [&](Bytes entry) -> Status {
+        if (entry.size() > kNodeEntrySize || entry.size() < 1 + kRowPointerSize + child)
+            return make_error(Errc::corrupt, "index entry of impossible length");
         JET_ASSIGN(DecodedKey key, decode_integer_key(entry));
-        if (key.size + kRowPointerSize + child != length)
+        if (key.size + kRowPointerSize + child != entry.size())
             return make_error(Errc::corrupt, "index entry of impossible length");
         const std::uint8_t* r = entry.data() + key.size;
         IndexPageEntry e;
@@ -274,14 +299,26 @@ Result<DecodedIndexPage> decode_index_page(Bytes page) {
         e.entry.row.row = r[3];
         if (child) e.child = get_be32(r + kRowPointerSize);
         out.entries.push_back(e);
-        start = bit;
-    }
+        return {};
+    }));
     return out;
 }
 
-Result<PageBytes> encode_index_page(const IndexPageHeader& header,
-                                    std::span<const IndexPageEntry> entries,
-                                    std::size_t prefix_length) {
+Result<StoredIndexPage> read_stored_index_page(Bytes page) {
+    StoredIndexPage out;
+    JET_TRY(read_index_header(page, out.header, out.free_space, out.prefix_length));
+    const std::size_t least = kRowPointerSize + (out.header.leaf ? 0 : kChildSize) + 1;
+    JET_TRY(for_each_stored_entry(page, out.prefix_length, [&](Bytes entry) -> Status {
+        if (entry.size() < least)
+            return make_error(Errc::corrupt, "index entry of impossible length");
+        out.entries.emplace_back(entry.begin(), entry.end());
+        return {};
+    }));
+    return out;
+}
+
+Result<PageBytes> lay_out_index_page(const IndexPageHeader& header, std::span<const Bytes> entries,
+                                     std::size_t prefix_length) {
     PageBytes page{};
     page[0] = static_cast<std::uint8_t>(header.leaf ? PageType::index_leaf : PageType::index_node);
     page[1] = 0x01;
@@ -290,36 +327,43 @@ Result<PageBytes> encode_index_page(const IndexPageHeader& header,
     store_u32(page.data() + kNextOffset, header.next);
     store_u32(page.data() + kTailOffset, header.tail);
 
+    if (entries.empty() && prefix_length != 0)
+        return make_error(Errc::corrupt, "a shared prefix needs an entry");
+    for (Bytes b : entries)
+        if (prefix_length + 1 > b.size() ||
+            !std::equal(b.begin(), b.begin() + static_cast<std::ptrdiff_t>(prefix_length),
+                        entries.front().begin()))
+            return make_error(Errc::corrupt, "entries do not share the prefix");
+    store_u16(page.data() + kPrefixOffset, static_cast<std::uint16_t>(prefix_length));
+
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        Bytes stored = entries[i].subspan(i == 0 ? 0 : prefix_length);
+        if (at + stored.size() > kEntrySpace)
+            return make_error(Errc::full, "index entries overflow the page");
+        std::copy(stored.begin(), stored.end(),
+                  page.begin() + static_cast<std::ptrdiff_t>(kEntriesOffset + at));
+        at += stored.size();
+        page[kMaskOffset + at / 8] |= static_cast<std::uint8_t>(1u << (at % 8));
+    }
+    store_u16(page.data() + kFreeSpaceOffset, static_cast<std::uint16_t>(kEntrySpace - at));
+    return page;
+}
+
+Result<PageBytes> encode_index_page(const IndexPageHeader& header,
+                                    std::span<const IndexPageEntry> entries,
+                                    std::size_t prefix_length) {
     std::vector<EntryBytes> all;
     all.reserve(entries.size());
     for (const auto& e : entries) {
         JET_ASSIGN(EntryBytes b, entry_bytes(e, header.leaf));
         all.push_back(b);
     }
-    if (all.empty() && prefix_length != 0)
-        return make_error(Errc::corrupt, "a shared prefix needs an entry");
+    std::vector<Bytes> views;
+    views.reserve(all.size());
     for (const auto& b : all)
-        if (prefix_length > b.size - 1 ||
-            !std::equal(b.bytes.begin(),
-                        b.bytes.begin() + static_cast<std::ptrdiff_t>(prefix_length),
-                        all.front().bytes.begin()))
-            return make_error(Errc::corrupt, "entries do not share the prefix");
-    store_u16(page.data() + kPrefixOffset, static_cast<std::uint16_t>(prefix_length));
-
-    std::size_t at = 0;
-    for (std::size_t i = 0; i < all.size(); ++i) {
-        std::size_t skip = i == 0 ? 0 : prefix_length;
-        std::size_t size = all[i].size - skip;
-        if (at + size > kEntrySpace)
-            return make_error(Errc::full, "index entries overflow the page");
-        std::copy(all[i].bytes.begin() + static_cast<std::ptrdiff_t>(skip),
-                  all[i].bytes.begin() + static_cast<std::ptrdiff_t>(all[i].size),
-                  page.begin() + static_cast<std::ptrdiff_t>(kEntriesOffset + at));
-        at += size;
-        page[kMaskOffset + at / 8] |= static_cast<std::uint8_t>(1u << (at % 8));
-    }
-    store_u16(page.data() + kFreeSpaceOffset, static_cast<std::uint16_t>(kEntrySpace - at));
-    return page;
+        views.emplace_back(b.bytes.data(), b.size);
+    return lay_out_index_page(header, views, prefix_length);
 }
 
 Result<std::vector<IndexEntry>> read_integer_index(Pager& pager, std::uint32_t root_page) {

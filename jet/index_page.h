@@ -96,6 +96,19 @@ Result<PageBytes> encode_index_page(const IndexPageHeader& header,
                                     std::span<const IndexPageEntry> entries,
                                     std::size_t prefix_length = 0);
 
+// An index page of any kind of key: its header and each entry's whole bytes (key, row
+// pointer and, on node pages, child), the shared prefix put back.
+struct StoredIndexPage {
+    IndexPageHeader header;
+    std::uint16_t free_space = 0;
+    std::uint16_t prefix_length = 0;
+    std::vector<std::vector<std::uint8_t>> entries;
+};
+Result<StoredIndexPage> read_stored_index_page(Bytes page);
+// The page holding these whole entries in the given order, as encode_index_page lays it.
+Result<PageBytes> lay_out_index_page(const IndexPageHeader& header, std::span<const Bytes> entries,
+                                     std::size_t prefix_length = 0);
+
 // Every entry of the index rooted at `root_page`, in index order: the tree from the root
 // down to the leaves, then the leaf chain by its next-page links. Loops, pages of another
 // table, pages out of order and out-of-range links are errors.

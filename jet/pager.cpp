@@ -47,6 +47,7 @@ Result<Bytes> Pager::page(std::uint32_t number) {
 }
 
 void Pager::forget() {
+    ++generation_;
     staged_.clear();
     page_count_ = file_pages_;
     cache_.resize(page_count_);
@@ -66,6 +67,13 @@ Status Pager::stage(std::uint32_t number, const PageBytes& bytes) {
     }
     staged_[number] = bytes;
     return {};
+}
+
+void Pager::restore_staged(StagedState state) {
+    ++generation_;
+    staged_ = std::move(state.staged);
+    page_count_ = state.page_count;
+    cache_.resize(page_count_);
 }
 
 void Pager::accept_staged() {

@@ -38,6 +38,18 @@ class Pager {
     const std::map<std::uint32_t, PageBytes>& staged() const { return staged_; }
     // The staged pages are now on disk: they become the cached pages.
     void accept_staged();
+    // Counts the times staged changes were dropped, so that what was read from them can be
+    // known stale.
+    std::uint64_t generation() const { return generation_; }
+
+    // What is staged at one moment, to go back to when a change of many pages fails half-way.
+    struct StagedState {
+        std::map<std::uint32_t, PageBytes> staged;
+        std::uint32_t page_count = 0;
+    };
+    StagedState save_staged() const { return {staged_, page_count_}; }
+    // Drops what was staged since `state` was saved.
+    void restore_staged(StagedState state);
 
     Pager(File& file, Header header, std::uint32_t page_count);
 
@@ -48,6 +60,7 @@ class Pager {
     std::vector<std::unique_ptr<PageBytes>> cache_;
     std::map<std::uint32_t, PageBytes> staged_;
     std::uint32_t file_pages_;  // pages on disk, without appended staged ones
+    std::uint64_t generation_ = 0;
 };
 
 }  // namespace jet

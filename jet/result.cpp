@@ -26,6 +26,8 @@ const char* errc_name(Errc code) {
             return "busy";
         case Errc::full:
             return "full";
+        case Errc::exists:
+            return "exists";
     }
     return "error";
 }

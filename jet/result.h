@@ -18,6 +18,7 @@ enum class Errc {
     read_only,      // the table has structures this engine does not maintain
     busy,           // another copy holds the lock
     full,           // no room for the value or the page
+    exists,         // a table (or other object) of that name is there already
 };
 
 const char* errc_name(Errc code);

@@ -130,17 +130,26 @@ std::optional<std::size_t> key_column(const TableDef& table, const RealIndex& in
     return std::nullopt;
 }
 
+// Whether this writer keys the index itself: one Long integer column, ascending, with a root.
+bool integer_keyed(const TableDef& table, const RealIndex& ri) {
+    if (ri.columns.size() != 1) return false;
+    auto col = key_column(table, ri);
+    return col && table.columns[*col].type == ColumnType::long_integer && ri.columns[0].ascending &&
+           ri.root_page != 0;
+}
+
 }  // namespace
 
 std::optional<Error> TableWriter::unwritable(const TableDef& table) {
-    for (const auto& ri : table.real_indexes) {
-        bool integer_key = ri.columns.size() == 1;
-        if (integer_key) {
-            auto col = key_column(table, ri);
-            integer_key = col && table.columns[*col].type == ColumnType::long_integer &&
-                          ri.columns[0].ascending && ri.root_page != 0;
-        }
-        if (!integer_key)
+    return unwritable(table, {});
+}
+
+std::optional<Error> TableWriter::unwritable(const TableDef& table,
+                                             std::span<const std::size_t> keyed_elsewhere) {
+    for (std::size_t i = 0; i < table.real_indexes.size(); ++i) {
+        if (std::find(keyed_elsewhere.begin(), keyed_elsewhere.end(), i) != keyed_elsewhere.end())
+            continue;
+        if (!integer_keyed(table, table.real_indexes[i]))
             return make_error(
                 Errc::read_only,
                 "the table has an index this engine cannot keep up to date; it opens read-only");
@@ -267,8 +276,10 @@ Status TableWriter::change_index_entries(const TableDef& table, RowPointer where
         return {};
     }
     Pager& pager = db_.pager();
-    // Tables reach here only once unwritable() found every key column.
+    // Tables reach here only once unwritable() found every key column; an index keyed
+    // elsewhere is its keeper's to change and count.
     for (const auto& ri : table.real_indexes) {
+        if (!integer_keyed(table, ri)) continue;
         std::size_t column = *key_column(table, ri);
         IndexEntry entry;
         if (auto n = std::get_if<std::int64_t>(&values[column]))
@@ -297,6 +308,7 @@ Status TableWriter::change_index_entries(const TableDef& table, RowPointer where
     JET_ASSIGN(Bytes def, pager.page(table.page));
     PageBytes copy = copy_of(def);
     for (std::size_t i = 0; i < table.real_indexes.size(); ++i) {
+        if (!integer_keyed(table, table.real_indexes[i])) continue;
         std::uint8_t* count = copy.data() + 0x3F + i * 12 + 4;
         store_u32(count, load_u32(count) + (adding ? 1u : 0xFFFFFFFFu));
     }
@@ -316,6 +328,7 @@ Status TableWriter::rebuild_indexes(const TableDef& stale) {
     std::vector<bool> keys(table.columns.size());
     std::vector<std::size_t> key_of(table.real_indexes.size());
     for (std::size_t i = 0; i < table.real_indexes.size(); ++i) {
+        if (!integer_keyed(table, table.real_indexes[i])) continue;
         key_of[i] = *key_column(table, table.real_indexes[i]);
         keys[key_of[i]] = true;
     }
@@ -334,6 +347,7 @@ Status TableWriter::rebuild_indexes(const TableDef& stale) {
     JET_TRY(db_.scan_rows(table, collect));
     for (std::size_t i = 0; i < table.real_indexes.size(); ++i) {
         const RealIndex& ri = table.real_indexes[i];
+        if (!integer_keyed(table, ri)) continue;
         std::vector<IndexEntry> entries;
         entries.reserve(records.size());
         for (const auto& [where, k] : records)
@@ -384,8 +398,14 @@ Status TableWriter::finish_indexes() {
 
 Result<std::pair<RowPointer, std::int64_t>> TableWriter::insert(const TableDef& stale,
                                                                 std::vector<Value> values) {
+    return insert_keyed_elsewhere(stale, std::move(values), {});
+}
+
+Result<std::pair<RowPointer, std::int64_t>> TableWriter::insert_keyed_elsewhere(
+    const TableDef& stale, std::vector<Value> values,
+    std::span<const std::size_t> keyed_elsewhere) {
     JET_ASSIGN(TableDef table, read_table_def(db_.pager(), stale.page));
-    if (auto why = unwritable(table)) return *why;
+    if (auto why = unwritable(table, keyed_elsewhere)) return *why;
     if (values.size() != table.columns.size())
         return make_error(Errc::type_mismatch, "row has the wrong number of values");
     std::optional<std::uint32_t> next;

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <set>
+#include <span>
 #include <vector>
 
 #include "jet/data_page_edit.h"
@@ -32,6 +33,12 @@ class TableWriter {
     // Returns where the row lives and the number it got (0 when the table has none).
     Result<std::pair<RowPointer, std::int64_t>> insert(const TableDef& table,
                                                        std::vector<Value> values);
+    // The same for a table with indexes this writer cannot key (the catalog's index of names
+    // in files Access made), listed by their place in real_indexes: every other index is kept
+    // as insert keeps it; the row's entry in these, and their count, are the caller's to add.
+    Result<std::pair<RowPointer, std::int64_t>> insert_keyed_elsewhere(
+        const TableDef& table, std::vector<Value> values,
+        std::span<const std::size_t> keyed_elsewhere);
     // Adds many rows of one table, as insert adds each, in their order: each data page is
     // laid out once for all the rows it takes, the table's counts written once, and its
     // indexes built once for the whole batch instead of changed row by row. With
@@ -54,8 +61,15 @@ class TableWriter {
     // Why the table cannot be written, if it cannot.
     static std::optional<Error> unwritable(const TableDef& table);
 
-  private:
+    // A page for a new structure: the lowest free page of the file, else a new one at its
+    // end; the free-page map no longer lists it.
     Result<std::uint32_t> allocate_page();
+    // Sets or clears a page in the usage map stored at `map`.
+    Status mark_in_map(RowPointer map, std::uint32_t page, bool in_use);
+
+  private:
+    static std::optional<Error> unwritable(const TableDef& table,
+                                           std::span<const std::size_t> keyed_elsewhere);
     // The table's pages that may take a new row, the likeliest last.
     Result<std::vector<std::uint32_t>> pages_with_room(const TableDef& table);
     Result<RowPointer> place_row(const TableDef& table, const std::vector<std::uint8_t>& row,
@@ -73,7 +87,6 @@ class TableWriter {
     Status change_index_entries(const TableDef& table, RowPointer where,
                                 const std::vector<Value>& values, bool adding);
     static std::vector<bool> key_columns(const TableDef& table);
-    Status mark_in_map(RowPointer map, std::uint32_t page, bool in_use);
     Result<DataPageRows> table_page(const TableDef& table, std::uint32_t number);
     Status put_table_page(const TableDef& table, std::uint32_t number, const DataPageRows& page);
     Status release_moved_row(const TableDef& table, const PageRow& slot);

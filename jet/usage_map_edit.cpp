@@ -1,5 +1,7 @@
 #include "jet/usage_map_edit.h"
 
+#include <string>
+
 #include "jet/bytes.h"
 #include "jet/usage_map.h"
 
@@ -25,6 +27,17 @@ PageBytes empty_map_page() {
 }
 
 }  // namespace
+
+Result<std::vector<std::uint8_t>> new_inline_map(std::span<const std::uint32_t> pages) {
+    std::vector<std::uint8_t> row(kInlineHeader + kNewInlineMapBytes, 0);
+    row[0] = kInlineMap;
+    for (std::uint32_t p : pages) {
+        if (p >= kNewInlineMapBytes * 8)
+            return make_error(Errc::full, "page " + std::to_string(p) + " lies past a new map");
+        set_bit(row.data() + kInlineHeader, p, true);
+    }
+    return row;
+}
 
 Result<UsageMapImage> load_usage_map(Pager& pager, std::vector<std::uint8_t> row) {
     UsageMapImage map;

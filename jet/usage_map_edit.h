@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <span>
 #include <vector>
 
 #include "jet/pager.h"
@@ -28,6 +29,11 @@ Result<UsageMapImage> load_usage_map(Pager& pager, std::vector<std::uint8_t> row
 // pages from `allocate` as needed.
 Status mark_page(UsageMapImage& map, std::uint32_t page, bool in_use,
                  const PageAllocator& allocate);
+
+// Bits of the inline map row Access writes in a new file: a window of 512 pages from page 0.
+inline constexpr std::size_t kNewInlineMapBytes = 64;
+// Such a row with `pages` set; a page past the window is refused.
+Result<std::vector<std::uint8_t>> new_inline_map(std::span<const std::uint32_t> pages);
 
 // Pages set in the map, ascending.
 std::vector<std::uint32_t> pages_in(const UsageMapImage& map);

@@ -24,6 +24,7 @@ StoreFailure open_failure(jet::Errc code) {
         case jet::Errc::bad_query:
         case jet::Errc::type_mismatch:
         case jet::Errc::read_only:
+        case jet::Errc::exists:
             return StoreFailure::unreadable;
         case jet::Errc::busy:
             return StoreFailure::busy;
