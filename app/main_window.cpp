@@ -194,7 +194,12 @@ void on_created(Window& window, MainContext& context) {
         back_up_today(context);
         remind_of_due(window, context);
     };
-    load_list_in_background(window, context, std::move(arrival));
+    // Started once the window is on the screen and waits for input: a hundred thousand
+    // customers read meanwhile would slow the window's own start (their allocations take
+    // turns with the window's on the one heap).
+    runtime::platform().windows().post([&window, &context, arrival = std::move(arrival)]() mutable {
+        if (!window.closed()) load_list_in_background(window, context, std::move(arrival));
+    });
     watch_the_date(window, context);
 }
 
