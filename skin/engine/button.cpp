@@ -192,15 +192,9 @@ bool changes_look(UINT m) {
 }  // namespace
 
 LRESULT button_message(HWND w, UINT m, WPARAM wp, LPARAM lp, WindowState& s, const Palette& p) {
+    if (LRESULT painted = 0; paint_whole(m, wp, painted, [&](HDC dc) { paint(w, dc, s, p); }))
+        return painted;
     switch (m) {
-        case WM_PAINT:
-            paint(w, nullptr, s, p);
-            return 0;
-        case WM_PRINTCLIENT:
-            paint(w, reinterpret_cast<HDC>(wp), s, p);
-            return 0;
-        case WM_ERASEBKGND:
-            return 1;
         case WM_MOUSEMOVE: {
             // Dragged off while held down, the button lets go and draws itself raised.
             const auto before = SendMessageW(w, BM_GETSTATE, 0, 0);

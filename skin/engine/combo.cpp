@@ -95,23 +95,14 @@ bool changes_look(UINT m) {
 }  // namespace
 
 LRESULT combo_message(HWND w, UINT m, WPARAM wp, LPARAM lp, WindowState&, const Palette& p) {
-    switch (m) {
-        case WM_PAINT:
-            paint(w, nullptr, p);
-            return 0;
-        case WM_PRINTCLIENT:
-            paint(w, reinterpret_cast<HDC>(wp), p);
-            return 0;
-        case WM_ERASEBKGND:
-            return 1;
-        default:
-            if (changes_look(m)) {
-                LRESULT r = DefSubclassProc(w, m, wp, lp);
-                if (IsWindow(w)) repaint_now(w);
-                return r;
-            }
-            return DefSubclassProc(w, m, wp, lp);
+    if (LRESULT painted = 0; paint_whole(m, wp, painted, [&](HDC dc) { paint(w, dc, p); }))
+        return painted;
+    if (changes_look(m)) {
+        LRESULT r = DefSubclassProc(w, m, wp, lp);
+        if (IsWindow(w)) repaint_now(w);
+        return r;
     }
+    return DefSubclassProc(w, m, wp, lp);
 }
 
 }  // namespace skin::engine

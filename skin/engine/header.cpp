@@ -51,18 +51,9 @@ void paint(HWND w, HDC given, const Palette& p) {
 }  // namespace
 
 LRESULT header_message(HWND w, UINT m, WPARAM wp, LPARAM lp, const Palette& p) {
-    switch (m) {
-        case WM_PAINT:
-            paint(w, nullptr, p);
-            return 0;
-        case WM_PRINTCLIENT:
-            paint(w, reinterpret_cast<HDC>(wp), p);
-            return 0;
-        case WM_ERASEBKGND:
-            return 1;
-        default:
-            return DefSubclassProc(w, m, wp, lp);
-    }
+    if (LRESULT painted = 0; paint_whole(m, wp, painted, [&](HDC dc) { paint(w, dc, p); }))
+        return painted;
+    return DefSubclassProc(w, m, wp, lp);
 }
 
 }  // namespace skin::engine

@@ -46,15 +46,9 @@ void paint(HWND w, HDC given, const Palette& p) {
 }  // namespace
 
 LRESULT progress_bar_message(HWND w, UINT m, WPARAM wp, LPARAM lp, const Palette& p) {
+    if (LRESULT painted = 0; paint_whole(m, wp, painted, [&](HDC dc) { paint(w, dc, p); }))
+        return painted;
     switch (m) {
-        case WM_PAINT:
-            paint(w, nullptr, p);
-            return 0;
-        case WM_PRINTCLIENT:
-            paint(w, reinterpret_cast<HDC>(wp), p);
-            return 0;
-        case WM_ERASEBKGND:
-            return 1;
         case PBM_SETPOS:
         case PBM_SETRANGE32:
         case PBM_SETMARQUEE: {

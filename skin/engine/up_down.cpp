@@ -55,15 +55,9 @@ int part_at(HWND w, LPARAM lp) {
 }  // namespace
 
 LRESULT up_down_message(HWND w, UINT m, WPARAM wp, LPARAM lp, WindowState& s, const Palette& p) {
+    if (LRESULT painted = 0; paint_whole(m, wp, painted, [&](HDC dc) { paint(w, dc, s, p); }))
+        return painted;
     switch (m) {
-        case WM_PAINT:
-            paint(w, nullptr, s, p);
-            return 0;
-        case WM_PRINTCLIENT:
-            paint(w, reinterpret_cast<HDC>(wp), s, p);
-            return 0;
-        case WM_ERASEBKGND:
-            return 1;
         case WM_LBUTTONDOWN:
         case WM_LBUTTONDBLCLK:
             s.pressed_part = part_at(w, lp);

@@ -66,6 +66,28 @@ void paint_client_edge(HWND w, const Palette& p, COLORREF inner);
 // Paints the control now, over whatever the control itself drew a moment ago.
 void repaint_now(HWND w);
 
+// The messages of a control the engine paints whole: WM_PAINT and WM_PRINTCLIENT go to
+// `paint` with the DC to draw on (null: the window's own paint DC), and the background is
+// never erased first, which would flicker. True, with the message's result, for those three.
+template <class Paint>
+bool paint_whole(UINT m, WPARAM wp, LRESULT& result, Paint&& paint) {
+    switch (m) {
+        case WM_PAINT:
+            paint(HDC{});
+            result = 0;
+            return true;
+        case WM_PRINTCLIENT:
+            paint(reinterpret_cast<HDC>(wp));
+            result = 0;
+            return true;
+        case WM_ERASEBKGND:
+            result = 1;
+            return true;
+        default:
+            return false;
+    }
+}
+
 // The font a control draws its text with.
 HFONT font_of(HWND w);
 
