@@ -4,6 +4,12 @@
 
 namespace jet {
 
+bool is_data_page_of(Bytes page, std::uint32_t table_page) {
+    return page.size() >= datapage::kOwnerOffset + 4 &&
+           page[0] == static_cast<std::uint8_t>(PageType::data) &&
+           load_u32(page.data() + datapage::kOwnerOffset) == table_page;
+}
+
 Result<std::uint16_t> row_count(Bytes page) {
     auto n = u16_at(page, datapage::kRowCountOffset);
     if (!n || datapage::kRowTableOffset + std::size_t{*n} * 2 > page.size())

@@ -26,6 +26,10 @@ struct RowPointer {
     bool operator==(const RowPointer&) const = default;
 };
 
+// A data page holding rows of the table whose definition starts at `table_page`; a page a
+// usage map still names may since have been freed or given to another table.
+bool is_data_page_of(Bytes page, std::uint32_t table_page);
+
 // Number of entries in the page's row table; fails when the table cannot fit.
 Result<std::uint16_t> row_count(Bytes page);
 

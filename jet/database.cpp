@@ -86,12 +86,21 @@ Result<Bytes> Database::live_row_bytes(const TableDef& table, Bytes page, std::u
             return make_error(Errc::corrupt, "moved-row pointer too short");
         RowPointer to = RowPointer::unpack(*packed);
         JET_ASSIGN(page, pager_->page(to.page));
-        if (page[0] != static_cast<std::uint8_t>(PageType::data) ||
-            load_u32(page.data() + datapage::kOwnerOffset) != table.page)
+        if (!is_data_page_of(page, table.page))
             return make_error(Errc::corrupt, "moved row points outside its table");
         row = to.row;
     }
     return make_error(Errc::corrupt, "moved-row pointers loop");
+}
+
+Result<std::optional<Bytes>> Database::live_row(const TableDef& table, RowPointer at) {
+    JET_ASSIGN(Bytes page, pager_->page(at.page));
+    if (!is_data_page_of(page, table.page)) return std::optional<Bytes>{};
+    auto slot = row_slot(page, at.row);
+    if (!slot || slot->deleted) return std::optional<Bytes>{};
+    auto bytes = live_row_bytes(table, page, at.row);
+    if (!bytes) return std::optional<Bytes>{};
+    return std::optional<Bytes>{*bytes};
 }
 
 Status Database::scan_rows(const TableDef& table,
@@ -100,9 +109,7 @@ Status Database::scan_rows(const TableDef& table,
     for (std::uint32_t p : pages) {
         JET_ASSIGN(Bytes page, pager_->page(p));
         // The map may name pages that were freed or reused since: only our data pages count.
-        if (page[0] != static_cast<std::uint8_t>(PageType::data) ||
-            load_u32(page.data() + datapage::kOwnerOffset) != table.page)
-            continue;
+        if (!is_data_page_of(page, table.page)) continue;
         JET_ASSIGN(std::uint16_t count, row_count(page));
         for (std::uint16_t r = 0; r < count; ++r) {
             JET_ASSIGN(RowSlot slot, row_slot(page, r));

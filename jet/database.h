@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -55,6 +56,10 @@ class Database {
 
     // The bytes of the row whose first home is `row` of `page`, following a move.
     Result<Bytes> live_row_bytes(const TableDef& table, Bytes page, std::uint16_t row);
+    // The same for a row pointer as an index holds it, with nullopt where no live row of the
+    // table has its first home there (the pointer is stale); the bytes last until the next
+    // page is read.
+    Result<std::optional<Bytes>> live_row(const TableDef& table, RowPointer at);
 
     // The catalog changed (a table was added): it is read again when next asked. Dropped
     // staged changes need no call; the pager's generation tells.

@@ -4,9 +4,8 @@
 #include <cstdlib>
 #include <optional>
 
-#include "jet/query.h"
-
 #include "jet/index_lookup.h"
+#include "jet/query.h"
 #include "jet/row_codec.h"
 #include "jet/text.h"
 
@@ -172,24 +171,14 @@ Status scan_matching(Database& db, const TableDef& table, const Expr& where,
     if (auto candidates = rows_for(db, table, where)) {
         // All checked before any is visited, so that a fall back to the scan visits none twice;
         // the pages are read again then (what a page read hands back lasts until the next).
-        const auto live = [&](RowPointer at) -> Result<std::optional<Bytes>> {
-            JET_ASSIGN(Bytes page, db.pager().page(at.page));
-            auto slot = row_slot(page, at.row);
-            if (!slot || slot->deleted || page[0] != static_cast<std::uint8_t>(PageType::data) ||
-                load_u32(page.data() + datapage::kOwnerOffset) != table.page)
-                return std::optional<Bytes>{};
-            auto bytes = db.live_row_bytes(table, page, at.row);
-            if (!bytes) return std::optional<Bytes>{};
-            return std::optional<Bytes>{*bytes};
-        };
         bool sound = true;
         for (const RowPointer at : *candidates) {
-            JET_ASSIGN(auto bytes, live(at));
+            JET_ASSIGN(auto bytes, db.live_row(table, at));
             sound = sound && bytes.has_value();
         }
         if (sound) {
             for (const RowPointer at : *candidates) {
-                JET_ASSIGN(auto bytes, live(at));
+                JET_ASSIGN(auto bytes, db.live_row(table, at));
                 if (!bytes) return make_error(Errc::corrupt, "a row went while it was read");
                 JET_TRY(test(at, *bytes));
             }

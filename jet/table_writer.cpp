@@ -227,9 +227,7 @@ Result<RowPointer> TableWriter::place_row(const TableDef& table,
         if (avoid_page && *it == *avoid_page) continue;
         if (*it >= pager.page_count()) continue;
         JET_ASSIGN(Bytes bytes, pager.page(*it));
-        if (bytes[0] != static_cast<std::uint8_t>(PageType::data) ||
-            load_u32(bytes.data() + datapage::kOwnerOffset) != table.page)
-            continue;
+        if (!is_data_page_of(bytes, table.page)) continue;
         // The page's own count of free bytes rules most pages out before any parsing.
         if (load_u16(bytes.data() + datapage::kFreeSpaceOffset) < row.size() + 2) continue;
         JET_ASSIGN(DataPageRows page, parse_data_page(bytes));
@@ -435,8 +433,7 @@ Result<std::pair<std::uint32_t, DataPageRows>> TableWriter::page_for_new_rows(
     for (auto it = pages.rbegin(); it != pages.rend(); ++it) {
         if (*it >= pager.page_count()) continue;
         JET_ASSIGN(Bytes bytes, pager.page(*it));
-        if (bytes[0] != static_cast<std::uint8_t>(PageType::data) ||
-            load_u32(bytes.data() + datapage::kOwnerOffset) != table.page ||
+        if (!is_data_page_of(bytes, table.page) ||
             load_u16(bytes.data() + datapage::kFreeSpaceOffset) < row_size + 2)
             continue;
         JET_ASSIGN(DataPageRows page, parse_data_page(bytes));
@@ -529,8 +526,7 @@ Result<std::vector<std::pair<RowPointer, std::int64_t>>> TableWriter::insert_man
 
 Result<DataPageRows> TableWriter::table_page(const TableDef& table, std::uint32_t number) {
     JET_ASSIGN(Bytes bytes, db_.pager().page(number));
-    if (bytes[0] != static_cast<std::uint8_t>(PageType::data) ||
-        load_u32(bytes.data() + datapage::kOwnerOffset) != table.page)
+    if (!is_data_page_of(bytes, table.page))
         return make_error(Errc::not_found, "no row of this table there");
     return parse_data_page(bytes);
 }

@@ -116,8 +116,7 @@ std::vector<std::string> check_file(jet::File& file) {
         if (!pages) continue;
         for (std::uint32_t p : *pages) {
             auto page = pager.page(p);
-            if (!page || (*page)[0] != static_cast<std::uint8_t>(PageType::data)) continue;
-            if (jet::load_u32(page->data() + jet::datapage::kOwnerOffset) != def->page) continue;
+            if (!page || !jet::is_data_page_of(*page, def->page)) continue;
             if (!seen.insert(p).second) {
                 faults.push_back(at_page(p) + "claimed by two tables");
                 continue;
