@@ -27,7 +27,6 @@ struct Run {
     std::function<void(WorkProgress&)> work;
     std::atomic<bool> ended{false};
     std::exception_ptr failure;  // read only once `ended` holds
-    bool dropped = false;        // the window's thread only
     Clock::time_point started = Clock::now();
 };
 
@@ -62,7 +61,6 @@ runtime::Handlers progress_handlers(const std::shared_ptr<Run>& run, const std::
     h[forms::ops::kCancelWork] = [run, when](runtime::Window& w, const runtime::EventArgs&) {
         run->progress.ask_to_stop();
         if (when == WhenCancelled::drop) {
-            run->dropped = true;
             w.close();
             return;
         }
@@ -102,7 +100,8 @@ bool run_with_progress(std::string title, WhenCancelled when,
     });
     while (!run->ended.load(std::memory_order_acquire)) {
         windows.open_modal(forms::work_progress(), progress_handlers(run, title, when));
-        if (run->dropped) return false;
+        // 取消 of work whose result is only thrown away: it is left to finish unheard.
+        if (when == WhenCancelled::drop && run->progress.stop_asked()) return false;
         // Closed by its close box or Alt+F4 while the work goes on: that is 取消 as well,
         // and a change to the store is still waited for.
         if (run->ended.load(std::memory_order_acquire)) break;
