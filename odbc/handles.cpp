@@ -1,5 +1,6 @@
 #include "odbc/handles.h"
 
+#include <mutex>
 #include <utility>
 
 #include "odbc/failure_kind.h"
@@ -81,9 +82,17 @@ store::Result<std::unique_ptr<Connection>> Connection::open(std::shared_ptr<Envi
     WideString in = to_wide(text);
     SQLWCHAR out[1024];
     SQLSMALLINT out_length = 0;
-    const SQLRETURN rc = SQLDriverConnectW(
-        h, nullptr, in.data(), static_cast<SQLSMALLINT>(in.size()), out,
-        static_cast<SQLSMALLINT>(std::size(out)), &out_length, SQL_DRIVER_NOPROMPT);
+    // The PostgreSQL driver switches the process locale while it connects to learn the
+    // client encoding; two threads connecting at once free each other's locale name.
+    // Connecting is rare (connections are pooled), so one at a time costs nothing.
+    static std::mutex connecting;
+    SQLRETURN rc = SQL_ERROR;
+    {
+        const std::lock_guard<std::mutex> one_at_a_time(connecting);
+        rc = SQLDriverConnectW(h, nullptr, in.data(), static_cast<SQLSMALLINT>(in.size()), out,
+                               static_cast<SQLSMALLINT>(std::size(out)), &out_length,
+                               SQL_DRIVER_NOPROMPT);
+    }
     if (!succeeded(rc)) return failure_of(c->diagnostics(), Context::connecting);
     c->connected_ = true;
     return c;
