@@ -6,6 +6,7 @@
 #include "forms/forms.h"
 #include "services/date_format.h"
 #include "services/message.h"
+#include "store/next_steps.h"
 
 namespace dialogs {
 
@@ -33,8 +34,8 @@ void record(runtime::Window& w, FollowUp& f) {
     const double now = now_as_date();
     const std::string said = trimmed(w.text(fu::kText));
     const std::string line = said.empty() ? std::string() : follow_up_line(now, said);
-    const auto result =
-        store::record_follow_up(f.connection, f.rows, c.store(), c.target_id, now, line);
+    const auto result = store::record_follow_up(f.connection, f.rows, c.store(), c.target_id,
+                                                {now, said, line, 0});
     switch (result.outcome) {
         case store::ActionOutcome::done:
             break;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "engine/failure.h"
+#include "engine/program_tables.h"
 #include "jet/table_def.h"
 #include "jet/text.h"
 #include "jet/value.h"
@@ -106,6 +107,12 @@ class Engine {
                                      const Changes& changes) = 0;
     // Runs "delete [*] from <table> where <condition>"; how many rows it removed.
     virtual Result<std::size_t> execute(std::string_view statement) = 0;
+
+    // Whether the store holds the table (one of own_tables(): the others are always there).
+    virtual Result<bool> has_table(std::string_view name) = 0;
+    // Makes the table, empty, unless the store holds it. Inside a transaction it lands with
+    // the transaction or not at all; a second writer finds it made.
+    virtual Status ensure_table(const TableSpec& table) = 0;
 
     // Between begin and commit, insert, update and execute stage their changes: commit
     // makes all of them durable or none. A change that fails inside a transaction undoes

@@ -15,6 +15,7 @@ struct ColumnSpec {
     jet::ColumnType type;       // the kind the Jet file gives the column
     std::size_t max_units = 0;  // Text: at most this many UTF-16 units, as the file's limit
     bool autonumber = false;
+    bool indexed = false;  // Long integer: looked up by value (a customer's number)
 };
 
 struct TableSpec {
@@ -22,12 +23,24 @@ struct TableSpec {
     std::vector<ColumnSpec> columns;  // in the file's order
 };
 
-// The customer and settings tables, the only ones the program reads or writes.
+// The customer and settings tables every store holds from the start.
 const std::vector<TableSpec>& program_tables();
-// One of them by name, letter case ignored; null for any other name.
+// The tables the program keeps its own data in beside those two (next steps, the follow-up
+// log, tags, the recycle bin): made in a store the first time something is written to them,
+// each row tied to a customer by its number.
+const std::vector<TableSpec>& own_tables();
+// One of either list by name, letter case ignored; null for any other name.
 const TableSpec* find_table(std::string_view name);
 
 inline constexpr const char* kCustomerTable = "yrkb_com";
 inline constexpr const char* kSettingsTable = "vantel_ww";
+// A customer's next step: next follow-up date, given up (when, why), tags.
+inline constexpr const char* kBuyerTable = "lq_buyer";
+// Every follow-up recorded: when, by which of our IDs, what was said.
+inline constexpr const char* kLogTable = "lq_log";
+// The shop's tags, in the order the shop put them.
+inline constexpr const char* kTagTable = "lq_tag";
+// Deleted customers, kept a while.
+inline constexpr const char* kBinTable = "lq_bin";
 
 }  // namespace store

@@ -1,8 +1,10 @@
 #include "jet_engine/jet_engine.h"
 
 #include <chrono>
+#include <ctime>
 #include <thread>
 
+#include "jet/create_table.h"
 #include "jet/database_session.h"
 #include "jet/query.h"
 #include "jet/table_writer.h"
@@ -173,6 +175,32 @@ class JetEngine final : public Engine {
             if (auto removed = writer.remove(*def, where); !removed) return failed(removed.error());
         if (auto done = settle(); !done) return done.failure();
         return doomed.size();
+    }
+
+    Result<bool> has_table(std::string_view name) override {
+        auto def = session_->db().table(name);
+        if (def) return true;
+        if (def.error().code == jet::Errc::not_found) return false;
+        return from_jet(def.error());
+    }
+
+    Status ensure_table(const TableSpec& spec) override {
+        start_change();
+        auto there = has_table(spec.name);
+        if (!there) return there.failure();
+        if (*there) return {};
+        // Laid out as Access lays out a table with a primary key: the number, and an index
+        // on each column rows are looked up by.
+        jet::NewTable table{spec.name, {}, {}};
+        for (const ColumnSpec& c : spec.columns) {
+            table.columns.push_back({c.name, c.type, c.max_units, c.autonumber});
+            if (c.autonumber) table.indexes.push_back({"PrimaryKey", c.name, true});
+            if (c.indexed) table.indexes.push_back({c.name, c.name, false});
+        }
+        const double days = static_cast<double>(std::time(nullptr)) / 86400.0 + 25569.0;
+        auto made = jet::create_table(session_->db(), table, jet::DateTime{days});
+        if (!made) return failed(made.error());
+        return settle();
     }
 
     Status begin() override {

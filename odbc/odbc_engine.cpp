@@ -9,6 +9,7 @@
 #include "odbc/datetime.h"
 #include "odbc/failure_kind.h"
 #include "odbc/pool.h"
+#include "odbc/schema.h"
 #include "odbc/translate.h"
 #include "odbc/wide.h"
 
@@ -253,6 +254,21 @@ class ServerEngine final : public store::Engine {
                     return ran.failure();
             }
             return rows->size();
+        });
+    }
+
+    store::Result<bool> has_table(std::string_view name) override {
+        return attempt([&] { return table_present(*connection_, name); });
+    }
+
+    store::Status ensure_table(const TableSpec& table) override {
+        // Writers take the change counter's row first, one after another: a second PC
+        // making the same table waits, then finds it made.
+        return write([&]() -> store::Status {
+            auto there = table_present(*connection_, table.name);
+            if (!there) return there.failure();
+            if (*there) return {};
+            return create_own_table(*connection_, table);
         });
     }
 

@@ -3,40 +3,14 @@
 #include <unordered_set>
 
 #include "jet/text.h"
+#include "store/action_steps.h"
 #include "store/customer_columns.h"
+#include "store/next_steps.h"
 #include "store/sources.h"
 
 namespace store {
 
 namespace {
-
-// Steps 1 to 4 of every action; false leaves the action to be skipped. An action that writes
-// is one transaction, begun before its first read, so that what it found (no such customer
-// yet, the row still there) still holds when it writes, whoever else uses the store.
-bool open_action(StoreConnection& c, RowSet& rs, const StoreLocation& store,
-                 const std::string& source, bool writes = false,
-                 std::optional<std::uint64_t>* stamp = nullptr) {
-    if (!c.open_store(store)) return false;
-    // Taken before the rows are read: a change between the two then shows as a change after
-    // them, never the other way round.
-    if (stamp) *stamp = c.change_stamp();
-    if (writes && !c.begin_transaction()) {
-        c.close_store();
-        return false;
-    }
-    rs.set_filter("");
-    if (!rs.attach(c) || !rs.open_rows(source, kTableMode)) {
-        rs.close_rows();
-        c.close_store();
-        return false;
-    }
-    return true;
-}
-
-void close_action(StoreConnection& c, RowSet& rs) {
-    rs.close_rows();
-    c.close_store();
-}
 
 bool write_fields(RowSet& rs, const CustomerFields& f) {
     bool ok = rs.write_text(kBuyerColumn, f.buyer);
@@ -50,22 +24,24 @@ bool write_fields(RowSet& rs, const CustomerFields& f) {
 }  // namespace
 
 SaveOutcome save_new_customer(StoreConnection& c, RowSet& rs, const StoreLocation& store,
-                              const CustomerFields& fields, std::int32_t* new_id) {
+                              const CustomerFields& fields, std::int32_t* new_id, NextDate next) {
     if (!open_action(c, rs, store, duplicate_source(fields.buyer, fields.our_id), true))
         return SaveOutcome::unavailable;
     if (rs.row_count() != 0) {
         close_action(c, rs);
         return SaveOutcome::duplicate;
     }
-    bool stored =
-        rs.add_row() && write_fields(rs, fields) && rs.update_row() && c.commit_transaction();
-    if (stored && new_id) *new_id = rs.read_int(kIdColumn).second;
+    bool stored = rs.add_row() && write_fields(rs, fields) && rs.update_row();
+    const std::int32_t id = stored ? rs.read_int(kIdColumn).second : 0;
+    if (stored && next && *next != 0) stored = write_next_date(c, rs, id, fields.buyer, *next);
+    stored = stored && c.commit_transaction();
+    if (stored && new_id) *new_id = id;
     close_action(c, rs);
     return stored ? SaveOutcome::saved : SaveOutcome::not_stored;
 }
 
 SaveOutcome save_edited_customer(StoreConnection& c, RowSet& rs, const StoreLocation& store,
-                                 std::int32_t id, const CustomerFields& fields) {
+                                 std::int32_t id, const CustomerFields& fields, NextDate next) {
     if (!open_action(c, rs, store, duplicate_source_except(fields.buyer, fields.our_id, id), true))
         return SaveOutcome::unavailable;
     if (rs.row_count() != 0) {
@@ -81,7 +57,10 @@ SaveOutcome save_edited_customer(StoreConnection& c, RowSet& rs, const StoreLoca
         close_action(c, rs);
         return SaveOutcome::missing;
     }
-    bool stored = write_fields(rs, fields) && rs.update_row() && c.commit_transaction();
+    bool stored = write_fields(rs, fields) && rs.update_row();
+    stored = stored && (next ? write_next_date(c, rs, id, fields.buyer, *next)
+                             : rename_buyer(c, rs, id, fields.buyer));
+    stored = stored && c.commit_transaction();
     close_action(c, rs);
     return stored ? SaveOutcome::saved : SaveOutcome::not_stored;
 }
@@ -121,28 +100,11 @@ ActionResult delete_customer(StoreConnection& c, const StoreLocation& store, std
     rs.close_rows();
     ActionResult result{ActionOutcome::missing};
     if (there)
-        result.outcome = c.execute_sql(delete_customer_statement(id)) && c.commit_transaction()
+        result.outcome = c.execute_sql(delete_customer_statement(id)) && remove_kept_rows(c, id) &&
+                                 c.commit_transaction()
                              ? ActionOutcome::done
                              : ActionOutcome::not_stored;
     c.close_store();
-    return result;
-}
-
-ActionResult record_follow_up(StoreConnection& c, RowSet& rs, const StoreLocation& store,
-                              std::int32_t id, double when, const std::string& line) {
-    if (!open_action(c, rs, store, customer_source(id), true)) return {ActionOutcome::unavailable};
-    ActionResult result{ActionOutcome::missing};
-    if (rs.row_count() == 1) {
-        bool ok = rs.write_datetime(kLastFollowUpColumn, when);
-        if (!line.empty()) {
-            const std::string note = rs.read_text(kNoteColumn).second;
-            ok = rs.write_text(kNoteColumn, note.empty() ? line : line + "\r\n" + note) && ok;
-        }
-        result.outcome = ok && rs.update_row() && c.commit_transaction()
-                             ? ActionOutcome::done
-                             : ActionOutcome::not_stored;
-    }
-    close_action(c, rs);
     return result;
 }
 
@@ -236,7 +198,13 @@ std::optional<std::vector<CustomerRow>> load_customers(StoreConnection& c, RowSe
         rows.push_back(std::move(r));
         rs.move_next();
     }
+    const auto steps = read_buyer_steps(c, rs);
     close_action(c, rs);
+    if (!steps) return std::nullopt;
+    if (!steps->empty())
+        for (CustomerRow& r : rows)
+            if (auto s = steps->find(r.id); s != steps->end() && s->second.buyer == r.buyer)
+                r.next_follow_up = s->second.next_date;
     return rows;
 }
 

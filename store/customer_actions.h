@@ -25,12 +25,17 @@ struct CustomerFields {
     std::string note;
 };
 
+// The day of the next follow-up an editor saves with the fields: 0 for none (the shop's
+// cadence holds), nothing to keep what is stored.
+using NextDate = std::optional<double>;
+
 // One row of the customer list.
 struct CustomerRow {
     std::int32_t id = 0;
     std::string buyer, our_id;
     double first_enquiry = 0, last_follow_up = 0, deal_date = 0;
     std::string note;
+    double next_follow_up = 0;  // the day the shop means to follow up next; 0: none
     bool operator==(const CustomerRow&) const = default;
 };
 
@@ -59,10 +64,12 @@ struct [[nodiscard]] ActionResult {
 // Adds a customer unless one with the same customer ID and our ID exists. On success
 // `new_id` gets the number the engine gave it.
 SaveOutcome save_new_customer(StoreConnection& c, RowSet& rs, const StoreLocation& store,
-                              const CustomerFields& fields, std::int32_t* new_id = nullptr);
+                              const CustomerFields& fields, std::int32_t* new_id = nullptr,
+                              NextDate next = std::nullopt);
 // Overwrites customer `id` unless another customer has the same customer ID and our ID.
 SaveOutcome save_edited_customer(StoreConnection& c, RowSet& rs, const StoreLocation& store,
-                                 std::int32_t id, const CustomerFields& fields);
+                                 std::int32_t id, const CustomerFields& fields,
+                                 NextDate next = std::nullopt);
 // Closes the deal of customer `id` on `date`.
 ActionResult register_deal(StoreConnection& c, RowSet& rs, const StoreLocation& store,
                            std::int32_t id, double date);
@@ -70,10 +77,7 @@ ActionResult register_deal(StoreConnection& c, RowSet& rs, const StoreLocation& 
 ActionResult reopen_customer(StoreConnection& c, RowSet& rs, const StoreLocation& store,
                              std::int32_t id);
 ActionResult delete_customer(StoreConnection& c, const StoreLocation& store, std::int32_t id);
-// A follow-up of customer `id` at `when`: the last follow-up becomes `when` and, unless
-// `line` is empty, the note gets `line` and a line break in front of what it held.
-ActionResult record_follow_up(StoreConnection& c, RowSet& rs, const StoreLocation& store,
-                              std::int32_t id, double when, const std::string& line);
+// Recording a follow-up: store/next_steps.h.
 
 // A customer a sheet brings in: a closed one carries its deal date.
 struct ImportCandidate {

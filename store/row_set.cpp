@@ -221,6 +221,10 @@ bool RowSet::write_bool(const std::string& field, bool value) {
     return write(field, value);
 }
 
+bool RowSet::write_null(const std::string& field) {
+    return write(field, jet::Value{});
+}
+
 bool RowSet::write_datetime(const std::string& field, double value, int part) {
     if (part == 1)
         value = std::floor(value);

@@ -36,6 +36,8 @@ class RowSet {
 
     bool write_text(const std::string& field, const std::string& value);
     bool write_bool(const std::string& field, bool value);
+    // No value: an empty date, a number not given.
+    bool write_null(const std::string& field);
     // part 0: the whole value; 1: the date only; 2: the time only.
     bool write_datetime(const std::string& field, double value, int part = 0);
     // Only for a row being added with Numbering::as_given: the number it is to keep.

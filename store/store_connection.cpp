@@ -98,6 +98,31 @@ bool StoreConnection::execute_sql(const std::string& sql) {
     return true;
 }
 
+std::optional<bool> StoreConnection::has_table(const std::string& name) {
+    if (!engine_) {
+        last_error_ = "the store is not open";
+        return std::nullopt;
+    }
+    auto there = engine_->has_table(name);
+    if (!there) {
+        note(there.failure());
+        return std::nullopt;
+    }
+    return *there;
+}
+
+bool StoreConnection::ensure_table(const std::string& name) {
+    const TableSpec* spec = find_table(name);
+    if (!engine_ || !spec) {
+        last_error_ =
+            engine_ ? "no table of the program is named " + name : "the store is not open";
+        return false;
+    }
+    auto made = engine_->ensure_table(*spec);
+    if (!made) note(made.failure());
+    return made.ok();
+}
+
 bool StoreConnection::begin_transaction() {
     if (!engine_) {
         last_error_ = "the store is not open";

@@ -46,6 +46,12 @@ class StoreConnection {
     // How many rows the last successful execute_sql removed.
     std::size_t rows_affected() const { return rows_affected_; }
 
+    // Whether the open store holds one of the program's own tables (engine/program_tables.h);
+    // nullopt when it could not tell.
+    std::optional<bool> has_table(const std::string& name);
+    // Makes one of the program's own tables unless the store holds it (Engine::
+    // ensure_table); false when it could not.
+    bool ensure_table(const std::string& name);
     // One transaction over the actions that follow (see Engine::begin): false when the store
     // is not open, a transaction is open already, or the engine refused.
     bool begin_transaction();

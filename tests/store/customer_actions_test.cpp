@@ -11,8 +11,10 @@
 
 #include "store/customer_actions.h"
 #include "store/database_template.h"
+#include "store/next_steps.h"
 #include "store/provision.h"
 #include "store/sources.h"
+#include "tests/jet/run_command.h"
 #include "tests/store/support/pg_test_server.h"
 
 namespace {
@@ -306,6 +308,79 @@ TEST_P(Actions, AStoppedImportLeavesTheStoreAsItWas) {
     EXPECT_EQ(asked, (std::vector<std::size_t>{0, 512, 1024, 1500, 1500}));
     EXPECT_EQ(report.added, 1500);
     EXPECT_FALSE(report.stopped);
+}
+
+TEST_P(Actions, NextDatesAndTheFollowUpLogGoWithTheCustomer) {
+    std::int32_t a = 0, b = 0;
+    ASSERT_EQ(store::save_new_customer(c_, rs_, where_, customer("买家A", "店主一", "旧"), &a),
+              store::SaveOutcome::saved);
+    ASSERT_EQ(store::save_new_customer(c_, rs_, where_, customer("b", "店主二"), &b, 46100.0),
+              store::SaveOutcome::saved);
+    const auto next_of = [&](std::int32_t id) {
+        const auto rows = store::load_customers(c_, rs_, where_, false);
+        for (const auto& r : *rows)
+            if (r.id == id) return r.next_follow_up;
+        return -1.0;
+    };
+    const auto log_of = [&](std::int32_t id) {
+        return *store::read_follow_up_log(c_, rs_, where_, id);
+    };
+    EXPECT_EQ(next_of(a), 0.0);
+    EXPECT_EQ(next_of(b), 46100.0);
+    EXPECT_TRUE(log_of(a).empty());
+
+    // Each follow-up: the last follow-up, the note's line, the next date and a log row.
+    ASSERT_TRUE(
+        store::record_follow_up(c_, rs_, where_, a, {46002.5, "问价", "26-1-1 12:00 问价", 46005}));
+    ASSERT_TRUE(store::record_follow_up(c_, rs_, where_, a, {46003.25, "", "", 0}));
+    ASSERT_TRUE(store::record_follow_up(c_, rs_, where_, a, {46003.25, "又问", "x 又问", 46009}));
+    auto rows = store::load_customers(c_, rs_, where_, false);
+    EXPECT_EQ(rows->back().last_follow_up, 46003.25);
+    EXPECT_EQ(rows->back().note, "x 又问\r\n26-1-1 12:00 问价\r\n旧");
+    EXPECT_EQ(next_of(a), 46009.0);
+    EXPECT_EQ(log_of(a), (std::vector<store::LogEntry>{{46003.25, "店主一", "又问"},
+                                                       {46003.25, "店主一", ""},
+                                                       {46002.5, "店主一", "问价"}}));
+    // The editor sets or clears the date; a new buyer ID keeps it; no date given keeps it.
+    ASSERT_EQ(store::save_edited_customer(c_, rs_, where_, b, customer("b2", "店主二"), 0.0),
+              store::SaveOutcome::saved);
+    EXPECT_EQ(next_of(b), 0.0);
+    ASSERT_EQ(store::save_edited_customer(c_, rs_, where_, a, customer("买家A2", "店主一")),
+              store::SaveOutcome::saved);
+    EXPECT_EQ(next_of(a), 46009.0);
+    // Closed and reopened, the step stays; a follow-up of a customer gone is refused.
+    ASSERT_TRUE(store::register_deal(c_, rs_, where_, a, 46010));
+    ASSERT_TRUE(store::reopen_customer(c_, rs_, where_, a));
+    EXPECT_EQ(next_of(a), 46009.0);
+    EXPECT_EQ(store::record_follow_up(c_, rs_, where_, 99, {46003, "x", "x", 0}).outcome,
+              store::ActionOutcome::missing);
+
+    if (GetParam() == Engine::jet) {
+        // Both independent readers read the tables the program added to the file.
+        for (const char* table : {"lq_log", "lq_buyer"}) {
+            int status = -1;
+            const std::string exported =
+                testing_support::run_command("mdb-export '" + where_.path + "' " + table, &status);
+            EXPECT_EQ(status, 0) << table;
+            const std::string node = testing_support::run_command(
+                "node " LQ_SOURCE_DIR "/tests/oracles/mdb_reader_export.mjs --password '" +
+                where_.password + "' '" + where_.path + "' " + table);
+            EXPECT_EQ(node, exported) << table;
+            EXPECT_NE(exported.find(std::string(table) == "lq_log" ? "\"又问\"" : "\"买家A2\""),
+                      std::string::npos)
+                << exported;
+        }
+    }
+    // A delete takes the customer's log and step with it.
+    ASSERT_TRUE(store::delete_customer(c_, where_, a));
+    ASSERT_TRUE(c_.open_store(where_));
+    rs_.attach(c_);
+    ASSERT_TRUE(rs_.open_rows("lq_log", store::kTableMode));
+    EXPECT_EQ(rs_.row_count(), 0);
+    ASSERT_TRUE(rs_.open_rows("lq_buyer where customer=" + std::to_string(a), store::kTableMode));
+    EXPECT_EQ(rs_.row_count(), 0);
+    rs_.close_rows();
+    c_.close_store();
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, Actions, ::testing::Values(Engine::jet, Engine::server),

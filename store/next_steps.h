@@ -1,0 +1,63 @@
+#pragma once
+// A customer's next step beside the columns every copy of the program knows: the day of the
+// next follow-up and the log of every follow-up, kept in the program's own tables and tied to
+// the customer by its number.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "engine/location.h"
+#include "store/customer_actions.h"
+#include "store/row_set.h"
+#include "store/store_connection.h"
+
+namespace store {
+
+// A follow-up as "记录跟进" records it.
+struct FollowUp {
+    double when = 0;        // the moment it was recorded
+    std::string said;       // what was said; may be empty
+    std::string note_line;  // the line put on top of the note; "" leaves the note alone
+    double next_date = 0;   // the day of the next follow-up; 0: none, the shop's cadence holds
+};
+
+// Records a follow-up of customer `id` in one transaction: the last follow-up becomes
+// `f.when`, the note gets `f.note_line` and a line break in front of what it held, the next
+// date becomes `f.next_date`, and the log gets a row (the time, the customer's our ID, what
+// was said).
+ActionResult record_follow_up(StoreConnection& c, RowSet& rs, const StoreLocation& store,
+                              std::int32_t id, const FollowUp& f);
+
+struct LogEntry {
+    double at = 0;
+    std::string our_id, said;
+    bool operator==(const LogEntry&) const = default;
+};
+// Customer `id`'s follow-ups, newest first; nullopt when the store did not open.
+std::optional<std::vector<LogEntry>> read_follow_up_log(StoreConnection& c, RowSet& rs,
+                                                        const StoreLocation& store,
+                                                        std::int32_t id);
+
+// What the program keeps of a customer beside the customer's row.
+struct BuyerStep {
+    std::string buyer;  // the customer's ID when it was written: a guard against a reused number
+    double next_date = 0;
+    bool operator==(const BuyerStep&) const = default;
+};
+
+// The parts of an action that writes, run inside its open transaction (rs is left closed):
+// Sets customer `id`'s next date (0: none); false when the store refused.
+bool write_next_date(StoreConnection& c, RowSet& rs, std::int32_t id, const std::string& buyer,
+                     double next_date);
+// Puts a customer's new ID in its kept rows, so that they stay its own.
+bool rename_buyer(StoreConnection& c, RowSet& rs, std::int32_t id, const std::string& buyer);
+// Removes every row the program keeps of customer `id`.
+bool remove_kept_rows(StoreConnection& c, std::int32_t id);
+
+// Every customer's kept step by number, read within an open action; nullopt when unreadable.
+std::optional<std::unordered_map<std::int32_t, BuyerStep>> read_buyer_steps(StoreConnection& c,
+                                                                            RowSet& rs);
+
+}  // namespace store
