@@ -11,6 +11,7 @@
 #include "dialogs/customer_editor.h"
 #include "dialogs/deal_date_dialog.h"
 #include "dialogs/follow_up_dialog.h"
+#include "dialogs/follow_up_log.h"
 #include "dialogs/our_id_manager.h"
 #include "dialogs/store_messages.h"
 #include "forms/forms.h"
@@ -152,6 +153,7 @@ void install_dialog_handlers(MainContext& context, Window& main) {
     context.chart_handlers = dialogs::chart_window_handlers(shared);
     context.follow_up_handlers = dialogs::follow_up_handlers(shared);
     context.cadence_handlers = dialogs::cadence_handlers(shared);
+    context.follow_up_log_handlers = dialogs::follow_up_log_handlers(shared);
 }
 
 }  // namespace app

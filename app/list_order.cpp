@@ -22,11 +22,21 @@ double whole_day(double date) {
 }  // namespace
 
 Due due_state(const store::CustomerRow& customer, bool closed_list, double today, int cadence) {
-    if (closed_list || cadence <= 0) return Due::no;
+    if (closed_list) return Due::no;
+    if (customer.next_follow_up != 0) {
+        const double day = whole_day(customer.next_follow_up), now = whole_day(today);
+        return now > day ? Due::overdue : now == day ? Due::due : Due::no;
+    }
+    if (cadence <= 0) return Due::no;
     const double waited = whole_day(today) - whole_day(customer.last_follow_up);
     if (waited >= 2.0 * cadence) return Due::overdue;
     if (waited >= cadence) return Due::due;
     return Due::no;
+}
+
+double due_day(const store::CustomerRow& customer, int cadence) {
+    if (customer.next_follow_up != 0) return whole_day(customer.next_follow_up);
+    return whole_day(customer.last_follow_up) + std::max(cadence, 0);
 }
 
 std::string sort_text(const SortChoice& sort) {
@@ -38,23 +48,24 @@ SortChoice parse_sort(std::string_view text) {
     const auto comma = text.find(',');
     if (comma == std::string_view::npos) return {};
     const std::string_view column = text.substr(0, comma), way = text.substr(comma + 1);
-    if (column.size() != 1 || column[0] < '2' || column[0] > '7') return {};
+    if (column.size() != 1 || column[0] < '2' || column[0] - '0' > kLastColumn) return {};
     if (way != "asc" && way != "desc") return {};
     return {column[0] - '0', way == "desc"};
 }
 
 SortChoice sort_after_click(const SortChoice& now, int column) {
-    if (column <= 1 || column > 7) return {};
+    if (column <= 1 || column > kLastColumn) return {};
     if (now.column == column) return {column, !now.descending};
     return {column, false};
 }
 
 // Sort kinds beyond the list's columns: the deal date, which column 6 shows on the closed list.
-constexpr int kDealDateKind = 8;
+constexpr int kDealDateKind = kLastColumn + 1;
+constexpr std::size_t kSortKinds = kDealDateKind + 1;
 
 ListOrder::ListOrder(std::vector<store::CustomerRow> customers,
                      runtime::CodePageAdapter* sort_order)
-    : customers_(std::move(customers)), sort_order_(sort_order), rankings_(9) {
+    : customers_(std::move(customers)), sort_order_(sort_order), rankings_(kSortKinds) {
     starts_.reserve(customers_.size() + 1);
     gaps_.reserve(2 * customers_.size());
     // Folding seldom lengthens a text: mostly one allocation for all of them.
@@ -265,9 +276,9 @@ bool is_text_kind(int kind) {
 struct ListOrder::Preparation {
     std::mutex mutex;
     std::condition_variable done;
-    std::array<bool, 9> claimed{};  // a kind someone makes or has made
-    int working_on = -1;            // the kind the thread is making now, if any
-    std::jthread thread;            // last, so that it is joined before the rest goes
+    std::array<bool, kSortKinds> claimed{};  // a kind someone makes or has made
+    int working_on = -1;                     // the kind the thread is making now, if any
+    std::jthread thread;                     // last, so that it is joined before the rest goes
 };
 
 ListOrder::~ListOrder() = default;
@@ -343,10 +354,14 @@ ListOrder::Ranking ListOrder::make_ranking(int kind) {
         return r;
     };
     if (is_text_kind(kind)) return *text_ranking(text_field(kind));
-    if (kind == 5 || kind == 6 || kind == kDealDateKind) {
+    if (kind == 5 || kind == 6 || kind == kNextDateColumn || kind == kDealDateKind) {
         const auto date = [&](std::uint32_t i) {
             const auto& c = customers_[i];
-            return kind == 5 ? c.first_enquiry : kind == 6 ? c.last_follow_up : c.deal_date;
+            return kind == 5   ? c.first_enquiry
+                   : kind == 6 ? c.last_follow_up
+                   // Customers without a next date after every date set.
+                   : kind == kNextDateColumn ? (c.next_follow_up != 0 ? c.next_follow_up : 1e9)
+                                             : c.deal_date;
         };
         return rank([&](std::uint32_t a, std::uint32_t b) { return date(a) < date(b); });
     }
@@ -365,10 +380,10 @@ std::vector<std::size_t> ListOrder::shown(const ListQuery& query,
     };
     const int column = query.sort.column;
     if (column <= 1 && query.due_only) {
-        // The longest-waiting first.
+        // The one due soonest first: the longest-waiting, by the cadence or by a date set.
         std::stable_sort(rows.begin(), rows.end(), [&](std::size_t a, std::size_t b) {
-            const double x = whole_day(customers_[a].last_follow_up),
-                         y = whole_day(customers_[b].last_follow_up);
+            const double x = due_day(customers_[a], query.cadence),
+                         y = due_day(customers_[b], query.cadence);
             return x != y ? x < y : newer(a, b);
         });
         return rows;
@@ -383,9 +398,9 @@ std::vector<std::size_t> ListOrder::shown(const ListQuery& query,
         return rows;
     }
     // Without a column, the store's order, newest first, as the list has always been.
-    const int kind = column <= 1 || column > 7     ? 0
-                     : column == 6 && query.closed ? kDealDateKind
-                                                   : column;
+    const int kind = column <= 1 || column > kLastColumn ? 0
+                     : column == 6 && query.closed       ? kDealDateKind
+                                                         : column;
     const bool down = kind != 0 && query.sort.descending;
     const Ranking& r = ranking(kind);
     const std::size_t n = customers_.size();

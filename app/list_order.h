@@ -22,12 +22,20 @@ namespace app {
 enum class Due { no, due, overdue };
 inline constexpr int kDefaultCadence = 3;
 
-// Whole days from the last follow-up to `today` (both as engine dates); a missing date counts
-// from 1899-12-30, as the list shows it. Closed customers are never due.
+// A customer with a next follow-up date is due on that day and overdue from the day after.
+// Without one: whole days from the last follow-up to `today` (both as engine dates) against
+// the cadence; a missing date counts from 1899-12-30, as the list shows it. Closed customers
+// are never due.
 Due due_state(const store::CustomerRow& customer, bool closed_list, double today, int cadence);
+// The day a customer falls due: the next date, or the last follow-up and the cadence.
+double due_day(const store::CustomerRow& customer, int cadence);
 
-// The column the list is sorted by (1 to 7 as the list numbers them; 0 and 1, "序号", is the
-// order of the store, newest first) and its direction.
+// The list's columns past the seven it has always had.
+inline constexpr int kNextDateColumn = 8;  // "下次跟进", shown when the user asks for it
+inline constexpr int kLastColumn = kNextDateColumn;
+
+// The column the list is sorted by (1 to kLastColumn as the list numbers them; 0 and 1, "序号", is
+// the order of the store, newest first) and its direction.
 struct SortChoice {
     int column = 0;
     bool descending = false;

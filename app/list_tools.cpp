@@ -59,6 +59,17 @@ void follow_up(Window& w, MainContext& context) {
     context.reselect = 0;
 }
 
+void show_follow_up_log(Window& w, MainContext& context) {
+    const std::int32_t id = picked_id(w);
+    if (id <= 0) return;
+    const int row = w.selected_row(mw::kList);
+    if (const store::CustomerRow* c = context.list->customer(row))
+        context.state.current_customer = *c;
+    context.state.target_id = id;
+    runtime::platform().windows().open_modal(forms::follow_up_log(),
+                                             context.follow_up_log_handlers);
+}
+
 void row_menu_from_keyboard(Window& w, MainContext& context) {
     if (selected_id(w) - 1.0 < -0.0000001) w.select_row(mw::kList, 0);
     const bool open_mode = context.state.list_mode == kOpenCustomers;
@@ -75,6 +86,14 @@ void place_find_box(Window& window) {
     const int width = std::min(196, std::max(list.width - 40, 60));
     window.set_placement(mw::kFindBox,
                          {list.left + list.width - width - 24, list.top + 30, width, 24});
+}
+
+void show_next_date_column(Window& w, MainContext& context, bool shown) {
+    constexpr int kWidth = 100;  // as wide as the other date columns
+    context.next_date_column = shown;
+    w.set_menu_item_checked(mw::kNextDateItem, shown);
+    w.set_column_width(mw::kList, kNextDateColumn, shown ? kWidth : 0);
+    fit_note_column(w);
 }
 
 void add_list_tool_handlers(runtime::Handlers& h, MainContext& context) {
@@ -97,10 +116,19 @@ void add_list_tool_handlers(runtime::Handlers& h, MainContext& context) {
         sort_by(w, context, a.value);
     };
     h[ops::kDueOnly] = [&context](Window& w, const EventArgs&) { toggle_due_only(w, context); };
+    h[ops::kToggleNextDateColumn] = [&context](Window& w, const EventArgs&) {
+        show_next_date_column(w, context, !context.next_date_column);
+        // Remembered for the next start; a store that cannot take it does not stop the change.
+        (void)save_program_setting(context, kNextDateColumnKey,
+                                   context.next_date_column ? "1" : "0");
+    };
     h[ops::kCadenceSettings] = [&context](Window&, const EventArgs&) {
         runtime::platform().windows().open_modal(forms::cadence_dialog(), context.cadence_handlers);
     };
     h[ops::kFollowUp] = [&context](Window& w, const EventArgs&) { follow_up(w, context); };
+    h[ops::kShowFollowUpLog] = [&context](Window& w, const EventArgs&) {
+        show_follow_up_log(w, context);
+    };
     h[ops::kRefreshStatuses] = [&context](Window& w, const EventArgs&) {
         refresh_statuses(w, context);
     };

@@ -62,6 +62,9 @@ std::string CustomerRows::cell(int row, int column) const {
                                          kDatePattern);
         case 7:
             return note_cell(c->note);
+        case kNextDateColumn:
+            return c->next_follow_up != 0 ? services::format_date(c->next_follow_up, kDatePattern)
+                                          : std::string();
         default:
             return {};
     }

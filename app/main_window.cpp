@@ -245,13 +245,20 @@ void on_toolbar(Window& window, MainContext& context, int entry) {
 void on_resized(Window& window) {
     runtime::Rect outer = window.placement("");
     window.set_placement(forms::main::kList, {0, 48, outer.width - 6, outer.height - 76});
-    int note_width = outer.width - 610;
-    // Below -1 the list view would take the width literally; -2 fits the header instead.
-    window.set_column_width(forms::main::kList, 7, note_width < -1 ? -2 : note_width);
+    fit_note_column(window);
     place_find_box(window);
 }
 
 }  // namespace
+
+void fit_note_column(Window& window) {
+    const runtime::Rect outer = window.placement("");
+    // The note takes what the other columns leave, the next date's too when it shows.
+    const int note_width =
+        outer.width - 610 - std::max(0, window.column_width(forms::main::kList, kNextDateColumn));
+    // Below -1 the list view would take the width literally; -2 fits the header instead.
+    window.set_column_width(forms::main::kList, 7, note_width < -1 ? -2 : note_width);
+}
 
 // At start and when the day turns, a word beside the tray icon when customers wait for a
 // follow-up: no box to click away, just a reminder that stays out of the way.
@@ -273,6 +280,9 @@ runtime::Handlers main_window_handlers(MainContext& context) {
     h[ops::kTray] = [](Window& w, const EventArgs&) { w.set_visible("", !w.visible("")); };
     h[ops::kMoreMenuPopup] = [](Window& w, const EventArgs&) {
         w.popup_menu(forms::main::kMoreMenu);
+    };
+    h[ops::kHeaderMenuPopup] = [](Window& w, const EventArgs&) {
+        w.popup_menu(forms::main::kHeaderMenu);
     };
     h[ops::kToolbar] = [&context](Window& w, const EventArgs& a) {
         on_toolbar(w, context, a.value);

@@ -42,7 +42,7 @@ struct MainContext {
     std::string home_page;
     // The other windows' operations, as their code provides them.
     runtime::Handlers editor_handlers, manager_handlers, deal_handlers, chart_handlers,
-        follow_up_handlers, cadence_handlers;
+        follow_up_handlers, cadence_handlers, follow_up_log_handlers;
     // After the next load, the row of this customer is selected again (a follow-up keeps
     // its customer in hand).
     std::int32_t reselect = 0;
@@ -60,6 +60,8 @@ struct MainContext {
     std::string find_text;
     SortChoice sort;
     bool due_only = false;
+    // The list shows the next-date column (remembered per PC).
+    bool next_date_column = false;
     // The statuses of the whole run, made from status_setup at the first list load; their
     // answers wait in status_answers for the windows' thread.
     std::unique_ptr<services::StatusPipeline> statuses;
@@ -88,6 +90,8 @@ void show_list(runtime::Window& window, MainContext& context);
 std::vector<std::pair<std::size_t, store::CustomerRow>> shown_customers(const MainContext& c);
 // Hands the selected row to the customer editor and opens it.
 void edit_selected_customer(runtime::Window& window, MainContext& context);
+// Gives the note column what the window's width leaves it.
+void fit_note_column(runtime::Window& window);
 // A word beside the tray icon when customers wait for a follow-up today.
 void remind_of_due(runtime::Window& window, const MainContext& context);
 // The selected row's id, 0 when no row is selected.

@@ -1,5 +1,6 @@
 #include "app/window_memory.h"
 
+#include "app/list_tools.h"
 #include "app/program_settings.h"
 #include "forms/forms.h"
 #include "store/provision.h"
@@ -14,6 +15,7 @@ void restore_window(runtime::Window& window, MainContext& context) {
         for (int c = 1; c <= 6; ++c)
             window.set_column_width(forms::main::kList, c,
                                     (*widths)[static_cast<std::size_t>(c - 1)]);
+    if (settings.get(kNextDateColumnKey) == "1") show_next_date_column(window, context, true);
     // The list follows the window's new size through the resize rule.
     if (auto state = window_of(settings)) window.set_window_state(*state);
 }

@@ -1,5 +1,7 @@
 #include "dialogs/customer_editor.h"
 
+#include <cmath>
+
 #include "dialogs/chat_launcher.h"
 #include "dialogs/customer_lookup.h"
 #include "dialogs/dates.h"
@@ -69,6 +71,8 @@ void on_created(Window& w, Editor& e) {
         fill(w, e, "");
         w.set_date(ed::kFirstEnquiry, now);
         w.set_date(ed::kLastFollowUp, now);
+        w.set_checked(ed::kHasNextDate, false);
+        w.set_date(ed::kNextDate, std::floor(now) + 1);
     } else {
         w.set_text("", "修改客户信息");
         // The customer as the list loaded it: the days the list shows, and in the closed list
@@ -83,6 +87,9 @@ void on_created(Window& w, Editor& e) {
             c.list_mode != kOpenListMode ? k.last_follow_up : day_of(k.last_follow_up);
         w.set_date(ed::kLastFollowUp, picked ? last : now);
         w.set_text(ed::kNote, k.note);
+        const bool next = picked && k.next_follow_up != 0;
+        w.set_checked(ed::kHasNextDate, next);
+        w.set_date(ed::kNextDate, next ? k.next_follow_up : std::floor(now) + 1);
     }
     show_days(w);
 }
@@ -133,10 +140,13 @@ void save_customer(Window& w, Editor& e) {
     }
     const store::CustomerFields fields{id, ours, w.date(ed::kFirstEnquiry),
                                        w.date(ed::kLastFollowUp), w.text(ed::kNote)};
+    // The editor shows the next date as stored: what it holds now is the customer's.
+    const store::NextDate next =
+        w.checked(ed::kHasNextDate) ? std::floor(w.date(ed::kNextDate)) : 0.0;
     const auto where = c.store();
     store::SaveOutcome outcome;
     if (new_mode(e)) {
-        outcome = store::save_new_customer(e.connection, e.rows, where, fields);
+        outcome = store::save_new_customer(e.connection, e.rows, where, fields, nullptr, next);
     } else {
         const std::int32_t k = c.current_customer.id;
         auto existing = look_up_customer(e.connection, e.rows, where, k);
@@ -145,7 +155,7 @@ void save_customer(Window& w, Editor& e) {
             return;
         }
         outcome = existing.lookup == Lookup::found
-                      ? store::save_edited_customer(e.connection, e.rows, where, k, fields)
+                      ? store::save_edited_customer(e.connection, e.rows, where, k, fields, next)
                       : store::SaveOutcome::unavailable;
     }
     switch (outcome) {
@@ -181,6 +191,10 @@ runtime::Handlers customer_editor_handlers(std::shared_ptr<const DialogContext> 
     h[forms::ops::kEditorCreated] = [e](Window& w, const EventArgs&) { on_created(w, *e); };
     h[forms::ops::kCleanUpId] = [](Window& w, const EventArgs&) { clean_up_id(w); };
     h[forms::ops::kShowDays] = [](Window& w, const EventArgs&) { show_days(w); };
+    // A day picked is a day meant.
+    h[forms::ops::kNextDateChanged] = [](Window& w, const EventArgs&) {
+        w.set_checked(ed::kHasNextDate, true);
+    };
     h[forms::ops::kEditorContact] = [context](Window& w, const EventArgs&) {
         contact_customer(w.text(ed::kCustomerId), context->messenger_host);
     };

@@ -85,6 +85,13 @@ const Form& customer_editor() {
         Control id = make(editor::kCustomerId, ControlKind::edit, {112, 15, 224, 24}, "", true);
         id.events = {{Event::lost_focus, ops::kCleanUpId}};
         f.controls.push_back(id);
+        // The next follow-up, beside the fields every copy of the program has.
+        f.controls.push_back(make(editor::kHasNextDate, ControlKind::check_box, {344, 163, 88, 24},
+                                  "下次跟进：", true));
+        Control next =
+            make(editor::kNextDate, ControlKind::date_picker, {432, 163, 112, 24}, "", true);
+        next.events = {{Event::date_changed, ops::kNextDateChanged}};
+        f.controls.push_back(next);
         const char* captions[] = {"备注信息：", "最后跟踪时间：", "首次咨询时间：", "我们的旺旺：",
                                   "客户旺旺号："};
         const int tops[] = {167, 129, 91, 53, 15};
@@ -148,21 +155,53 @@ const Form& chart_window() {
 
 const Form& follow_up_dialog() {
     static const Form form = [] {
-        Form f = dialog("FollowUpDialog", "记录跟进", 440, 140);
+        Form f = dialog("FollowUpDialog", "记录跟进", 440, 180);
         f.controls.push_back(
             make(follow_up::kLabel, ControlKind::label, {16, 20, 88, 24}, "跟进内容："));
         f.controls.push_back(
             make(follow_up::kText, ControlKind::edit, {104, 16, 304, 24}, "", true));
+        // When to follow up next: a choice of the usual spans, or any day in the picker.
+        f.controls.push_back(
+            make(follow_up::kNextLabel, ControlKind::label, {16, 60, 88, 24}, "下次跟进："));
+        Control choice =
+            make(follow_up::kNextChoice, ControlKind::drop_list, {104, 56, 120, 24}, "", true);
+        choice.events = {{Event::changed, ops::kNextChoiceChanged}};
+        f.controls.push_back(choice);
+        Control next =
+            make(follow_up::kNextDate, ControlKind::date_picker, {232, 56, 176, 24}, "", true);
+        next.events = {{Event::date_changed, ops::kNextDateChanged}};
+        f.controls.push_back(next);
         Control ok =
-            make(follow_up::kOkButton, ControlKind::button, {232, 56, 80, 32}, "确定", true);
+            make(follow_up::kOkButton, ControlKind::button, {232, 100, 80, 32}, "确定", true);
         ok.default_button = true;
         ok.events = {{Event::clicked, ops::kRecordFollowUp}};
         f.controls.push_back(ok);
         Control cancel =
-            make(follow_up::kCancelButton, ControlKind::button, {328, 56, 80, 32}, "取消", true);
+            make(follow_up::kCancelButton, ControlKind::button, {328, 100, 80, 32}, "取消", true);
         cancel.events = {{Event::clicked, ops::kCloseDialog}};
         f.controls.push_back(cancel);
         f.events = {{Event::created, ops::kFollowUpCreated}};
+        return f;
+    }();
+    return form;
+}
+
+const Form& follow_up_log() {
+    static const Form form = [] {
+        Form f = dialog("FollowUpLog", "跟进记录", 560, 400);
+        f.controls.push_back(make(log_window::kLabel, ControlKind::label, {16, 12, 520, 20}));
+        Control list =
+            make(log_window::kList, ControlKind::list_view, {16, 36, 520, 272}, "", true);
+        list.columns = {{"时间", 120, Align::left},
+                        {"我们旺旺名", 110, Align::left},
+                        {"跟进内容", 270, Align::left}};
+        f.controls.push_back(list);
+        Control close = make(log_window::kCloseButton, ControlKind::button, {440, 320, 96, 32},
+                             "关闭", true);
+        close.default_button = true;
+        close.events = {{Event::clicked, ops::kCloseDialog}};
+        f.controls.push_back(close);
+        f.events = {{Event::created, ops::kFollowUpLogCreated}};
         return f;
     }();
     return form;

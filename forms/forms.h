@@ -18,6 +18,8 @@ const runtime::Form& cadence_dialog();
 const runtime::Form& restore_dialog();
 const runtime::Form& import_dialog();
 const runtime::Form& left_out_rows();
+// "跟进记录": one customer's follow-ups, newest first.
+const runtime::Form& follow_up_log();
 // Work that takes a while (reading a file, an import): how far it is, and 取消.
 const runtime::Form& work_progress();
 
@@ -34,6 +36,9 @@ inline constexpr const char* kFindBox = "find_box";
 inline constexpr const char* kOpenDialog = "open_dialog";
 inline constexpr const char* kFindItem = "查找客户";
 inline constexpr const char* kDueOnlyItem = "只看待跟进";
+// The list header's own menu, and its item that shows or hides the next-date column.
+inline constexpr const char* kHeaderMenu = "表头菜单";
+inline constexpr const char* kNextDateItem = "显示“下次跟进”列";
 }  // namespace main
 
 // Controls of the dialogs.
@@ -47,6 +52,8 @@ inline constexpr const char* kLastFollowUp = "last_follow_up_box";
 inline constexpr const char* kFirstEnquiry = "first_enquiry_box";
 inline constexpr const char* kOurIds = "our_id_list";
 inline constexpr const char* kCustomerId = "customer_id_box";
+inline constexpr const char* kHasNextDate = "has_next_date_box";
+inline constexpr const char* kNextDate = "next_date_box";
 }  // namespace editor
 namespace manager {
 inline constexpr const char* kSaveButton = "save_button";
@@ -69,9 +76,17 @@ inline constexpr const char* kHtmlView = "html_view";
 namespace follow_up {
 inline constexpr const char* kLabel = "label";
 inline constexpr const char* kText = "text_box";
+inline constexpr const char* kNextLabel = "next_label";
+inline constexpr const char* kNextChoice = "next_choice_list";
+inline constexpr const char* kNextDate = "next_date_box";
 inline constexpr const char* kOkButton = "ok_button";
 inline constexpr const char* kCancelButton = "cancel_button";
 }  // namespace follow_up
+namespace log_window {
+inline constexpr const char* kLabel = "label";
+inline constexpr const char* kList = "log_list";
+inline constexpr const char* kCloseButton = "close_button";
+}  // namespace log_window
 namespace cadence {
 inline constexpr const char* kLabel = "label";
 inline constexpr const char* kDays = "days_box";
@@ -129,6 +144,9 @@ inline constexpr const char* kTypeToFind = "type_to_find";
 inline constexpr const char* kFollowUp = "follow_up";
 inline constexpr const char* kFind = "find";
 inline constexpr const char* kDueOnly = "due_only";
+inline constexpr const char* kHeaderMenuPopup = "show_header_menu";
+inline constexpr const char* kToggleNextDateColumn = "toggle_next_date_column";
+inline constexpr const char* kShowFollowUpLog = "show_follow_up_log";
 inline constexpr const char* kCadenceSettings = "cadence_settings";
 inline constexpr const char* kImport = "import";
 inline constexpr const char* kRestore = "restore";
@@ -164,6 +182,9 @@ inline constexpr const char* kToggle3d = "toggle_3d";
 inline constexpr const char* kChatTick = "chat_tick";
 inline constexpr const char* kFollowUpCreated = "follow_up_created";
 inline constexpr const char* kRecordFollowUp = "record_follow_up";
+inline constexpr const char* kNextChoiceChanged = "next_choice_changed";
+inline constexpr const char* kNextDateChanged = "next_date_changed";
+inline constexpr const char* kFollowUpLogCreated = "follow_up_log_created";
 inline constexpr const char* kCadenceCreated = "cadence_created";
 inline constexpr const char* kSaveCadence = "save_cadence";
 inline constexpr const char* kCloseDialog = "close_dialog";

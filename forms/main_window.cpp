@@ -91,12 +91,15 @@ const Form& main_window() {
                         {"我们旺旺名", 135, Align::centre},
                         {"第一次咨询日期", 100, Align::centre},
                         {"最后跟踪日期", 100, Align::centre},
-                        {"备注", 140, Align::centre}};
+                        {"备注", 140, Align::centre},
+                        // Shown when the user asks for it (the header's menu).
+                        {"下次跟进", 0, Align::centre}};
         list.events = {{Event::item_right_clicked, ops::kListRightClick},
                        {Event::double_clicked, ops::kEditSelected},
                        {Event::rows_shown, ops::kListRowsShown},
                        {Event::column_clicked, ops::kSortColumn},
-                       {Event::typed, ops::kTypeToFind}};
+                       {Event::typed, ops::kTypeToFind},
+                       {Event::header_right_clicked, ops::kHeaderMenuPopup}};
         f.controls.push_back(list);
 
         f.menus = {{main::kRowMenu, 0, false, "", ""},
@@ -112,18 +115,22 @@ const Form& main_window() {
                    // Added below the menu's own items, which keep their places.
                    {"-", 1, true, "", ""},
                    {"记录跟进", 1, true, ops::kFollowUp, "Ctrl+R"},
+                   {"跟进记录…", 1, true, ops::kShowFollowUpLog, "Ctrl+L"},
                    {main::kMoreMenu, 0, false, "", ""},
                    {"查看图表", 1, true, ops::kOpenChart, ""},
                    {"加入官方群", 1, true, ops::kJoinGroup, ""},
                    {"-", 1, true, "", ""},
                    {main::kFindItem, 1, true, ops::kFind, "Ctrl+F"},
                    {main::kDueOnlyItem, 1, true, ops::kDueOnly, "Ctrl+D"},
+                   {main::kNextDateItem, 1, true, ops::kToggleNextDateColumn, ""},
                    {"跟进设置…", 1, true, ops::kCadenceSettings, ""},
                    {"-", 1, true, "", ""},
                    {"导入客户…", 1, true, ops::kImport, "Ctrl+I"},
                    {"恢复备份…", 1, true, ops::kRestore, ""},
                    {"数据库设置…", 1, true, ops::kDatabaseSettings, ""},
-                   {"把本机数据搬到服务器…", 1, true, ops::kMoveShop, ""}};
+                   {"把本机数据搬到服务器…", 1, true, ops::kMoveShop, ""},
+                   {main::kHeaderMenu, 0, false, "", ""},
+                   {main::kNextDateItem, 1, true, ops::kToggleNextDateColumn, ""}};
         // The keys of every list program on Windows; Enter and Del act on the list's row only
         // where the keyboard is in the list, Esc and Enter in the find box are the find's.
         f.keys = {{"Ctrl+N", ops::kAddCustomer, ""},
@@ -132,6 +139,7 @@ const Form& main_window() {
                   {"F5", ops::kRefreshStatuses, ""},
                   {"Ctrl+F", ops::kFind, ""},
                   {"Ctrl+R", ops::kFollowUp, ""},
+                  {"Ctrl+L", ops::kShowFollowUpLog, ""},
                   {"Ctrl+D", ops::kDueOnly, ""},
                   {"Ctrl+I", ops::kImport, ""},
                   {"Apps", ops::kRowMenuKey, main::kList},

@@ -28,23 +28,24 @@ enum class ControlKind {
 enum class Event {
     created,
     resized,
-    tray,                // argument: 1 left button up, 2 left double-click, 3 right button up
-    right_button,        // right mouse button pressed on the window itself
-    clicked,             // button, check box
-    entry_clicked,       // toolbar; argument: the entry index, separators counted
-    changed,             // edit box content
-    lost_focus,          // edit box
-    date_changed,        // date picker
-    tick,                // timer
-    item_right_clicked,  // list view
-    double_clicked,      // list view
-    menu_clicked,        // menu item
-    column_clicked,      // list view header; argument: the column
-    typed,               // list view: text typed while it has the keyboard (EventArgs::item)
-    closing,             // the window is about to close, by the user or the program
-    balloon_clicked,     // the tray icon's notification was clicked
-    rows_shown,          // list view: other rows came into view (scrolled, resized)
-    time_changed,        // the system's date or time was set (WM_TIMECHANGE)
+    tray,                  // argument: 1 left button up, 2 left double-click, 3 right button up
+    right_button,          // right mouse button pressed on the window itself
+    clicked,               // button, check box
+    entry_clicked,         // toolbar; argument: the entry index, separators counted
+    changed,               // edit box content
+    lost_focus,            // edit box
+    date_changed,          // date picker
+    tick,                  // timer
+    item_right_clicked,    // list view
+    double_clicked,        // list view
+    menu_clicked,          // menu item
+    column_clicked,        // list view header; argument: the column
+    typed,                 // list view: text typed while it has the keyboard (EventArgs::item)
+    closing,               // the window is about to close, by the user or the program
+    balloon_clicked,       // the tray icon's notification was clicked
+    rows_shown,            // list view: other rows came into view (scrolled, resized)
+    time_changed,          // the system's date or time was set (WM_TIMECHANGE)
+    header_right_clicked,  // list view: its header was right-clicked
 };
 
 struct Binding {

@@ -736,6 +736,16 @@ LRESULT Win32Window::handle_message(HWND hwnd, UINT message, WPARAM wparam, LPAR
         case WM_RBUTTONDOWN:
             fire("", Event::right_button);
             return 0;
+        case WM_CONTEXTMENU:
+            // A list's header passes the right click up to its window.
+            for (const auto& [name, c] : children_)
+                if (c.def->kind == ControlKind::list_view && wparam != 0 &&
+                    reinterpret_cast<HWND>(wparam) ==
+                        reinterpret_cast<HWND>(SendMessageW(c.hwnd, LVM_GETHEADER, 0, 0))) {
+                    fire(name, Event::header_right_clicked);
+                    return 0;
+                }
+            return DefWindowProcW(hwnd, message, wparam, lparam);
         case kRedrawLists:
             for (HWND list : std::exchange(held_lists_, {})) {
                 sync_count(list);
@@ -802,6 +812,8 @@ LRESULT Win32Window::handle_message(HWND hwnd, UINT message, WPARAM wparam, LPAR
                 (c->def->kind == ControlKind::button || c->def->kind == ControlKind::check_box))
                 fire(c->def->name, Event::clicked);
             else if (code == EN_CHANGE)
+                fire(c->def->name, Event::changed);
+            else if (code == CBN_SELCHANGE && c->def->kind == ControlKind::drop_list)
                 fire(c->def->name, Event::changed);
             else if (code == EN_KILLFOCUS)
                 fire(c->def->name, Event::lost_focus);

@@ -96,7 +96,11 @@ void DialogFlow::on_open(const std::string& form,
 }
 
 std::vector<std::vector<std::string>> rows(const HeadlessWindow& w) {
-    return w.rows(forms::main::kList);
+    // The list's columns from the id to the note; the next date has tests of its own.
+    auto all = w.rows(forms::main::kList);
+    for (auto& r : all)
+        if (r.size() > 8) r.resize(8);
+    return all;
 }
 
 }  // namespace dialog_tests

@@ -18,33 +18,78 @@ const std::vector<const runtime::Form*>& all_forms() {
         &forms::main_window(),      &forms::customer_editor(), &forms::our_id_manager(),
         &forms::deal_date_dialog(), &forms::chart_window(),    &forms::chat_launcher(),
         &forms::follow_up_dialog(), &forms::cadence_dialog(),  &forms::restore_dialog(),
-        &forms::import_dialog(),    &forms::left_out_rows(),   &forms::work_progress()};
+        &forms::import_dialog(),    &forms::left_out_rows(),   &forms::work_progress(),
+        &forms::follow_up_log()};
     return forms_list;
 }
 
 TEST(Forms, EveryDefinitionLoadsAndBindsKnownOperationsOnly) {
     namespace ops = forms::ops;
-    const std::set<std::string> known = {
-        ops::kMainCreated,     ops::kMainResized,      ops::kTray,
-        ops::kMoreMenuPopup,   ops::kToolbar,          ops::kSkinChanged,
-        ops::kListRightClick,  ops::kEditSelected,     ops::kContactCustomer,
-        ops::kViewProfile,     ops::kOpenDealDialog,   ops::kRevertToOpen,
-        ops::kDeleteCustomer,  ops::kOpenChart,        ops::kJoinGroup,
-        ops::kEditorCreated,   ops::kEditorContact,    ops::kEditorManage,
-        ops::kSaveCustomer,    ops::kShowDays,         ops::kCleanUpId,
-        ops::kLoadOurIds,      ops::kSaveOurIds,       ops::kRegisterDeal,
-        ops::kChartCreated,    ops::kToggle3d,         ops::kChatTick,
-        ops::kListRowsShown,   ops::kFindChanged,      ops::kSortColumn,
-        ops::kTypeToFind,      ops::kFollowUp,         ops::kFind,
-        ops::kDueOnly,         ops::kCadenceSettings,  ops::kImport,
-        ops::kRestore,         ops::kDatabaseSettings, ops::kMoveShop,
-        ops::kLeftOutCreated,  ops::kAddCustomer,      ops::kRefreshStatuses,
-        ops::kRowMenuKey,      ops::kCloseFind,        ops::kFindDone,
-        ops::kMainClosing,     ops::kBalloonClicked,   ops::kFollowUpCreated,
-        ops::kRecordFollowUp,  ops::kCadenceCreated,   ops::kSaveCadence,
-        ops::kCloseDialog,     ops::kRestoreCreated,   ops::kRestoreChosen,
-        ops::kImportCreated,   ops::kImportRows,       ops::kTimeChanged,
-        ops::kProgressCreated, ops::kCancelWork};
+    const std::set<std::string> known = {ops::kMainCreated,
+                                         ops::kMainResized,
+                                         ops::kTray,
+                                         ops::kMoreMenuPopup,
+                                         ops::kToolbar,
+                                         ops::kSkinChanged,
+                                         ops::kListRightClick,
+                                         ops::kEditSelected,
+                                         ops::kContactCustomer,
+                                         ops::kViewProfile,
+                                         ops::kOpenDealDialog,
+                                         ops::kRevertToOpen,
+                                         ops::kDeleteCustomer,
+                                         ops::kOpenChart,
+                                         ops::kJoinGroup,
+                                         ops::kEditorCreated,
+                                         ops::kEditorContact,
+                                         ops::kEditorManage,
+                                         ops::kSaveCustomer,
+                                         ops::kShowDays,
+                                         ops::kCleanUpId,
+                                         ops::kLoadOurIds,
+                                         ops::kSaveOurIds,
+                                         ops::kRegisterDeal,
+                                         ops::kChartCreated,
+                                         ops::kToggle3d,
+                                         ops::kChatTick,
+                                         ops::kListRowsShown,
+                                         ops::kFindChanged,
+                                         ops::kSortColumn,
+                                         ops::kTypeToFind,
+                                         ops::kFollowUp,
+                                         ops::kFind,
+                                         ops::kDueOnly,
+                                         ops::kCadenceSettings,
+                                         ops::kImport,
+                                         ops::kRestore,
+                                         ops::kDatabaseSettings,
+                                         ops::kMoveShop,
+                                         ops::kLeftOutCreated,
+                                         ops::kAddCustomer,
+                                         ops::kRefreshStatuses,
+                                         ops::kRowMenuKey,
+                                         ops::kCloseFind,
+                                         ops::kFindDone,
+                                         ops::kMainClosing,
+                                         ops::kBalloonClicked,
+                                         ops::kFollowUpCreated,
+                                         ops::kRecordFollowUp,
+                                         ops::kCadenceCreated,
+                                         ops::kSaveCadence,
+                                         ops::kCloseDialog,
+                                         ops::kRestoreCreated,
+                                         ops::kRestoreChosen,
+                                         ops::kImportCreated,
+                                         ops::kImportRows,
+                                         ops::kTimeChanged,
+                                         ops::kProgressCreated,
+                                         ops::kCancelWork,
+                                         ops::kHeaderMenuPopup,
+                                         ops::kToggleNextDateColumn,
+                                         ops::kShowFollowUpLog,
+                                         ops::kNextChoiceChanged,
+                                         ops::kNextDateChanged,
+                                         ops::kFollowUpLogCreated};
     runtime::headless::Backend backend;
     std::set<std::string> names;
     for (const auto* form : all_forms()) {
@@ -97,13 +142,15 @@ TEST(Forms, MainWindowSettingsTheProgramReliesOn) {
     const auto* list = f.find(forms::main::kList);
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(list->row_height, 28);
-    ASSERT_EQ(list->columns.size(), 8u);
+    ASSERT_EQ(list->columns.size(), 9u);
     EXPECT_EQ(list->columns[0].width, 0);  // the id column is hidden
+    EXPECT_EQ(list->columns[8].width, 0);  // so is the next date, until asked for
     EXPECT_EQ(list->columns[0].align, runtime::Align::left);
-    for (std::size_t i = 1; i < 8; ++i)
+    for (std::size_t i = 1; i < 9; ++i)
         EXPECT_EQ(list->columns[i].align, runtime::Align::centre);
 
-    // Two pop-up menus, never a menu bar; one item of the row menu hidden at first.
+    // Three pop-up menus (the rows', more options, the header's), never a menu bar; one item
+    // of the row menu hidden at first.
     int popups = 0;
     for (const auto& m : f.menus) {
         if (m.level == 0) {
@@ -113,7 +160,7 @@ TEST(Forms, MainWindowSettingsTheProgramReliesOn) {
         EXPECT_TRUE(m.caption != "转为未成交客户" || !m.visible);
         EXPECT_TRUE(m.caption != "登记交易" || m.visible);
     }
-    EXPECT_EQ(popups, 2);
+    EXPECT_EQ(popups, 3);
 }
 
 TEST(Forms, DialogsAsTheirWindowsNeedThem) {
@@ -157,10 +204,11 @@ std::vector<std::string> names(const std::vector<const runtime::Control*>& contr
 TEST(Forms, TabWalksInReadingOrderFromTheFirstBox) {
     namespace ed = forms::editor;
     using runtime::tab_order;
-    EXPECT_EQ(names(tab_order(forms::customer_editor())),
-              (std::vector<std::string>{ed::kCustomerId, ed::kContactButton, ed::kOurIds,
-                                        ed::kManageButton, ed::kFirstEnquiry, ed::kLastFollowUp,
-                                        ed::kNote, ed::kSaveButton}));
+    EXPECT_EQ(
+        names(tab_order(forms::customer_editor())),
+        (std::vector<std::string>{ed::kCustomerId, ed::kContactButton, ed::kOurIds,
+                                  ed::kManageButton, ed::kFirstEnquiry, ed::kLastFollowUp,
+                                  ed::kHasNextDate, ed::kNextDate, ed::kNote, ed::kSaveButton}));
     EXPECT_EQ(names(tab_order(forms::our_id_manager())),
               (std::vector<std::string>{forms::manager::kIdList, forms::manager::kSaveButton}));
     EXPECT_EQ(names(tab_order(forms::deal_date_dialog())),
