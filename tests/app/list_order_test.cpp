@@ -283,6 +283,48 @@ TEST(ListOrder, WhoIsDueAtTheCadenceAndTwiceIt) {
     EXPECT_TRUE(order.shown(q).empty());
 }
 
+TEST(ListOrder, ANextDateRulesInPlaceOfTheCadenceAndSortsLastWhenUnset) {
+    const auto with = [](double last, double next) {
+        CustomerRow c{1, "a", "b", 0, last, 0, ""};
+        c.next_follow_up = next;
+        return c;
+    };
+    constexpr double kDay = 46365;
+    // Due on its day whatever the hour, overdue from the next; the cadence no longer counts,
+    // not even with no cadence at all.
+    const struct {
+        double last, next, today;
+        int cadence;
+        Due want;
+    } cases[] = {{0, kDay + 1, kDay + 0.99, 3, Due::no},
+                 {0, kDay + 0.7, kDay, 3, Due::due},
+                 {0, kDay, kDay + 0.99, 0, Due::due},
+                 {kDay, kDay - 1, kDay + 0.01, 3, Due::overdue},
+                 {kDay - 30, kDay + 5, kDay, 3, Due::no}};
+    for (const auto& c : cases)
+        EXPECT_EQ(app::due_state(with(c.last, c.next), false, c.today, c.cadence), c.want)
+            << c.next << " on " << c.today;
+    EXPECT_EQ(app::due_state(with(0, kToday - 9), true, kToday, 3), Due::no);  // closed
+
+    std::vector<CustomerRow> rows = {with(kToday - 4, 0), with(kToday, kToday - 2),
+                                     with(kToday, kToday + 2), with(kToday, 0)};
+    for (std::int32_t i = 0; i < 4; ++i)
+        rows[static_cast<std::size_t>(i)].id = i + 1;
+    ListOrder order(rows, nullptr);
+    ListQuery q;
+    q.today = kToday;
+    q.sort = {app::kNextDateColumn, false};
+    EXPECT_EQ(ids(order, order.shown(q)), (std::vector<std::int32_t>{2, 3, 4, 1}));
+    q.sort.descending = true;
+    EXPECT_EQ(ids(order, order.shown(q)), (std::vector<std::int32_t>{4, 1, 3, 2}));
+    // Due soonest first: day -2 by its date before day -1 by the cadence.
+    q = {};
+    q.today = kToday;
+    q.due_only = true;
+    EXPECT_EQ(ids(order, order.shown(q)), (std::vector<std::int32_t>{2, 1}));
+    EXPECT_EQ(app::parse_sort(app::sort_text({8, true})), (SortChoice{8, true}));
+}
+
 TEST(ProgramSettings, LinesKeepWhatTheyDoNotKnow) {
     services::SettingsLines lines("future=1\r\ncadence=5\r\nnot a setting\r\ncadence=7\r\n");
     EXPECT_EQ(lines.get("cadence"), "7");  // the later line wins

@@ -1,0 +1,149 @@
+// A customer's next step through the windows: 记录跟进 with a next date from its choices or a
+// day picked, the editor setting and clearing it, the due tint following it, the 下次跟进
+// column from the header's menu (remembered), and 跟进记录 listing what was said.
+#include "dialogs/dates.h"
+#include "forms/forms.h"
+#include "services/date_format.h"
+#include "tests/dialogs/dialog_fixture.h"
+
+namespace dialog_tests {
+namespace {
+
+using runtime::Event;
+namespace mw = forms::main;
+namespace fu = forms::follow_up;
+namespace ed = forms::editor;
+
+constexpr double kToday = 46000.0;  // 2025-12-9
+
+std::string day(double d) {
+    return services::format_date(d, "%y-%m-%d");
+}
+
+class NextSteps : public DialogFlow {
+  protected:
+    void SetUp() override {
+        DialogFlow::SetUp();
+        dialogs::set_clock([] { return kToday + 0.5; });
+    }
+    void TearDown() override {
+        dialogs::set_clock({});
+        DialogFlow::TearDown();
+    }
+    // Ctrl+R on `row`: types what was said, picks a next-date choice (or a day, when
+    // `picked` is not 0), and presses Enter.
+    void follow_up(HeadlessWindow& main, int row, const std::string& said, int choice,
+                   double picked = 0) {
+        main.select_row(mw::kList, row);
+        on_open("FollowUpDialog", [&](HeadlessWindow& d) {
+            EXPECT_EQ(d.choice_count(fu::kNextChoice), 5);
+            EXPECT_EQ(d.text(fu::kNextChoice), "不设定");
+            d.set_text(fu::kText, said);
+            if (picked != 0) {
+                d.set_date(fu::kNextDate, picked);
+                d.fire(fu::kNextDate, Event::date_changed);
+                EXPECT_EQ(d.text(fu::kNextChoice), "自定义日期");
+            } else {
+                d.select_choice(fu::kNextChoice, choice);
+                d.fire(fu::kNextChoice, Event::changed);
+            }
+            d.press_key("Enter");
+            EXPECT_TRUE(d.closed());
+        });
+        ASSERT_TRUE(main.press_key("Ctrl+R"));
+    }
+    int row_of(HeadlessWindow& main, const std::string& buyer) {
+        const auto all = main.rows(mw::kList);
+        for (std::size_t r = 0; r < all.size(); ++r)
+            if (all[r][3] == buyer) return static_cast<int>(r);
+        return -1;
+    }
+};
+
+TEST_F(NextSteps, FollowUpsAndTheEditorSetTheNextDateTheTintAndTheLog) {
+    set_our_ids("店主一\r\n店主二");
+    add("soon", "店主一", kToday - 1, kToday);
+    add("later", "店主一", kToday - 1, kToday);
+    add("cadence", "店主二", kToday - 10, kToday - 10);  // past the cadence of 3 days twice
+    HeadlessWindow& main = open_main();
+    ASSERT_EQ(main.column_width(mw::kList, 8), 0);  // hidden until asked for
+
+    // 明天, 下周, and a day picked that is past already.
+    follow_up(main, row_of(main, "soon"), "说好明天再问", 1);
+    follow_up(main, row_of(main, "later"), "", 3);
+    follow_up(main, row_of(main, "later"), "等发工资", 0, kToday - 2);
+    const struct {
+        const char* buyer;
+        std::string next;
+        int tone;  // 0 none, 1 due, 2 overdue
+    } expected[] = {
+        {"soon", day(kToday + 1), 0}, {"later", day(kToday - 2), 2}, {"cadence", "", 2}};
+    for (const auto& e : expected) {
+        SCOPED_TRACE(e.buyer);
+        const int r = row_of(main, e.buyer);
+        ASSERT_GE(r, 0);
+        EXPECT_EQ(main.rows(mw::kList)[static_cast<std::size_t>(r)][8], e.next);
+        EXPECT_EQ(main.row_tone(mw::kList, r), e.tone);
+    }
+
+    // The header's menu shows the column, narrows the note, and the next start remembers it.
+    const int note_before = main.column_width(mw::kList, 7);
+    main.fire(mw::kList, Event::header_right_clicked);
+    ASSERT_EQ(main.popups().back(), mw::kHeaderMenu);
+    main.choose_menu_item(mw::kNextDateItem);
+    EXPECT_EQ(main.column_width(mw::kList, 8), 100);
+    EXPECT_EQ(main.column_width(mw::kList, 7), note_before - 100);
+    EXPECT_TRUE(main.menu_item_checked(mw::kNextDateItem));
+    EXPECT_NE(context_.settings.text().find("next_date_column=1"), std::string::npos);
+
+    // 只看待跟进: the one due longest ago first, by date set or by cadence.
+    ASSERT_TRUE(main.press_key("Ctrl+D"));
+    const auto due = main.rows(mw::kList);
+    ASSERT_EQ(due.size(), 2u);
+    EXPECT_EQ(due[0][3], "cadence");  // due since day -7
+    EXPECT_EQ(due[1][3], "later");    // due since day -2
+    ASSERT_TRUE(main.press_key("Ctrl+D"));
+
+    // The editor shows the date as stored and clears it: the cadence holds again.
+    main.select_row(mw::kList, row_of(main, "later"));
+    on_open("CustomerEditor", [&](HeadlessWindow& e) {
+        EXPECT_TRUE(e.checked(ed::kHasNextDate));
+        EXPECT_EQ(e.date(ed::kNextDate), kToday - 2);
+        e.set_checked(ed::kHasNextDate, false);
+        e.fire(ed::kSaveButton, Event::clicked);
+    });
+    ASSERT_TRUE(main.press_key("Enter"));
+    EXPECT_EQ(messages().size(), 1u);  // 保存成功！
+    EXPECT_EQ(main.rows(mw::kList)[static_cast<std::size_t>(row_of(main, "later"))][8], "");
+    EXPECT_EQ(main.row_tone(mw::kList, row_of(main, "later")), 0);  // followed up today
+    // A day picked in the editor ticks its box.
+    main.select_row(mw::kList, row_of(main, "cadence"));
+    on_open("CustomerEditor", [&](HeadlessWindow& e) {
+        EXPECT_FALSE(e.checked(ed::kHasNextDate));
+        e.set_date(ed::kNextDate, kToday + 30);
+        e.fire(ed::kNextDate, Event::date_changed);
+        EXPECT_TRUE(e.checked(ed::kHasNextDate));
+        e.fire(ed::kSaveButton, Event::clicked);
+    });
+    ASSERT_TRUE(main.press_key("Enter"));
+    messages();
+    EXPECT_EQ(main.row_tone(mw::kList, row_of(main, "cadence")), 0);
+
+    // 跟进记录: newest first, with our ID; an empty line said is a follow-up all the same.
+    main.select_row(mw::kList, row_of(main, "later"));
+    on_open("FollowUpLog", [&](HeadlessWindow& l) {
+        EXPECT_EQ(l.text(forms::log_window::kLabel), "“later”的 2 次跟进，最新的在前：");
+        const auto log = l.rows(forms::log_window::kList);
+        ASSERT_EQ(log.size(), 2u);
+        EXPECT_EQ(log[0][1], "店主一");
+        EXPECT_EQ(log[0][2], "等发工资");
+        EXPECT_EQ(log[1][2], "");
+        EXPECT_EQ(log[0][0], day(kToday) + " 12:00");
+        l.press_key("Esc");
+        EXPECT_TRUE(l.closed());
+    });
+    ASSERT_TRUE(main.press_key("Ctrl+L"));
+}
+
+}  // namespace
+}  // namespace dialog_tests
