@@ -64,7 +64,9 @@ store::Status check_values(const TableSpec& t, const store::Changes& values) {
         if (!fits(c, v))
             return store::fail(StoreFailure::unavailable,
                                "the column " + c.name + " cannot hold that value");
-        if (c.max_units != 0 && utf16_units(std::get<std::string>(v)) > c.max_units)
+        // A null text is no text: nothing to measure.
+        const auto* text = std::get_if<std::string>(&v);
+        if (c.max_units != 0 && text && utf16_units(*text) > c.max_units)
             return store::fail(StoreFailure::unavailable,
                                "the text is longer than the column " + c.name + " holds");
     }

@@ -1,10 +1,12 @@
 #include "store/move_shop.h"
 
+#include <unordered_map>
 #include <unordered_set>
 
 #include "jet/text.h"
 #include "store/backup.h"
 #include "store/customer_actions.h"
+#include "store/kept_tables.h"
 #include "store/shop_backup.h"
 #include "store/sources.h"
 
@@ -23,6 +25,7 @@ struct Customer {
 struct FileContents {
     std::vector<Customer> customers;
     std::string our_ids, program;
+    std::vector<Selection> kept;  // the program's own tables
 };
 
 std::optional<double> date_of(const RowSet& rs, const std::string& field) {
@@ -63,18 +66,26 @@ bool read_file(const StoreLocation& from, FileContents& out, MoveReport& report)
         *text = rs.read_text("ww").second;
     }
     rs.close_rows();
+    auto kept = read_kept_tables(*c.engine());
+    if (!kept) {
+        c.note(kept.failure());
+        return fail();
+    }
+    out.kept = std::move(*kept);
     c.close_store();
     return true;
 }
 
-bool add_customer(RowSet& rs, const Customer& k, bool keep_number) {
+// The customer's number on the server; nullopt when it was not stored.
+std::optional<std::int64_t> add_customer(RowSet& rs, const Customer& k, bool keep_number) {
     bool ok = keep_number ? rs.add_numbered_row() && rs.write_int("id", k.id) : rs.add_row();
     ok = ok && rs.write_text("wang", k.wang) && rs.write_text("wang2", k.wang2) &&
          rs.write_text("bs", k.bs) && rs.write_bool("yn", k.closed);
     for (auto [field, value] :
          {std::pair{"time1", &k.time1}, {"time2", &k.time2}, {"time3", &k.time3}})
         if (*value) ok = ok && rs.write_datetime(field, **value);
-    return ok && rs.update_row();
+    if (!ok || !rs.update_row()) return std::nullopt;
+    return rs.read_int("id").second;
 }
 
 // Our IDs of both, the server's first; an ID it has already (letter case aside) once.
@@ -175,6 +186,8 @@ MoveReport move_shop(jet::FileSystem& fs, const MoveRequest& request) {
         stored.insert(pair_key(rs.read_text("wang").second, rs.read_text("wang2").second));
     rs.close_rows();
     if (!rs.open_rows(customer_source(0), kTableMode)) return stop(MoveOutcome::server_unusable);
+    // Joining customers get the server's numbers: what the file keeps of them follows.
+    std::unordered_map<std::int64_t, std::int64_t> renumbered;
     for (const Customer& k : file.customers) {
         // An empty server takes the file whole, numbers and all; one in use keeps its own
         // customers and numbers, and gets only the pairs it lacks.
@@ -182,8 +195,18 @@ MoveReport move_shop(jet::FileSystem& fs, const MoveRequest& request) {
             ++report.already_there;
             continue;
         }
-        if (!add_customer(rs, k, !merging)) return stop(MoveOutcome::not_stored);
+        const auto number = add_customer(rs, k, !merging);
+        if (!number) return stop(MoveOutcome::not_stored);
+        renumbered[k.id] = *number;
         ++report.moved;
+    }
+    // An empty server takes the file's own tables whole. One in use gets only what is tied to
+    // the customers added; the file's deleted customers stay in the file and its copy.
+    if (auto kept = merging ? add_kept_rows(*c.engine(), file.kept, renumbered)
+                            : put_kept_tables(*c.engine(), file.kept);
+        !kept) {
+        c.note(kept.failure());
+        return stop(MoveOutcome::not_stored);
     }
     const bool settings_moved =
         rewrite_setting(rs, kOurIdsRow,

@@ -6,6 +6,7 @@
 #include "engine/program_tables.h"
 #include "jet/memory_file_system.h"
 #include "store/database_template.h"
+#include "store/kept_tables.h"
 #include "store/provision.h"
 #include "store/sources.h"
 
@@ -15,26 +16,6 @@ namespace {
 
 Failure closed() {
     return {StoreFailure::unavailable, "the store is not open"};
-}
-
-// The rows of `from` as values of `to`'s columns, matched by name, numbers included; a row
-// numbered `left_out` is left out.
-std::vector<Changes> rows_for(const Selection& from, const TableShape& to,
-                              std::optional<std::int64_t> left_out = std::nullopt) {
-    std::vector<std::optional<std::size_t>> place;
-    for (const ColumnInfo& c : from.shape->columns)
-        place.push_back(to.column(c.name));
-    const auto number = from.shape->column("id");
-    std::vector<Changes> out;
-    out.reserve(from.rows.size());
-    for (const StoredRow& row : from.rows) {
-        if (left_out && number && row.values[*number] == jet::Value{*left_out}) continue;
-        Changes values;
-        for (std::size_t i = 0; i < row.values.size() && i < place.size(); ++i)
-            if (place[i]) values.emplace(*place[i], row.values[i]);
-        out.push_back(std::move(values));
-    }
-    return out;
 }
 
 // Puts `tables` in place of the open store's rows; the caller holds the transaction.
@@ -63,7 +44,7 @@ Status put_in_place(Engine& engine, const ShopTables& tables, bool keep_shop_set
     if (auto added = engine.insert_many(*settings->shape, setting_rows, Numbering::as_given);
         !added)
         return added.failure();
-    return {};
+    return put_kept_tables(engine, tables.kept);
 }
 
 }  // namespace
@@ -76,11 +57,15 @@ Result<ShopTables> read_shop(StoreConnection& c) {
     auto customers = engine->select(std::string(kCustomerTable) + " order by id");
     auto settings = customers ? engine->select(std::string(kSettingsTable) + " order by id")
                               : Result<Selection>(customers.failure());
+    auto kept =
+        settings ? read_kept_tables(*engine) : Result<std::vector<Selection>>(settings.failure());
     engine->rollback();
     if (!customers) return customers.failure();
     if (!settings) return settings.failure();
+    if (!kept) return kept.failure();
     tables.customers = std::move(*customers);
     tables.settings = std::move(*settings);
+    tables.kept = std::move(*kept);
     return tables;
 }
 

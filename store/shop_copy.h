@@ -14,14 +14,17 @@ namespace store {
 struct ShopTables {
     Selection customers;
     Selection settings;
+    std::vector<Selection> kept;  // the program's own tables the store holds
 };
 
-// Every row of the customers and the settings of the open store `c`, read in one snapshot.
+// Every row of the customers, the settings and the program's own tables of the open store `c`,
+// read in one snapshot.
 Result<ShopTables> read_shop(StoreConnection& c);
 
-// Replaces every customer of the open store `c` with `tables`' customers, and every settings
-// row but row 2 (the shop's own settings stay as the store has them) with `tables`' rows, in
-// one transaction: all of it or, on any failure, nothing.
+// Replaces every customer of the open store `c` with `tables`' customers, every settings row
+// but row 2 (the shop's own settings stay as the store has them) with `tables`' rows, and the
+// program's own tables with `tables`' copies, in one transaction: all of it or, on any
+// failure, nothing.
 Status replace_shop(StoreConnection& c, const ShopTables& tables);
 
 // The bytes of a database file holding exactly `tables`: the built-in template, filled.

@@ -11,6 +11,7 @@
 
 #include "store/customer_actions.h"
 #include "store/move_shop.h"
+#include "store/next_steps.h"
 #include "store/provision.h"
 #include "store/sources.h"
 #include "tests/store/support/pg_test_server.h"
@@ -80,6 +81,9 @@ TEST_F(MoveShop, EverythingMovesExactlyAndTheFileStaysAsItWas) {
     ASSERT_TRUE(store::register_deal(c_, rs_, file_, 3, 45100 + 7 * second));
     ASSERT_TRUE(store::write_setting(c_, rs_, file_, store::kOurIdsRow, "店主一\r\n店主二"));
     ASSERT_TRUE(store::write_setting(c_, rs_, file_, store::kProgramRow, "cadence=5\r\n"));
+    // What the program keeps beside the customers: next dates and follow-up logs.
+    for (const auto& [id, said] : {std::pair{1, "问价"}, {1, "再问"}, {4, "要发票"}})
+        ASSERT_TRUE(store::record_follow_up(c_, rs_, file_, id, {45010.5, said, "", 45020.0 + id}));
     const std::string before = bytes_of(file_.path);
 
     PgServer& pg = PgServer::shared();
@@ -91,6 +95,11 @@ TEST_F(MoveShop, EverythingMovesExactlyAndTheFileStaysAsItWas) {
     for (bool closed : {false, true})
         EXPECT_EQ(customers(server, closed), customers(file_, closed)) << closed;
     EXPECT_EQ(customers(server, true).at(0).id, 3);
+    EXPECT_EQ(customers(server, false).back().next_follow_up, 45021.0);
+    for (int id : {1, 3, 4})
+        EXPECT_EQ(store::read_follow_up_log(c_, rs_, server, id),
+                  store::read_follow_up_log(c_, rs_, file_, id))
+            << id;
     EXPECT_EQ(pg.admin_sql(db, "SELECT id, yn, time3 IS NULL FROM yrkb_com ORDER BY id"),
               "1|f|t\n3|t|f\n4|f|t\n");
     EXPECT_EQ(setting(server, store::kOurIdsRow), "店主一\r\n店主二");
@@ -113,6 +122,8 @@ TEST_F(MoveShop, EverythingMovesExactlyAndTheFileStaysAsItWas) {
               store::SaveOutcome::saved);
     add("MIXED", "店主一", 45300);  // the server's Mixed: the same buyer, letter case aside
     add("late", "店主三", 45301);
+    ASSERT_TRUE(store::record_follow_up(c_, rs_, file_, 6, {45302, "新来的", "", 45303}));
+    ASSERT_TRUE(store::record_follow_up(c_, rs_, file_, 5, {45302, "留在本机", "", 0}));
     ASSERT_TRUE(store::write_setting(c_, rs_, server, store::kOurIdsRow, "店主一\r\nSERVER"));
     const auto merged = move(server, true);
     ASSERT_EQ(merged.outcome, MoveOutcome::moved) << merged.detail;
@@ -122,6 +133,11 @@ TEST_F(MoveShop, EverythingMovesExactlyAndTheFileStaysAsItWas) {
     ASSERT_EQ(open.size(), 5u);
     EXPECT_EQ(open[0].buyer, "late");
     EXPECT_EQ(open[0].id, 7);  // the server's next number, not the file's
+    // Its log and next date follow it to its new number; the pair left out brings nothing.
+    EXPECT_EQ(open[0].next_follow_up, 45303.0);
+    EXPECT_EQ(store::read_follow_up_log(c_, rs_, server, 7)->at(0).said, "新来的");
+    EXPECT_EQ(pg.admin_sql(db, "SELECT customer, said FROM lq_log ORDER BY id"),
+              "1|问价\n1|再问\n4|要发票\n7|新来的\n");
     EXPECT_EQ(setting(server, store::kOurIdsRow), "店主一\r\nSERVER\r\n店主二");
     EXPECT_EQ(setting(server, store::kProgramRow), "|cadence=5\r\n|cadence=5\r\n|merged");
 }

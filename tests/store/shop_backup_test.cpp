@@ -5,12 +5,14 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
 #include "jet/file_system.h"
 #include "store/backup.h"
 #include "store/customer_actions.h"
+#include "store/next_steps.h"
 #include "store/provision.h"
 #include "store/shop_backup.h"
 #include "store/sources.h"
@@ -50,6 +52,10 @@ class ShopBackup : public ::testing::Test {
                                                 46000.0 + i, 46001.5 + i, "备注\r\n第二行"},
                                                &id),
                       store::SaveOutcome::saved);
+            if (i % 4 == 1) {
+                ASSERT_TRUE(store::record_follow_up(
+                    c, rs, where, id, {46050.0 + i, "跟进" + std::to_string(i), "", 46060.0 + i}));
+            }
             if (i % 7 == 3) {
                 ASSERT_TRUE(store::delete_customer(c, where, id));
             } else if (i % 5 == 1) {
@@ -77,7 +83,11 @@ TEST_F(ShopBackup, AServerBackupHoldsEveryRowAndPutsThemBackInOneTransaction) {
     const store::StoreLocation where =
         on(pg.connection_string(db, pg.shop_user(), pg.shop_password(), relay.port()));
     fill(where);
+    // A row another program wrote, its texts null: copied and put back as it is.
+    pg.admin_sql(db, "INSERT INTO yrkb_com (wang, wang2, bs) VALUES ('别的程序', NULL, NULL)");
     const std::string customers = server_rows(pg, db, "yrkb_com");
+    const std::string logs = server_rows(pg, db, "lq_log"), steps = server_rows(pg, db, "lq_buyer");
+    ASSERT_EQ(std::count(logs.begin(), logs.end(), '\n'), 7);  // 8 follow-ups, one deleted
 
     const jet::CivilDate today{2026, 12, 10};
     auto copy = store::back_up_shop(files_, where, folder_, today);
@@ -94,6 +104,7 @@ TEST_F(ShopBackup, AServerBackupHoldsEveryRowAndPutsThemBackInOneTransaction) {
     EXPECT_NE(exported.find("5|买家4'|店主|12/13/25 00:00:00|12/14/25 12:00:00|备注"),
               std::string::npos)
         << exported;
+    EXPECT_EQ(run_command("mdb-export -H '" + *copy + "' lq_log | wc -l"), "7\n");
     const std::string our_ids = run_command("mdb-export -H '" + *copy + "' vantel_ww");
     EXPECT_NE(our_ids.find("1,\"店主\r\n客服一\""), std::string::npos) << our_ids;
     EXPECT_NE(our_ids.find("2,\"cadence=5\""), std::string::npos) << our_ids;
@@ -101,14 +112,15 @@ TEST_F(ShopBackup, AServerBackupHoldsEveryRowAndPutsThemBackInOneTransaction) {
     // It is listed as any copy is, with its counts.
     auto listed = store::list_backups(files_, folder_, store::kDatabasePassword);
     ASSERT_EQ(listed.size(), 1u);
-    EXPECT_EQ(*listed[0].open_customers + *listed[0].closed_customers, 30 - 4);
+    EXPECT_EQ(*listed[0].open_customers + *listed[0].closed_customers, 30 - 4 + 1);
 
     // The shop changes: customers go and come, settings change.
     ASSERT_EQ(pg.admin_sql(db,
                            "DELETE FROM yrkb_com WHERE id < 10; "
                            "INSERT INTO yrkb_com (wang, wang2) VALUES ('新来的', 'x'); "
                            "UPDATE vantel_ww SET ww = 'cadence=9' WHERE id = 2; "
-                           "UPDATE vantel_ww SET ww = '别人' WHERE id = 1"),
+                           "UPDATE vantel_ww SET ww = '别人' WHERE id = 1; "
+                           "DELETE FROM lq_log WHERE customer < 10"),
               "");
     const std::string changed = server_rows(pg, db, "yrkb_com");
     const std::string changed_settings = server_rows(pg, db, "vantel_ww");
@@ -128,6 +140,8 @@ TEST_F(ShopBackup, AServerBackupHoldsEveryRowAndPutsThemBackInOneTransaction) {
     auto restored = store::restore_shop(files_, where, *copy);
     ASSERT_TRUE(restored.ok()) << restored.failure().message;
     EXPECT_EQ(server_rows(pg, db, "yrkb_com"), customers);
+    EXPECT_EQ(server_rows(pg, db, "lq_log"), logs);
+    EXPECT_EQ(server_rows(pg, db, "lq_buyer"), steps);
     // Our IDs and the skin come back; the shop's settings row stays as the server has it.
     EXPECT_EQ(server_rows(pg, db, "vantel_ww"), "1|店主\r\n客服一\n2|cadence=9\n3|12\n");
     // New customers are numbered after the restored ones.
