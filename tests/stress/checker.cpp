@@ -74,6 +74,13 @@ std::string shown(const std::vector<int>& v) {
     return out + "]";
 }
 
+std::string shown(const std::vector<std::pair<std::string, std::string>>& v) {
+    std::string out = "[";
+    for (std::size_t i = 0; i < v.size(); ++i)
+        out += (i ? ", " : "") + shown(v[i].first) + ":" + shown(v[i].second);
+    return out + "]";
+}
+
 template <class T>
 std::string differ(const std::string& what, const T& expected, const T& actual) {
     if (expected == actual) return {};
@@ -161,6 +168,29 @@ std::string Checker::store(const Model& m) {
             (c.time3 && !same_date(*c.time3, *r.time3)))
             return differ(who + "time3", c.time3, r.time3);
     }
+    // What the program keeps beside each customer, and nothing of a customer gone.
+    std::map<std::int64_t, double> next;
+    for (const KeptRow& k : file->steps) {
+        const auto c = m.store.customers.find(static_cast<std::int32_t>(k.customer));
+        if (c == m.store.customers.end())
+            return "a next step is kept for customer " + std::to_string(k.customer) + ", gone";
+        if (k.wang != c->second.wang)
+            return differ("the next step's buyer of " + std::to_string(k.customer),
+                          std::optional(c->second.wang), k.wang);
+        next[k.customer] = k.next.value_or(0);
+    }
+    std::map<std::int64_t, std::vector<std::pair<std::string, std::string>>> logs;
+    for (const KeptRow& k : file->log)  // oldest first: each goes in front
+        logs[k.customer].insert(logs[k.customer].begin(),
+                                {k.our_id.value_or(""), k.said.value_or("")});
+    for (const auto& [id, c] : m.store.customers) {
+        LQ_RETURN_IF(differ("customer " + std::to_string(id) + " next date", c.next,
+                            next.count(id) ? next[id] : 0.0));
+        LQ_RETURN_IF(differ("customer " + std::to_string(id) + " follow-up log", c.log, logs[id]));
+        logs.erase(id);
+    }
+    if (!logs.empty())
+        return "follow-ups are kept for customer " + std::to_string(logs.begin()->first) + ", gone";
     const std::optional<std::string> row2 = m.store.row2_text();
     std::vector<std::pair<std::int64_t, std::optional<std::string>>> settings = {
         {1, m.store.our_ids}, {2, row2}, {3, m.store.skin}};
@@ -211,6 +241,9 @@ std::string Checker::list_and_main(const Model& m) {
     LQ_RETURN_IF(differ("find box text", m.find_text, w.text(forms::main::kFindBox)));
     LQ_RETURN_IF(
         differ("只看待跟进 ticked", m.due_only, w.menu_item_checked(forms::main::kDueOnlyItem)));
+    LQ_RETURN_IF(differ("下次跟进 column ticked", m.next_column,
+                        w.menu_item_checked(forms::main::kNextDateItem)));
+    LQ_RETURN_IF(differ("下次跟进 column width", m.next_column ? 100 : 0, w.column_width(list, 8)));
     std::vector<std::string> balloons;
     for (const auto& [title, text] : w.balloons())
         balloons.push_back(text);

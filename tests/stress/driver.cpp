@@ -206,6 +206,8 @@ void Driver::main_action() {
         3,                                // 28 the list's keys: Enter, Del, Ctrl+N, F5
         model_.balloons.empty() ? 0 : 1,  // 29 the tray balloon is clicked
         model_.store.available ? 2 : 0,   // 30 Ctrl+I: customers from a CSV file
+        1,                                // 31 the header's menu: 下次跟进 shown or hidden
+        2,                                // 32 Ctrl+L: 跟进记录
     };
     const char* list = forms::main::kList;
     const int choice = weighted(weights);
@@ -326,7 +328,8 @@ void Driver::main_action() {
             w.press_key("Esc");
             return check();
         case 25: {
-            const int column = 1 + in_.below(7);
+            // The next date's header only where it shows.
+            const int column = 1 + in_.below(model_.next_column ? 8 : 7);
             begin("click the header of column " + std::to_string(column));
             model_.sort_click(column);
             w.fire(list, Event::column_clicked, {column, {}});
@@ -358,6 +361,15 @@ void Driver::main_action() {
         }
         case 30:
             return import_file();
+        case 31:
+            begin("header menu: 显示“下次跟进”列");
+            ++model_.popups;  // the header's menu, closed by the choice
+            model_.toggle_next_column();
+            w.fire(list, Event::header_right_clicked);
+            w.choose_menu_item(forms::main::kNextDateItem);
+            return check();
+        case 32:
+            return show_log();
         case 29:
             begin("click the tray balloon");
             model_.balloon_clicked();
@@ -554,8 +566,21 @@ void Driver::dialog(HeadlessWindow& w) {
 
 void Driver::editor_action(HeadlessWindow& w) {
     const EditorModel& e = model_.editor();
-    switch (
-        weighted({22, 14, e.choices.empty() ? 0 : 18, 10, 10, e.contact_visible ? 3 : 0, 3, 14})) {
+    switch (weighted(
+        {22, 14, e.choices.empty() ? 0 : 18, 10, 10, e.contact_visible ? 3 : 0, 3, 14, 6})) {
+        case 8: {
+            const bool pick = in_.chance(50);
+            const double d = std::floor(local_now()) + in_.below(20) - 5;
+            begin(pick ? "editor: next follow-up " + std::to_string(d) : "editor: tick 下次跟进");
+            model_.editor_next(pick ? std::optional(d) : std::nullopt);
+            if (pick) {
+                w.set_date(ed::kNextDate, d);
+                w.fire(ed::kNextDate, Event::date_changed);
+            } else {
+                w.set_checked(ed::kHasNextDate, !w.checked(ed::kHasNextDate));
+            }
+            break;
+        }
         case 0: {
             const std::string id = in_.customer_id(model_);
             begin("editor: type customer ID " + printable(id));
@@ -728,7 +753,65 @@ void Driver::find_action() {
     check();
 }
 
+void Driver::show_log() {
+    HeadlessWindow& w = program_.main();
+    if (in_.chance(80)) pick_row();
+    begin("key Ctrl+L in the list");
+    const auto id = static_cast<std::int32_t>(std::trunc(model_.selected_id()));
+    std::string expected_label;
+    std::vector<std::vector<std::string>> expected;
+    if (id > 0 && model_.store.available) {
+        std::string buyer;
+        for (const Customer& c : model_.loaded)
+            if (c.id == id) buyer = c.wang;
+        const auto it = model_.store.customers.find(id);
+        const auto* log = it != model_.store.customers.end() ? &it->second.log : nullptr;
+        expected_label = !log || log->empty() ? "“" + buyer + "”还没有跟进记录。"
+                                              : "“" + buyer + "”的 " + std::to_string(log->size()) +
+                                                    " 次跟进，最新的在前：";
+        for (std::size_t k = 0; log && k < log->size(); ++k)
+            expected.push_back({(*log)[k].first, (*log)[k].second});
+    }
+    if (id > 0) {
+        model_.opened_forms.push_back("FollowUpLog");
+        if (!model_.store.available)
+            model_.messages.push_back({"跟进记录没能读出，请稍后再试。", "信息："});
+    }
+    std::string why;
+    program_.backend().windows().on_open("FollowUpLog", [&](HeadlessWindow& d) {
+        if (d.closed()) return;  // the store could not be read: it closed at once
+        if (d.text(forms::log_window::kLabel) != expected_label)
+            why = "跟进记录 says " + printable(d.text(forms::log_window::kLabel)) + ", expected " +
+                  printable(expected_label);
+        auto rows = d.rows(forms::log_window::kList);
+        for (auto& r : rows)
+            r.erase(r.begin());  // the time: its moment is the store's, checked there
+        if (why.empty() && rows != expected) why = "跟进记录 lists other follow-ups";
+        d.press(Key::escape);
+    });
+    w.focus(forms::main::kList);
+    if (!w.press_key("Ctrl+L")) fail("no binding took Ctrl+L");
+    if (!why.empty()) fail(why);
+    check();
+}
+
 void Driver::follow_up_action(HeadlessWindow& w) {
+    if (in_.chance(25)) {
+        const int choice = in_.below(5);
+        FollowUpModel& f = model_.follow_up();
+        f.next_choice = choice;
+        if (choice == 4) {
+            f.picked = std::floor(local_now()) + in_.below(20) - 5;
+            begin("follow-up: pick the next day " + std::to_string(f.picked));
+            w.set_date(forms::follow_up::kNextDate, f.picked);
+            w.fire(forms::follow_up::kNextDate, Event::date_changed);
+        } else {
+            begin("follow-up: next " + std::to_string(choice));
+            w.select_choice(forms::follow_up::kNextChoice, choice);
+            w.fire(forms::follow_up::kNextChoice, Event::changed);
+        }
+        return check();
+    }
     if (in_.chance(55)) {
         const char* said[] = {"问了尺码", "  再联系 ", "", "Price? 明天回复", "\t"};
         const std::string text = said[in_.below(5)];

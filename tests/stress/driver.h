@@ -73,6 +73,8 @@ class Driver {
     void chart_action(runtime::headless::HeadlessWindow& w);
     void find_action();
     void follow_up_action(runtime::headless::HeadlessWindow& w);
+    // Ctrl+L: the picked customer's follow-ups, held against the model, then Esc.
+    void show_log();
     void cadence_action(runtime::headless::HeadlessWindow& w);
     void import_file();
     void import_action(runtime::headless::HeadlessWindow& w);

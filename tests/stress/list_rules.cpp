@@ -52,6 +52,11 @@ bool found_by(const Customer& c, std::string_view typed) {
 
 int due_tone(const Customer& c, bool closed_list, double today, int cadence) {
     if (closed_list) return 0;
+    // A day set for the next follow-up: due that day, overdue after it.
+    if (c.next != 0) {
+        const double day = whole_day(c.next), now = whole_day(today);
+        return now > day ? 2 : now == day ? 1 : 0;
+    }
     const double waited = whole_day(today) - whole_day(c.time2);
     return waited >= 2.0 * cadence ? 2 : waited >= cadence ? 1 : 0;
 }
@@ -69,10 +74,15 @@ std::vector<const Customer*> list_order(const std::vector<Customer>& loaded,
     std::stable_sort(shown.begin(), shown.end(),
                      [](const Customer* a, const Customer* b) { return a->id > b->id; });
     if (choice.column <= 1) {
-        if (choice.due_only && !choice.closed)
-            std::stable_sort(shown.begin(), shown.end(), [](const Customer* a, const Customer* b) {
-                return whole_day(a->time2) < whole_day(b->time2);
+        if (choice.due_only && !choice.closed) {
+            // The day each fell due: its own, or the cadence's after the last follow-up.
+            const auto fell_due = [&](const Customer* c) {
+                return c->next != 0 ? whole_day(c->next) : whole_day(c->time2) + choice.cadence;
+            };
+            std::stable_sort(shown.begin(), shown.end(), [&](const Customer* a, const Customer* b) {
+                return fell_due(a) < fell_due(b);
             });
+        }
         return shown;
     }
     std::map<const Customer*, std::string> keys;
@@ -89,6 +99,11 @@ std::vector<const Customer*> list_order(const std::vector<Customer>& loaded,
                 return static_cast<int>(online(*b)) - static_cast<int>(online(*a));
             case 5:
                 return a->time1 < b->time1 ? -1 : a->time1 > b->time1;
+            case 8: {
+                // No day set sorts after every day.
+                const double x = a->next != 0 ? a->next : 1e9, y = b->next != 0 ? b->next : 1e9;
+                return x < y ? -1 : x > y;
+            }
             case 6: {
                 const double x = choice.closed ? a->time3.value_or(0) : a->time2;
                 const double y = choice.closed ? b->time3.value_or(0) : b->time2;
@@ -123,7 +138,7 @@ int cadence_in(const std::vector<std::pair<std::string, std::string>>& lines) {
 std::pair<int, bool> sort_in(const std::vector<std::pair<std::string, std::string>>& lines) {
     for (const auto& [key, value] : lines) {
         if (key != "sort") continue;
-        if (value.size() < 5 || value[0] < '2' || value[0] > '7' || value[1] != ',') return {};
+        if (value.size() < 5 || value[0] < '2' || value[0] > '8' || value[1] != ',') return {};
         const std::string way = value.substr(2);
         if (way != "asc" && way != "desc") return {};
         return {value[0] - '0', way == "desc"};

@@ -139,6 +139,7 @@ void Model::start() {
     selected = -1;
     visible = true;
     list_width = 740;
+    window_width = 750;
     list_height = 400;
     note_width = 140;
     menu.clear();
@@ -158,6 +159,10 @@ void Model::start() {
     due_only = false;
     balloons.clear();
     std::tie(sort_column, sort_down) = sort_in(whole_seconds ? local_row2 : store.row2);
+    next_column = false;
+    for (const auto& [key, value] : whole_seconds ? local_row2 : store.row2)
+        if (key == "next_date_column") next_column = value == "1";
+    note_width = 140 - (next_column ? 100 : 0);
     // The stored number goes into the selector, whose change attaches and stores it, and
     // is attached once more.
     skin_text = store.skin;
@@ -207,7 +212,7 @@ void Model::choose() {
         rows.push_back({std::to_string(c->id), std::to_string(++n), status(*c), c->wang, c->wang2,
                         list_date(c->time1),
                         list_date(closed_mode ? c->time3.value_or(0) : c->time2),
-                        note_in_list(c->bs)});
+                        note_in_list(c->bs), c->next != 0 ? list_date(c->next) : std::string()});
         notes.push_back(c->bs);
         tones.push_back(due_tone(*c, closed_mode, now_low, cadence()));
     }
@@ -292,6 +297,14 @@ void Model::toggle_due_only() {
     show();
 }
 
+void Model::toggle_next_column() {
+    next_column = !next_column;
+    note_width = window_width - 610 - (next_column ? 100 : 0);
+    if (note_width < -1) note_width = -2;
+    if (store.available || whole_seconds)
+        set_setting("next_date_column", next_column ? "1" : "0", false);
+}
+
 void Model::balloon_clicked() {
     visible = true;
     due_only = true;
@@ -333,6 +346,11 @@ void Model::follow_up_ok(double when) {
         said.erase(0, std::min(said.size(), said.find_first_not_of(" \t")));
         said.erase(said.find_last_not_of(" \t") + 1);
         found->second.time2 = kept(when);
+        constexpr int kDays[] = {0, 1, 3, 7};
+        found->second.next = f.next_choice == 0   ? 0
+                             : f.next_choice == 4 ? std::floor(f.picked)
+                                                  : std::floor(when) + kDays[f.next_choice];
+        found->second.log.insert(found->second.log.begin(), {found->second.wang2, said});
         if (!said.empty()) {
             const double day = std::floor(when);
             long long minutes = std::llround((when - day) * 24 * 60);
@@ -645,6 +663,10 @@ void Model::open_editor(bool new_mode) {
         e.first = first ? BoxDate{*first, false} : now();
         const auto it = std::find_if(loaded.begin(), loaded.end(),
                                      [&](const Customer& c) { return c.id == picked_id; });
+        if (it != loaded.end() && it->next != 0) {
+            e.has_next = true;
+            e.next = it->next;
+        }
         if (!closed_mode && loaded_closed) {
             // The closed list kept after a switch the store was away for shows deal dates:
             // the editor takes the customer's own follow-up day.
@@ -674,7 +696,9 @@ void Model::resize(int width, int height) {
     const auto before = rows_in_view();
     list_width = width - 6;
     list_height = height - 76;
-    note_width = width - 610 < -1 ? -2 : width - 610;
+    window_width = width;
+    const int note = width - 610 - (next_column ? 100 : 0);
+    note_width = note < -1 ? -2 : note;
     // Rows that come into view go to the front of what waits to be asked.
     if (rows_in_view() != before) prefer_statuses(keys_in_view());
 }
@@ -775,6 +799,16 @@ void Model::editor_note(const std::string& text) {
     editor().note = text;
 }
 
+void Model::editor_next(std::optional<double> day) {
+    EditorModel& e = editor();
+    if (!day) {
+        e.has_next = !e.has_next;
+        return;
+    }
+    e.next = *day;
+    e.has_next = true;  // a day picked is a day meant
+}
+
 void Model::editor_contact() {
     chats.push_back(chat_address(editor().id_box));
     opened_forms.push_back("ChatLauncher");
@@ -824,6 +858,7 @@ void Model::editor_save() {
     c.time1 = kept(e.first.value);
     c.time2 = kept(e.last.value);
     c.bs = e.note;
+    c.next = e.has_next ? (e.next != 0 ? std::floor(e.next) : std::floor(now_low) + 1) : 0;
     store.customers[c.id] = c;
     say("保存成功！", "恭喜：");
     dialogs.pop_back();

@@ -17,6 +17,9 @@ struct Customer {
     std::string bs;
     bool closed = false;
     std::optional<double> time3;  // null until a deal
+    double next = 0;              // the next follow-up's day; 0: none
+    // Every follow-up, newest first: our ID at the time, and what was said.
+    std::vector<std::pair<std::string, std::string>> log;
 };
 
 struct StoreModel {
@@ -46,6 +49,8 @@ struct EditorModel {
     int chosen = -1;
     BoxDate first, last;
     bool fill_failed = false;  // the our-ID list could not be read when it was filled
+    bool has_next = false;     // 下次跟进 ticked
+    double next = 0;           // its day; 0: tomorrow, as the box shows it at first
 };
 struct ManagerModel {
     std::string box;
@@ -63,6 +68,8 @@ struct ChartModel {
 struct FollowUpModel {
     std::int32_t target = 0;
     std::string text;
+    int next_choice = 0;  // 不设定, 明天, 3 天后, 下周, 自定义日期
+    double picked = 0;    // the day picked for 自定义日期
 };
 struct CadenceModel {
     std::string days;
@@ -117,6 +124,7 @@ struct Model {
     int sort_column = 0;  // 0: newest first
     bool sort_down = false;
     bool due_only = false;
+    bool next_column = false;           // 下次跟进 shown
     std::vector<std::string> balloons;  // beside the tray icon, this run
     // The settings of this PC (the sort) when the store is a server; else they are row 2.
     std::vector<std::pair<std::string, std::string>> local_row2;
@@ -126,6 +134,7 @@ struct Model {
     bool visible = true;
     std::string skin_text;
     int list_width = 740, list_height = 400, note_width = 140;
+    int window_width = 750;  // outer
     std::string menu;  // the pop-up menu showing, "" for none
     int popups = 0;    // pop-ups shown by this main window
     bool deal_item = true, revert_item = false;
@@ -191,6 +200,7 @@ struct Model {
     void close_find();
     void sort_click(int column);
     void toggle_due_only();
+    void toggle_next_column();
     void balloon_clicked();
     // The keys bound to the list's commands.
     void key(const std::string& chord);
@@ -207,6 +217,7 @@ struct Model {
     void editor_choose(int index);
     void editor_dates(std::optional<double> first, std::optional<double> last);
     void editor_note(const std::string& text);
+    void editor_next(std::optional<double> day);  // nullopt: the box clicked
     void editor_contact();
     void editor_manage();
     void editor_save();

@@ -1,5 +1,6 @@
 #include "tests/stress/program.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
@@ -29,6 +30,20 @@ std::optional<double> date_of(const jet::Value& v) {
 }
 
 // The rows of a table through the store's own engine, as the server holds them.
+// lq_buyer: id, customer, wang, next_date, ...; lq_log: id, customer, at, our_id, said.
+KeptRow kept_row(const std::string& table, const std::vector<jet::Value>& v) {
+    KeptRow r;
+    if (auto n = std::get_if<std::int64_t>(&v[1])) r.customer = *n;
+    if (table == "lq_buyer") {
+        r.wang = text_of(v[2]);
+        r.next = date_of(v[3]);
+    } else {
+        r.our_id = text_of(v[3]);
+        r.said = text_of(v[4]);
+    }
+    return r;
+}
+
 std::optional<store::Selection> server_rows(const std::string& server, const char* table,
                                             std::string* why) {
     store::StoreConnection c;
@@ -36,6 +51,8 @@ std::optional<store::Selection> server_rows(const std::string& server, const cha
         *why = c.last_error();
         return std::nullopt;
     }
+    // The program's own tables are made on first use: a store without one has none of its rows.
+    if (c.has_table(table) == false) return store::Selection{};
     auto rows = c.engine()->select(std::string(table) + " order by id");
     if (!rows) {
         *why = rows.failure().message;
@@ -166,6 +183,12 @@ std::optional<StoredFile> Program::read_store(bool available, std::string* why) 
         if (auto n = std::get_if<std::int64_t>(&row.values[0])) id = *n;
         out.settings.emplace_back(id, text_of(row.values[1]));
     }
+    for (auto [table, into] : {std::pair{"lq_buyer", &out.steps}, {"lq_log", &out.log}}) {
+        auto rows = server_rows(server_, table, why);
+        if (!rows) return std::nullopt;
+        for (auto& row : rows->rows)
+            into->push_back(kept_row(table, row.values));
+    }
     return out;
 }
 
@@ -202,6 +225,21 @@ std::optional<StoredFile> Program::read(const std::string& path, std::string* wh
         out.settings.emplace_back(id, text_of(v[1]));
     });
     if (!status) return fail(status.error());
+    for (auto [table, into] : {std::pair{"lq_buyer", &out.steps}, {"lq_log", &out.log}}) {
+        auto def = (*db)->table(table);
+        if (!def && def.error().code == jet::Errc::not_found) continue;  // made on first use
+        if (!def) return fail(def.error());
+        std::vector<std::pair<std::int64_t, KeptRow>> numbered;
+        status = (*db)->scan_each(*def, [&](jet::RowPointer, std::vector<jet::Value>& v) {
+            const auto* id = std::get_if<std::int64_t>(&v[0]);
+            numbered.emplace_back(id ? *id : 0, kept_row(table, v));
+        });
+        if (!status) return fail(status.error());
+        std::sort(numbered.begin(), numbered.end(),
+                  [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (auto& [id, row] : numbered)
+            into->push_back(std::move(row));
+    }
     return out;
 }
 

@@ -23,9 +23,17 @@ struct StoredRow {
     std::optional<bool> yn;
 };
 
+// A row the program keeps beside a customer: its next date, or one line of its log.
+struct KeptRow {
+    std::int64_t customer = 0;
+    std::optional<std::string> wang, our_id, said;
+    std::optional<double> next;
+};
+
 struct StoredFile {
     std::vector<StoredRow> customers;                                           // in storage order
     std::vector<std::pair<std::int64_t, std::optional<std::string>>> settings;  // id, ww
+    std::vector<KeptRow> steps, log;  // lq_buyer and lq_log, in the order of their numbers
 };
 
 class Program {
