@@ -199,6 +199,25 @@ void Win32Window::create_control(const Control& c, UINT id) {
     children_.emplace(c.name, child);
 }
 
+namespace {
+
+// A right click on a list's header asks for its menu. The header tells only the list, and
+// Wine's list view keeps it to itself: the header hands it straight to the window.
+LRESULT CALLBACK header_proc(HWND header, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR id,
+                             DWORD_PTR window) {
+    if (message == WM_RBUTTONUP || message == WM_CONTEXTMENU) {
+        SendMessageW(reinterpret_cast<HWND>(window), WM_CONTEXTMENU,
+                     reinterpret_cast<WPARAM>(header), lparam);
+        return 0;
+    }
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(header, header_proc, id);
+    return DefSubclassProc(header, message, wparam, lparam);
+}
+
+constexpr UINT_PTR kHeaderSubclass = 0x4C51;
+
+}  // namespace
+
 void Win32Window::create_list(const Control& c, Child& child) {
     child.hwnd = CreateWindowExW(
         WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
@@ -215,6 +234,8 @@ void Win32Window::create_list(const Control& c, Child& child) {
     list_rows_[child.hwnd];
     SendMessageW(child.hwnd, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                  LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+    if (auto header = reinterpret_cast<HWND>(SendMessageW(child.hwnd, LVM_GETHEADER, 0, 0)))
+        SetWindowSubclass(header, header_proc, kHeaderSubclass, reinterpret_cast<DWORD_PTR>(hwnd_));
     for (std::size_t i = 0; i < c.columns.size(); ++i) {
         std::wstring caption = to_wide(c.columns[i].caption);
         LVCOLUMNW col{};

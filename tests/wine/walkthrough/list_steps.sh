@@ -90,6 +90,37 @@ expect "two wait, the longest first in the chosen order" "zhang_wait wang_old" n
 press ctrl+d
 expect "Ctrl+D again: everyone" 4 eval 'screen_list | wc -l'
 
+step "6b. Ctrl+R with a next date from the keyboard, the 下次跟进 column from the header's menu, Ctrl+L"
+next_date_of() {  # the buyer's next follow-up as mdb-export reads it
+    mdb-export -H -Q -e -d '|' -T '%Y-%m-%d' "$dir/yrkb_com.db" lq_buyer 2>&1 | awk -F'|' -v w="$1" '$3 == w { print $4 }'
+}
+next_cell_of() { screen_list | awk -F'\t' -v w="$1" '$4 == w { print $9 }'; }
+tomorrow=$(date -d tomorrow +%Y-%m-%d)
+activate "$main_title"
+click row 0
+press ctrl+r
+loc window 记录跟进 >/dev/null || echo "FAIL the follow-up dialog did not open"
+type_text "after payday"
+press Tab Down
+shot_window l06b_next_date 记录跟进
+press Return
+expect "the dialog closed" 0 eval 'loc gone 记录跟进; echo $?'
+expect "mdb-export: zhang_wait's next follow-up is tomorrow" "$tomorrow" next_date_of zhang_wait
+expect "mdb-export: the follow-up's line in the log" 1 \
+    eval "mdb-export -H -Q -e -d '|' '$dir/yrkb_com.db' lq_log | grep -c '|shop_one|after payday'"
+activate "$main_title"
+right_click client "$main_title" 170 60
+pick_menu_item 1 l06b_header_menu
+expect "mdb-export: row 2 remembers the column shown" 1 eval "setting 2 | grep -c next_date_column=1"
+expect "the header's menu shows the 下次跟进 column" "$(date -d tomorrow +%Y-%-m-%-d)" next_cell_of zhang_wait
+shot_window l06b_next_column "$main_title"
+click row 0
+press ctrl+l
+loc window 跟进记录 >/dev/null || echo "FAIL 跟进记录 did not open"
+shot_window l06b_log 跟进记录
+press Escape
+expect "Esc closes 跟进记录" 0 eval 'loc gone 跟进记录; echo $?'
+
 step "7. a restart keeps the order, the window's size and the columns' widths"
 activate "$main_title"
 # The divider between the customer's and our ID widened by 40 pixels, the window made larger.
@@ -127,11 +158,12 @@ expect "the list comes back in the same order" "zhang_wait wang_old wang_new wan
 expect "the window comes back at its size ($size_before)" "$size_before" \
     eval 'loc area "$main_title" | cut -d" " -f5-'
 shot_window l07_restarted "$main_title"
+expect "the 下次跟进 column shows after the restart" "$(date -d tomorrow +%Y-%-m-%-d)" next_cell_of zhang_wait
 
 step "8. 恢复备份…: the copy from before the import brings the empty list back"
 activate "$main_title"
 right_click client "$main_title" 720 35
-pick_menu_item 7
+pick_menu_item 8
 loc window 恢复备份 >/dev/null || echo "FAIL the restore dialog did not open"
 shot_window l08_restore 恢复备份
 press Down Return
