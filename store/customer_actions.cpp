@@ -137,6 +137,7 @@ ActionResult import_customers(StoreConnection& c, RowSet& rs, const StoreLocatio
     }
     // The new rows go to the store in one batch, so that it updates its indexes once.
     rs.begin_batch();
+    std::vector<std::size_t> added;  // the candidates stored, in their order
     for (std::size_t k = 0; k < candidates.size(); ++k) {
         if (going_on && k % kAskEvery == 0 && !going_on(k)) return stop();
         const ImportCandidate& candidate = candidates[k];
@@ -155,10 +156,23 @@ ActionResult import_customers(StoreConnection& c, RowSet& rs, const StoreLocatio
             return {ActionOutcome::not_stored};
         }
         ++report.added;
+        added.push_back(k);
     }
     // Every row is staged; the store's indexes and the commit still take a moment.
     if (going_on && !going_on(candidates.size())) return stop();
-    if (!rs.end_batch()) {
+    // The note's dated lines (the program's own, or a sheet's) become the log of follow-ups.
+    std::vector<std::pair<std::int32_t, LogEntry>> log;
+    bool logged = rs.end_batch();
+    for (std::size_t r = 0; logged && r < added.size(); ++r) {
+        const CustomerFields& f = candidates[added[r]].fields;
+        auto lines = log_in_note(f.note, f.our_id);
+        if (lines.empty()) continue;
+        logged = rs.move_to(static_cast<int>(r));
+        const std::int32_t id = rs.read_int(kIdColumn).second;
+        for (auto& e : lines)
+            log.emplace_back(id, std::move(e));
+    }
+    if (!logged || !add_log_rows(c, rs, log)) {
         close_action(c, rs);
         report = {};
         return {ActionOutcome::not_stored};

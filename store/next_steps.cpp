@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/program_tables.h"
+#include "jet/civil_date.h"
 #include "store/action_steps.h"
 #include "store/customer_columns.h"
 #include "store/sources.h"
@@ -20,7 +21,83 @@ std::optional<bool> holds(StoreConnection& c, const char* table) {
     return c.has_table(table);
 }
 
+// Digits at `at`, at most `most` of them; nullopt when none.
+std::optional<int> number_at(std::string_view text, std::size_t& at, std::size_t most) {
+    int n = 0;
+    std::size_t digits = 0;
+    while (at < text.size() && digits < most && text[at] >= '0' && text[at] <= '9') {
+        n = n * 10 + (text[at++] - '0');
+        ++digits;
+    }
+    return digits ? std::optional(n) : std::nullopt;
+}
+
+// "2025-3-5 14:30 said" or "2025-3-5 said": the moment and what was said.
+std::optional<LogEntry> dated_line(std::string_view line) {
+    std::size_t at = 0;
+    const auto year = number_at(line, at, 4);
+    if (!year || at != 4 || at >= line.size() || line[at++] != '-') return std::nullopt;
+    const auto month = number_at(line, at, 2);
+    if (!month || at >= line.size() || line[at++] != '-') return std::nullopt;
+    const auto day = number_at(line, at, 2);
+    if (!day || *month < 1 || *month > 12 || *day < 1 || *day > 31) return std::nullopt;
+    if (at < line.size() && line[at] != ' ') return std::nullopt;
+    const jet::CivilDate date{*year, static_cast<unsigned>(*month), static_cast<unsigned>(*day)};
+    // A day the calendar does not have (2月30日) is no date.
+    if (jet::civil_from_days(jet::days_from_civil(date)) != date) return std::nullopt;
+    double when = static_cast<double>(jet::days_from_civil(date) + jet::kEngineEpochOffset);
+    while (at < line.size() && line[at] == ' ')
+        ++at;
+    std::size_t clock = at;
+    const auto hour = number_at(line, clock, 2);
+    if (hour && clock < line.size() && line[clock] == ':') {
+        ++clock;
+        const std::size_t minute_at = clock;
+        const auto minute = number_at(line, clock, 2);
+        if (minute && clock - minute_at == 2 && *hour < 24 && *minute < 60 &&
+            (clock == line.size() || line[clock] == ' ')) {
+            when += (*hour * 60 + *minute) / (24.0 * 60);
+            at = clock;
+            while (at < line.size() && line[at] == ' ')
+                ++at;
+        }
+    }
+    return LogEntry{when, {}, std::string(line.substr(at))};
+}
+
 }  // namespace
+
+std::vector<LogEntry> log_in_note(std::string_view note, const std::string& our_id) {
+    std::vector<LogEntry> out;
+    std::size_t start = 0;
+    while (start <= note.size()) {
+        std::size_t end = note.find('\n', start);
+        if (end == std::string_view::npos) end = note.size();
+        std::string_view line = note.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (auto entry = dated_line(line)) {
+            entry->our_id = our_id;
+            out.push_back(std::move(*entry));
+        }
+        start = end + 1;
+    }
+    return out;
+}
+
+bool add_log_rows(StoreConnection& c, RowSet& rs,
+                  const std::vector<std::pair<std::int32_t, LogEntry>>& rows) {
+    if (rows.empty()) return true;
+    if (!c.ensure_table(kLogTable) || !reopen_rows(rs, rows_of(kLogTable, 0))) return false;
+    rs.begin_batch();
+    for (const auto& [id, e] : rows)
+        if (!rs.add_row() || !rs.write_int("customer", id) || !rs.write_datetime("at", e.at) ||
+            !rs.write_text("our_id", e.our_id) || !rs.write_text("said", e.said) ||
+            !rs.update_row())
+            return false;
+    const bool stored = rs.end_batch();
+    rs.close_rows();
+    return stored;
+}
 
 bool write_next_date(StoreConnection& c, RowSet& rs, std::int32_t id, const std::string& buyer,
                      double next_date) {

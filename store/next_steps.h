@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -39,6 +40,16 @@ struct LogEntry {
 std::optional<std::vector<LogEntry>> read_follow_up_log(StoreConnection& c, RowSet& rs,
                                                         const StoreLocation& store,
                                                         std::int32_t id);
+
+// The follow-ups a note tells of: each of its lines that starts with a date ("2025-3-5", a
+// time "14:30" after it allowed), as the note's dated lines are written, oldest last as
+// they stand. `our_id` goes with each.
+std::vector<LogEntry> log_in_note(std::string_view note, const std::string& our_id);
+
+// Adds log rows for customers, within the open transaction (`rs` is left closed); false when
+// the store refused.
+bool add_log_rows(StoreConnection& c, RowSet& rs,
+                  const std::vector<std::pair<std::int32_t, LogEntry>>& rows);
 
 // What the program keeps of a customer beside the customer's row.
 struct BuyerStep {

@@ -115,6 +115,14 @@ void RowSet::close_rows() {
     table_text_.clear();
 }
 
+bool RowSet::move_to(int row) {
+    if (!open_ || row < 0 || static_cast<std::size_t>(row) >= selection_.rows.size()) return false;
+    pending_.clear();
+    adding_ = false;
+    position_ = static_cast<std::size_t>(row);
+    return true;
+}
+
 bool RowSet::move_next() {
     if (!open_ || position_ >= selection_.rows.size()) return false;
     pending_.clear();

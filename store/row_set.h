@@ -22,6 +22,8 @@ class RowSet {
 
     int row_count() const { return open_ ? static_cast<int>(selection_.rows.size()) : 0; }
     bool move_next();
+    // To row `row` (from 0) of the rows open; false when there is no such row.
+    bool move_to(int row);
 
     std::pair<bool, std::string> read_text(const std::string& field) const;
     std::pair<bool, std::int32_t> read_int(const std::string& field,

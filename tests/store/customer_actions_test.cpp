@@ -383,6 +383,27 @@ TEST_P(Actions, NextDatesAndTheFollowUpLogGoWithTheCustomer) {
     c_.close_store();
 }
 
+TEST_P(Actions, AnImportedNotesDatedLinesBecomeItsLog) {
+    // Lines of the program's own note ("2025-3-5 14:30 …") and a sheet's ("2025-03-05 …");
+    // an undated line, a day the calendar lacks and a bad time stay the note's alone.
+    const std::string note =
+        "2025-3-5 14:30 问了尺码\r\n2025-02-30 不是日期\r\n随便写的\r\n2025-03-01 第一次来\r\n"
+        "2025-1-2 25:00 时间不对";
+    std::vector<store::ImportCandidate> sheet = {{customer("a", "店主一", note), std::nullopt},
+                                                 {customer("b", "店主二", "没有日期"), std::nullopt}};
+    store::ImportReport report;
+    ASSERT_TRUE(store::import_customers(c_, rs_, where_, sheet, report));
+    const auto rows = store::load_customers(c_, rs_, where_, false);
+    ASSERT_EQ(rows->size(), 2u);
+    const auto log = store::read_follow_up_log(c_, rs_, where_, rows->back().id);
+    const double mar5 = 45721, mar1 = 45717, jan2 = 45659;  // 2025-3-5, 2025-3-1, 2025-1-2
+    EXPECT_EQ(log, (std::vector<store::LogEntry>{{mar5 + 14.5 / 24, "店主一", "问了尺码"},
+                                                 {mar1, "店主一", "第一次来"},
+                                                 {jan2, "店主一", "25:00 时间不对"}}));
+    EXPECT_TRUE(store::read_follow_up_log(c_, rs_, where_, rows->front().id)->empty());
+    EXPECT_EQ(rows->back().note, note);  // the note itself as it was
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, Actions, ::testing::Values(Engine::jet, Engine::server),
                          engine_name);
 

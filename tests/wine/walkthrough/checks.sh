@@ -28,14 +28,16 @@ customers() { mdb-export -H -Q -e -d '|' -T '%Y-%m-%d' "$dir/yrkb_com.db" yrkb_c
 setting() { mdb-export -H -Q -e -d '|' "$dir/yrkb_com.db" vantel_ww 2>&1 | awk -F'|' -v n="$1" '$1 == n { print $2 }'; }
 
 # The main list as the driver reads it off the screen, one row a line (its cells after
-# "row"), a note's line breaks as \n; "columns" gives the column titles.
-screen_list() {
+# "row"), a note's line breaks as \n; "columns" gives the column titles. screen_cells has
+# every column; screen_list those from the id to the note, which every list has shown.
+screen_cells() {
     wine "$driver" dump 2>/dev/null | tr -d '\r' |
         awk '/^(title|columns|row)\t/ { if (n++) print line; line = $0; next }
              { line = line "\\n" $0 }
              END { if (n) print line }' |
         awk -v want="${1:-row}" -F'\t' '$1 == want' | cut -f2-
 }
+screen_list() { screen_cells "$@" | cut -f1-8; }
 
 # A sheet's characters, GBK read as GB18030, every byte shown.
 sheet() { iconv -f GB18030 -t UTF-8 "$1" 2>&1 | od -An -c | tr -s ' \n' ' '; }

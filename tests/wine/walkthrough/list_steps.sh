@@ -94,7 +94,7 @@ step "6b. Ctrl+R with a next date from the keyboard, the 下次跟进 column fro
 next_date_of() {  # the buyer's next follow-up as mdb-export reads it
     mdb-export -H -Q -e -d '|' -T '%Y-%m-%d' "$dir/yrkb_com.db" lq_buyer 2>&1 | awk -F'|' -v w="$1" '$3 == w { print $4 }'
 }
-next_cell_of() { screen_list | awk -F'\t' -v w="$1" '$4 == w { print $9 }'; }
+next_cell_of() { screen_cells | awk -F'\t' -v w="$1" '$4 == w { print $9 }'; }
 tomorrow=$(date -d tomorrow +%Y-%m-%d)
 activate "$main_title"
 click row 0
