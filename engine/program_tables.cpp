@@ -21,6 +21,24 @@ const std::vector<TableSpec>& program_tables() {
     return tables;
 }
 
+namespace {
+
+// A deleted customer kept a while: the customer's columns as they were, under its old number,
+// and when and on which PC it was deleted.
+TableSpec bin_table() {
+    using T = jet::ColumnType;
+    TableSpec bin{
+        kBinTable,
+        {{"id", T::long_integer, 0, true}, {"customer", T::long_integer, 0, false, true}}};
+    const auto& customer = program_tables().front().columns;
+    bin.columns.insert(bin.columns.end(), customer.begin() + 1, customer.end());
+    bin.columns.push_back({"deleted_at", T::datetime, 0, false});
+    bin.columns.push_back({"deleted_on", T::text, 64, false});
+    return bin;
+}
+
+}  // namespace
+
 const std::vector<TableSpec>& own_tables() {
     using T = jet::ColumnType;
     static const std::vector<TableSpec> tables = {
@@ -44,18 +62,7 @@ const std::vector<TableSpec>& own_tables() {
          {{"id", T::long_integer, 0, true},
           {"name", T::text, 50, false},
           {"place", T::long_integer, 0, false}}},
-        {kBinTable,
-         {{"id", T::long_integer, 0, true},
-          {"customer", T::long_integer, 0, false, true},
-          {"wang", T::text, 50, false},
-          {"wang2", T::text, 50, false},
-          {"time1", T::datetime, 0, false},
-          {"time2", T::datetime, 0, false},
-          {"bs", T::memo, 0, false},
-          {"yn", T::boolean, 0, false},
-          {"time3", T::datetime, 0, false},
-          {"deleted_at", T::datetime, 0, false},
-          {"deleted_on", T::text, 64, false}}},
+        bin_table(),
     };
     return tables;
 }
