@@ -9,15 +9,22 @@ namespace app {
 
 inline constexpr const char* kOpenCustomers = "yn=false";
 inline constexpr const char* kClosedCustomers = "yn=true";
+// Open customers the shop gave up on: a view of their own, out of the open list.
+inline constexpr const char* kGivenUpCustomers = "gave_up";
 inline constexpr const char* kNewCustomer = "新建";
 
 // The customer a list command picked, as the list loaded it; an empty row (number 0) when
 // none was picked.
 using CurrentCustomer = store::CustomerRow;
 
+// The closed list reads closed customers; the other two read the open ones.
+inline bool closed_mode(const std::string& mode) {
+    return mode == kClosedCustomers;
+}
+
 struct AppState {
     std::string database_path;
-    std::string list_mode;    // kOpenCustomers or kClosedCustomers
+    std::string list_mode;    // kOpenCustomers, kClosedCustomers or kGivenUpCustomers
     std::string editor_mode;  // kNewCustomer, or empty to edit current_customer
     CurrentCustomer current_customer;
     std::string export_kind;  // "", "a" (open customers) or "b" (closed customers)

@@ -24,7 +24,8 @@ ListQuery query_now(const MainContext& context) {
     ListQuery q;
     q.find = context.find_text;
     q.sort = context.sort;
-    q.closed = context.state.list_mode != kOpenCustomers;
+    q.closed = closed_mode(context.state.list_mode);
+    q.gave_up = context.state.list_mode == kGivenUpCustomers;
     // Nobody in the closed list waits: there the due view shows everyone.
     q.due_only = context.due_only && !q.closed;
     q.today = dialogs::now_as_date();
@@ -50,11 +51,11 @@ void reload_list(runtime::Window& window, MainContext& context) {
     context.list_loading = false;
     show_loaded_list(window, context,
                      read_list(context.connection, context.rows, store_location(context),
-                               context.state.list_mode != kOpenCustomers));
+                               closed_mode(context.state.list_mode)));
 }
 
 bool show_loaded_list(runtime::Window& window, MainContext& context, LoadedList loaded) {
-    const bool closed = context.state.list_mode != kOpenCustomers;
+    const bool closed = closed_mode(context.state.list_mode);
     window.set_column_title(forms::main::kList, 6, closed ? "成功交易日期" : "最后跟踪日期");
     if (!loaded.order) {
         // The store did not open: the list keeps what it had.

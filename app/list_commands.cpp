@@ -9,9 +9,11 @@
 #include "dialogs/chart_window.h"
 #include "dialogs/chat_launcher.h"
 #include "dialogs/customer_editor.h"
+#include "dialogs/dates.h"
 #include "dialogs/deal_date_dialog.h"
 #include "dialogs/follow_up_dialog.h"
 #include "dialogs/follow_up_log.h"
+#include "dialogs/give_up_dialog.h"
 #include "dialogs/our_id_manager.h"
 #include "dialogs/store_messages.h"
 #include "forms/forms.h"
@@ -22,6 +24,7 @@
 #include "services/text_encoding.h"
 #include "services/url_encode.h"
 #include "store/customer_actions.h"
+#include "store/next_steps.h"
 #include "store/provision.h"
 
 namespace app {
@@ -77,6 +80,15 @@ void revert_to_open(Window& w, MainContext& context) {
            store::reopen_customer(context.connection, context.rows, store_location(context), id));
 }
 
+void resume(Window& w, MainContext& context) {
+    const std::int32_t id = current_id(w);
+    if (id <= 0 || context.state.list_mode != kGivenUpCustomers) return;
+    context.state.target_id = id;
+    report(w, context,
+           store::resume_customer(context.connection, context.rows, store_location(context), id,
+                                  dialogs::now_as_date()));
+}
+
 void delete_customer(Window& w, MainContext& context) {
     const std::int32_t id = current_id(w);
     context.state.target_id = id;
@@ -121,6 +133,7 @@ void add_list_command_handlers(runtime::Handlers& h, MainContext& context) {
         open_deal_dialog(w, context);
     };
     h[ops::kRevertToOpen] = [&context](Window& w, const EventArgs&) { revert_to_open(w, context); };
+    h[ops::kResume] = [&context](Window& w, const EventArgs&) { resume(w, context); };
     h[ops::kDeleteCustomer] = [&context](Window& w, const EventArgs&) {
         delete_customer(w, context);
     };
@@ -154,6 +167,7 @@ void install_dialog_handlers(MainContext& context, Window& main) {
     context.follow_up_handlers = dialogs::follow_up_handlers(shared);
     context.cadence_handlers = dialogs::cadence_handlers(shared);
     context.follow_up_log_handlers = dialogs::follow_up_log_handlers(shared);
+    context.give_up_handlers = dialogs::give_up_handlers(shared);
 }
 
 }  // namespace app

@@ -19,7 +19,7 @@ LoadedList read_list(store::StoreConnection& c, store::RowSet& rs,
 void load_list_in_background(runtime::Window& window, MainContext& context, ListArrival arrival) {
     const std::uint64_t load = ++context.list_loads;
     context.list_loading = true;
-    const bool closed = context.state.list_mode != kOpenCustomers;
+    const bool closed = closed_mode(context.state.list_mode);
     auto& windows = runtime::platform().windows();
     windows.run_in_background([&window, &context, load, closed, where = store_location(context),
                                arrival = std::move(arrival)]() mutable {
@@ -35,7 +35,7 @@ void load_list_in_background(runtime::Window& window, MainContext& context, List
             // Overtaken by a load of the window's own, or the mode changed since: this one's
             // customers are not what the user asked for now.
             const bool current = load == context.list_loads && !window.closed() &&
-                                 closed == (context.state.list_mode != kOpenCustomers);
+                                 closed == (closed_mode(context.state.list_mode));
             if (load == context.list_loads) context.list_loading = false;
             if (current) {
                 if (arrival.before) arrival.before();

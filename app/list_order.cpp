@@ -22,7 +22,7 @@ double whole_day(double date) {
 }  // namespace
 
 Due due_state(const store::CustomerRow& customer, bool closed_list, double today, int cadence) {
-    if (closed_list) return Due::no;
+    if (closed_list || customer.gave_up != 0) return Due::no;
     if (customer.next_follow_up != 0) {
         const double day = whole_day(customer.next_follow_up), now = whole_day(today);
         return now > day ? Due::overdue : now == day ? Due::due : Due::no;
@@ -371,6 +371,9 @@ ListOrder::Ranking ListOrder::make_ranking(int kind) {
 std::vector<std::size_t> ListOrder::shown(const ListQuery& query,
                                           const std::function<bool(std::size_t)>& online) {
     std::vector<std::size_t> rows = found(services::search_key(query.find));
+    if (!query.closed)
+        std::erase_if(rows,
+                      [&](std::size_t i) { return (customers_[i].gave_up != 0) != query.gave_up; });
     if (query.due_only)
         std::erase_if(rows, [&](std::size_t i) {
             return due_state(customers_[i], query.closed, query.today, query.cadence) == Due::no;

@@ -25,7 +25,7 @@ inline constexpr int kDefaultCadence = 3;
 // A customer with a next follow-up date is due on that day and overdue from the day after.
 // Without one: whole days from the last follow-up to `today` (both as engine dates) against
 // the cadence; a missing date counts from 1899-12-30, as the list shows it. Closed customers
-// are never due.
+// are never due, and nor are those the shop gave up on.
 Due due_state(const store::CustomerRow& customer, bool closed_list, double today, int cadence);
 // The day a customer falls due: the next date, or the last follow-up and the cadence.
 double due_day(const store::CustomerRow& customer, int cadence);
@@ -53,7 +53,8 @@ struct ListQuery {
     std::string find;  // as typed; empty finds everything
     SortChoice sort;
     bool due_only = false;
-    bool closed = false;  // the closed list: column 6 is the deal date, nobody is due
+    bool closed = false;   // the closed list: column 6 is the deal date, nobody is due
+    bool gave_up = false;  // of the open customers, those given up instead of the others
     double today = 0;
     int cadence = kDefaultCadence;
 };

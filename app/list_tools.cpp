@@ -39,8 +39,7 @@ void toggle_due_only(Window& w, MainContext& context) {
     w.set_menu_item_checked(mw::kDueOnlyItem, context.due_only);
     // Only open customers wait for a follow-up: asked for from the closed list, the open one.
     if (context.due_only && context.state.list_mode != kOpenCustomers) {
-        context.state.list_mode = kOpenCustomers;
-        reload_list(w, context);
+        show_mode(w, context, kOpenCustomers);
         return;
     }
     show_list(w, context);
@@ -70,11 +69,27 @@ void show_follow_up_log(Window& w, MainContext& context) {
                                              context.follow_up_log_handlers);
 }
 
+void give_up(Window& w, MainContext& context) {
+    const std::int32_t id = picked_id(w);
+    if (id <= 0 || context.state.list_mode != kOpenCustomers) return;
+    context.state.target_id = id;
+    runtime::platform().windows().open_modal(forms::give_up_dialog(), context.give_up_handlers);
+}
+
+// "已放弃客户" shows the given-up customers, and chosen again the open list; the due view
+// has no one to show there.
+void toggle_given_up_view(Window& w, MainContext& context) {
+    const bool to_given_up = context.state.list_mode != kGivenUpCustomers;
+    if (to_given_up && context.due_only) {
+        context.due_only = false;
+        w.set_menu_item_checked(mw::kDueOnlyItem, false);
+    }
+    show_mode(w, context, to_given_up ? kGivenUpCustomers : kOpenCustomers);
+}
+
 void row_menu_from_keyboard(Window& w, MainContext& context) {
     if (selected_id(w) - 1.0 < -0.0000001) w.select_row(mw::kList, 0);
-    const bool open_mode = context.state.list_mode == kOpenCustomers;
-    w.set_menu_item_visible("转为未成交客户", !open_mode);
-    w.set_menu_item_visible("登记交易", open_mode);
+    fit_row_menu(w, context);
     w.popup_menu_at(mw::kRowMenu, mw::kList);
 }
 
@@ -128,6 +143,10 @@ void add_list_tool_handlers(runtime::Handlers& h, MainContext& context) {
     h[ops::kFollowUp] = [&context](Window& w, const EventArgs&) { follow_up(w, context); };
     h[ops::kShowFollowUpLog] = [&context](Window& w, const EventArgs&) {
         show_follow_up_log(w, context);
+    };
+    h[ops::kGiveUp] = [&context](Window& w, const EventArgs&) { give_up(w, context); };
+    h[ops::kGivenUpView] = [&context](Window& w, const EventArgs&) {
+        toggle_given_up_view(w, context);
     };
     h[ops::kRefreshStatuses] = [&context](Window& w, const EventArgs&) {
         refresh_statuses(w, context);

@@ -61,7 +61,10 @@ std::string CustomerRows::cell(int row, int column) const {
             return services::format_date(state_->query.closed ? c->deal_date : c->last_follow_up,
                                          kDatePattern);
         case 7:
-            return note_cell(c->note);
+            // The given-up view says why in front of the note.
+            return state_->query.gave_up && !c->reason.empty()
+                       ? "〔" + c->reason + "〕" + note_cell(c->note)
+                       : note_cell(c->note);
         case kNextDateColumn:
             return c->next_follow_up != 0 ? services::format_date(c->next_follow_up, kDatePattern)
                                           : std::string();

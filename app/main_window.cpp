@@ -52,11 +52,8 @@ enum ToolbarEntry {
     kHomePage = 10,
 };
 
-// The row menu with the items that fit the current mode.
 void show_row_menu(Window& window, const MainContext& context) {
-    bool open_mode = context.state.list_mode == kOpenCustomers;
-    window.set_menu_item_visible("转为未成交客户", !open_mode);
-    window.set_menu_item_visible("登记交易", open_mode);
+    fit_row_menu(window, context);
     window.popup_menu(forms::main::kRowMenu);
 }
 
@@ -75,12 +72,10 @@ void show_due(Window& window, MainContext& context) {
     window.set_visible("", true);
     context.due_only = true;
     window.set_menu_item_checked(forms::main::kDueOnlyItem, true);
-    if (context.state.list_mode != kOpenCustomers) {
-        context.state.list_mode = kOpenCustomers;
-        reload_list(window, context);
-    } else {
+    if (context.state.list_mode != kOpenCustomers)
+        show_mode(window, context, kOpenCustomers);
+    else
         show_list(window, context);
-    }
 }
 
 // MB_RETRYCANCEL: the server may come back while the user waits.
@@ -214,12 +209,10 @@ void on_toolbar(Window& window, MainContext& context, int entry) {
             windows.open_modal(forms::our_id_manager(), context.manager_handlers);
             break;
         case kOpenMode:
-            context.state.list_mode = kOpenCustomers;
-            reload_list(window, context);
+            show_mode(window, context, kOpenCustomers);
             break;
         case kClosedMode:
-            context.state.list_mode = kClosedCustomers;
-            reload_list(window, context);
+            show_mode(window, context, kClosedCustomers);
             break;
         case kRefresh:
             refresh_statuses(window, context);
@@ -250,6 +243,21 @@ void on_resized(Window& window) {
 }
 
 }  // namespace
+
+void show_mode(Window& window, MainContext& context, const char* mode) {
+    context.state.list_mode = mode;
+    window.set_menu_item_checked(forms::main::kGivenUpItem,
+                                 context.state.list_mode == kGivenUpCustomers);
+    reload_list(window, context);
+}
+
+void fit_row_menu(Window& window, const MainContext& context) {
+    const std::string& mode = context.state.list_mode;
+    window.set_menu_item_visible("转为未成交客户", mode == kClosedCustomers);
+    window.set_menu_item_visible("登记交易", mode == kOpenCustomers);
+    window.set_menu_item_visible(forms::main::kGiveUpItem, mode == kOpenCustomers);
+    window.set_menu_item_visible(forms::main::kResumeItem, mode == kGivenUpCustomers);
+}
 
 void fit_note_column(Window& window) {
     const runtime::Rect outer = window.placement("");

@@ -42,7 +42,7 @@ struct MainContext {
     std::string home_page;
     // The other windows' operations, as their code provides them.
     runtime::Handlers editor_handlers, manager_handlers, deal_handlers, chart_handlers,
-        follow_up_handlers, cadence_handlers, follow_up_log_handlers;
+        follow_up_handlers, cadence_handlers, follow_up_log_handlers, give_up_handlers;
     // After the next load, the row of this customer is selected again (a follow-up keeps
     // its customer in hand).
     std::int32_t reselect = 0;
@@ -90,6 +90,10 @@ void show_list(runtime::Window& window, MainContext& context);
 std::vector<std::pair<std::size_t, store::CustomerRow>> shown_customers(const MainContext& c);
 // Hands the selected row to the customer editor and opens it.
 void edit_selected_customer(runtime::Window& window, MainContext& context);
+// Lists the customers of `mode` (kOpenCustomers, kClosedCustomers, kGivenUpCustomers).
+void show_mode(runtime::Window& window, MainContext& context, const char* mode);
+// Shows the row menu's items that fit the list shown (open, closed, given up).
+void fit_row_menu(runtime::Window& window, const MainContext& context);
 // Gives the note column what the window's width leaves it.
 void fit_note_column(runtime::Window& window);
 // A word beside the tray icon when customers wait for a follow-up today.

@@ -86,7 +86,7 @@ void export_tracking_sheet(runtime::Window& window, MainContext& context) {
     std::string desktop = runtime::platform().shell().desktop_folder();
     if (!desktop.empty() && desktop.back() != '\\') desktop += '\\';
     AppState& state = context.state;
-    state.export_kind = state.list_mode == kOpenCustomers ? kOpenSheet : kClosedSheet;
+    state.export_kind = closed_mode(state.list_mode) ? kClosedSheet : kOpenSheet;
     auto choice =
         window.ask_save_choice(forms::main::kSaveDialog, desktop,
                                default_sheet_name(state.export_kind, dialogs::now_as_date()));

@@ -84,7 +84,7 @@ void on_created(Window& w, Editor& e) {
         w.set_text(ed::kCustomerId, k.buyer);
         w.set_date(ed::kFirstEnquiry, picked ? day_of(k.first_enquiry) : now);
         const double last =
-            c.list_mode != kOpenListMode ? k.last_follow_up : day_of(k.last_follow_up);
+            c.list_mode == kClosedListMode ? k.last_follow_up : day_of(k.last_follow_up);
         w.set_date(ed::kLastFollowUp, picked ? last : now);
         w.set_text(ed::kNote, k.note);
         const bool next = picked && k.next_follow_up != 0;

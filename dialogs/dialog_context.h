@@ -13,6 +13,7 @@ namespace dialogs {
 
 inline constexpr const char* kNewCustomerMode = "新建";
 inline constexpr const char* kOpenListMode = "yn=false";
+inline constexpr const char* kClosedListMode = "yn=true";
 inline constexpr const char* kManagerFromEditor = "新建修改";
 
 struct DialogContext {

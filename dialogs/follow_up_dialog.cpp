@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "dialogs/dates.h"
+#include "dialogs/id_text.h"
 #include "forms/forms.h"
 #include "services/date_format.h"
 #include "services/message.h"
@@ -19,15 +20,6 @@ struct FollowUp {
     store::StoreConnection connection;
     store::RowSet rows;
 };
-
-// Blanks at either end of what was typed say nothing.
-std::string trimmed(std::string text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) return {};
-    text.erase(0, first);
-    text.erase(text.find_last_not_of(" \t") + 1);
-    return text;
-}
 
 // The choices of the next follow-up, and the days from today each stands for; the last takes
 // the day in the picker.
@@ -57,26 +49,13 @@ void on_date(runtime::Window& w) {
 void record(runtime::Window& w, FollowUp& f) {
     const DialogContext& c = *f.context;
     const double now = now_as_date();
-    const std::string said = trimmed(w.text(fu::kText));
+    const std::string said = trim_blanks(w.text(fu::kText));
     const std::string line = said.empty() ? std::string() : follow_up_line(now, said);
     const int choice = w.selected_choice(fu::kNextChoice);
     const double next = choice <= kNoNext ? 0.0 : std::floor(w.date(fu::kNextDate));
     const auto result = store::record_follow_up(f.connection, f.rows, c.store(), c.target_id,
                                                 {now, said, line, next});
-    switch (result.outcome) {
-        case store::ActionOutcome::done:
-            break;
-        case store::ActionOutcome::missing:
-            services::show_message(kCustomerGone);
-            break;
-        case store::ActionOutcome::unavailable:
-            services::show_message(
-                not_saved_message(store::failure_of(f.connection), c.database_path));
-            return;  // still open with what was typed
-        case store::ActionOutcome::not_stored:
-            services::show_message(not_kept_message(store::failure_of(f.connection)));
-            return;
-    }
+    if (!report_action(result, f.connection, c.database_path)) return;  // still open as typed
     c.reload_list();
     w.close();
 }

@@ -85,4 +85,12 @@ std::size_t stored_length(std::string_view utf8) {
     return units;
 }
 
+std::string trim_blanks(std::string text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) return {};
+    text.erase(0, first);
+    text.erase(text.find_last_not_of(" \t") + 1);
+    return text;
+}
+
 }  // namespace dialogs

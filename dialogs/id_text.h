@@ -23,6 +23,9 @@ std::vector<std::string> split_our_ids(std::string_view stored);
 // else the first that begins with it; -1 for none, and for an empty remembered ID.
 int choose_our_id(const std::vector<std::string>& entries, std::string_view remembered);
 
+// Blanks and TABs at either end of what was typed say nothing.
+std::string trim_blanks(std::string text);
+
 // Length as the database counts it: UTF-16 code units.
 std::size_t stored_length(std::string_view utf8);
 

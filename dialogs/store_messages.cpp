@@ -1,5 +1,7 @@
 #include "dialogs/store_messages.h"
 
+#include "services/message.h"
+
 namespace dialogs {
 
 std::string start_up_store_message(store::StoreFailure failure, const std::string& path) {
@@ -116,6 +118,24 @@ std::string error_text(const jet::Error& error) {
         default:
             return "数据库文件无法读取。";
     }
+}
+
+bool report_action(store::ActionResult result, const store::StoreConnection& c,
+                   const std::string& path) {
+    switch (result.outcome) {
+        case store::ActionOutcome::done:
+            return true;
+        case store::ActionOutcome::missing:
+            services::show_message(kCustomerGone);
+            return true;
+        case store::ActionOutcome::unavailable:
+            services::show_message(not_saved_message(store::failure_of(c), path));
+            return false;
+        case store::ActionOutcome::not_stored:
+            services::show_message(not_kept_message(store::failure_of(c)));
+            return false;
+    }
+    return false;
 }
 
 }  // namespace dialogs

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "jet/result.h"
+#include "store/customer_actions.h"
 #include "store/store_connection.h"
 
 namespace dialogs {
@@ -21,6 +22,12 @@ std::string not_saved_message(store::StoreFailure failure, const std::string& pa
 // For a change the store took up but did not keep: that the server is away when the link to it
 // went in the middle, else try again later.
 std::string not_kept_message(store::StoreFailure failure);
+
+// Tells the user what became of a change that did not land. True when the dialog is done
+// (the change landed, or its customer is gone and the user was told), false when the change
+// can be tried again and the dialog stays open with what was entered.
+bool report_action(store::ActionResult result, const store::StoreConnection& c,
+                   const std::string& path);
 
 // Why a backup could not be taken or put back, in plain words.
 std::string backup_failure_text(const store::Failure& failure);

@@ -61,7 +61,9 @@ const std::vector<TableSpec>& own_tables() {
         {kTagTable,
          {{"id", T::long_integer, 0, true},
           {"name", T::text, 50, false},
-          {"place", T::long_integer, 0, false}}},
+          {"place", T::long_integer, 0, false},
+          // 0: a tag; 1: a reason for giving a customer up.
+          {"kind", T::long_integer, 0, false}}},
         bin_table(),
     };
     return tables;

@@ -38,7 +38,7 @@ inline constexpr const char* kSettingsTable = "vantel_ww";
 inline constexpr const char* kBuyerTable = "lq_buyer";
 // Every follow-up recorded: when, by which of our IDs, what was said.
 inline constexpr const char* kLogTable = "lq_log";
-// The shop's tags, in the order the shop put them.
+// The shop's tags and reasons for giving up, in the order the shop put them.
 inline constexpr const char* kTagTable = "lq_tag";
 // Deleted customers, kept a while.
 inline constexpr const char* kBinTable = "lq_bin";

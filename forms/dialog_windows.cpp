@@ -196,12 +196,40 @@ const Form& follow_up_log() {
                         {"我们旺旺名", 110, Align::left},
                         {"跟进内容", 270, Align::left}};
         f.controls.push_back(list);
-        Control close = make(log_window::kCloseButton, ControlKind::button, {440, 320, 96, 32},
-                             "关闭", true);
+        Control close =
+            make(log_window::kCloseButton, ControlKind::button, {440, 320, 96, 32}, "关闭", true);
         close.default_button = true;
         close.events = {{Event::clicked, ops::kCloseDialog}};
         f.controls.push_back(close);
         f.events = {{Event::created, ops::kFollowUpLogCreated}};
+        return f;
+    }();
+    return form;
+}
+
+const Form& give_up_dialog() {
+    static const Form form = [] {
+        Form f = dialog("GiveUpDialog", "放弃跟进", 336, 180);
+        f.controls.push_back(
+            make(give_up::kLabel, ControlKind::label, {16, 20, 88, 24}, "放弃原因："));
+        Control choice =
+            make(give_up::kChoice, ControlKind::drop_list, {104, 16, 200, 24}, "", true);
+        choice.events = {{Event::changed, ops::kReasonChosen}};
+        f.controls.push_back(choice);
+        // A reason of the shop's own, when none of the list fits.
+        f.controls.push_back(
+            make(give_up::kTextLabel, ControlKind::label, {16, 60, 88, 24}, "或者填写："));
+        f.controls.push_back(make(give_up::kText, ControlKind::edit, {104, 56, 200, 24}, "", true));
+        Control ok =
+            make(give_up::kOkButton, ControlKind::button, {128, 100, 80, 32}, "确定", true);
+        ok.default_button = true;
+        ok.events = {{Event::clicked, ops::kSaveGiveUp}};
+        f.controls.push_back(ok);
+        Control cancel =
+            make(give_up::kCancelButton, ControlKind::button, {224, 100, 80, 32}, "取消", true);
+        cancel.events = {{Event::clicked, ops::kCloseDialog}};
+        f.controls.push_back(cancel);
+        f.events = {{Event::created, ops::kGiveUpCreated}};
         return f;
     }();
     return form;

@@ -20,6 +20,8 @@ const runtime::Form& import_dialog();
 const runtime::Form& left_out_rows();
 // "跟进记录": one customer's follow-ups, newest first.
 const runtime::Form& follow_up_log();
+// "放弃跟进": why the shop gives a customer up.
+const runtime::Form& give_up_dialog();
 // Work that takes a while (reading a file, an import): how far it is, and 取消.
 const runtime::Form& work_progress();
 
@@ -39,6 +41,10 @@ inline constexpr const char* kDueOnlyItem = "只看待跟进";
 // The list header's own menu, and its item that shows or hides the next-date column.
 inline constexpr const char* kHeaderMenu = "表头菜单";
 inline constexpr const char* kNextDateItem = "显示“下次跟进”列";
+// The view of the customers given up on, and the row menu's items that move them.
+inline constexpr const char* kGivenUpItem = "已放弃客户";
+inline constexpr const char* kGiveUpItem = "放弃跟进…";
+inline constexpr const char* kResumeItem = "重新跟进";
 }  // namespace main
 
 // Controls of the dialogs.
@@ -82,6 +88,14 @@ inline constexpr const char* kNextDate = "next_date_box";
 inline constexpr const char* kOkButton = "ok_button";
 inline constexpr const char* kCancelButton = "cancel_button";
 }  // namespace follow_up
+namespace give_up {
+inline constexpr const char* kLabel = "label";
+inline constexpr const char* kChoice = "reason_list";
+inline constexpr const char* kTextLabel = "text_label";
+inline constexpr const char* kText = "reason_box";
+inline constexpr const char* kOkButton = "ok_button";
+inline constexpr const char* kCancelButton = "cancel_button";
+}  // namespace give_up
 namespace log_window {
 inline constexpr const char* kLabel = "label";
 inline constexpr const char* kList = "log_list";
@@ -147,6 +161,9 @@ inline constexpr const char* kDueOnly = "due_only";
 inline constexpr const char* kHeaderMenuPopup = "show_header_menu";
 inline constexpr const char* kToggleNextDateColumn = "toggle_next_date_column";
 inline constexpr const char* kShowFollowUpLog = "show_follow_up_log";
+inline constexpr const char* kGiveUp = "give_up";
+inline constexpr const char* kResume = "resume_follow_up";
+inline constexpr const char* kGivenUpView = "given_up_view";
 inline constexpr const char* kCadenceSettings = "cadence_settings";
 inline constexpr const char* kImport = "import";
 inline constexpr const char* kRestore = "restore";
@@ -185,6 +202,9 @@ inline constexpr const char* kRecordFollowUp = "record_follow_up";
 inline constexpr const char* kNextChoiceChanged = "next_choice_changed";
 inline constexpr const char* kNextDateChanged = "next_date_changed";
 inline constexpr const char* kFollowUpLogCreated = "follow_up_log_created";
+inline constexpr const char* kGiveUpCreated = "give_up_created";
+inline constexpr const char* kReasonChosen = "reason_chosen";
+inline constexpr const char* kSaveGiveUp = "save_give_up";
 inline constexpr const char* kCadenceCreated = "cadence_created";
 inline constexpr const char* kSaveCadence = "save_cadence";
 inline constexpr const char* kCloseDialog = "close_dialog";

@@ -217,8 +217,11 @@ std::optional<std::vector<CustomerRow>> load_customers(StoreConnection& c, RowSe
     if (!steps) return std::nullopt;
     if (!steps->empty())
         for (CustomerRow& r : rows)
-            if (auto s = steps->find(r.id); s != steps->end() && s->second.buyer == r.buyer)
+            if (auto s = steps->find(r.id); s != steps->end() && s->second.buyer == r.buyer) {
                 r.next_follow_up = s->second.next_date;
+                r.gave_up = s->second.gave_up;
+                r.reason = s->second.reason;
+            }
     return rows;
 }
 

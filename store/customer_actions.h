@@ -36,6 +36,8 @@ struct CustomerRow {
     double first_enquiry = 0, last_follow_up = 0, deal_date = 0;
     std::string note;
     double next_follow_up = 0;  // the day the shop means to follow up next; 0: none
+    double gave_up = 0;         // when the shop gave the customer up; 0: it has not
+    std::string reason{};       // why it gave up
     bool operator==(const CustomerRow&) const = default;
 };
 

@@ -1,11 +1,13 @@
 #include "store/next_steps.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "engine/program_tables.h"
 #include "jet/civil_date.h"
 #include "store/action_steps.h"
 #include "store/customer_columns.h"
+#include "store/shop_lists.h"
 #include "store/sources.h"
 
 namespace store {
@@ -99,25 +101,42 @@ bool add_log_rows(StoreConnection& c, RowSet& rs,
     return stored;
 }
 
-bool write_next_date(StoreConnection& c, RowSet& rs, std::int32_t id, const std::string& buyer,
-                     double next_date) {
+namespace {
+
+// Changes customer `id`'s kept step through `set` (the row positioned, the buyer written),
+// making the row when `set` stores something (`clears`: it only empties fields, so a customer
+// without a row needs none).
+bool write_step(StoreConnection& c, RowSet& rs, std::int32_t id, const std::string& buyer,
+                bool clears, const std::function<bool(RowSet&)>& set) {
     const auto there = holds(c, kBuyerTable);
     if (!there) return false;
-    // No next date and nowhere one was kept: nothing to write, and no table made for it.
-    if (!*there && next_date == 0) return true;
+    if (!*there && clears) return true;
     if (!*there && !c.ensure_table(kBuyerTable)) return false;
     if (!reopen_rows(rs, rows_of(kBuyerTable, id))) return false;
     bool ok = true;
     if (rs.row_count() == 0) {
-        if (next_date == 0) return true;
+        if (clears) return true;
         ok = rs.add_row() && rs.write_int("customer", id);
     }
-    ok = ok && rs.write_text("wang", buyer);
-    ok = ok &&
-         (next_date == 0 ? rs.write_null("next_date") : rs.write_datetime("next_date", next_date));
-    ok = ok && rs.update_row();
+    ok = ok && rs.write_text("wang", buyer) && set(rs) && rs.update_row();
     rs.close_rows();
     return ok;
+}
+
+bool write_date(RowSet& rs, const char* column, double date) {
+    return date == 0 ? rs.write_null(column) : rs.write_datetime(column, date);
+}
+
+bool add_log_row(StoreConnection& c, RowSet& rs, std::int32_t id, const LogEntry& e) {
+    return add_log_rows(c, rs, {{id, e}});
+}
+
+}  // namespace
+
+bool write_next_date(StoreConnection& c, RowSet& rs, std::int32_t id, const std::string& buyer,
+                     double next_date) {
+    return write_step(c, rs, id, buyer, next_date == 0,
+                      [&](RowSet& r) { return write_date(r, "next_date", next_date); });
 }
 
 bool rename_buyer(StoreConnection& c, RowSet& rs, std::int32_t id, const std::string& buyer) {
@@ -149,11 +168,14 @@ std::optional<std::unordered_map<std::int32_t, BuyerStep>> read_buyer_steps(Stor
     if (!*there) return steps;
     if (!reopen_rows(rs, kBuyerTable)) return std::nullopt;
     const auto customer = rs.field_index("customer"), buyer = rs.field_index("wang"),
-               next = rs.field_index("next_date");
+               next = rs.field_index("next_date"), gave_up = rs.field_index("gave_up"),
+               reason = rs.field_index("reason");
     for (int i = 0, n = rs.row_count(); i < n; ++i, rs.move_next()) {
         BuyerStep& s = steps[rs.int_at(customer)];
         s.buyer = rs.take_text_at(buyer);
         s.next_date = rs.datetime_at(next);
+        s.gave_up = rs.datetime_at(gave_up);
+        s.reason = rs.take_text_at(reason);
     }
     rs.close_rows();
     return steps;
@@ -176,9 +198,7 @@ ActionResult record_follow_up(StoreConnection& c, RowSet& rs, const StoreLocatio
     }
     ok = ok && rs.update_row();
     ok = ok && write_next_date(c, rs, id, buyer, f.next_date);
-    ok = ok && c.ensure_table(kLogTable) && reopen_rows(rs, rows_of(kLogTable, 0)) &&
-         rs.add_row() && rs.write_int("customer", id) && rs.write_datetime("at", f.when) &&
-         rs.write_text("our_id", our_id) && rs.write_text("said", f.said) && rs.update_row();
+    ok = ok && add_log_row(c, rs, id, {f.when, our_id, f.said});
     const bool stored = ok && c.commit_transaction();
     close_action(c, rs);
     return {stored ? ActionOutcome::done : ActionOutcome::not_stored};
@@ -213,6 +233,44 @@ std::optional<std::vector<LogEntry>> read_follow_up_log(StoreConnection& c, RowS
     }
     close_action(c, rs);
     return log;
+}
+
+namespace {
+
+// Gives customer `id` up (a reason given) or takes it back (none), with a line in its log.
+ActionResult change_give_up(StoreConnection& c, RowSet& rs, const StoreLocation& store,
+                            std::int32_t id, double when,
+                            const std::optional<std::string>& reason) {
+    if (!open_action(c, rs, store, customer_source(id), true)) return {ActionOutcome::unavailable};
+    if (rs.row_count() != 1) {
+        close_action(c, rs);
+        return {ActionOutcome::missing};
+    }
+    const std::string buyer = rs.read_text(kBuyerColumn).second;
+    const std::string our_id = rs.read_text(kOurIdColumn).second;
+    rs.close_rows();
+    bool ok = write_step(c, rs, id, buyer, !reason, [&](RowSet& r) {
+        return write_date(r, "gave_up", reason ? when : 0) &&
+               (reason ? r.write_text("reason", *reason) : r.write_null("reason"));
+    });
+    ok =
+        ok && add_log_row(c, rs, id, {when, our_id, reason ? kGaveUpSaid + *reason : kResumedSaid});
+    if (ok && reason && !reason->empty()) ok = keep_reason(c, rs, *reason);
+    const bool stored = ok && c.commit_transaction();
+    close_action(c, rs);
+    return {stored ? ActionOutcome::done : ActionOutcome::not_stored};
+}
+
+}  // namespace
+
+ActionResult give_up_customer(StoreConnection& c, RowSet& rs, const StoreLocation& store,
+                              std::int32_t id, double when, const std::string& reason) {
+    return change_give_up(c, rs, store, id, when, reason);
+}
+
+ActionResult resume_customer(StoreConnection& c, RowSet& rs, const StoreLocation& store,
+                             std::int32_t id, double when) {
+    return change_give_up(c, rs, store, id, when, std::nullopt);
 }
 
 }  // namespace store

@@ -55,8 +55,23 @@ bool add_log_rows(StoreConnection& c, RowSet& rs,
 struct BuyerStep {
     std::string buyer;  // the customer's ID when it was written: a guard against a reused number
     double next_date = 0;
+    double gave_up = 0;  // when the shop gave the customer up; 0: it has not
+    std::string reason;  // why
     bool operator==(const BuyerStep&) const = default;
 };
+
+// What the log says of a give-up (the reason follows) and of taking the customer back.
+inline constexpr const char* kGaveUpSaid = "放弃跟进：";
+inline constexpr const char* kResumedSaid = "重新跟进";
+
+// Takes customer `id` out of the open list at `when` for `reason` (one of the usual reasons,
+// the shop's own, or typed: a new one joins the shop's reasons), with a line in its log; in one
+// transaction.
+ActionResult give_up_customer(StoreConnection& c, RowSet& rs, const StoreLocation& store,
+                              std::int32_t id, double when, const std::string& reason);
+// Brings a given-up customer back to the open list, with a line in its log.
+ActionResult resume_customer(StoreConnection& c, RowSet& rs, const StoreLocation& store,
+                             std::int32_t id, double when);
 
 // The parts of an action that writes, run inside its open transaction (rs is left closed):
 // Sets customer `id`'s next date (0: none); false when the store refused.

@@ -145,5 +145,62 @@ TEST_F(NextSteps, FollowUpsAndTheEditorSetTheNextDateTheTintAndTheLog) {
     ASSERT_TRUE(main.press_key("Ctrl+L"));
 }
 
+TEST_F(NextSteps, AGivenUpCustomerLeavesTheOpenListAndTheDueCountUntilTakenBack) {
+    namespace gu = forms::give_up;
+    add("gone", "店主一", kToday - 10, kToday - 10);  // overdue by the cadence
+    add("stays", "店主一", kToday - 10, kToday - 10);
+    HeadlessWindow& main = open_main();
+    const auto buyers = [&] {
+        std::vector<std::string> out;
+        for (const auto& r : main.rows(mw::kList))
+            out.push_back(r[3]);
+        return out;
+    };
+    const auto give_up = [&](const std::string& typed, const std::string& message) {
+        main.select_row(mw::kList, row_of(main, "gone"));
+        on_open("GiveUpDialog", [&](HeadlessWindow& d) {
+            EXPECT_EQ(d.choice_count(gu::kChoice), typed == "又一个" ? 5 : 4);
+            EXPECT_EQ(d.text(gu::kText), "嫌贵");
+            d.select_choice(gu::kChoice, 2);
+            d.fire(gu::kChoice, Event::changed);
+            EXPECT_EQ(d.text(gu::kText), "联系不上");
+            d.set_text(gu::kText, typed);
+            d.press_key("Enter");
+            EXPECT_EQ(d.closed(), message.empty());
+            if (!d.closed()) d.press_key("Esc");
+        });
+        EXPECT_TRUE(main.press_key("Shift+F10"));
+        main.choose_menu_item(mw::kGiveUpItem);
+        const auto said = messages();
+        EXPECT_EQ(said.empty() ? "" : said.back().first, message);
+    };
+    // A reason is needed, and at most 50 characters of it.
+    give_up("  ", "请选择或填写放弃的原因。");
+    give_up(std::string(51, 'x'), "放弃的原因最多 50 个字。");
+    EXPECT_EQ(buyers(), (std::vector<std::string>{"stays", "gone"}));
+    give_up(" 换了工作 ", "");
+    EXPECT_EQ(buyers(), std::vector<std::string>{"stays"});
+    // Out of the due count too; the given-up view says why, and its menu takes the customer back.
+    ASSERT_TRUE(main.press_key("Ctrl+D"));
+    EXPECT_EQ(buyers(), std::vector<std::string>{"stays"});
+    ASSERT_TRUE(main.press_key("Ctrl+G"));
+    EXPECT_TRUE(main.menu_item_checked(mw::kGivenUpItem));
+    EXPECT_FALSE(main.menu_item_checked(mw::kDueOnlyItem));
+    ASSERT_EQ(main.rows(mw::kList).size(), 1u);
+    EXPECT_EQ(main.rows(mw::kList)[0][7], "〔换了工作〕");
+    EXPECT_EQ(main.row_tone(mw::kList, 0), 0);
+    main.select_row(mw::kList, 0);
+    ASSERT_TRUE(main.press_key("Shift+F10"));
+    EXPECT_TRUE(main.menu_item_visible(mw::kResumeItem));
+    EXPECT_FALSE(main.menu_item_visible(mw::kGiveUpItem));
+    EXPECT_FALSE(main.menu_item_visible("登记交易"));
+    main.choose_menu_item(mw::kResumeItem);
+    EXPECT_TRUE(main.rows(mw::kList).empty());
+    ASSERT_TRUE(main.press_key("Ctrl+G"));  // back to the open list
+    EXPECT_EQ(buyers(), (std::vector<std::string>{"stays", "gone"}));
+    // The typed reason is the shop's now, offered after the usual ones.
+    give_up("又一个", "");
+}
+
 }  // namespace
 }  // namespace dialog_tests

@@ -19,7 +19,7 @@ const std::vector<const runtime::Form*>& all_forms() {
         &forms::deal_date_dialog(), &forms::chart_window(),    &forms::chat_launcher(),
         &forms::follow_up_dialog(), &forms::cadence_dialog(),  &forms::restore_dialog(),
         &forms::import_dialog(),    &forms::left_out_rows(),   &forms::work_progress(),
-        &forms::follow_up_log()};
+        &forms::follow_up_log(),    &forms::give_up_dialog()};
     return forms_list;
 }
 
@@ -89,7 +89,13 @@ TEST(Forms, EveryDefinitionLoadsAndBindsKnownOperationsOnly) {
                                          ops::kShowFollowUpLog,
                                          ops::kNextChoiceChanged,
                                          ops::kNextDateChanged,
-                                         ops::kFollowUpLogCreated};
+                                         ops::kFollowUpLogCreated,
+                                         ops::kGiveUp,
+                                         ops::kResume,
+                                         ops::kGivenUpView,
+                                         ops::kGiveUpCreated,
+                                         ops::kReasonChosen,
+                                         ops::kSaveGiveUp};
     runtime::headless::Backend backend;
     std::set<std::string> names;
     for (const auto* form : all_forms()) {
@@ -213,6 +219,9 @@ TEST(Forms, TabWalksInReadingOrderFromTheFirstBox) {
               (std::vector<std::string>{forms::manager::kIdList, forms::manager::kSaveButton}));
     EXPECT_EQ(names(tab_order(forms::deal_date_dialog())),
               (std::vector<std::string>{forms::deal::kDate, forms::deal::kOkButton}));
+    namespace gu = forms::give_up;
+    EXPECT_EQ(names(tab_order(forms::give_up_dialog())),
+              (std::vector<std::string>{gu::kChoice, gu::kText, gu::kOkButton, gu::kCancelButton}));
 
     runtime::headless::Backend backend;
     std::vector<std::string> clicked;

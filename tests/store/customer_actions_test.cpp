@@ -13,6 +13,7 @@
 #include "store/database_template.h"
 #include "store/next_steps.h"
 #include "store/provision.h"
+#include "store/shop_lists.h"
 #include "store/sources.h"
 #include "tests/jet/run_command.h"
 #include "tests/store/support/pg_test_server.h"
@@ -389,8 +390,9 @@ TEST_P(Actions, AnImportedNotesDatedLinesBecomeItsLog) {
     const std::string note =
         "2025-3-5 14:30 问了尺码\r\n2025-02-30 不是日期\r\n随便写的\r\n2025-03-01 第一次来\r\n"
         "2025-1-2 25:00 时间不对";
-    std::vector<store::ImportCandidate> sheet = {{customer("a", "店主一", note), std::nullopt},
-                                                 {customer("b", "店主二", "没有日期"), std::nullopt}};
+    std::vector<store::ImportCandidate> sheet = {
+        {customer("a", "店主一", note), std::nullopt},
+        {customer("b", "店主二", "没有日期"), std::nullopt}};
     store::ImportReport report;
     ASSERT_TRUE(store::import_customers(c_, rs_, where_, sheet, report));
     const auto rows = store::load_customers(c_, rs_, where_, false);
@@ -402,6 +404,52 @@ TEST_P(Actions, AnImportedNotesDatedLinesBecomeItsLog) {
                                                  {jan2, "店主一", "25:00 时间不对"}}));
     EXPECT_TRUE(store::read_follow_up_log(c_, rs_, where_, rows->front().id)->empty());
     EXPECT_EQ(rows->back().note, note);  // the note itself as it was
+}
+
+TEST_P(Actions, AGiveUpKeepsItsReasonUntilTheCustomerIsTakenBack) {
+    std::int32_t a = 0, b = 0;
+    ASSERT_EQ(store::save_new_customer(c_, rs_, where_, customer("a", "店主一"), &a, 46100.0),
+              store::SaveOutcome::saved);
+    ASSERT_EQ(store::save_new_customer(c_, rs_, where_, customer("b", "店主二"), &b),
+              store::SaveOutcome::saved);
+    const auto row_of = [&](std::int32_t id) {
+        const auto rows = store::load_customers(c_, rs_, where_, false);
+        for (const auto& r : *rows)
+            if (r.id == id) return r;
+        return store::CustomerRow{};
+    };
+    const auto reasons = [&] {
+        std::vector<std::string> names;
+        const auto list = store::read_shop_list(c_, rs_, where_, store::ListKind::reason);
+        for (const auto& e : *list)
+            names.push_back(e.name);
+        return names;
+    };
+    EXPECT_TRUE(reasons().empty());
+    // A usual reason is not kept again; a typed one joins the shop's list once, case ignored.
+    ASSERT_TRUE(store::give_up_customer(c_, rs_, where_, a, 46101.5, "嫌贵"));
+    ASSERT_TRUE(store::give_up_customer(c_, rs_, where_, b, 46102.0, "Moved Abroad"));
+    ASSERT_TRUE(store::give_up_customer(c_, rs_, where_, b, 46102.5, "moved abroad"));
+    EXPECT_EQ(reasons(), std::vector<std::string>{"Moved Abroad"});
+    EXPECT_EQ(row_of(a).gave_up, 46101.5);
+    EXPECT_EQ(row_of(a).reason, "嫌贵");
+    EXPECT_EQ(row_of(a).next_follow_up, 46100.0);  // the next date stays for a return
+    EXPECT_EQ(row_of(b).reason, "moved abroad");
+    // Taken back: out of the given-up view, a line in the log each time.
+    ASSERT_TRUE(store::resume_customer(c_, rs_, where_, a, 46103));
+    EXPECT_EQ(row_of(a).gave_up, 0.0);
+    EXPECT_EQ(row_of(a).reason, "");
+    EXPECT_EQ(*store::read_follow_up_log(c_, rs_, where_, a),
+              (std::vector<store::LogEntry>{{46103, "店主一", "重新跟进"},
+                                            {46101.5, "店主一", "放弃跟进：嫌贵"}}));
+    EXPECT_EQ(store::give_up_customer(c_, rs_, where_, 999, 46103, "x").outcome,
+              store::ActionOutcome::missing);
+    // A customer without a kept row taken back needs none.
+    std::int32_t d = 0;
+    ASSERT_EQ(store::save_new_customer(c_, rs_, where_, customer("d", "店主一"), &d),
+              store::SaveOutcome::saved);
+    ASSERT_TRUE(store::resume_customer(c_, rs_, where_, d, 46103));
+    EXPECT_EQ(row_of(d).gave_up, 0.0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, Actions, ::testing::Values(Engine::jet, Engine::server),
