@@ -20,6 +20,7 @@
 #include "runtime/platform.h"
 #include "services/message.h"
 #include "store/backup.h"
+#include "store/recycle_bin.h"
 #include "store/shop_backup.h"
 
 namespace app {
@@ -126,13 +127,20 @@ void back_up_today(MainContext& context) {
                                "）还晚的备份，这台电脑的日期可能不对。\r\n这些备份都留着，"
                                "不会被删掉；请检查电脑的日期和时间。");
     }
-    if (store::backed_up_on(*context.files, folder, now)) return;
+    const bool copy = !store::backed_up_on(*context.files, folder, now);
     // A shop of a hundred thousand takes a while to copy, a server's longer: the window
     // answers meanwhile, and a save waits for the copy's hold on the file, not the reverse.
-    runtime::platform().windows().run_in_background(
-        [files = context.files, where = store_location(context), folder, now] {
-            (void)store::back_up_shop(*files, where, folder, now);
-        });
+    // The day's copy still holds the customers that leave the recycle bin after it.
+    runtime::platform().windows().run_in_background([files = context.files,
+                                                     where = store_location(context), folder, now,
+                                                     copy, moment = dialogs::now_as_date()] {
+        if (copy) (void)store::back_up_shop(*files, where, folder, now);
+        store::StoreConnection connection;
+        store::RowSet rows;
+        // Emptied another day when the store is busy or away now.
+        (void)store::empty_old_bin(connection, rows, where, moment);
+        connection.close_store();
+    });
 }
 
 void add_data_command_handlers(runtime::Handlers& h, MainContext& context) {

@@ -15,6 +15,7 @@
 #include "dialogs/follow_up_log.h"
 #include "dialogs/give_up_dialog.h"
 #include "dialogs/our_id_manager.h"
+#include "dialogs/recently_deleted.h"
 #include "dialogs/store_messages.h"
 #include "forms/forms.h"
 #include "runtime/platform.h"
@@ -93,10 +94,13 @@ void delete_customer(Window& w, MainContext& context) {
     const std::int32_t id = current_id(w);
     context.state.target_id = id;
     if (id <= 0) return;
-    if (services::show_message("确定要删除该客户信息吗？", services::kButtonsYesNo, "温馨提示：") !=
+    if (services::show_message(kDeleteQuestion, services::kButtonsYesNo, "温馨提示：") !=
         services::kChoseYes)
         return;
-    report(w, context, store::delete_customer(context.connection, store_location(context), id));
+    report(w, context,
+           store::delete_customer(
+               context.connection, store_location(context), id,
+               {dialogs::now_as_date(), runtime::platform().shell().computer_name()}));
 }
 
 // An address the build was given no host for is said so, rather than a click doing nothing.
@@ -137,6 +141,9 @@ void add_list_command_handlers(runtime::Handlers& h, MainContext& context) {
     h[ops::kDeleteCustomer] = [&context](Window& w, const EventArgs&) {
         delete_customer(w, context);
     };
+    h[ops::kRecentlyDeleted] = [&context](Window&, const EventArgs&) {
+        runtime::platform().windows().open_modal(forms::recently_deleted(), context.bin_handlers);
+    };
     h[ops::kOpenChart] = [&context](Window&, const EventArgs&) {
         runtime::platform().windows().open_modal(forms::chart_window(), context.chart_handlers);
     };
@@ -168,6 +175,7 @@ void install_dialog_handlers(MainContext& context, Window& main) {
     context.cadence_handlers = dialogs::cadence_handlers(shared);
     context.follow_up_log_handlers = dialogs::follow_up_log_handlers(shared);
     context.give_up_handlers = dialogs::give_up_handlers(shared);
+    context.bin_handlers = dialogs::recently_deleted_handlers(shared);
 }
 
 }  // namespace app

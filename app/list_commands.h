@@ -7,6 +7,8 @@ namespace app {
 
 inline constexpr const char* kNoHomePage = "这个版本没有设置官方网站的网址。";
 inline constexpr const char* kNoGroup = "这个版本没有设置官方群。";
+inline constexpr const char* kDeleteQuestion =
+    "确定要删除该客户信息吗？\r\n删除的客户在“最近删除…”里保留 30 天，可以恢复。";
 
 // Adds the menu commands to the main window's operations.
 void add_list_command_handlers(runtime::Handlers& h, MainContext& context);

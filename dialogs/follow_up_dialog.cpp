@@ -62,12 +62,16 @@ void record(runtime::Window& w, FollowUp& f) {
 
 }  // namespace
 
-std::string follow_up_line(double when, std::string_view said) {
+std::string moment_text(double when) {
     const double day = std::floor(when);
     auto minutes = static_cast<long long>(std::llround((when - day) * 24 * 60));
     if (minutes >= 24 * 60) minutes = 24 * 60 - 1;  // a moment before midnight stays that day
     return services::format_date(day, "%y-%m-%d") + " " + std::to_string(minutes / 60) + ":" +
-           (minutes % 60 < 10 ? "0" : "") + std::to_string(minutes % 60) + " " + std::string(said);
+           (minutes % 60 < 10 ? "0" : "") + std::to_string(minutes % 60);
+}
+
+std::string follow_up_line(double when, std::string_view said) {
+    return moment_text(when) + " " + std::string(said);
 }
 
 runtime::Handlers follow_up_handlers(std::shared_ptr<const DialogContext> context) {

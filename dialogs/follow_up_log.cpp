@@ -31,8 +31,7 @@ void fill(runtime::Window& w, Log& l) {
                                               " 次跟进，最新的在前：");
     for (const store::LogEntry& e : *log) {
         // The time as the note's dated lines show it.
-        const std::string line = follow_up_line(e.at, "");
-        const int item = w.append_item(fl::kList, line.substr(0, line.size() - 1));
+        const int item = w.append_item(fl::kList, moment_text(e.at));
         w.set_cell(fl::kList, item, 1, e.our_id);
         w.set_cell(fl::kList, item, 2, e.said);
     }

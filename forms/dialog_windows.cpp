@@ -207,6 +207,35 @@ const Form& follow_up_log() {
     return form;
 }
 
+const Form& recently_deleted() {
+    static const Form form = [] {
+        Form f = dialog("RecentlyDeleted", "最近删除", 660, 420);
+        f.controls.push_back(make(bin_window::kLabel, ControlKind::label, {16, 12, 620, 20}));
+        Control list =
+            make(bin_window::kList, ControlKind::list_view, {16, 36, 620, 292}, "", true);
+        list.columns = {{"删除时间", 120, Align::left},   {"删除的电脑", 90, Align::left},
+                        {"客户旺旺名", 120, Align::left}, {"我们旺旺名", 100, Align::left},
+                        {"状态", 60, Align::left},        {"备注", 110, Align::left}};
+        f.controls.push_back(list);
+        Control one =
+            make(bin_window::kPutBackButton, ControlKind::button, {304, 340, 96, 32}, "恢复", true);
+        one.default_button = true;
+        one.events = {{Event::clicked, ops::kPutBack}};
+        f.controls.push_back(one);
+        Control all = make(bin_window::kPutBackAllButton, ControlKind::button, {416, 340, 104, 32},
+                           "全部恢复", true);
+        all.events = {{Event::clicked, ops::kPutBackAll}};
+        f.controls.push_back(all);
+        Control close =
+            make(bin_window::kCloseButton, ControlKind::button, {536, 340, 96, 32}, "关闭", true);
+        close.events = {{Event::clicked, ops::kCloseDialog}};
+        f.controls.push_back(close);
+        f.events = {{Event::created, ops::kBinCreated}};
+        return f;
+    }();
+    return form;
+}
+
 const Form& give_up_dialog() {
     static const Form form = [] {
         Form f = dialog("GiveUpDialog", "放弃跟进", 336, 180);

@@ -22,6 +22,8 @@ const runtime::Form& left_out_rows();
 const runtime::Form& follow_up_log();
 // "放弃跟进": why the shop gives a customer up.
 const runtime::Form& give_up_dialog();
+// "最近删除": the customers in the recycle bin, to put back.
+const runtime::Form& recently_deleted();
 // Work that takes a while (reading a file, an import): how far it is, and 取消.
 const runtime::Form& work_progress();
 
@@ -88,6 +90,13 @@ inline constexpr const char* kNextDate = "next_date_box";
 inline constexpr const char* kOkButton = "ok_button";
 inline constexpr const char* kCancelButton = "cancel_button";
 }  // namespace follow_up
+namespace bin_window {
+inline constexpr const char* kLabel = "label";
+inline constexpr const char* kList = "bin_list";
+inline constexpr const char* kPutBackButton = "put_back_button";
+inline constexpr const char* kPutBackAllButton = "put_back_all_button";
+inline constexpr const char* kCloseButton = "close_button";
+}  // namespace bin_window
 namespace give_up {
 inline constexpr const char* kLabel = "label";
 inline constexpr const char* kChoice = "reason_list";
@@ -162,6 +171,7 @@ inline constexpr const char* kHeaderMenuPopup = "show_header_menu";
 inline constexpr const char* kToggleNextDateColumn = "toggle_next_date_column";
 inline constexpr const char* kShowFollowUpLog = "show_follow_up_log";
 inline constexpr const char* kGiveUp = "give_up";
+inline constexpr const char* kRecentlyDeleted = "recently_deleted";
 inline constexpr const char* kResume = "resume_follow_up";
 inline constexpr const char* kGivenUpView = "given_up_view";
 inline constexpr const char* kCadenceSettings = "cadence_settings";
@@ -205,6 +215,9 @@ inline constexpr const char* kFollowUpLogCreated = "follow_up_log_created";
 inline constexpr const char* kGiveUpCreated = "give_up_created";
 inline constexpr const char* kReasonChosen = "reason_chosen";
 inline constexpr const char* kSaveGiveUp = "save_give_up";
+inline constexpr const char* kBinCreated = "bin_created";
+inline constexpr const char* kPutBack = "put_back";
+inline constexpr const char* kPutBackAll = "put_back_all";
 inline constexpr const char* kCadenceCreated = "cadence_created";
 inline constexpr const char* kSaveCadence = "save_cadence";
 inline constexpr const char* kCloseDialog = "close_dialog";

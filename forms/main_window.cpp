@@ -130,6 +130,7 @@ const Form& main_window() {
                    {"-", 1, true, "", ""},
                    {"导入客户…", 1, true, ops::kImport, "Ctrl+I"},
                    {"恢复备份…", 1, true, ops::kRestore, ""},
+                   {"最近删除…", 1, true, ops::kRecentlyDeleted, ""},
                    {"数据库设置…", 1, true, ops::kDatabaseSettings, ""},
                    {"把本机数据搬到服务器…", 1, true, ops::kMoveShop, ""},
                    {main::kHeaderMenu, 0, false, "", ""},

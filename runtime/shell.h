@@ -14,6 +14,8 @@ class ShellAdapter {
     virtual std::string program_directory() = 0;
     // The user's desktop folder (UTF-8).
     virtual std::string desktop_folder() = 0;
+    // This PC's name on the network, as the system spells it (UTF-8); "" when unknown.
+    virtual std::string computer_name() = 0;
 };
 
 }  // namespace runtime

@@ -6,6 +6,7 @@
 #include "store/action_steps.h"
 #include "store/customer_columns.h"
 #include "store/next_steps.h"
+#include "store/recycle_bin.h"
 #include "store/sources.h"
 
 namespace store {
@@ -92,18 +93,20 @@ ActionResult reopen_customer(StoreConnection& c, RowSet& rs, const StoreLocation
     return result;
 }
 
-ActionResult delete_customer(StoreConnection& c, const StoreLocation& store, std::int32_t id) {
+ActionResult delete_customer(StoreConnection& c, const StoreLocation& store, std::int32_t id,
+                             const Deletion& deletion) {
     // One open: no other copy can take the customer away between the look and the delete.
     RowSet rs;
     if (!open_action(c, rs, store, customer_source(id), true)) return {ActionOutcome::unavailable};
     const bool there = rs.row_count() == 1;
-    rs.close_rows();
     ActionResult result{ActionOutcome::missing};
     if (there)
-        result.outcome = c.execute_sql(delete_customer_statement(id)) && remove_kept_rows(c, id) &&
+        result.outcome = move_to_bin(c, rs, id, deletion) &&
+                                 c.execute_sql(delete_customer_statement(id)) &&
                                  c.commit_transaction()
                              ? ActionOutcome::done
                              : ActionOutcome::not_stored;
+    rs.close_rows();
     c.close_store();
     return result;
 }

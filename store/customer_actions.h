@@ -78,7 +78,14 @@ ActionResult register_deal(StoreConnection& c, RowSet& rs, const StoreLocation& 
 // Makes customer `id` open again; the deal date stays.
 ActionResult reopen_customer(StoreConnection& c, RowSet& rs, const StoreLocation& store,
                              std::int32_t id);
-ActionResult delete_customer(StoreConnection& c, const StoreLocation& store, std::int32_t id);
+// Who deleted a customer and when: the moment (engine days; 0: the clock now) and the PC.
+struct Deletion {
+    double when = 0;
+    std::string pc;
+};
+// Moves customer `id` to the recycle bin (store/recycle_bin.h) with what is kept of it.
+ActionResult delete_customer(StoreConnection& c, const StoreLocation& store, std::int32_t id,
+                             const Deletion& deletion = {});
 // Recording a follow-up: store/next_steps.h.
 
 // A customer a sheet brings in: a closed one carries its deal date.

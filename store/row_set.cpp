@@ -222,6 +222,15 @@ bool RowSet::write(const std::string& field, jet::Value value) {
     return true;
 }
 
+std::optional<jet::Value> RowSet::read_value(const std::string& field) const {
+    const jet::Value* v = current(field);
+    return v ? std::optional(*v) : std::nullopt;
+}
+
+bool RowSet::write_value(const std::string& field, jet::Value value) {
+    return write(field, std::move(value));
+}
+
 bool RowSet::write_text(const std::string& field, const std::string& value) {
     return write(field, value);
 }

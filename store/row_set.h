@@ -36,6 +36,11 @@ class RowSet {
     double datetime_at(std::optional<std::size_t> index) const;
     std::string take_text_at(std::optional<std::size_t> index);
 
+    // A field's value as it stands, for copying a row column for column (an empty value
+    // stays empty); nullopt when there is no such field.
+    std::optional<jet::Value> read_value(const std::string& field) const;
+    bool write_value(const std::string& field, jet::Value value);
+
     bool write_text(const std::string& field, const std::string& value);
     bool write_bool(const std::string& field, bool value);
     // No value: an empty date, a number not given.

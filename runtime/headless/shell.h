@@ -12,6 +12,7 @@ class HeadlessShell final : public ShellAdapter {
     bool open(std::string_view address) override;
     std::string program_directory() override { return program_directory_; }
     std::string desktop_folder() override { return desktop_folder_; }
+    std::string computer_name() override { return "SHOP-PC"; }
 
     const std::vector<std::string>& opened() const { return opened_; }
     void set_program_directory(std::string dir) { program_directory_ = std::move(dir); }

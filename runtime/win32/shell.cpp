@@ -41,4 +41,11 @@ std::string Win32Shell::desktop_folder() {
     return from_wide(path);
 }
 
+std::string Win32Shell::computer_name() {
+    wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+    if (!GetComputerNameW(name, &size)) return {};
+    return from_wide(std::wstring(name, size));
+}
+
 }  // namespace runtime::win32

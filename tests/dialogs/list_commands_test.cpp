@@ -102,7 +102,8 @@ TEST_F(DialogFlow, DeletingAsksFirstAndRemovesOnlyOnYes) {
     row_command(0, "删除客户");
     ASSERT_EQ(backend_.message_boxes().shown().size(), 1u);
     const auto& asked = backend_.message_boxes().shown()[0];
-    EXPECT_EQ(asked.text, "确定要删除该客户信息吗？");
+    EXPECT_EQ(asked.text,
+              "确定要删除该客户信息吗？\r\n删除的客户在“最近删除…”里保留 30 天，可以恢复。");
     EXPECT_EQ(asked.title, "温馨提示：");
     EXPECT_EQ(asked.style, 4u);
     messages();
@@ -111,7 +112,10 @@ TEST_F(DialogFlow, DeletingAsksFirstAndRemovesOnlyOnYes) {
 
     backend_.message_boxes().push_answer(runtime::kAnswerYes);
     row_command(0, "删除客户");
-    EXPECT_EQ(messages(), (Messages{{"确定要删除该客户信息吗？", "温馨提示："}}));
+    EXPECT_EQ(
+        messages(),
+        (Messages{{"确定要删除该客户信息吗？\r\n删除的客户在“最近删除…”里保留 30 天，可以恢复。",
+                   "温馨提示："}}));
     EXPECT_EQ(rows(main), (std::vector<std::vector<std::string>>{
                               {"1", "1", "", "keep", "店主一", "2015-1-9", "2015-1-10", ""}}));
     std::string table = dump("yrkb_com");

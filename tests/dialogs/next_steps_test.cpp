@@ -2,6 +2,7 @@
 // day picked, the editor setting and clearing it, the due tint following it, the 下次跟进
 // column from the header's menu (remembered), and 跟进记录 listing what was said.
 #include "dialogs/dates.h"
+#include "dialogs/recently_deleted.h"
 #include "forms/forms.h"
 #include "services/date_format.h"
 #include "tests/dialogs/dialog_fixture.h"
@@ -200,6 +201,60 @@ TEST_F(NextSteps, AGivenUpCustomerLeavesTheOpenListAndTheDueCountUntilTakenBack)
     EXPECT_EQ(buyers(), (std::vector<std::string>{"stays", "gone"}));
     // The typed reason is the shop's now, offered after the usual ones.
     give_up("又一个", "");
+}
+
+TEST_F(NextSteps, DeletedCustomersComeBackFromTheBinOneOrAllUntilThirtyDaysPass) {
+    namespace bw = forms::bin_window;
+    add("first", "店主一", kToday - 5, kToday - 5, "备注一");
+    add("second", "店主二", kToday - 5, kToday - 5);
+    add("third", "店主一", kToday - 5, kToday - 5);
+    HeadlessWindow& main = open_main();
+    for (const char* buyer : {"first", "second", "third"}) {
+        main.select_row(mw::kList, row_of(main, buyer));
+        backend_.message_boxes().push_answer(runtime::kAnswerYes);
+        ASSERT_TRUE(main.press_key("Del"));
+    }
+    messages();
+    ASSERT_EQ(main.item_count(mw::kList), 0);
+    const auto open_bin = [&](const std::function<void(HeadlessWindow&)>& in) {
+        on_open("RecentlyDeleted", [&](HeadlessWindow& b) {
+            in(b);
+            b.press_key("Esc");
+        });
+        main.fire("", Event::right_button);
+        main.choose_menu_item("最近删除…");
+    };
+    open_bin([&](HeadlessWindow& b) {
+        EXPECT_EQ(b.text(bw::kLabel), "最近 30 天删除的 3 位客户，选中后按“恢复”放回客户列表：");
+        const auto shown = b.rows(bw::kList);
+        ASSERT_EQ(shown.size(), 3u);
+        EXPECT_EQ(shown[2], (std::vector<std::string>{day(kToday) + " 12:00", "SHOP-PC", "first",
+                                                      "店主一", "未成交", "备注一"}));
+        b.select_row(bw::kList, 2);
+        b.press_key("Enter");  // 恢复 the one picked
+        EXPECT_EQ(
+            messages(),
+            (std::vector<std::pair<std::string, std::string>>{{"已恢复 1 位客户。", "信息："}}));
+        EXPECT_EQ(b.rows(bw::kList).size(), 2u);
+        b.fire(bw::kPutBackAllButton, Event::clicked);
+        EXPECT_EQ(
+            messages(),
+            (std::vector<std::pair<std::string, std::string>>{{"已恢复 2 位客户。", "信息："}}));
+        EXPECT_EQ(b.text(bw::kLabel), "最近 30 天没有删除过客户。");
+        b.fire(bw::kPutBackButton, Event::clicked);
+        EXPECT_EQ(messages(), (std::vector<std::pair<std::string, std::string>>{
+                                  {dialogs::kNothingPicked, "信息："}}));
+    });
+    EXPECT_EQ(main.item_count(mw::kList), 3);
+    EXPECT_EQ(main.rows(mw::kList)[static_cast<std::size_t>(row_of(main, "first"))][7], "备注一");
+    // Deleted again and looked at 31 days on: gone for good.
+    main.select_row(mw::kList, row_of(main, "first"));
+    backend_.message_boxes().push_answer(runtime::kAnswerYes);
+    ASSERT_TRUE(main.press_key("Del"));
+    messages();
+    dialogs::set_clock([] { return kToday + 31.6; });
+    open_bin([&](HeadlessWindow& b) { EXPECT_TRUE(b.rows(bw::kList).empty()); });
+    EXPECT_EQ(dump("lq_bin").find("first"), std::string::npos);
 }
 
 }  // namespace

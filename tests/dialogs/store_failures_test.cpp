@@ -44,8 +44,12 @@ TEST_F(DialogFlow, TurningBackAndDeletingSayWhenNothingLanded) {
     row_command(0, "转为未成交客户");
     backend_.message_boxes().push_answer(runtime::kAnswerYes);
     row_command(0, "删除客户");
-    EXPECT_EQ(messages(),
-              (Messages{file_gone(), {"确定要删除该客户信息吗？", "温馨提示："}, file_gone()}));
+    EXPECT_EQ(
+        messages(),
+        (Messages{file_gone(),
+                  {"确定要删除该客户信息吗？\r\n删除的客户在“最近删除…”里保留 30 天，可以恢复。",
+                   "温馨提示："},
+                  file_gone()}));
     EXPECT_EQ(main.item_count(forms::main::kList), 2);
     fs::rename(away, db_path_);
 
@@ -59,7 +63,11 @@ TEST_F(DialogFlow, TurningBackAndDeletingSayWhenNothingLanded) {
     ASSERT_TRUE(store::delete_customer(other, {db_path_, store::kDatabasePassword}, 1));
     backend_.message_boxes().push_answer(runtime::kAnswerYes);
     row_command(0, "删除客户");
-    EXPECT_EQ(messages(), (Messages{{"确定要删除该客户信息吗？", "温馨提示："}, kGone}));
+    EXPECT_EQ(
+        messages(),
+        (Messages{{"确定要删除该客户信息吗？\r\n删除的客户在“最近删除…”里保留 30 天，可以恢复。",
+                   "温馨提示："},
+                  kGone}));
     EXPECT_EQ(main.item_count(forms::main::kList), 0);
 }
 

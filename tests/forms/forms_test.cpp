@@ -19,7 +19,7 @@ const std::vector<const runtime::Form*>& all_forms() {
         &forms::deal_date_dialog(), &forms::chart_window(),    &forms::chat_launcher(),
         &forms::follow_up_dialog(), &forms::cadence_dialog(),  &forms::restore_dialog(),
         &forms::import_dialog(),    &forms::left_out_rows(),   &forms::work_progress(),
-        &forms::follow_up_log(),    &forms::give_up_dialog()};
+        &forms::follow_up_log(),    &forms::give_up_dialog(),  &forms::recently_deleted()};
     return forms_list;
 }
 
@@ -95,7 +95,11 @@ TEST(Forms, EveryDefinitionLoadsAndBindsKnownOperationsOnly) {
                                          ops::kGivenUpView,
                                          ops::kGiveUpCreated,
                                          ops::kReasonChosen,
-                                         ops::kSaveGiveUp};
+                                         ops::kSaveGiveUp,
+                                         ops::kRecentlyDeleted,
+                                         ops::kBinCreated,
+                                         ops::kPutBack,
+                                         ops::kPutBackAll};
     runtime::headless::Backend backend;
     std::set<std::string> names;
     for (const auto* form : all_forms()) {

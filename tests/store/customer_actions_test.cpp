@@ -13,6 +13,7 @@
 #include "store/database_template.h"
 #include "store/next_steps.h"
 #include "store/provision.h"
+#include "store/recycle_bin.h"
 #include "store/shop_lists.h"
 #include "store/sources.h"
 #include "tests/jet/run_command.h"
@@ -372,11 +373,11 @@ TEST_P(Actions, NextDatesAndTheFollowUpLogGoWithTheCustomer) {
                 << exported;
         }
     }
-    // A delete takes the customer's log and step with it.
+    // A delete takes the customer's log and step with it, to the bin.
     ASSERT_TRUE(store::delete_customer(c_, where_, a));
     ASSERT_TRUE(c_.open_store(where_));
     rs_.attach(c_);
-    ASSERT_TRUE(rs_.open_rows("lq_log", store::kTableMode));
+    ASSERT_TRUE(rs_.open_rows("lq_log where customer=" + std::to_string(a), store::kTableMode));
     EXPECT_EQ(rs_.row_count(), 0);
     ASSERT_TRUE(rs_.open_rows("lq_buyer where customer=" + std::to_string(a), store::kTableMode));
     EXPECT_EQ(rs_.row_count(), 0);
@@ -450,6 +451,84 @@ TEST_P(Actions, AGiveUpKeepsItsReasonUntilTheCustomerIsTakenBack) {
               store::SaveOutcome::saved);
     ASSERT_TRUE(store::resume_customer(c_, rs_, where_, d, 46103));
     EXPECT_EQ(row_of(d).gave_up, 0.0);
+}
+
+TEST_P(Actions, ADeletedCustomerComesBackFromTheBinAsItWasUntilThirtyDaysPass) {
+    const double t = 46100.25;
+    std::int32_t a = 0, b = 0, n = 0;
+    ASSERT_EQ(store::save_new_customer(c_, rs_, where_, customer("a", "店主一", "第一行\r\n第二行"),
+                                       &a, 46110.0),
+              store::SaveOutcome::saved);
+    ASSERT_EQ(store::save_new_customer(c_, rs_, where_, customer("b", "店主二"), &b),
+              store::SaveOutcome::saved);
+    ASSERT_TRUE(store::record_follow_up(c_, rs_, where_, a, {46099.5, "问价", "", 46111}));
+    ASSERT_TRUE(store::give_up_customer(c_, rs_, where_, a, 46099.75, "嫌贵"));
+    ASSERT_TRUE(store::register_deal(c_, rs_, where_, b, 46098));
+    ASSERT_EQ(store::save_new_customer(c_, rs_, where_, customer("n", "店主一"), &n),
+              store::SaveOutcome::saved);
+    const auto all = [&](bool closed) { return *store::load_customers(c_, rs_, where_, closed); };
+    const auto before_a = all(false).back(), before_b = all(true).front();
+    const auto log_a = *store::read_follow_up_log(c_, rs_, where_, a);
+    ASSERT_EQ(log_a.size(), 2u);
+
+    ASSERT_TRUE(store::delete_customer(c_, where_, a, {t, "前台电脑"}));
+    ASSERT_TRUE(store::delete_customer(c_, where_, b, {t + 0.5, "仓库"}));
+    ASSERT_EQ(all(false).size(), 1u);
+    auto bin = *store::read_bin(c_, rs_, where_);
+    ASSERT_EQ(bin.size(), 2u);
+    EXPECT_EQ(bin[0].customer, before_b);  // the last deleted first, every field as it was
+    EXPECT_TRUE(bin[0].closed);
+    EXPECT_EQ(bin[1].customer, before_a);
+    EXPECT_FALSE(bin[1].closed);
+    EXPECT_EQ(bin[1].deleted_at, t);
+    EXPECT_EQ(bin[1].deleted_on, "前台电脑");
+    EXPECT_TRUE(store::read_follow_up_log(c_, rs_, where_, a)->empty());
+
+    // Both back, new numbers, everything else as it was; the bin is empty again.
+    store::PutBackReport report;
+    ASSERT_TRUE(store::put_back(c_, rs_, where_, {bin[0].bin_id, bin[1].bin_id}, report));
+    EXPECT_EQ(report.put_back, 2);
+    EXPECT_TRUE(store::read_bin(c_, rs_, where_)->empty());
+    auto back_a = all(false).front(), back_b = all(true).front();
+    EXPECT_GT(back_a.id, n);
+    EXPECT_EQ(*store::read_follow_up_log(c_, rs_, where_, back_a.id), log_a);
+    back_a.id = before_a.id;
+    back_b.id = before_b.id;
+    EXPECT_EQ(back_a, before_a);
+    EXPECT_EQ(back_b, before_b);
+
+    // Deleted again while a customer of the same IDs was added: it stays in the bin.
+    ASSERT_TRUE(store::delete_customer(c_, where_, all(false).front().id, {t, "前台电脑"}));
+    ASSERT_EQ(store::save_new_customer(c_, rs_, where_, customer("A", "店主一")),
+              store::SaveOutcome::saved);
+    const auto entry = store::read_bin(c_, rs_, where_)->front().bin_id;
+    ASSERT_TRUE(store::put_back(c_, rs_, where_, {entry}, report));
+    EXPECT_EQ(report.put_back, 0);
+    EXPECT_EQ(report.already_stored, std::vector<std::int32_t>{entry});
+    EXPECT_EQ(store::put_back(c_, rs_, where_, {99999}, report).outcome,
+              store::ActionOutcome::missing);
+
+    // Thirty days to the day it stays, and one set back clock keeps it too; a day more and
+    // it is gone with its log.
+    int removed = -1;
+    for (const double now : {t + 30, t - 400}) {
+        ASSERT_TRUE(store::empty_old_bin(c_, rs_, where_, now, &removed));
+        EXPECT_EQ(removed, 0);
+    }
+    ASSERT_TRUE(store::empty_old_bin(c_, rs_, where_, t + 30.01, &removed));
+    EXPECT_EQ(removed, 1);
+    EXPECT_TRUE(store::read_bin(c_, rs_, where_)->empty());
+    ASSERT_TRUE(c_.open_store(where_));
+    rs_.attach(c_);
+    ASSERT_TRUE(rs_.open_rows("lq_log where customer<0", store::kTableMode));
+    EXPECT_EQ(rs_.row_count(), 0);
+    rs_.close_rows();
+    c_.close_store();
+    if (GetParam() == Engine::jet) {
+        int status = -1;
+        testing_support::run_command("mdb-export '" + where_.path + "' lq_bin", &status);
+        EXPECT_EQ(status, 0);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, Actions, ::testing::Values(Engine::jet, Engine::server),

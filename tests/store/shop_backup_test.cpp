@@ -86,8 +86,11 @@ TEST_F(ShopBackup, AServerBackupHoldsEveryRowAndPutsThemBackInOneTransaction) {
     // A row another program wrote, its texts null: copied and put back as it is.
     pg.admin_sql(db, "INSERT INTO yrkb_com (wang, wang2, bs) VALUES ('别的程序', NULL, NULL)");
     const std::string customers = server_rows(pg, db, "yrkb_com");
-    const std::string logs = server_rows(pg, db, "lq_log"), steps = server_rows(pg, db, "lq_buyer");
-    ASSERT_EQ(std::count(logs.begin(), logs.end(), '\n'), 7);  // 8 follow-ups, one deleted
+    const std::string logs = server_rows(pg, db, "lq_log"), steps = server_rows(pg, db, "lq_buyer"),
+                      bin = server_rows(pg, db, "lq_bin");
+    // 8 follow-ups, one of them of a deleted customer, kept in the bin with it.
+    ASSERT_EQ(std::count(logs.begin(), logs.end(), '\n'), 8);
+    ASSERT_EQ(pg.admin_sql(db, "SELECT count(*) FROM lq_bin"), "4\n");  // notes span lines
 
     const jet::CivilDate today{2026, 12, 10};
     auto copy = store::back_up_shop(files_, where, folder_, today);
@@ -104,7 +107,8 @@ TEST_F(ShopBackup, AServerBackupHoldsEveryRowAndPutsThemBackInOneTransaction) {
     EXPECT_NE(exported.find("5|买家4'|店主|12/13/25 00:00:00|12/14/25 12:00:00|备注"),
               std::string::npos)
         << exported;
-    EXPECT_EQ(run_command("mdb-export -H '" + *copy + "' lq_log | wc -l"), "7\n");
+    EXPECT_EQ(run_command("mdb-export -H '" + *copy + "' lq_log | wc -l"), "8\n");
+    EXPECT_EQ(run_command("mdb-export -H '" + *copy + "' lq_bin | grep -c '店主'"), "4\n");
     const std::string our_ids = run_command("mdb-export -H '" + *copy + "' vantel_ww");
     EXPECT_NE(our_ids.find("1,\"店主\r\n客服一\""), std::string::npos) << our_ids;
     EXPECT_NE(our_ids.find("2,\"cadence=5\""), std::string::npos) << our_ids;
@@ -142,6 +146,7 @@ TEST_F(ShopBackup, AServerBackupHoldsEveryRowAndPutsThemBackInOneTransaction) {
     EXPECT_EQ(server_rows(pg, db, "yrkb_com"), customers);
     EXPECT_EQ(server_rows(pg, db, "lq_log"), logs);
     EXPECT_EQ(server_rows(pg, db, "lq_buyer"), steps);
+    EXPECT_EQ(server_rows(pg, db, "lq_bin"), bin);
     // Our IDs and the skin come back; the shop's settings row stays as the server has it.
     EXPECT_EQ(server_rows(pg, db, "vantel_ww"), "1|店主\r\n客服一\n2|cadence=9\n3|12\n");
     // New customers are numbered after the restored ones.

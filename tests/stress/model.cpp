@@ -735,7 +735,8 @@ void Model::menu_item(const std::string& item, bool answer_yes) {
         reload();
     } else if (item == "删除客户") {
         if (id <= 0) return;
-        say("确定要删除该客户信息吗？", "温馨提示：", true);
+        say("确定要删除该客户信息吗？\r\n删除的客户在“最近删除…”里保留 30 天，可以恢复。",
+            "温馨提示：", true);
         if (!answer_yes) return;
         if (!store.available) return say_file_gone();
         if (found == store.customers.end()) say(kCustomerGone);

@@ -163,7 +163,7 @@ expect "the 下次跟进 column shows after the restart" "$(date -d tomorrow +%Y
 step "8. 恢复备份…: the copy from before the import brings the empty list back"
 activate "$main_title"
 right_click client "$main_title" 720 35
-pick_menu_item 8
+pick_menu_item 9
 loc window 恢复备份 >/dev/null || echo "FAIL the restore dialog did not open"
 shot_window l08_restore 恢复备份
 press Down Return

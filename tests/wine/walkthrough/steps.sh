@@ -248,7 +248,9 @@ ask=温馨提示：
 delete_row() {  # delete_row ROW BUTTON
     right_click row "$1"
     pick_menu_item 5
-    check "删除客户 asks first" "确定要删除该客户信息吗？" "$(loc message "$ask")"
+    check "删除客户 asks first, and says where the customer can be found" \
+        "确定要删除该客户信息吗？ 删除的客户在“最近删除…”里保留 30 天，可以恢复。" \
+        "$(loc message "$ask" | tr -d '\r' | paste -sd' ')"
     shot "11_delete_$2"
     click button "$ask" "$2"
     check "the question closes" 0 "$(loc gone "$ask"; echo $?)"
