@@ -137,7 +137,27 @@ const std::vector<std::uint8_t>& Checker::skin(int number) {
     return skins_[static_cast<std::size_t>(number)];
 }
 
-std::string Checker::store(const Model& m) {
+namespace {
+
+// A customer of the model against its stored row, column by column.
+std::string same_customer(const std::string& who, const Customer& c, const StoredRow& r) {
+    LQ_RETURN_IF(differ(who + "wang", std::optional(c.wang), r.wang));
+    LQ_RETURN_IF(differ(who + "wang2", std::optional(c.wang2), r.wang2));
+    LQ_RETURN_IF(differ(who + "bs", std::optional(c.bs), r.bs));
+    if (!r.time1 || !same_date(*r.time1, c.time1))
+        return differ(who + "time1", std::optional(c.time1), r.time1);
+    if (!r.time2 || !same_date(*r.time2, c.time2))
+        return differ(who + "time2", std::optional(c.time2), r.time2);
+    // yn is never written on insert: a new row reads as open.
+    LQ_RETURN_IF(differ(who + "yn", c.closed, r.yn.value_or(false)));
+    if (c.time3.has_value() != r.time3.has_value() || (c.time3 && !same_date(*c.time3, *r.time3)))
+        return differ(who + "time3", c.time3, r.time3);
+    return {};
+}
+
+}  // namespace
+
+std::string Checker::store(Model& m) {
     if (!program_.on_server() && !m.store.available && fs::exists(program_.database()))
         return "a file is at the database path while the database is away";
     std::string why;
@@ -150,47 +170,62 @@ std::string Checker::store(const Model& m) {
     if (stored.size() != m.store.customers.size())
         return "customers stored: expected " + std::to_string(m.store.customers.size()) + ", got " +
                std::to_string(stored.size());
+    // Whose each kept row is: a customer's number, or a bin entry's negated.
+    std::map<std::int64_t, const Customer*> owners;
     for (const auto& [id, c] : m.store.customers) {
         auto it = stored.find(id);
         if (it == stored.end()) return "customer " + std::to_string(id) + " is not stored";
-        const StoredRow& r = *it->second;
-        const std::string who = "customer " + std::to_string(id) + " ";
-        LQ_RETURN_IF(differ(who + "wang", std::optional(c.wang), r.wang));
-        LQ_RETURN_IF(differ(who + "wang2", std::optional(c.wang2), r.wang2));
-        LQ_RETURN_IF(differ(who + "bs", std::optional(c.bs), r.bs));
-        if (!r.time1 || !same_date(*r.time1, c.time1))
-            return differ(who + "time1", std::optional(c.time1), r.time1);
-        if (!r.time2 || !same_date(*r.time2, c.time2))
-            return differ(who + "time2", std::optional(c.time2), r.time2);
-        // yn is never written on insert: a new row reads as open.
-        LQ_RETURN_IF(differ(who + "yn", c.closed, r.yn.value_or(false)));
-        if (c.time3.has_value() != r.time3.has_value() ||
-            (c.time3 && !same_date(*c.time3, *r.time3)))
-            return differ(who + "time3", c.time3, r.time3);
+        LQ_RETURN_IF(same_customer("customer " + std::to_string(id) + " ", c, *it->second));
+        owners[id] = &c;
+    }
+    if (file->bin.size() != m.store.bin.size())
+        return "customers in the bin: expected " + std::to_string(m.store.bin.size()) + ", got " +
+               std::to_string(file->bin.size());
+    for (std::size_t i = 0; i < m.store.bin.size(); ++i) {
+        Binned& b = m.store.bin[i];
+        const BinRow& r = file->bin[i];
+        const std::string who = "bin entry " + std::to_string(i) + " ";
+        LQ_RETURN_IF(differ(who + "customer", static_cast<int>(b.customer.id),
+                            static_cast<int>(r.customer)));
+        LQ_RETURN_IF(same_customer(who, b.customer, r.row));
+        LQ_RETURN_IF(differ(who + "PC", std::optional(b.pc), r.deleted_on));
+        const double at = r.deleted_at.value_or(0);
+        if (!b.at_known) {
+            if (at < b.low - kSecond || at > local_now() + kSecond)
+                return who + "deleted at " + shown(at) + ", not the moment of the delete";
+            b.deleted_at = at;
+            b.at_known = true;
+        }
+        if (!same_date(at, b.deleted_at)) return differ(who + "deleted at", b.deleted_at, at);
+        owners[-r.id] = &b.customer;
     }
     // What the program keeps beside each customer, and nothing of a customer gone.
-    std::map<std::int64_t, double> next;
+    std::map<std::int64_t, const KeptRow*> steps;
     for (const KeptRow& k : file->steps) {
-        const auto c = m.store.customers.find(static_cast<std::int32_t>(k.customer));
-        if (c == m.store.customers.end())
+        const auto c = owners.find(k.customer);
+        if (c == owners.end())
             return "a next step is kept for customer " + std::to_string(k.customer) + ", gone";
-        if (k.wang != c->second.wang)
+        if (k.wang != c->second->wang)
             return differ("the next step's buyer of " + std::to_string(k.customer),
-                          std::optional(c->second.wang), k.wang);
-        next[k.customer] = k.next.value_or(0);
+                          std::optional(c->second->wang), k.wang);
+        steps[k.customer] = &k;
     }
     std::map<std::int64_t, std::vector<std::pair<std::string, std::string>>> logs;
     for (const KeptRow& k : file->log)  // oldest first: each goes in front
         logs[k.customer].insert(logs[k.customer].begin(),
                                 {k.our_id.value_or(""), k.said.value_or("")});
-    for (const auto& [id, c] : m.store.customers) {
-        LQ_RETURN_IF(differ("customer " + std::to_string(id) + " next date", c.next,
-                            next.count(id) ? next[id] : 0.0));
-        LQ_RETURN_IF(differ("customer " + std::to_string(id) + " follow-up log", c.log, logs[id]));
-        logs.erase(id);
+    for (const auto& [number, c] : owners) {
+        const std::string who = "customer " + std::to_string(number) + " ";
+        const KeptRow* k = steps.count(number) ? steps[number] : nullptr;
+        LQ_RETURN_IF(differ(who + "next date", c->next, k ? k->next.value_or(0) : 0.0));
+        LQ_RETURN_IF(differ(who + "given up", c->gave_up, k ? k->gave_up.value_or(0) : 0.0));
+        LQ_RETURN_IF(differ(who + "reason", c->reason, k ? k->reason.value_or("") : ""));
+        LQ_RETURN_IF(differ(who + "follow-up log", c->log, logs[number]));
+        logs.erase(number);
     }
     if (!logs.empty())
         return "follow-ups are kept for customer " + std::to_string(logs.begin()->first) + ", gone";
+    LQ_RETURN_IF(differ("the shop's reasons", m.store.reasons, file->reasons));
     const std::optional<std::string> row2 = m.store.row2_text();
     std::vector<std::pair<std::int64_t, std::optional<std::string>>> settings = {
         {1, m.store.our_ids}, {2, row2}, {3, m.store.skin}};
@@ -229,6 +264,12 @@ std::string Checker::list_and_main(const Model& m) {
     LQ_RETURN_IF(differ("登记交易 visible", m.deal_item, w.menu_item_visible("登记交易")));
     LQ_RETURN_IF(
         differ("转为未成交客户 visible", m.revert_item, w.menu_item_visible("转为未成交客户")));
+    LQ_RETURN_IF(
+        differ("放弃跟进… visible", m.give_up_item, w.menu_item_visible(forms::main::kGiveUpItem)));
+    LQ_RETURN_IF(
+        differ("重新跟进 visible", m.resume_item, w.menu_item_visible(forms::main::kResumeItem)));
+    LQ_RETURN_IF(differ("已放弃客户 ticked", m.gave_up_mode,
+                        w.menu_item_checked(forms::main::kGivenUpItem)));
     std::vector<int> tones;
     for (int r = 0; r < static_cast<int>(rows.size()); ++r)
         tones.push_back(w.row_tone(list, r));
@@ -357,7 +398,8 @@ std::string Checker::export_file(Model& m) {
     return {};
 }
 
-std::string Checker::dialog(DialogModel& d, HeadlessWindow& w, double now_low) {
+std::string Checker::dialog(DialogModel& d, HeadlessWindow& w, double now_low,
+                            const std::vector<Binned>& bin) {
     namespace ed = forms::editor;
     if (auto* e = std::get_if<EditorModel>(&d)) {
         LQ_RETURN_IF(differ("editor title",
@@ -400,6 +442,31 @@ std::string Checker::dialog(DialogModel& d, HeadlessWindow& w, double now_low) {
             LQ_RETURN_IF(differ("restore copy closed", std::to_string(r->counts[i].second),
                                 w.cell(forms::restore::kList, row, 3)));
         }
+    } else if (auto* g = std::get_if<GiveUpModel>(&d)) {
+        LQ_RETURN_IF(differ("give-up title", std::string("放弃跟进"), w.text("")));
+        LQ_RETURN_IF(differ("give-up reasons", static_cast<int>(g->reasons.size()),
+                            w.choice_count(forms::give_up::kChoice)));
+        LQ_RETURN_IF(differ("give-up reason", g->text, w.text(forms::give_up::kText)));
+    } else if (auto* b = std::get_if<BinModel>(&d)) {
+        namespace bw = forms::bin_window;
+        std::vector<std::vector<std::string>> expected;
+        for (std::size_t at : b->rows) {
+            const Binned& entry = bin[at];
+            const Customer& k = entry.customer;
+            expected.push_back({entry.pc, k.wang, k.wang2,
+                                k.closed         ? "已成交"
+                                : k.gave_up != 0 ? "已放弃"
+                                                 : "未成交",
+                                k.bs});
+        }
+        auto shown_rows = w.rows(bw::kList);
+        for (auto& row : shown_rows)
+            row.erase(row.begin());  // the moment: the store's, checked there
+        LQ_RETURN_IF(differ("最近删除 rows", static_cast<int>(expected.size()),
+                            static_cast<int>(shown_rows.size())));
+        for (std::size_t i = 0; i < shown_rows.size(); ++i)
+            LQ_RETURN_IF(differ("最近删除 row " + std::to_string(i), expected[i], shown_rows[i]));
+        LQ_RETURN_IF(differ("最近删除 selected", b->selected, w.selected_row(bw::kList)));
     } else if (auto* cd = std::get_if<CadenceModel>(&d)) {
         LQ_RETURN_IF(differ("cadence title", std::string("跟进设置"), w.text("")));
         LQ_RETURN_IF(differ("cadence days", cd->days, w.text(forms::cadence::kDays)));
@@ -430,7 +497,7 @@ std::string Checker::check(Model& model, const std::vector<HeadlessWindow*>& dia
         got.push_back(w->form().name);
     LQ_RETURN_IF(differ("dialogs open", expected, got));
     for (std::size_t i = 0; i < open.size(); ++i)
-        LQ_RETURN_IF(dialog(model.dialogs[i], *open[i], model.now_low));
+        LQ_RETURN_IF(dialog(model.dialogs[i], *open[i], model.now_low, model.store.bin));
     LQ_RETURN_IF(happenings(model, launchers));
     LQ_RETURN_IF(list_and_main(model));
     return store(model);

@@ -25,11 +25,12 @@ class Checker {
     const std::map<std::string, long>& message_counts() const { return message_counts_; }
 
   private:
-    std::string store(const Model& m);
+    std::string store(Model& m);
     std::string list_and_main(const Model& m);
     std::string happenings(Model& m, std::vector<runtime::headless::HeadlessWindow*>& launchers);
     std::string export_file(Model& m);
-    std::string dialog(DialogModel& d, runtime::headless::HeadlessWindow& w, double now_low);
+    std::string dialog(DialogModel& d, runtime::headless::HeadlessWindow& w, double now_low,
+                       const std::vector<Binned>& bin);
     const std::vector<std::uint8_t>& skin(int number);
 
     Program& program_;

@@ -50,8 +50,9 @@ Driver::Driver(const Options& options)
         model_.whole_seconds = true;
     }
     auto& windows = program_.backend().windows();
-    for (const char* form : {"CustomerEditor", "OurIdManager", "DealDateDialog", "ChartWindow",
-                             "FollowUpDialog", "CadenceDialog", "ImportDialog", "RestoreDialog"})
+    for (const char* form :
+         {"CustomerEditor", "OurIdManager", "DealDateDialog", "ChartWindow", "FollowUpDialog",
+          "CadenceDialog", "ImportDialog", "RestoreDialog", "GiveUpDialog", "RecentlyDeleted"})
         windows.on_open(form, [this](HeadlessWindow& w) { dialog(w); });
 }
 
@@ -208,6 +209,7 @@ void Driver::main_action() {
         model_.store.available ? 2 : 0,   // 30 Ctrl+I: customers from a CSV file
         1,                                // 31 the header's menu: 下次跟进 shown or hidden
         2,                                // 32 Ctrl+L: 跟进记录
+        2,                                // 33 Ctrl+G: the given-up customers, or back
     };
     const char* list = forms::main::kList;
     const int choice = weighted(weights);
@@ -370,6 +372,11 @@ void Driver::main_action() {
             return check();
         case 32:
             return show_log();
+        case 33:
+            begin("key Ctrl+G");
+            model_.key("Ctrl+G");
+            if (!w.press_key("Ctrl+G")) fail("no binding took Ctrl+G");
+            return check();
         case 29:
             begin("click the tray balloon");
             model_.balloon_clicked();
@@ -412,9 +419,10 @@ void Driver::environment_action(int which) {
                     model_.store.customers.contains(busy) && in_.chance(60))
                     id = busy;
                 begin("another copy deletes customer " + std::to_string(id));
-                model_.other_copy_deletes(id);
+                model_.other_copy_deletes(id, model_.now_low);
                 store::StoreConnection c;
-                if (!store::delete_customer(c, {db, store::kDatabasePassword}, id))
+                if (!store::delete_customer(c, {db, store::kDatabasePassword}, id,
+                                            {local_now(), ""}))
                     fail("another copy could not delete: " + c.last_error());
             }
             return check();
@@ -493,14 +501,17 @@ void Driver::menu_action() {
     }
     std::vector<std::string> items;
     if (model_.menu == forms::main::kMoreMenu) {
-        items = {"查看图表", "查看图表", "查看图表", "加入官方群", "跟进设置…", "只看待跟进"};
+        items = {"查看图表",   "查看图表",   "查看图表",  "加入官方群", "跟进设置…",
+                 "只看待跟进", "已放弃客户", "最近删除…", "最近删除…"};
         if (in_.chance(40)) items.push_back("恢复备份…");
     } else {
         items = {"修改客户", "修改客户", "联系客户", "查询客户"};
         for (int i = 0; i < 3; ++i) {
             if (model_.deal_item) items.push_back("登记交易");
             if (model_.revert_item) items.push_back("转为未成交客户");
+            if (model_.resume_item) items.push_back("重新跟进");
         }
+        if (model_.give_up_item) items.push_back("放弃跟进…");
         const int n = static_cast<int>(model_.store.customers.size());
         for (int i = 0; i < 1 + n * 6 / options_.customers; ++i)
             items.push_back("删除客户");
@@ -557,6 +568,10 @@ void Driver::dialog(HeadlessWindow& w) {
             import_action(w);
         } else if (name == "RestoreDialog") {
             restore_action(w);
+        } else if (name == "GiveUpDialog") {
+            give_up_action(w);
+        } else if (name == "RecentlyDeleted") {
+            bin_action(w);
         } else {
             chart_action(w);
         }
@@ -994,6 +1009,67 @@ void Driver::chart_action(HeadlessWindow& w) {
     w.set_checked(forms::chart::kThreeD, !w.checked(forms::chart::kThreeD));
     w.fire(forms::chart::kThreeD, Event::clicked);
     check();
+}
+
+void Driver::give_up_action(HeadlessWindow& w) {
+    const GiveUpModel& g = model_.give_up();
+    if (in_.chance(30)) {
+        const int k = in_.below(static_cast<int>(g.reasons.size()));
+        begin("give up: choose reason " + std::to_string(k));
+        model_.give_up_choose(k);
+        w.select_choice(forms::give_up::kChoice, k);
+        w.fire(forms::give_up::kChoice, Event::changed);
+        return check();
+    }
+    if (in_.chance(35)) {
+        const std::string typed[] = {"",      "  ",     "太远了 ",           "Moved",
+                                     "moved", "要发票", std::string(51, 'x')};
+        const std::string text = typed[in_.below(7)];
+        begin("give up: type " + printable(text));
+        model_.give_up().text = text;
+        w.set_text(forms::give_up::kText, text);
+        return check();
+    }
+    const std::int32_t target = g.target;
+    begin("give up: Enter");
+    w.press(Key::enter);
+    // The moment the program took, read back from the store.
+    double when = 0;
+    if (model_.store.available && model_.store.customers.count(target)) {
+        std::string why;
+        const auto stored = program_.read_store(true, &why);
+        if (!stored) return fail("the store cannot be read after a give-up: " + why);
+        for (const auto& k : stored->steps)
+            if (k.customer == target && k.gave_up) when = *k.gave_up;
+        if (when != 0 &&
+            (when < model_.kept(model_.now_low) - 1.0 / 86400 || when > local_now() + 1.0 / 86400))
+            return fail("the give-up's moment is not the moment of the action");
+    }
+    model_.give_up_ok(when);
+    check();
+}
+
+void Driver::bin_action(HeadlessWindow& w) {
+    BinModel& b = model_.bin_dialog();
+    switch (weighted({40, 35, 25})) {
+        case 0: {
+            const int row = in_.below(static_cast<int>(b.rows.size()) + 1) - 1;
+            begin("最近删除: select row " + std::to_string(row));
+            b.selected = row;
+            w.select_row(forms::bin_window::kList, row);
+            return check();
+        }
+        case 1:
+            begin("最近删除: Enter (恢复)");
+            model_.put_back(false);
+            w.press(Key::enter);
+            return check();
+        default:
+            begin("最近删除: 全部恢复");
+            model_.put_back(true);
+            w.fire(forms::bin_window::kPutBackAllButton, Event::clicked);
+            return check();
+    }
 }
 
 }  // namespace stress

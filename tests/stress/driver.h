@@ -81,6 +81,8 @@ class Driver {
     // Runs `start` with background work held until Esc was pressed in its progress window.
     void stop_in_progress_window(const std::function<void()>& start);
     void restore_action(runtime::headless::HeadlessWindow& w);
+    void give_up_action(runtime::headless::HeadlessWindow& w);
+    void bin_action(runtime::headless::HeadlessWindow& w);
     // Picks an index by weight.
     int weighted(const std::vector<int>& weights);
 

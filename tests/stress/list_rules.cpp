@@ -51,7 +51,7 @@ bool found_by(const Customer& c, std::string_view typed) {
 }
 
 int due_tone(const Customer& c, bool closed_list, double today, int cadence) {
-    if (closed_list) return 0;
+    if (closed_list || c.gave_up != 0) return 0;
     // A day set for the next follow-up: due that day, overdue after it.
     if (c.next != 0) {
         const double day = whole_day(c.next), now = whole_day(today);

@@ -103,6 +103,10 @@ const char* form_name(const DialogModel& d) {
             return "CadenceDialog";
         case 7:
             return "RestoreDialog";
+        case 8:
+            return "GiveUpDialog";
+        case 9:
+            return "RecentlyDeleted";
         case 6:
             return "ImportDialog";
         default:
@@ -144,8 +148,11 @@ void Model::start() {
     note_width = 140;
     menu.clear();
     popups = 0;
+    gave_up_mode = false;
     deal_item = true;
     revert_item = false;
+    give_up_item = true;
+    resume_item = false;
     picked_id = 0;
     picked.clear();
     // A new run knows no statuses; the old window's requests are never sent.
@@ -209,10 +216,14 @@ void Model::choose() {
     int n = 0;
     for (const Customer* c :
          list_order(loaded, choice, [&](const Customer& x) { return !status(x).empty(); })) {
+        // Given up or not, as the view asks, whatever list was last loaded.
+        if (!closed_mode && (c->gave_up != 0) != gave_up_mode) continue;
         rows.push_back({std::to_string(c->id), std::to_string(++n), status(*c), c->wang, c->wang2,
                         list_date(c->time1),
                         list_date(closed_mode ? c->time3.value_or(0) : c->time2),
-                        note_in_list(c->bs), c->next != 0 ? list_date(c->next) : std::string()});
+                        (gave_up_mode && !c->reason.empty() ? "〔" + c->reason + "〕" : "") +
+                            note_in_list(c->bs),
+                        c->next != 0 ? list_date(c->next) : std::string()});
         notes.push_back(c->bs);
         tones.push_back(due_tone(*c, closed_mode, now_low, cadence()));
     }
@@ -289,12 +300,26 @@ void Model::sort_click(int column) {
 
 void Model::toggle_due_only() {
     due_only = !due_only;
-    // Only open customers wait for a follow-up: asked from the closed list, the open one.
-    if (due_only && closed_mode) {
-        closed_mode = false;
+    // Only open customers wait for a follow-up: asked from another list, the open one.
+    if (due_only && (closed_mode || gave_up_mode)) {
+        closed_mode = gave_up_mode = false;
         return reload();
     }
     show();
+}
+
+void Model::toggle_given_up() {
+    gave_up_mode = !gave_up_mode;
+    if (gave_up_mode) due_only = false;
+    closed_mode = false;
+    reload();
+}
+
+void Model::fit_row_menu() {
+    deal_item = !closed_mode && !gave_up_mode;
+    revert_item = closed_mode;
+    give_up_item = !closed_mode && !gave_up_mode;
+    resume_item = gave_up_mode;
 }
 
 void Model::toggle_next_column() {
@@ -308,8 +333,8 @@ void Model::toggle_next_column() {
 void Model::balloon_clicked() {
     visible = true;
     due_only = true;
-    if (closed_mode) {
-        closed_mode = false;
+    if (closed_mode || gave_up_mode) {
+        closed_mode = gave_up_mode = false;
         return reload();
     }
     show();
@@ -320,6 +345,7 @@ void Model::key(const std::string& chord) {
     if (chord == "F5") return toolbar(6);
     if (chord == "Enter") return double_click();
     if (chord == "Ctrl+D") return toggle_due_only();
+    if (chord == "Ctrl+G") return toggle_given_up();
     if (chord == "Ctrl+R") {
         const auto id = static_cast<std::int32_t>(std::trunc(selected_id()));
         if (id > 0) open_dialog(FollowUpModel{id, ""});
@@ -561,6 +587,7 @@ void Model::toolbar(int entry) {
         case 3:
         case 4:
             closed_mode = entry == 4;
+            gave_up_mode = false;
             reload();
             break;
         case 6:
@@ -571,8 +598,7 @@ void Model::toolbar(int entry) {
             break;
         case 8:
             if (selected_id() - 1.0 < -0.0000001 && !rows.empty()) selected = 0;
-            deal_item = !closed_mode;
-            revert_item = closed_mode;
+            fit_row_menu();
             menu = "右键菜单";
             ++popups;
             break;
@@ -617,8 +643,7 @@ void Model::export_sheet(std::optional<std::string> path, bool writable) {
 
 void Model::right_click_row() {
     if (selected_id() > 0.0000001) {
-        deal_item = !closed_mode;
-        revert_item = closed_mode;
+        fit_row_menu();
         menu = "右键菜单";
         ++popups;
     }
@@ -739,9 +764,32 @@ void Model::menu_item(const std::string& item, bool answer_yes) {
             "温馨提示：", true);
         if (!answer_yes) return;
         if (!store.available) return say_file_gone();
-        if (found == store.customers.end()) say(kCustomerGone);
-        store.customers.erase(id);
+        if (found == store.customers.end())
+            say(kCustomerGone);
+        else
+            to_bin(id, "SHOP-PC");
         reload();
+    } else if (item == "放弃跟进…") {
+        if (id <= 0 || closed_mode || gave_up_mode) return;
+        GiveUpModel g{id, {"嫌贵", "买了别家", "联系不上", "不需要了"}, "嫌贵"};
+        if (store.available)
+            g.reasons.insert(g.reasons.end(), store.reasons.begin(), store.reasons.end());
+        open_dialog(g);
+    } else if (item == "重新跟进") {
+        if (id <= 0 || !gave_up_mode) return;
+        if (!store.available) return say_file_gone();
+        if (found == store.customers.end()) {
+            say(kCustomerGone);
+        } else {
+            found->second.gave_up = 0;
+            found->second.reason.clear();
+            found->second.log.insert(found->second.log.begin(), {found->second.wang2, "重新跟进"});
+        }
+        reload();
+    } else if (item == "已放弃客户") {
+        toggle_given_up();
+    } else if (item == "最近删除…") {
+        open_bin();
     } else if (item == "查看图表") {
         ChartModel c;
         if (store.available) std::tie(c.open, c.closed) = open_and_closed(store);
@@ -922,8 +970,118 @@ void Model::store_back() {
     store.available = true;
 }
 
-void Model::other_copy_deletes(std::int32_t id) {
-    store.customers.erase(id);
+void Model::other_copy_deletes(std::int32_t id, double low) {
+    const double keep = now_low;
+    now_low = low;
+    to_bin(id, "");
+    now_low = keep;
+}
+
+void Model::to_bin(std::int32_t id, const std::string& pc) {
+    const auto found = store.customers.find(id);
+    if (found == store.customers.end()) return;
+    Binned b;
+    b.customer = found->second;
+    b.low = kept(now_low);
+    b.pc = pc;
+    store.bin.push_back(std::move(b));
+    store.customers.erase(found);
+}
+
+std::vector<std::size_t> Model::bin_order() const {
+    std::vector<std::size_t> order(store.bin.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = order.size() - 1 - i;
+    std::stable_sort(order.begin(), order.end(), [this](std::size_t a, std::size_t b) {
+        return store.bin[a].deleted_at > store.bin[b].deleted_at;
+    });
+    return order;
+}
+
+void Model::open_bin() {
+    opened_forms.push_back("RecentlyDeleted");
+    if (!store.available) return say("最近删除的客户没能读出，请稍后再试。");
+    BinModel b{bin_order(), -1};
+    if (!b.rows.empty()) b.selected = 0;
+    dialogs.push_back(b);
+}
+
+GiveUpModel& Model::give_up() {
+    return std::get<GiveUpModel>(dialogs.back());
+}
+
+void Model::give_up_choose(int index) {
+    GiveUpModel& g = give_up();
+    if (index >= 0 && index < static_cast<int>(g.reasons.size()))
+        g.text = g.reasons[static_cast<std::size_t>(index)];
+}
+
+void Model::give_up_ok(double when) {
+    const GiveUpModel g = give_up();
+    std::string reason = g.text;
+    reason.erase(0, std::min(reason.size(), reason.find_first_not_of(" \t")));
+    reason.erase(reason.find_last_not_of(" \t") + 1);
+    if (reason.empty()) return say("请选择或填写放弃的原因。");
+    if (utf16_units(reason) > 50) return say("放弃的原因最多 50 个字。");
+    if (!store.available) return say_file_gone();
+    const auto found = store.customers.find(g.target);
+    if (found == store.customers.end()) {
+        say(kCustomerGone);
+    } else {
+        found->second.gave_up = kept(when);
+        found->second.reason = reason;
+        found->second.log.insert(found->second.log.begin(),
+                                 {found->second.wang2, "放弃跟进：" + reason});
+        const auto same = [&](const std::string& r) { return same_text_ignoring_case(r, reason); };
+        if (std::none_of(g.reasons.begin(), g.reasons.begin() + 4, same) &&
+            std::none_of(store.reasons.begin(), store.reasons.end(), same))
+            store.reasons.push_back(reason);
+    }
+    dialogs.pop_back();
+    reload();
+}
+
+BinModel& Model::bin_dialog() {
+    return std::get<BinModel>(dialogs.back());
+}
+
+void Model::put_back(bool all) {
+    BinModel& b = bin_dialog();
+    std::vector<std::size_t> chosen;
+    if (all) {
+        chosen = b.rows;
+    } else if (b.selected >= 0) {
+        chosen.push_back(b.rows[static_cast<std::size_t>(b.selected)]);
+    }
+    if (chosen.empty()) return say("请先选中要恢复的客户。");
+    if (!store.available) return say_file_gone();
+    int back = 0, left = 0;
+    std::vector<bool> gone(store.bin.size(), false);
+    for (std::size_t at : chosen) {
+        const Customer& c = store.bin[at].customer;
+        if (duplicate(c.wang, c.wang2)) {
+            ++left;
+            continue;
+        }
+        Customer restored = c;
+        restored.id = store.next_id++;
+        store.customers[restored.id] = restored;
+        gone[at] = true;
+        ++back;
+    }
+    std::vector<Binned> kept_entries;
+    for (std::size_t i = 0; i < store.bin.size(); ++i)
+        if (!gone[i]) kept_entries.push_back(std::move(store.bin[i]));
+    store.bin = std::move(kept_entries);
+    std::string text = "已恢复 " + std::to_string(back) + " 位客户。";
+    if (left > 0)
+        text += "\r\n另有 " + std::to_string(left) +
+                " 位没有恢复：客户列表里已经有同样客户旺旺名和我们旺旺名的客户。";
+    say(text);
+    reload();
+    BinModel& now = bin_dialog();
+    now.rows = bin_order();
+    now.selected = now.rows.empty() ? -1 : 0;
 }
 
 void Model::other_copy_adds(const Customer& c) {

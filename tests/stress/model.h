@@ -20,6 +20,17 @@ struct Customer {
     double next = 0;              // the next follow-up's day; 0: none
     // Every follow-up, newest first: our ID at the time, and what was said.
     std::vector<std::pair<std::string, std::string>> log;
+    double gave_up = 0;  // when the shop gave the customer up; 0: it has not
+    std::string reason;
+};
+
+// A deleted customer in the recycle bin, as it was.
+struct Binned {
+    Customer customer;
+    double deleted_at = 0;  // as the store keeps it, once the checker has seen it
+    bool at_known = false;
+    double low = 0;  // the moment the delete began: the store's is no earlier
+    std::string pc;
 };
 
 struct StoreModel {
@@ -31,7 +42,9 @@ struct StoreModel {
     std::vector<std::pair<std::string, std::string>> row2;
     bool row2_written = false;
     std::optional<std::string> row2_text() const;
-    bool available = true;  // the file is where the program looks
+    bool available = true;             // the file is where the program looks
+    std::vector<Binned> bin;           // in the order of deletion
+    std::vector<std::string> reasons;  // the reasons for giving up the shop typed itself
 };
 
 // A date box value; "now" until the checker has seen which moment the box took.
@@ -71,6 +84,16 @@ struct FollowUpModel {
     int next_choice = 0;  // 不设定, 明天, 3 天后, 下周, 自定义日期
     double picked = 0;    // the day picked for 自定义日期
 };
+struct GiveUpModel {
+    std::int32_t target = 0;
+    std::vector<std::string> reasons;  // as the list offers them
+    std::string text;
+};
+// "最近删除": the bin's entries each row shows, by their place in the store's bin.
+struct BinModel {
+    std::vector<std::size_t> rows;
+    int selected = -1;
+};
 struct CadenceModel {
     std::string days;
 };
@@ -83,7 +106,7 @@ struct RestoreModel {
     std::vector<std::pair<int, int>> counts;
 };
 using DialogModel = std::variant<EditorModel, ManagerModel, DealModel, ChartModel, FollowUpModel,
-                                 CadenceModel, ImportModel, RestoreModel>;
+                                 CadenceModel, ImportModel, RestoreModel, GiveUpModel, BinModel>;
 const char* form_name(const DialogModel& d);
 
 struct Message {
@@ -109,6 +132,7 @@ struct Model {
 
     // The list as the last load left it.
     bool closed_mode = false;
+    bool gave_up_mode = false;  // the open customers given up, instead of the others
     std::string column6 = "最后跟踪日期";
     std::vector<std::vector<std::string>> rows;
     std::vector<std::string> notes;  // each row's note as stored (the cell marks line breaks)
@@ -135,9 +159,9 @@ struct Model {
     std::string skin_text;
     int list_width = 740, list_height = 400, note_width = 140;
     int window_width = 750;  // outer
-    std::string menu;  // the pop-up menu showing, "" for none
-    int popups = 0;    // pop-ups shown by this main window
-    bool deal_item = true, revert_item = false;
+    std::string menu;        // the pop-up menu showing, "" for none
+    int popups = 0;          // pop-ups shown by this main window
+    bool deal_item = true, revert_item = false, give_up_item = true, resume_item = false;
 
     // Online statuses. The program learns each customer's status for a minute; a load shows
     // what it knows at once and asks the rest (everything on "刷新状态"), the rows in view
@@ -201,6 +225,7 @@ struct Model {
     void sort_click(int column);
     void toggle_due_only();
     void toggle_next_column();
+    void toggle_given_up();  // Ctrl+G
     void balloon_clicked();
     // The keys bound to the list's commands.
     void key(const std::string& chord);
@@ -231,6 +256,13 @@ struct Model {
     // The follow-up recorded at `when` (the moment the program took; unused when it failed).
     void follow_up_ok(double when);
     void cadence_ok();
+    GiveUpModel& give_up();
+    void give_up_choose(int index);
+    // 确定 at `when` (the moment the program took; unused when it failed).
+    void give_up_ok(double when);
+    BinModel& bin_dialog();
+    // 恢复 (the selected row) or 全部恢复.
+    void put_back(bool all);
     void import_ok();
     // The copy in row `row` of the restore dialog put back (-1: none chosen), the question
     // answered `yes`.
@@ -240,7 +272,7 @@ struct Model {
     // Other copies of the program, and the file going away.
     void store_away();
     void store_back();
-    void other_copy_deletes(std::int32_t id);
+    void other_copy_deletes(std::int32_t id, double low);
     void other_copy_adds(const Customer& c);
     bool duplicate(const std::string& wang, const std::string& wang2,
                    std::int32_t except = 0) const;
@@ -269,6 +301,12 @@ struct Model {
     BoxDate now() const { return {0, true}; }
     std::string sheet(const std::string& kind) const;
     void take_copy();
+    void fit_row_menu();
+    // Customer `id` goes to the bin, deleted on `pc`.
+    void to_bin(std::int32_t id, const std::string& pc);
+    // The bin's entries in the order "最近删除" shows them: the last deleted first.
+    std::vector<std::size_t> bin_order() const;
+    void open_bin();
 };
 
 // The online status the stand-in service gives an ID.

@@ -29,6 +29,45 @@ std::optional<double> date_of(const jet::Value& v) {
     return std::nullopt;
 }
 
+// A customer row from its columns, the first at `at`: wang, wang2, time1, time2, bs, yn, time3.
+StoredRow customer_row(const std::vector<jet::Value>& v, std::size_t at) {
+    StoredRow r;
+    r.wang = text_of(v[at]);
+    r.wang2 = text_of(v[at + 1]);
+    r.time1 = date_of(v[at + 2]);
+    r.time2 = date_of(v[at + 3]);
+    r.bs = text_of(v[at + 4]);
+    if (auto b = std::get_if<bool>(&v[at + 5])) r.yn = *b;
+    r.time3 = date_of(v[at + 6]);
+    return r;
+}
+
+// lq_bin: id, customer, the customer's columns, deleted_at, deleted_on.
+BinRow bin_row(const std::vector<jet::Value>& v) {
+    BinRow b;
+    if (auto n = std::get_if<std::int64_t>(&v[0])) b.id = *n;
+    if (auto n = std::get_if<std::int64_t>(&v[1])) b.customer = *n;
+    b.row = customer_row(v, 2);
+    b.deleted_at = date_of(v[9]);
+    b.deleted_on = text_of(v[10]);
+    return b;
+}
+
+// lq_tag: id, name, place, kind; the reasons (kind 1) by place.
+void add_reasons(StoredFile& out, std::vector<std::vector<jet::Value>> rows) {
+    std::vector<std::tuple<std::int64_t, std::int64_t, std::string>> placed;
+    for (const auto& v : rows) {
+        const auto* kind = std::get_if<std::int64_t>(&v[3]);
+        if (!kind || *kind != 1) continue;
+        const auto* id = std::get_if<std::int64_t>(&v[0]);
+        const auto* place = std::get_if<std::int64_t>(&v[2]);
+        placed.emplace_back(place ? *place : 0, id ? *id : 0, text_of(v[1]).value_or(""));
+    }
+    std::sort(placed.begin(), placed.end());
+    for (auto& [place, id, name] : placed)
+        out.reasons.push_back(name);
+}
+
 // The rows of a table through the store's own engine, as the server holds them.
 // lq_buyer: id, customer, wang, next_date, ...; lq_log: id, customer, at, our_id, said.
 KeptRow kept_row(const std::string& table, const std::vector<jet::Value>& v) {
@@ -37,6 +76,8 @@ KeptRow kept_row(const std::string& table, const std::vector<jet::Value>& v) {
     if (table == "lq_buyer") {
         r.wang = text_of(v[2]);
         r.next = date_of(v[3]);
+        r.gave_up = date_of(v[4]);
+        r.reason = text_of(v[5]);
     } else {
         r.our_id = text_of(v[3]);
         r.said = text_of(v[4]);
@@ -148,7 +189,8 @@ void Program::lose_store() {
     // The program's own tables and function go; connections kept from before would not know.
     std::string why;
     if (!server_sql(server_,
-                    "DROP TABLE IF EXISTS yrkb_com, vantel_ww, lq_schema;"
+                    "DROP TABLE IF EXISTS yrkb_com, vantel_ww, lq_schema, lq_buyer, lq_log, lq_tag,"
+                    " lq_bin;"
                     " DROP FUNCTION IF EXISTS lq_fold(text);",
                     &why))
         throw std::runtime_error("the server's tables did not go: " + why);
@@ -167,15 +209,8 @@ std::optional<StoredFile> Program::read_store(bool available, std::string* why) 
     StoredFile out;
     for (auto& row : customers->rows) {
         auto& v = row.values;
-        StoredRow r;
+        StoredRow r = customer_row(v, 1);
         if (auto id = std::get_if<std::int64_t>(&v[0])) r.id = *id;
-        r.wang = text_of(v[1]);
-        r.wang2 = text_of(v[2]);
-        r.time1 = date_of(v[3]);
-        r.time2 = date_of(v[4]);
-        r.bs = text_of(v[5]);
-        if (auto b = std::get_if<bool>(&v[6])) r.yn = *b;
-        r.time3 = date_of(v[7]);
         out.customers.push_back(std::move(r));
     }
     for (auto& row : settings->rows) {
@@ -189,6 +224,15 @@ std::optional<StoredFile> Program::read_store(bool available, std::string* why) 
         for (auto& row : rows->rows)
             into->push_back(kept_row(table, row.values));
     }
+    auto bin = server_rows(server_, "lq_bin", why);
+    auto tags = bin ? server_rows(server_, "lq_tag", why) : std::nullopt;
+    if (!tags) return std::nullopt;
+    for (auto& row : bin->rows)
+        out.bin.push_back(bin_row(row.values));
+    std::vector<std::vector<jet::Value>> tag_rows;
+    for (auto& row : tags->rows)
+        tag_rows.push_back(row.values);
+    add_reasons(out, std::move(tag_rows));
     return out;
 }
 
@@ -205,15 +249,8 @@ std::optional<StoredFile> Program::read(const std::string& path, std::string* wh
     auto customers = (*db)->table("yrkb_com");
     if (!customers) return fail(customers.error());
     auto status = (*db)->scan_each(*customers, [&](jet::RowPointer, std::vector<jet::Value>& v) {
-        StoredRow r;
+        StoredRow r = customer_row(v, 1);
         if (auto id = std::get_if<std::int64_t>(&v[0])) r.id = *id;
-        r.wang = text_of(v[1]);
-        r.wang2 = text_of(v[2]);
-        r.time1 = date_of(v[3]);
-        r.time2 = date_of(v[4]);
-        r.bs = text_of(v[5]);
-        if (auto b = std::get_if<bool>(&v[6])) r.yn = *b;
-        r.time3 = date_of(v[7]);
         out.customers.push_back(std::move(r));
     });
     if (!status) return fail(status.error());
@@ -240,6 +277,22 @@ std::optional<StoredFile> Program::read(const std::string& path, std::string* wh
         for (auto& [id, row] : numbered)
             into->push_back(std::move(row));
     }
+    std::vector<std::vector<jet::Value>> tag_rows;
+    for (const char* table : {"lq_bin", "lq_tag"}) {
+        auto def = (*db)->table(table);
+        if (!def && def.error().code == jet::Errc::not_found) continue;
+        if (!def) return fail(def.error());
+        status = (*db)->scan_each(*def, [&](jet::RowPointer, std::vector<jet::Value>& v) {
+            if (std::string(table) == "lq_bin")
+                out.bin.push_back(bin_row(v));
+            else
+                tag_rows.push_back(v);
+        });
+        if (!status) return fail(status.error());
+    }
+    std::sort(out.bin.begin(), out.bin.end(),
+              [](const BinRow& a, const BinRow& b) { return a.id < b.id; });
+    add_reasons(out, std::move(tag_rows));
     return out;
 }
 

@@ -27,13 +27,25 @@ struct StoredRow {
 struct KeptRow {
     std::int64_t customer = 0;
     std::optional<std::string> wang, our_id, said;
-    std::optional<double> next;
+    std::optional<double> next, gave_up;
+    std::optional<std::string> reason;
+};
+
+// A customer in the recycle bin: its number there, and its row as it was.
+struct BinRow {
+    std::int64_t id = 0;
+    std::int64_t customer = 0;
+    StoredRow row;
+    std::optional<double> deleted_at;
+    std::optional<std::string> deleted_on;
 };
 
 struct StoredFile {
     std::vector<StoredRow> customers;                                           // in storage order
     std::vector<std::pair<std::int64_t, std::optional<std::string>>> settings;  // id, ww
-    std::vector<KeptRow> steps, log;  // lq_buyer and lq_log, in the order of their numbers
+    std::vector<KeptRow> steps, log;   // lq_buyer and lq_log, in the order of their numbers
+    std::vector<BinRow> bin;           // in the order of their numbers
+    std::vector<std::string> reasons;  // the shop's own reasons, in their order
 };
 
 class Program {
