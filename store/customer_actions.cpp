@@ -1,5 +1,7 @@
 #include "store/customer_actions.h"
 
+#include <algorithm>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "jet/text.h"
@@ -7,6 +9,7 @@
 #include "store/customer_columns.h"
 #include "store/next_steps.h"
 #include "store/recycle_bin.h"
+#include "store/shop_lists.h"
 #include "store/sources.h"
 
 namespace store {
@@ -216,15 +219,29 @@ std::optional<std::vector<CustomerRow>> load_customers(StoreConnection& c, RowSe
         rs.move_next();
     }
     const auto steps = read_buyer_steps(c, rs);
+    const auto tags = steps && !steps->empty() ? read_list_rows(c, rs, ListKind::tag)
+                                               : std::optional<std::vector<ListEntry>>{};
     close_action(c, rs);
-    if (!steps) return std::nullopt;
-    if (!steps->empty())
-        for (CustomerRow& r : rows)
-            if (auto s = steps->find(r.id); s != steps->end() && s->second.buyer == r.buyer) {
-                r.next_follow_up = s->second.next_date;
-                r.gave_up = s->second.gave_up;
-                r.reason = s->second.reason;
-            }
+    if (!steps || (!steps->empty() && !tags)) return std::nullopt;
+    if (steps->empty()) return rows;
+    // Each tag's place in the shop's order and its shown name.
+    std::unordered_map<std::int32_t, std::pair<std::size_t, std::string>> tag_of;
+    for (std::size_t i = 0; i < tags->size(); ++i)
+        tag_of[(*tags)[i].id] = {i, "#" + (*tags)[i].name};
+    for (CustomerRow& r : rows) {
+        const BuyerStep* s = steps->find(r.id);
+        if (!s || s->buyer != r.buyer) continue;
+        r.next_follow_up = s->next_date;
+        r.gave_up = s->gave_up;
+        r.reason = s->reason;
+        if (s->tags.empty()) continue;
+        std::vector<const std::pair<std::size_t, std::string>*> shown;
+        for (std::int32_t tag : tag_ids_in(s->tags))
+            if (auto t = tag_of.find(tag); t != tag_of.end()) shown.push_back(&t->second);
+        std::sort(shown.begin(), shown.end(), [](auto* a, auto* b) { return a->first < b->first; });
+        for (const auto* t : shown)
+            r.tags += (r.tags.empty() ? "" : " ") + t->second;
+    }
     return rows;
 }
 

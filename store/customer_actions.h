@@ -38,6 +38,7 @@ struct CustomerRow {
     double next_follow_up = 0;  // the day the shop means to follow up next; 0: none
     double gave_up = 0;         // when the shop gave the customer up; 0: it has not
     std::string reason{};       // why it gave up
+    std::string tags{};         // its tags in the shop's order, "#name" each, a blank between
     bool operator==(const CustomerRow&) const = default;
 };
 

@@ -160,25 +160,40 @@ bool remove_kept_rows(StoreConnection& c, std::int32_t id) {
     return true;
 }
 
-std::optional<std::unordered_map<std::int32_t, BuyerStep>> read_buyer_steps(StoreConnection& c,
-                                                                            RowSet& rs) {
-    std::unordered_map<std::int32_t, BuyerStep> steps;
+BuyerSteps::BuyerSteps(std::vector<std::pair<std::int32_t, BuyerStep>> steps)
+    : steps_(std::move(steps)) {
+    std::sort(steps_.begin(), steps_.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+}
+
+const BuyerStep* BuyerSteps::find(std::int32_t id) const {
+    const auto it = std::lower_bound(steps_.begin(), steps_.end(), id,
+                                     [](const auto& s, std::int32_t n) { return s.first < n; });
+    return it != steps_.end() && it->first == id ? &it->second : nullptr;
+}
+
+std::optional<BuyerSteps> read_buyer_steps(StoreConnection& c, RowSet& rs) {
+    std::vector<std::pair<std::int32_t, BuyerStep>> steps;
     const auto there = holds(c, kBuyerTable);
     if (!there) return std::nullopt;
-    if (!*there) return steps;
+    if (!*there) return BuyerSteps(std::move(steps));
     if (!reopen_rows(rs, kBuyerTable)) return std::nullopt;
     const auto customer = rs.field_index("customer"), buyer = rs.field_index("wang"),
                next = rs.field_index("next_date"), gave_up = rs.field_index("gave_up"),
-               reason = rs.field_index("reason");
-    for (int i = 0, n = rs.row_count(); i < n; ++i, rs.move_next()) {
-        BuyerStep& s = steps[rs.int_at(customer)];
+               reason = rs.field_index("reason"), tags = rs.field_index("tags");
+    const int n = rs.row_count();
+    steps.reserve(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i, rs.move_next()) {
+        BuyerStep s;
         s.buyer = rs.take_text_at(buyer);
         s.next_date = rs.datetime_at(next);
         s.gave_up = rs.datetime_at(gave_up);
         s.reason = rs.take_text_at(reason);
+        s.tags = rs.take_text_at(tags);
+        steps.emplace_back(rs.int_at(customer), std::move(s));
     }
     rs.close_rows();
-    return steps;
+    return BuyerSteps(std::move(steps));
 }
 
 ActionResult record_follow_up(StoreConnection& c, RowSet& rs, const StoreLocation& store,
@@ -271,6 +286,24 @@ ActionResult give_up_customer(StoreConnection& c, RowSet& rs, const StoreLocatio
 ActionResult resume_customer(StoreConnection& c, RowSet& rs, const StoreLocation& store,
                              std::int32_t id, double when) {
     return change_give_up(c, rs, store, id, when, std::nullopt);
+}
+
+ActionResult set_customer_tags(StoreConnection& c, RowSet& rs, const StoreLocation& store,
+                               std::int32_t id, const std::vector<std::int32_t>& tag_ids) {
+    if (!open_action(c, rs, store, customer_source(id), true)) return {ActionOutcome::unavailable};
+    if (rs.row_count() != 1) {
+        close_action(c, rs);
+        return {ActionOutcome::missing};
+    }
+    const std::string buyer = rs.read_text(kBuyerColumn).second;
+    rs.close_rows();
+    const std::string field = tag_field(tag_ids);
+    const bool ok = write_step(c, rs, id, buyer, field.empty(), [&](RowSet& r) {
+        return field.empty() ? r.write_null("tags") : r.write_text("tags", field);
+    });
+    const bool stored = ok && c.commit_transaction();
+    close_action(c, rs);
+    return {stored ? ActionOutcome::done : ActionOutcome::not_stored};
 }
 
 }  // namespace store

@@ -57,6 +57,7 @@ struct BuyerStep {
     double next_date = 0;
     double gave_up = 0;  // when the shop gave the customer up; 0: it has not
     std::string reason;  // why
+    std::string tags;    // the numbers of its tags, as tag_field writes them
     bool operator==(const BuyerStep&) const = default;
 };
 
@@ -73,6 +74,10 @@ ActionResult give_up_customer(StoreConnection& c, RowSet& rs, const StoreLocatio
 ActionResult resume_customer(StoreConnection& c, RowSet& rs, const StoreLocation& store,
                              std::int32_t id, double when);
 
+// The tags of customer `id` become `tag_ids` (store/shop_lists.h), in one transaction.
+ActionResult set_customer_tags(StoreConnection& c, RowSet& rs, const StoreLocation& store,
+                               std::int32_t id, const std::vector<std::int32_t>& tag_ids);
+
 // The parts of an action that writes, run inside its open transaction (rs is left closed):
 // Sets customer `id`'s next date (0: none); false when the store refused.
 bool write_next_date(StoreConnection& c, RowSet& rs, std::int32_t id, const std::string& buyer,
@@ -82,8 +87,18 @@ bool rename_buyer(StoreConnection& c, RowSet& rs, std::int32_t id, const std::st
 // Removes every row the program keeps of customer `id`.
 bool remove_kept_rows(StoreConnection& c, std::int32_t id);
 
-// Every customer's kept step by number, read within an open action; nullopt when unreadable.
-std::optional<std::unordered_map<std::int32_t, BuyerStep>> read_buyer_steps(StoreConnection& c,
-                                                                            RowSet& rs);
+// Every customer's kept step, by number: one sorted array, as a hundred thousand of them are
+// read with every list load.
+class BuyerSteps {
+  public:
+    explicit BuyerSteps(std::vector<std::pair<std::int32_t, BuyerStep>> steps);
+    const BuyerStep* find(std::int32_t id) const;
+    bool empty() const { return steps_.empty(); }
+
+  private:
+    std::vector<std::pair<std::int32_t, BuyerStep>> steps_;
+};
+// Read within an open action; nullopt when unreadable.
+std::optional<BuyerSteps> read_buyer_steps(StoreConnection& c, RowSet& rs);
 
 }  // namespace store

@@ -117,10 +117,10 @@ std::optional<std::vector<BinEntry>> read_bin(StoreConnection& c, RowSet& rs,
     close_action(c, rs);
     if (!steps) return std::nullopt;
     for (BinEntry& e : bin)
-        if (auto s = steps->find(-e.bin_id); s != steps->end()) {
-            e.customer.next_follow_up = s->second.next_date;
-            e.customer.gave_up = s->second.gave_up;
-            e.customer.reason = s->second.reason;
+        if (const BuyerStep* s = steps->find(-e.bin_id)) {
+            e.customer.next_follow_up = s->next_date;
+            e.customer.gave_up = s->gave_up;
+            e.customer.reason = s->reason;
         }
     std::sort(bin.begin(), bin.end(), [](const BinEntry& a, const BinEntry& b) {
         return a.deleted_at != b.deleted_at ? a.deleted_at > b.deleted_at : a.bin_id > b.bin_id;

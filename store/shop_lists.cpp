@@ -65,4 +65,96 @@ bool keep_reason(StoreConnection& c, RowSet& rs, const std::string& reason) {
            (rs.close_rows(), true);
 }
 
+std::string tag_field(const std::vector<std::int32_t>& tag_ids) {
+    if (tag_ids.empty()) return {};
+    std::string field = ",";
+    for (std::int32_t id : tag_ids)
+        field += std::to_string(id) + ",";
+    return field;
+}
+
+std::vector<std::int32_t> tag_ids_in(std::string_view field) {
+    std::vector<std::int32_t> ids;
+    std::int32_t n = 0;
+    bool digits = false;
+    for (char ch : field) {
+        if (ch >= '0' && ch <= '9' && n < 100000000) {
+            n = n * 10 + (ch - '0');
+            digits = true;
+        } else {
+            if (digits && n > 0) ids.push_back(n);
+            n = 0;
+            digits = false;
+        }
+    }
+    if (digits && n > 0) ids.push_back(n);
+    return ids;
+}
+
+bool fits_tag_name(std::string_view name) {
+    return !name.empty() && name.find_first_of(" \t,#\r\n") == std::string_view::npos &&
+           name.find("\xE3\x80\x80") == std::string_view::npos &&  // a full-width blank
+           name.find("\xEF\xBC\x8C") == std::string_view::npos;    // a full-width comma
+}
+
+namespace {
+
+// Takes the numbers of tags no longer kept off every customer that has them.
+bool strip_tags(StoreConnection& c, RowSet& rs, const std::vector<std::int32_t>& gone) {
+    if (gone.empty()) return true;
+    const auto there = c.has_table(kBuyerTable);
+    if (!there) return false;
+    if (!*there) return true;
+    if (!reopen_rows(rs, kBuyerTable)) return false;
+    bool ok = true;
+    for (int i = 0, n = rs.row_count(); ok && i < n; ++i, rs.move_next()) {
+        const auto now = rs.read_text("tags").second;
+        if (now.empty()) continue;
+        auto ids = tag_ids_in(now);
+        const auto before = ids.size();
+        std::erase_if(ids, [&](std::int32_t id) {
+            return std::find(gone.begin(), gone.end(), id) != gone.end();
+        });
+        if (ids.size() == before) continue;
+        ok = (ids.empty() ? rs.write_null("tags") : rs.write_text("tags", tag_field(ids))) &&
+             rs.update_row();
+    }
+    rs.close_rows();
+    return ok;
+}
+
+}  // namespace
+
+ActionResult save_tags(StoreConnection& c, RowSet& rs, const StoreLocation& store,
+                       const std::vector<ListEntry>& tags) {
+    if (!open_action(c, rs, store, settings_source(kOurIdsRow), true))
+        return {ActionOutcome::unavailable};
+    rs.close_rows();
+    const auto kept = read_list_rows(c, rs, ListKind::tag);
+    bool ok = kept && c.ensure_table(kTagTable);
+    std::vector<std::int32_t> gone;
+    for (std::size_t i = 0; ok && i < kept->size(); ++i) {
+        const std::int32_t id = (*kept)[i].id;
+        if (std::none_of(tags.begin(), tags.end(), [&](const ListEntry& e) { return e.id == id; }))
+            gone.push_back(id);
+    }
+    for (std::int32_t id : gone)
+        ok = ok && c.execute_sql(std::string("delete from ") + kTagTable +
+                                 " where id=" + std::to_string(id));
+    for (std::size_t place = 0; ok && place < tags.size(); ++place) {
+        const ListEntry& e = tags[place];
+        ok = reopen_rows(rs, std::string(kTagTable) + " where id=" + std::to_string(e.id));
+        if (!ok) break;
+        if (e.id == 0 || rs.row_count() == 0)
+            ok = rs.add_row() && rs.write_int("kind", static_cast<std::int32_t>(ListKind::tag));
+        ok = ok && rs.write_text("name", e.name) &&
+             rs.write_int("place", static_cast<std::int32_t>(place)) && rs.update_row();
+        rs.close_rows();
+    }
+    ok = ok && strip_tags(c, rs, gone);
+    const bool stored = ok && c.commit_transaction();
+    close_action(c, rs);
+    return {stored ? ActionOutcome::done : ActionOutcome::not_stored};
+}
+
 }  // namespace store
