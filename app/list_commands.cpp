@@ -17,6 +17,7 @@
 #include "dialogs/our_id_manager.h"
 #include "dialogs/recently_deleted.h"
 #include "dialogs/store_messages.h"
+#include "dialogs/tag_dialogs.h"
 #include "forms/forms.h"
 #include "runtime/platform.h"
 #include "services/hosts.h"
@@ -176,6 +177,8 @@ void install_dialog_handlers(MainContext& context, Window& main) {
     context.follow_up_log_handlers = dialogs::follow_up_log_handlers(shared);
     context.give_up_handlers = dialogs::give_up_handlers(shared);
     context.bin_handlers = dialogs::recently_deleted_handlers(shared);
+    context.tag_manager_handlers = dialogs::tag_manager_handlers(shared);
+    context.tag_picker_handlers = dialogs::tag_picker_handlers(shared);
 }
 
 }  // namespace app

@@ -67,11 +67,11 @@ ListOrder::ListOrder(std::vector<store::CustomerRow> customers,
                      runtime::CodePageAdapter* sort_order)
     : customers_(std::move(customers)), sort_order_(sort_order), rankings_(kSortKinds) {
     starts_.reserve(customers_.size() + 1);
-    gaps_.reserve(2 * customers_.size());
+    gaps_.reserve(3 * customers_.size());
     // Folding seldom lengthens a text: mostly one allocation for all of them.
     std::size_t total = 0;
     for (const auto& c : customers_)
-        total += c.buyer.size() + c.our_id.size() + c.note.size() + 2;
+        total += c.buyer.size() + c.our_id.size() + c.note.size() + c.tags.size() + 3;
     haystack_.reserve(total);
     for (const auto& c : customers_) {
         starts_.push_back(haystack_.size());
@@ -82,6 +82,10 @@ ListOrder::ListOrder(std::vector<store::CustomerRow> customers,
         haystack_ += kFieldGap;
         gaps_.push_back(haystack_.size());
         services::append_search_key(haystack_, c.note);
+        haystack_ += kFieldGap;
+        gaps_.push_back(haystack_.size());
+        // "#嫌贵 #老客户": a find for "#嫌贵" finds the customers with that tag.
+        services::append_search_key(haystack_, c.tags);
     }
     starts_.push_back(haystack_.size());
     // How often each byte occurs; the first few megabytes tell it well enough.
@@ -132,8 +136,8 @@ std::vector<std::size_t> ListOrder::found(std::string_view needle) const {
 }
 
 std::string_view ListOrder::field(std::size_t i, int which) const {
-    const std::size_t begin = which == 0 ? starts_[i] : gaps_[2 * i + (which - 1)];
-    const std::size_t end = which == 2 ? starts_[i + 1] : gaps_[2 * i + which] - 1;
+    const std::size_t begin = which == 0 ? starts_[i] : gaps_[3 * i + (which - 1)];
+    const std::size_t end = which == 3 ? starts_[i + 1] : gaps_[3 * i + which] - 1;
     return std::string_view(haystack_).substr(begin, end - begin);
 }
 
@@ -264,13 +268,15 @@ std::optional<ListOrder::Ranking> ListOrder::text_ranking(int which, std::stop_t
     return r;
 }
 
-// The text columns' sort kinds, which the preparing thread makes, and the field each sorts by.
+// The text columns' sort kinds the preparing thread makes (the tags' is made when asked for),
+// and the field each sorts by.
 constexpr int kTextKinds[] = {3, 4, 7};
 constexpr int text_field(int kind) {
-    return kind == 3 ? 0 : kind == 4 ? 1 : 2;
+    return kind == 3 ? 0 : kind == 4 ? 1 : kind == 7 ? 2 : 3;
 }
 bool is_text_kind(int kind) {
-    return std::find(std::begin(kTextKinds), std::end(kTextKinds), kind) != std::end(kTextKinds);
+    return kind == kTagsColumn ||
+           std::find(std::begin(kTextKinds), std::end(kTextKinds), kind) != std::end(kTextKinds);
 }
 
 struct ListOrder::Preparation {

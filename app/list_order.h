@@ -32,7 +32,8 @@ double due_day(const store::CustomerRow& customer, int cadence);
 
 // The list's columns past the seven it has always had.
 inline constexpr int kNextDateColumn = 8;  // "下次跟进", shown when the user asks for it
-inline constexpr int kLastColumn = kNextDateColumn;
+inline constexpr int kTagsColumn = 9;      // "标签", the same
+inline constexpr int kLastColumn = kTagsColumn;
 
 // The column the list is sorted by (1 to kLastColumn as the list numbers them; 0 and 1, "序号", is
 // the order of the store, newest first) and its direction.
@@ -92,7 +93,7 @@ class ListOrder {
     // Nothing when `stop` was asked for before the end.
     std::optional<Ranking> text_ranking(int field, std::stop_token stop = {});
     Ranking make_ranking(int kind);
-    // Field 0, 1 or 2 (customer ID, our ID, note) of customer i, folded, from the haystack.
+    // Field 0 to 3 (customer ID, our ID, note, tags) of customer i, folded, from the haystack.
     std::string_view field(std::size_t i, int which) const;
     std::vector<std::size_t> found(std::string_view needle) const;
 
@@ -101,7 +102,7 @@ class ListOrder {
     // customer i's runs from starts_[i] to starts_[i + 1].
     std::string haystack_;
     std::vector<std::size_t> starts_;
-    std::vector<std::size_t> gaps_;  // where customer i's fields 1 and 2 start: 2i and 2i + 1
+    std::vector<std::size_t> gaps_;  // where customer i's fields 1 to 3 start: 3i to 3i + 2
     std::array<std::size_t, 256> byte_count_{};  // in the texts, to search for the rarest byte
     runtime::CodePageAdapter* sort_order_;
     std::vector<std::optional<Ranking>> rankings_;  // by sort kind, made when first sorted

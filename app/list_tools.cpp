@@ -69,6 +69,23 @@ void show_follow_up_log(Window& w, MainContext& context) {
                                              context.follow_up_log_handlers);
 }
 
+// The tags of the customer picked; the first tags set bring the tags' column into view.
+void set_tags(Window& w, MainContext& context) {
+    const std::int32_t id = picked_id(w);
+    if (id <= 0) return;
+    if (const store::CustomerRow* c = context.list->customer(w.selected_row(mw::kList)))
+        context.state.current_customer = *c;
+    context.state.target_id = id;
+    context.reselect = id;
+    runtime::platform().windows().open_modal(forms::tag_picker(), context.tag_picker_handlers);
+    context.reselect = 0;
+    const store::CustomerRow* now = context.list->customer(w.selected_row(mw::kList));
+    if (!context.tags_column && now && now->id == id && !now->tags.empty()) {
+        show_tags_column(w, context, true);
+        (void)save_program_setting(context, kTagsColumnKey, "1");
+    }
+}
+
 void give_up(Window& w, MainContext& context) {
     const std::int32_t id = picked_id(w);
     if (id <= 0 || context.state.list_mode != kOpenCustomers) return;
@@ -111,6 +128,14 @@ void show_next_date_column(Window& w, MainContext& context, bool shown) {
     fit_note_column(w);
 }
 
+void show_tags_column(Window& w, MainContext& context, bool shown) {
+    constexpr int kWidth = 120;
+    context.tags_column = shown;
+    w.set_menu_item_checked(mw::kTagsItem, shown);
+    w.set_column_width(mw::kList, kTagsColumn, shown ? kWidth : 0);
+    fit_note_column(w);
+}
+
 void add_list_tool_handlers(runtime::Handlers& h, MainContext& context) {
     namespace ops = forms::ops;
     h[ops::kFind] = [](Window& w, const EventArgs&) { open_find(w); };
@@ -137,6 +162,10 @@ void add_list_tool_handlers(runtime::Handlers& h, MainContext& context) {
         (void)save_program_setting(context, kNextDateColumnKey,
                                    context.next_date_column ? "1" : "0");
     };
+    h[ops::kToggleTagsColumn] = [&context](Window& w, const EventArgs&) {
+        show_tags_column(w, context, !context.tags_column);
+        (void)save_program_setting(context, kTagsColumnKey, context.tags_column ? "1" : "0");
+    };
     h[ops::kCadenceSettings] = [&context](Window&, const EventArgs&) {
         runtime::platform().windows().open_modal(forms::cadence_dialog(), context.cadence_handlers);
     };
@@ -145,6 +174,11 @@ void add_list_tool_handlers(runtime::Handlers& h, MainContext& context) {
         show_follow_up_log(w, context);
     };
     h[ops::kGiveUp] = [&context](Window& w, const EventArgs&) { give_up(w, context); };
+    h[ops::kSetTags] = [&context](Window& w, const EventArgs&) { set_tags(w, context); };
+    h[ops::kManageTags] = [&context](Window&, const EventArgs&) {
+        runtime::platform().windows().open_modal(forms::tag_manager(),
+                                                 context.tag_manager_handlers);
+    };
     h[ops::kGivenUpView] = [&context](Window& w, const EventArgs&) {
         toggle_given_up_view(w, context);
     };

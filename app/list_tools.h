@@ -11,7 +11,8 @@ void add_list_tool_handlers(runtime::Handlers& h, MainContext& context);
 // The find box at the top right corner of the list, wherever the window's size puts it.
 void place_find_box(runtime::Window& window);
 
-// Shows or hides the list's next-date column.
+// Shows or hides the list's next-date column, or its tags' column.
 void show_next_date_column(runtime::Window& window, MainContext& context, bool shown);
+void show_tags_column(runtime::Window& window, MainContext& context, bool shown);
 
 }  // namespace app

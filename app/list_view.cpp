@@ -68,6 +68,8 @@ std::string CustomerRows::cell(int row, int column) const {
         case kNextDateColumn:
             return c->next_follow_up != 0 ? services::format_date(c->next_follow_up, kDatePattern)
                                           : std::string();
+        case kTagsColumn:
+            return c->tags;
         default:
             return {};
     }

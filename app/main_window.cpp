@@ -262,8 +262,9 @@ void fit_row_menu(Window& window, const MainContext& context) {
 void fit_note_column(Window& window) {
     const runtime::Rect outer = window.placement("");
     // The note takes what the other columns leave, the next date's too when it shows.
-    const int note_width =
-        outer.width - 610 - std::max(0, window.column_width(forms::main::kList, kNextDateColumn));
+    const int note_width = outer.width - 610 -
+                           std::max(0, window.column_width(forms::main::kList, kNextDateColumn)) -
+                           std::max(0, window.column_width(forms::main::kList, kTagsColumn));
     // Below -1 the list view would take the width literally; -2 fits the header instead.
     window.set_column_width(forms::main::kList, 7, note_width < -1 ? -2 : note_width);
 }

@@ -43,7 +43,7 @@ struct MainContext {
     // The other windows' operations, as their code provides them.
     runtime::Handlers editor_handlers, manager_handlers, deal_handlers, chart_handlers,
         follow_up_handlers, cadence_handlers, follow_up_log_handlers, give_up_handlers,
-        bin_handlers;
+        bin_handlers, tag_manager_handlers, tag_picker_handlers;
     // After the next load, the row of this customer is selected again (a follow-up keeps
     // its customer in hand).
     std::int32_t reselect = 0;
@@ -63,6 +63,7 @@ struct MainContext {
     bool due_only = false;
     // The list shows the next-date column (remembered per PC).
     bool next_date_column = false;
+    bool tags_column = false;  // the list shows the tags' column (the same)
     // The statuses of the whole run, made from status_setup at the first list load; their
     // answers wait in status_answers for the windows' thread.
     std::unique_ptr<services::StatusPipeline> statuses;

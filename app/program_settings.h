@@ -20,6 +20,7 @@ inline constexpr const char* kSortKey = "sort";
 inline constexpr const char* kWindowKey = "window";
 inline constexpr const char* kColumnsKey = "columns";
 inline constexpr const char* kNextDateColumnKey = "next_date_column";  // "1": shown
+inline constexpr const char* kTagsColumnKey = "tags_column";           // "1": shown
 
 // Reads this PC's settings (row 2 of its own file) into the context; they stay as they were
 // when it cannot be read.

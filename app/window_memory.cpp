@@ -16,6 +16,7 @@ void restore_window(runtime::Window& window, MainContext& context) {
             window.set_column_width(forms::main::kList, c,
                                     (*widths)[static_cast<std::size_t>(c - 1)]);
     if (settings.get(kNextDateColumnKey) == "1") show_next_date_column(window, context, true);
+    if (settings.get(kTagsColumnKey) == "1") show_tags_column(window, context, true);
     // The list follows the window's new size through the resize rule.
     if (auto state = window_of(settings)) window.set_window_state(*state);
 }

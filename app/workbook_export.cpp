@@ -29,14 +29,14 @@ jet::Result<std::vector<std::uint8_t>> build_workbook(std::string_view kind,
     table.rows.push_back({Cell::make_text("序号"), Cell::make_text("客户旺旺"),
                           Cell::make_text("我们的旺旺"), Cell::make_text("第一次咨询日期"),
                           Cell::make_text(kind == kClosedSheet ? "交易日期" : "最后跟踪日期"),
-                          Cell::make_text("备注")});
+                          Cell::make_text("备注"), Cell::make_text("标签")});
     for (const auto& [number, c] : rows) {
         // The sheet shows the day only, as the list does.
         const double last = kind == kClosedSheet ? c.deal_date : c.last_follow_up;
-        table.rows.push_back({Cell::make_number(static_cast<double>(number)),
-                              Cell::make_text(c.buyer), Cell::make_text(c.our_id),
-                              Cell::make_date(std::floor(c.first_enquiry)),
-                              Cell::make_date(std::floor(last)), Cell::make_text(c.note)});
+        table.rows.push_back(
+            {Cell::make_number(static_cast<double>(number)), Cell::make_text(c.buyer),
+             Cell::make_text(c.our_id), Cell::make_date(std::floor(c.first_enquiry)),
+             Cell::make_date(std::floor(last)), Cell::make_text(c.note), Cell::make_text(c.tags)});
     }
     formats::XlsxOptions options;
     options.sheet_name = kind == kClosedSheet ? "已成交" : "未成交";

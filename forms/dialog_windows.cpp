@@ -236,6 +236,74 @@ const Form& recently_deleted() {
     return form;
 }
 
+const Form& tag_manager() {
+    static const Form form = [] {
+        Form f = dialog("TagManager", "标签管理", 360, 420);
+        Control list =
+            make(tags_window::kList, ControlKind::list_view, {16, 16, 200, 296}, "", true);
+        list.columns = {{"标签", 176, Align::left}};
+        list.events = {{Event::double_clicked, ops::kPickTagRow}};
+        f.controls.push_back(list);
+        f.controls.push_back(
+            make(tags_window::kNameLabel, ControlKind::label, {16, 326, 200, 20}, "名称："));
+        f.controls.push_back(
+            make(tags_window::kName, ControlKind::edit, {16, 346, 200, 24}, "", true));
+        const struct {
+            const char* name;
+            const char* text;
+            const char* op;
+            int top;
+        } buttons[] = {{tags_window::kAddButton, "添加", ops::kAddTag, 16},
+                       {tags_window::kRenameButton, "改名", ops::kRenameTag, 56},
+                       {tags_window::kRemoveButton, "删除", ops::kRemoveTag, 96},
+                       {tags_window::kUpButton, "上移", ops::kTagUp, 136},
+                       {tags_window::kDownButton, "下移", ops::kTagDown, 176},
+                       {tags_window::kCloseButton, "关闭", ops::kCloseDialog, 342}};
+        for (const auto& b : buttons) {
+            Control c = make(b.name, ControlKind::button, {232, b.top, 96, 32}, b.text, true);
+            c.default_button = b.op == ops::kAddTag;  // Enter in the name box adds it
+            c.events = {{Event::clicked, b.op}};
+            f.controls.push_back(c);
+        }
+        f.events = {{Event::created, ops::kTagManagerCreated}};
+        return f;
+    }();
+    return form;
+}
+
+const Form& tag_picker() {
+    static const Form form = [] {
+        Form f = dialog("TagPicker", "设置标签", 320, 420);
+        f.focus = pick_window::kFilter;
+        f.controls.push_back(make(pick_window::kLabel, ControlKind::label, {16, 12, 288, 20}));
+        Control filter = make(pick_window::kFilter, ControlKind::edit, {16, 36, 288, 24}, "", true);
+        filter.events = {{Event::changed, ops::kTagFilterChanged}};
+        f.controls.push_back(filter);
+        Control list =
+            make(pick_window::kList, ControlKind::list_view, {16, 68, 288, 260}, "", true);
+        list.columns = {{"", 32, Align::centre}, {"标签", 232, Align::left}};
+        list.events = {{Event::double_clicked, ops::kToggleTag}};
+        f.controls.push_back(list);
+        Control ok =
+            make(pick_window::kOkButton, ControlKind::button, {112, 340, 88, 32}, "确定", true);
+        ok.default_button = true;
+        ok.events = {{Event::clicked, ops::kSaveTags}};
+        f.controls.push_back(ok);
+        Control cancel =
+            make(pick_window::kCancelButton, ControlKind::button, {216, 340, 88, 32}, "取消", true);
+        cancel.events = {{Event::clicked, ops::kCloseDialog}};
+        f.controls.push_back(cancel);
+        // Tag names hold no blank: Space ticks the tag in hand, in the list or the find box.
+        f.keys = {{"Space", ops::kToggleTag, pick_window::kFilter},
+                  {"Space", ops::kToggleTag, pick_window::kList},
+                  {"Up", ops::kTagSelectionUp, pick_window::kFilter},
+                  {"Down", ops::kTagSelectionDown, pick_window::kFilter}};
+        f.events = {{Event::created, ops::kTagPickerCreated}};
+        return f;
+    }();
+    return form;
+}
+
 const Form& give_up_dialog() {
     static const Form form = [] {
         Form f = dialog("GiveUpDialog", "放弃跟进", 336, 180);

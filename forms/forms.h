@@ -24,6 +24,10 @@ const runtime::Form& follow_up_log();
 const runtime::Form& give_up_dialog();
 // "最近删除": the customers in the recycle bin, to put back.
 const runtime::Form& recently_deleted();
+// "标签管理": the shop's tags, added, renamed, removed and ordered.
+const runtime::Form& tag_manager();
+// "设置标签": the tags of the customer picked, found by typing and ticked with Space.
+const runtime::Form& tag_picker();
 // Work that takes a while (reading a file, an import): how far it is, and 取消.
 const runtime::Form& work_progress();
 
@@ -43,6 +47,10 @@ inline constexpr const char* kDueOnlyItem = "只看待跟进";
 // The list header's own menu, and its item that shows or hides the next-date column.
 inline constexpr const char* kHeaderMenu = "表头菜单";
 inline constexpr const char* kNextDateItem = "显示“下次跟进”列";
+inline constexpr const char* kTagsItem = "显示“标签”列";
+// The shop's tags, and the tags of the customer picked.
+inline constexpr const char* kTagManagerItem = "标签管理…";
+inline constexpr const char* kSetTagsItem = "设置标签…";
 // The view of the customers given up on, and the row menu's items that move them.
 inline constexpr const char* kGivenUpItem = "已放弃客户";
 inline constexpr const char* kGiveUpItem = "放弃跟进…";
@@ -97,6 +105,24 @@ inline constexpr const char* kPutBackButton = "put_back_button";
 inline constexpr const char* kPutBackAllButton = "put_back_all_button";
 inline constexpr const char* kCloseButton = "close_button";
 }  // namespace bin_window
+namespace tags_window {
+inline constexpr const char* kList = "tag_list";
+inline constexpr const char* kNameLabel = "name_label";
+inline constexpr const char* kName = "name_box";
+inline constexpr const char* kAddButton = "add_button";
+inline constexpr const char* kRenameButton = "rename_button";
+inline constexpr const char* kRemoveButton = "remove_button";
+inline constexpr const char* kUpButton = "up_button";
+inline constexpr const char* kDownButton = "down_button";
+inline constexpr const char* kCloseButton = "close_button";
+}  // namespace tags_window
+namespace pick_window {
+inline constexpr const char* kLabel = "label";
+inline constexpr const char* kFilter = "filter_box";
+inline constexpr const char* kList = "tag_list";
+inline constexpr const char* kOkButton = "ok_button";
+inline constexpr const char* kCancelButton = "cancel_button";
+}  // namespace pick_window
 namespace give_up {
 inline constexpr const char* kLabel = "label";
 inline constexpr const char* kChoice = "reason_list";
@@ -169,6 +195,9 @@ inline constexpr const char* kFind = "find";
 inline constexpr const char* kDueOnly = "due_only";
 inline constexpr const char* kHeaderMenuPopup = "show_header_menu";
 inline constexpr const char* kToggleNextDateColumn = "toggle_next_date_column";
+inline constexpr const char* kToggleTagsColumn = "toggle_tags_column";
+inline constexpr const char* kManageTags = "manage_tags";
+inline constexpr const char* kSetTags = "set_tags";
 inline constexpr const char* kShowFollowUpLog = "show_follow_up_log";
 inline constexpr const char* kGiveUp = "give_up";
 inline constexpr const char* kRecentlyDeleted = "recently_deleted";
@@ -216,6 +245,19 @@ inline constexpr const char* kGiveUpCreated = "give_up_created";
 inline constexpr const char* kReasonChosen = "reason_chosen";
 inline constexpr const char* kSaveGiveUp = "save_give_up";
 inline constexpr const char* kBinCreated = "bin_created";
+inline constexpr const char* kTagManagerCreated = "tag_manager_created";
+inline constexpr const char* kAddTag = "add_tag";
+inline constexpr const char* kRenameTag = "rename_tag";
+inline constexpr const char* kRemoveTag = "remove_tag";
+inline constexpr const char* kTagUp = "tag_up";
+inline constexpr const char* kTagDown = "tag_down";
+inline constexpr const char* kPickTagRow = "pick_tag_row";
+inline constexpr const char* kTagPickerCreated = "tag_picker_created";
+inline constexpr const char* kTagFilterChanged = "tag_filter_changed";
+inline constexpr const char* kToggleTag = "toggle_tag";
+inline constexpr const char* kTagSelectionUp = "tag_selection_up";
+inline constexpr const char* kTagSelectionDown = "tag_selection_down";
+inline constexpr const char* kSaveTags = "save_tags";
 inline constexpr const char* kPutBack = "put_back";
 inline constexpr const char* kPutBackAll = "put_back_all";
 inline constexpr const char* kCadenceCreated = "cadence_created";

@@ -93,7 +93,8 @@ const Form& main_window() {
                         {"最后跟踪日期", 100, Align::centre},
                         {"备注", 140, Align::centre},
                         // Shown when the user asks for it (the header's menu).
-                        {"下次跟进", 0, Align::centre}};
+                        {"下次跟进", 0, Align::centre},
+                        {"标签", 0, Align::left}};
         list.events = {{Event::item_right_clicked, ops::kListRightClick},
                        {Event::double_clicked, ops::kEditSelected},
                        {Event::rows_shown, ops::kListRowsShown},
@@ -118,6 +119,7 @@ const Form& main_window() {
                    {"跟进记录…", 1, true, ops::kShowFollowUpLog, "Ctrl+L"},
                    {main::kGiveUpItem, 1, true, ops::kGiveUp, ""},
                    {main::kResumeItem, 1, false, ops::kResume, ""},
+                   {main::kSetTagsItem, 1, true, ops::kSetTags, "Ctrl+T"},
                    {main::kMoreMenu, 0, false, "", ""},
                    {"查看图表", 1, true, ops::kOpenChart, ""},
                    {"加入官方群", 1, true, ops::kJoinGroup, ""},
@@ -133,8 +135,12 @@ const Form& main_window() {
                    {"最近删除…", 1, true, ops::kRecentlyDeleted, ""},
                    {"数据库设置…", 1, true, ops::kDatabaseSettings, ""},
                    {"把本机数据搬到服务器…", 1, true, ops::kMoveShop, ""},
+                   {"-", 1, true, "", ""},
+                   {main::kTagsItem, 1, true, ops::kToggleTagsColumn, ""},
+                   {main::kTagManagerItem, 1, true, ops::kManageTags, ""},
                    {main::kHeaderMenu, 0, false, "", ""},
-                   {main::kNextDateItem, 1, true, ops::kToggleNextDateColumn, ""}};
+                   {main::kNextDateItem, 1, true, ops::kToggleNextDateColumn, ""},
+                   {main::kTagsItem, 1, true, ops::kToggleTagsColumn, ""}};
         // The keys of every list program on Windows; Enter and Del act on the list's row only
         // where the keyboard is in the list, Esc and Enter in the find box are the find's.
         f.keys = {{"Ctrl+N", ops::kAddCustomer, ""},
@@ -146,6 +152,7 @@ const Form& main_window() {
                   {"Ctrl+L", ops::kShowFollowUpLog, ""},
                   {"Ctrl+D", ops::kDueOnly, ""},
                   {"Ctrl+G", ops::kGivenUpView, ""},
+                  {"Ctrl+T", ops::kSetTags, ""},
                   {"Ctrl+I", ops::kImport, ""},
                   {"Apps", ops::kRowMenuKey, main::kList},
                   {"Shift+F10", ops::kRowMenuKey, main::kList},

@@ -18,7 +18,7 @@ bool has_style(HWND h, LONG_PTR style) {
 }
 
 // The virtual key and the modifiers of a chord as the key bindings spell it: "Ctrl+N",
-// "Shift+F10", "Del", "Enter", "Esc", "F5", "Apps".
+// "Shift+F10", "Del", "Enter", "Esc", "F5", "Apps", "Space", "Up", "Down".
 struct Chord {
     UINT key = 0;
     bool ctrl = false, shift = false;
@@ -50,6 +50,12 @@ Chord parse_chord(std::string_view text) {
         c.key = VK_DELETE;
     else if (text == "Apps")
         c.key = VK_APPS;
+    else if (text == "Space")
+        c.key = VK_SPACE;
+    else if (text == "Up")
+        c.key = VK_UP;
+    else if (text == "Down")
+        c.key = VK_DOWN;
     return c;
 }
 

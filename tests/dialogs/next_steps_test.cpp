@@ -3,6 +3,7 @@
 // column from the header's menu (remembered), and 跟进记录 listing what was said.
 #include "dialogs/dates.h"
 #include "dialogs/recently_deleted.h"
+#include "dialogs/tag_dialogs.h"
 #include "forms/forms.h"
 #include "services/date_format.h"
 #include "tests/dialogs/dialog_fixture.h"
@@ -255,6 +256,76 @@ TEST_F(NextSteps, DeletedCustomersComeBackFromTheBinOneOrAllUntilThirtyDaysPass)
     dialogs::set_clock([] { return kToday + 31.6; });
     open_bin([&](HeadlessWindow& b) { EXPECT_TRUE(b.rows(bw::kList).empty()); });
     EXPECT_EQ(dump("lq_bin").find("first"), std::string::npos);
+}
+
+TEST_F(NextSteps, TagsMadeInTheManagerAreTickedByKeysShownInTheirColumnAndFoundWithHash) {
+    namespace tw = forms::tags_window;
+    namespace pw = forms::pick_window;
+    add("a", "店主一", kToday, kToday);
+    add("b", "店主一", kToday, kToday);
+    HeadlessWindow& main = open_main();
+    // The manager: three added with Enter, one refused, one renamed, one moved up.
+    on_open("TagManager", [&](HeadlessWindow& m) {
+        for (const char* name : {"嫌贵", "要发票", "老客户", "老 客户", "嫌贵"}) {
+            m.set_text(tw::kName, name);
+            m.press_key("Enter");
+        }
+        EXPECT_EQ(messages(),
+                  (std::vector<std::pair<std::string, std::string>>{
+                      {dialogs::kBadTagName, "信息："}, {dialogs::kTagThere, "信息："}}));
+        m.select_row(tw::kList, 1);
+        m.fire(tw::kList, Event::double_clicked);
+        EXPECT_EQ(m.text(tw::kName), "要发票");
+        m.set_text(tw::kName, "开发票");
+        m.fire(tw::kRenameButton, Event::clicked);
+        m.select_row(tw::kList, 2);
+        m.fire(tw::kUpButton, Event::clicked);
+        const auto rows = m.rows(tw::kList);
+        ASSERT_EQ(rows.size(), 3u);
+        EXPECT_EQ(rows[0][0] + rows[1][0] + rows[2][0], "嫌贵老客户开发票");
+        EXPECT_EQ(m.selected_row(tw::kList), 1);
+        m.press_key("Esc");
+    });
+    main.fire("", Event::right_button);
+    main.choose_menu_item(mw::kTagManagerItem);
+
+    // The picker: typed to find, Space to tick, Enter to keep; the column comes into view.
+    main.select_row(mw::kList, row_of(main, "a"));
+    on_open("TagPicker", [&](HeadlessWindow& p) {
+        EXPECT_EQ(p.focused(), pw::kFilter);
+        EXPECT_EQ(p.rows(pw::kList).size(), 3u);
+        p.set_text(pw::kFilter, "发");
+        ASSERT_EQ(p.rows(pw::kList).size(), 1u);
+        p.press_key("Space");
+        p.set_text(pw::kFilter, "");
+        p.press_key("Down");
+        p.press_key("Space");  // 老客户
+        EXPECT_EQ(p.rows(pw::kList)[1], (std::vector<std::string>{"✓", "老客户"}));
+        p.press_key("Enter");
+        EXPECT_TRUE(p.closed());
+    });
+    ASSERT_TRUE(main.press_key("Ctrl+T"));
+    EXPECT_EQ(main.column_width(mw::kList, 9), 120);
+    EXPECT_NE(context_.settings.text().find("tags_column=1"), std::string::npos);
+    EXPECT_EQ(main.rows(mw::kList)[static_cast<std::size_t>(row_of(main, "a"))][9],
+              "#老客户 #开发票");
+    // Found by "#", as typed into the find box.
+    ASSERT_TRUE(main.press_key("Ctrl+F"));
+    main.set_text(mw::kFindBox, "#开发");
+    ASSERT_EQ(main.rows(mw::kList).size(), 1u);
+    EXPECT_EQ(main.rows(mw::kList)[0][3], "a");
+    main.press_key("Esc");
+    // A tag removed goes from the customer too.
+    on_open("TagManager", [&](HeadlessWindow& m) {
+        m.select_row(tw::kList, 1);
+        backend_.message_boxes().push_answer(runtime::kAnswerYes);
+        m.fire(tw::kRemoveButton, Event::clicked);
+        messages();
+        m.press_key("Esc");
+    });
+    main.fire("", Event::right_button);
+    main.choose_menu_item(mw::kTagManagerItem);
+    EXPECT_EQ(main.rows(mw::kList)[static_cast<std::size_t>(row_of(main, "a"))][9], "#开发票");
 }
 
 }  // namespace

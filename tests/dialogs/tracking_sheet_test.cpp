@@ -9,7 +9,9 @@
 #include "forms/forms.h"
 #include "services/date_format.h"
 #include "store/customer_actions.h"
+#include "store/next_steps.h"
 #include "store/provision.h"
+#include "store/shop_lists.h"
 #include "tests/dialogs/dialog_fixture.h"
 #include "tests/formats/tools.h"
 #include "tests/jet/run_command.h"
@@ -217,7 +219,16 @@ namespace {
 // rows, types and order as the tab-separated sheet holds.
 TEST_F(SheetExport, AWorkbookHoldsTheSheetsRowsWithTypedCells) {
     add("buyer'1", "店主一", k2014May23, k2014May23 + 1.75, "line one\r\nsaid \"two\"");
-    add("tb-x", "店主二", k2014Nov5, k2014Nov5 + 1, "买家<!vantel!>𠀀");
+    const int tagged = add("tb-x", "店主二", k2014Nov5, k2014Nov5 + 1, "买家<!vantel!>𠀀");
+    {
+        // Its tags go into a column of their own, in the shop's order.
+        store::StoreConnection c;
+        store::RowSet rs;
+        const store::StoreLocation where{db_path_, store::kDatabasePassword};
+        ASSERT_TRUE(store::save_tags(c, rs, where, {{0, "老客户"}, {0, "要发票"}}));
+        const auto tags = *store::read_shop_list(c, rs, where, store::ListKind::tag);
+        ASSERT_TRUE(store::set_customer_tags(c, rs, where, tagged, {tags[1].id, tags[0].id}));
+    }
     open_main();
     messages();
     const std::string book = dir_ + "/sheet.xlsx";
@@ -233,9 +244,9 @@ TEST_F(SheetExport, AWorkbookHoldsTheSheetsRowsWithTypedCells) {
     EXPECT_EQ(read_file(dir_ + "/typed.XLSX"), read_file(book));
 
     const std::string want =
-        "序号|客户旺旺|我们的旺旺|第一次咨询日期|最后跟踪日期|备注\n"
-        "2|buyer'1|店主一|2014-05-23|2014-05-24|line one\\nsaid \"two\"\n"
-        "1|tb-x|店主二|2014-11-05|2014-11-06|买家<!vantel!>𠀀\n";
+        "序号|客户旺旺|我们的旺旺|第一次咨询日期|最后跟踪日期|备注|标签\n"
+        "2|buyer'1|店主一|2014-05-23|2014-05-24|line one\\nsaid \"two\"|\n"
+        "1|tb-x|店主二|2014-11-05|2014-11-06|买家<!vantel!>𠀀|#老客户 #要发票\n";
     const std::string& python = format_tests::openpyxl_python();
     if (!python.empty()) {
         auto run = format_tests::python(python, R"(
@@ -263,9 +274,10 @@ print('frozen', ws.freeze_panes, ws['A1'].font.b, type(ws['A2'].value).__name__,
         // own date format) bare.
         EXPECT_EQ(
             read_file(out + "/sheet.csv"),
-            "\"序号\"|\"客户旺旺\"|\"我们的旺旺\"|\"第一次咨询日期\"|\"最后跟踪日期\"|\"备注\"\n"
-            "2|\"buyer'1\"|\"店主一\"|2014-5-23|2014-5-24|\"line one\nsaid \"\"two\"\"\"\n"
-            "1|\"tb-x\"|\"店主二\"|2014-11-5|2014-11-6|\"买家<!vantel!>𠀀\"\n");
+            "\"序号\"|\"客户旺旺\"|\"我们的旺旺\"|\"第一次咨询日期\"|\"最后跟踪日期\"|\"备注\"|"
+            "\"标签\"\n"
+            "2|\"buyer'1\"|\"店主一\"|2014-5-23|2014-5-24|\"line one\nsaid \"\"two\"\"\"|\n"
+            "1|\"tb-x\"|\"店主二\"|2014-11-5|2014-11-6|\"买家<!vantel!>𠀀\"|\"#老客户 #要发票\"\n");
     }
 }
 

@@ -99,7 +99,23 @@ TEST(Forms, EveryDefinitionLoadsAndBindsKnownOperationsOnly) {
                                          ops::kRecentlyDeleted,
                                          ops::kBinCreated,
                                          ops::kPutBack,
-                                         ops::kPutBackAll};
+                                         ops::kPutBackAll,
+                                         ops::kToggleTagsColumn,
+                                         ops::kManageTags,
+                                         ops::kSetTags,
+                                         ops::kTagManagerCreated,
+                                         ops::kAddTag,
+                                         ops::kRenameTag,
+                                         ops::kRemoveTag,
+                                         ops::kTagUp,
+                                         ops::kTagDown,
+                                         ops::kPickTagRow,
+                                         ops::kTagPickerCreated,
+                                         ops::kTagFilterChanged,
+                                         ops::kToggleTag,
+                                         ops::kTagSelectionUp,
+                                         ops::kTagSelectionDown,
+                                         ops::kSaveTags};
     runtime::headless::Backend backend;
     std::set<std::string> names;
     for (const auto* form : all_forms()) {
@@ -152,9 +168,10 @@ TEST(Forms, MainWindowSettingsTheProgramReliesOn) {
     const auto* list = f.find(forms::main::kList);
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(list->row_height, 28);
-    ASSERT_EQ(list->columns.size(), 9u);
+    ASSERT_EQ(list->columns.size(), 10u);
     EXPECT_EQ(list->columns[0].width, 0);  // the id column is hidden
-    EXPECT_EQ(list->columns[8].width, 0);  // so is the next date, until asked for
+    EXPECT_EQ(list->columns[8].width, 0);  // so are the next date and the tags, until asked for
+    EXPECT_EQ(list->columns[9].width, 0);
     EXPECT_EQ(list->columns[0].align, runtime::Align::left);
     for (std::size_t i = 1; i < 9; ++i)
         EXPECT_EQ(list->columns[i].align, runtime::Align::centre);

@@ -531,6 +531,49 @@ TEST_P(Actions, ADeletedCustomerComesBackFromTheBinAsItWasUntilThirtyDaysPass) {
     }
 }
 
+TEST_P(Actions, TagsAreRenamedReorderedAndRemovedFromEveryCustomerInOneStep) {
+    std::int32_t a = 0, b = 0;
+    ASSERT_EQ(store::save_new_customer(c_, rs_, where_, customer("a", "店主一"), &a),
+              store::SaveOutcome::saved);
+    ASSERT_EQ(store::save_new_customer(c_, rs_, where_, customer("b", "店主一"), &b, 46100.0),
+              store::SaveOutcome::saved);
+    const auto tags = [&] { return *store::read_shop_list(c_, rs_, where_, store::ListKind::tag); };
+    const auto shown = [&](std::int32_t id) {
+        const auto rows = store::load_customers(c_, rs_, where_, false);
+        for (const auto& r : *rows)
+            if (r.id == id) return r.tags;
+        return std::string("?");
+    };
+    ASSERT_TRUE(store::save_tags(c_, rs_, where_, {{0, "嫌贵"}, {0, "要发票"}, {0, "老客户"}}));
+    const auto made = tags();
+    ASSERT_EQ(made.size(), 3u);
+    const std::int32_t pricey = made[0].id, invoice = made[1].id, old = made[2].id;
+    ASSERT_TRUE(store::set_customer_tags(c_, rs_, where_, a, {old, pricey}));
+    ASSERT_TRUE(store::set_customer_tags(c_, rs_, where_, b, {invoice}));
+    EXPECT_EQ(shown(a), "#嫌贵 #老客户");  // in the shop's order, whatever the ticking's
+    // Renamed and moved: numbers kept; removed: gone from every customer; the next date stays.
+    ASSERT_TRUE(store::save_tags(c_, rs_, where_, {{old, "回头客"}, {pricey, "嫌贵"}}));
+    EXPECT_EQ(tags(), (std::vector<store::ListEntry>{{old, "回头客"}, {pricey, "嫌贵"}}));
+    EXPECT_EQ(shown(a), "#回头客 #嫌贵");
+    EXPECT_EQ(shown(b), "");
+    const auto rows = store::load_customers(c_, rs_, where_, false);
+    EXPECT_EQ(rows->front().next_follow_up, 46100.0);
+    ASSERT_TRUE(store::set_customer_tags(c_, rs_, where_, a, {}));
+    EXPECT_EQ(shown(a), "");
+    EXPECT_EQ(store::set_customer_tags(c_, rs_, where_, 999, {old}).outcome,
+              store::ActionOutcome::missing);
+    EXPECT_EQ(store::tag_ids_in(",3,17,x,"), (std::vector<std::int32_t>{3, 17}));
+    EXPECT_FALSE(store::fits_tag_name("a b") || store::fits_tag_name("#a") ||
+                 store::fits_tag_name("a，b") || store::fits_tag_name(""));
+    if (GetParam() == Engine::jet) {
+        int status = -1;
+        const std::string exported =
+            testing_support::run_command("mdb-export '" + where_.path + "' lq_tag", &status);
+        EXPECT_EQ(status, 0);
+        EXPECT_NE(exported.find("\"回头客\""), std::string::npos) << exported;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, Actions, ::testing::Values(Engine::jet, Engine::server),
                          engine_name);
 
