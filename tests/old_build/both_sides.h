@@ -13,6 +13,7 @@ inline constexpr std::int32_t kGivenUp = 3;     // given up for a reason typed a
 inline constexpr std::int32_t kClosed = 4;      // deal registered
 inline constexpr std::int32_t kImportedOpen = 5;
 inline constexpr std::int32_t kImportedClosed = 6;
+inline constexpr std::int32_t kDeleted = 7;  // deleted into the recycle bin
 
 // The old build edits the first customer as its editor does (the row as listed, a new last
 // follow-up and note), closes the second one's deal and saves a customer of its own.
@@ -21,7 +22,7 @@ inline constexpr double kEditedLastFollowUp = 45732.5;  // 2025-03-16 12:00
 inline constexpr const char* kEditedNote = "旧版改的备注\r\n月底再联系";
 inline constexpr std::int32_t kDealt = kQuoted;
 inline constexpr double kDealDate = 45734;  // 2025-03-18
-inline constexpr std::int32_t kAddedByOld = 7;
+inline constexpr std::int32_t kAddedByOld = 8;
 inline constexpr const char* kAddedBuyer = "旧版买家";
 inline constexpr const char* kAddedOurId = "店主二";
 inline constexpr double kAddedFirstEnquiry = 45734.25;  // 2025-03-18 06:00

@@ -1,8 +1,9 @@
 // The current build's side of the old-build check.
 //   current_side write FILE DIR: makes a fresh database file, keeps customers in it through the
-//     store's actions (follow-ups, next dates, a give-up, a deal, an import) and a recycle bin
-//     row, then writes what it reads back: DIR/customers.txt, the customer table as the old
-//     build lists it, and DIR/kept.txt, what only this build keeps (next steps, logs, lists).
+//     store's actions (follow-ups, next dates, a give-up, a deal, an import, tags) and a delete
+//     into the recycle bin, then writes what it reads back: DIR/customers.txt, the customer table
+//     as the old build lists it, and DIR/kept.txt, what only this build keeps (next steps, logs,
+//     lists).
 //   current_side check FILE DIR: after the old build has worked on the file, finds its edit,
 //     its deal and its new customer, and writes the same two views to customers_after.txt and
 //     kept_after.txt for the script to hold against the old build's and the first ones.
@@ -155,39 +156,18 @@ class Shop {
                 report) &&
                 report.added == 2,
             "the import is not stored");
-        add_bin_row();
-    }
-
-    // Nothing in this build deletes into the recycle bin yet; its table is made as every kept
-    // table is, and given one row of a deleted customer, every column filled by its kind.
-    void add_bin_row() {
-        const auto* bin = store::find_table(store::kBinTable);
-        require(bin != nullptr, "no recycle bin table is described");
-        require(store::open_action(c_, rs_, where_, store::customer_source(kClosed), true) &&
-                    c_.ensure_table(store::kBinTable) &&
-                    store::reopen_rows(rs_, std::string(store::kBinTable) + " where customer=0") &&
-                    rs_.add_row(),
-                "the recycle bin does not open");
-        bool ok = true;
-        for (const auto& column : bin->columns) {
-            if (column.autonumber) continue;
-            using T = jet::ColumnType;
-            switch (column.type) {
-                case T::long_integer:
-                    ok = ok && rs_.write_int(column.name, 99);
-                    break;
-                case T::boolean:
-                    ok = ok && rs_.write_bool(column.name, true);
-                    break;
-                case T::datetime:
-                    ok = ok && rs_.write_datetime(column.name, 45720.5);
-                    break;
-                default:
-                    ok = ok && rs_.write_text(column.name, "删掉的" + column.name);
-            }
-        }
-        require(ok && rs_.update_row() && c_.commit_transaction(), "the bin row is not stored");
-        store::close_action(c_, rs_);
+        // Tags on the first, and a customer deleted into the recycle bin with its log.
+        require(store::save_tags(c_, rs_, where_, {{0, "老客户"}, {0, "要发票"}}),
+                "the tags are not stored");
+        const auto tags = store::read_shop_list(c_, rs_, where_, store::ListKind::tag);
+        require(tags && tags->size() == 2, "the tags do not read back");
+        require(
+            store::set_customer_tags(c_, rs_, where_, kFollowedUp, {(*tags)[1].id, (*tags)[0].id}),
+            "the customer's tags are not stored");
+        save({"删掉的买家", "店主一", 45680, 45690, "后来删了"}, kDeleted);
+        follow_up(kDeleted, {45691.5, "问了一次", "", 0});
+        require(store::delete_customer(c_, where_, kDeleted, {45695.5, "前台电脑"}),
+                "the delete is not stored");
     }
 
     // The old build's edit, deal and new customer, each in the list it belongs to.
