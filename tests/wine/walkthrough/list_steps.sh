@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Finding, sorting, the due view and follow-ups, by real keys and clicks, on the virtual
-# display that walkthrough.sh made: customers come in from a CSV through the open dialog and
-# the import dialog, and go again through the restore dialog.
+# Finding, sorting, the due view, follow-ups, giving customers up and the recycle bin, by real
+# keys and clicks, on the virtual display that walkthrough.sh made: customers come in from a CSV
+# through the open dialog and the import dialog, and go again through the restore dialog.
 # usage: list_steps.sh PROGRAM_DIR DRIVER LOCATE ARTEFACT_DIR SHEET_DIR JETDUMP TEMPLATE
 set -uo pipefail
 dir=$1 driver=$2 locate=$3 artefacts=$4 sheets=$5
@@ -159,6 +159,154 @@ expect "the window comes back at its size ($size_before)" "$size_before" \
     eval 'loc area "$main_title" | cut -d" " -f5-'
 shot_window l07_restarted "$main_title"
 expect "the 下次跟进 column shows after the restart" "$(date -d tomorrow +%Y-%-m-%-d)" next_cell_of zhang_wait
+
+# The program's own tables as mdb-export reads them; times to the second unless told.
+table() { mdb-export -H -Q -e -d '|' -T "${2:-%Y-%m-%d %H:%M:%S}" "$dir/yrkb_com.db" "$1" 2>&1; }
+number_of() { customers | awk -F'|' -v w="$1" '$2 == w { print $1 }'; }
+given_up() { table lq_buyer '%Y-%m-%d' | awk -F'|' -v w="$1" '$3 == w { print $5 "|" $6 }'; }
+buyer_of() { table lq_buyer | awk -F'|' -v w="$1" '$3 == w' | cut -d'|' -f2-; }
+log_of() { table lq_log | awk -F'|' -v c="$1" '$2 == c' | cut -d'|' -f3- | sort; }
+# The skin typed into the selector, as in step 2; the file holds it once it is applied.
+use_skin() {
+    activate "$main_title"
+    click control "$main_title" 0
+    press End shift+Home
+    type_text "$1"
+    expect "mdb-export: skin $1 in settings row 3" "$1" setting 3
+    sleep 1
+}
+# 放弃跟进… for list row ROW from the keyboard: Up from the menu's top lands on its last item.
+open_give_up() {  # open_give_up ROW [SHOT]
+    activate "$main_title"
+    click row "$1"
+    press shift+F10
+    loc menu >/dev/null || { echo "FAIL no row menu"; failed=$((failed + 1)); return 1; }
+    press Up
+    [[ -n ${2:-} ]] && shot "$2"
+    press Return
+    loc window 放弃跟进 >/dev/null || { echo "FAIL 放弃跟进 did not open"; failed=$((failed + 1)); return 1; }
+}
+today=$(ago 0)
+
+step "7b. 放弃跟进… from the keyboard: Shift+F10, its last item, Down to 买了别家, Enter"
+rows_7=$(customers)
+old_id=$(number_of wang_old)
+open_give_up 1 l07b_row_menu
+expect "the keyboard starts in the drop-down, on the first reason" 嫌贵 loc focused 放弃跟进
+press Down
+expect "Down picks 买了别家, and the box takes it" 买了别家 loc text 放弃跟进 3
+shot_window l07b_give_up 放弃跟进
+press Return
+expect "Enter gave up: the dialog closed" 0 eval 'loc gone 放弃跟进; echo $?'
+expect "the open list no longer shows wang_old" "zhang_wait wang_new wang_due" names
+expect "mdb-export: lq_buyer holds the day and the reason" "$today|买了别家" given_up wang_old
+check "mdb-export: the log says so" 放弃跟进：买了别家 "$(log_of "$old_id" | grep -o '放弃跟进：.*')"
+check "mdb-export: the customer's own row is untouched" "$rows_7" "$(customers)"
+
+step "7c. on skin 23: an empty reason is refused, one typed instead joins the shop's reasons"
+use_skin 23
+open_give_up 2
+# Tab selects the box's text; BackSpace clears it.
+press Tab BackSpace Return
+expect "an empty reason is refused" 请选择或填写放弃的原因。 loc message 信息：
+press Return
+expect "the dialog stays open" 0 eval 'loc window 放弃跟进 >/dev/null; echo $?'
+# The refusal hands the keyboard back to the box.
+paste_text 等发工资
+expect "the keyboard is back in the box" 等发工资 loc text 放弃跟进 3
+sleep 0.5
+shot_window l07c_give_up_dark 放弃跟进
+differ "the dialog drawn in the dark skin" l07b_give_up l07c_give_up_dark
+press Return
+expect "the dialog closed" 0 eval 'loc gone 放弃跟进; echo $?'
+expect "the open list keeps two" "zhang_wait wang_new" names
+expect "mdb-export: wang_due given up for the typed reason" "$today|等发工资" given_up wang_due
+check "mdb-export: lq_tag keeps it as a reason (kind 1)" 1 \
+    "$(table lq_tag | awk -F'|' '$2 == "等发工资" && $4 == 1' | wc -l)"
+
+step "7d. Ctrl+G: the given-up customers, why in front of the note"
+press ctrl+g
+expect "both, in the order chosen in step 4" "wang_old wang_due" names
+expect "each note begins with its reason" "〔买了别家〕来问过两次 〔等发工资〕" \
+    eval "screen_list | cut -f8 | grep -o '^〔[^〕]*〕[^0-9]*' | paste -sd' '"
+shot_window l07d_given_up_dark "$main_title"
+press ctrl+g
+expect "Ctrl+G again: the open list" "zhang_wait wang_new" names
+
+step "7e. Del, 是: the customer goes to 最近删除…, where Enter puts it back with a new number"
+zid=$(number_of zhang_wait)
+row_before=$(customers | awk -F'|' '$2 == "zhang_wait"')
+buyer_before=$(buyer_of zhang_wait) log_before=$(log_of "$zid")
+largest=$(customers | cut -d'|' -f1 | sort -n | tail -1)
+activate "$main_title"
+click row 0
+press Delete
+expect "Del asks first" "确定要删除该客户信息吗？" eval 'loc message 温馨提示： | head -1 | tr -d "\r"'
+click button 温馨提示： "#6"
+expect "the list lost zhang_wait" wang_new names
+bin_id=$(table lq_bin | cut -d'|' -f1)
+expect "mdb-export: lq_bin keeps the row under its old number, deleted today" "$row_before|$today" \
+    eval "table lq_bin '%Y-%m-%d' | cut -d'|' -f2-10"
+check "mdb-export: and on which PC" 1 "$(table lq_bin | cut -d'|' -f11 | grep -c .)"
+check "mdb-export: its log kept under the bin's number" "$log_before" "$(log_of "-$bin_id")"
+open_bin() {
+    activate "$main_title"
+    right_click client "$main_title" 720 35
+    pick_menu_item 10
+    loc window 最近删除 >/dev/null || { echo "FAIL 最近删除 did not open"; failed=$((failed + 1)); return 1; }
+    expect "最近删除 counts one" "最近 30 天删除的 1 位客户，选中后按“恢复”放回客户列表：" loc text 最近删除 0
+}
+free_spot[最近删除]="100 356"
+open_bin
+shot_window l07e_bin_dark 最近删除
+press Escape
+expect "Esc closes 最近删除" 0 eval 'loc gone 最近删除; echo $?'
+use_skin 2
+open_bin
+shot_window l07e_bin 最近删除
+differ "最近删除 drawn otherwise in the dark skin" l07e_bin l07e_bin_dark
+press Return
+expect "Enter put it back" "已恢复 1 位客户。" loc message 信息：
+press Return
+expect "the bin window stays, empty" "最近 30 天没有删除过客户。" loc text 最近删除 0
+activate 最近删除
+press Escape
+expect "Esc closes 最近删除" 0 eval 'loc gone 最近删除; echo $?'
+expect "the list shows zhang_wait again" "zhang_wait wang_new" names
+new_id=$(number_of zhang_wait)
+check "a new number, the highest ($zid before, $new_id now)" 1 "$((new_id > largest))"
+check "mdb-export: every other field as before" "${row_before#*|}" \
+    "$(customers | awk -F'|' '$2 == "zhang_wait"' | cut -d'|' -f2-)"
+check "mdb-export: the next step under the new number" "$new_id|${buyer_before#*|}" "$(buyer_of zhang_wait)"
+check "mdb-export: the log under the new number" "$log_before" "$(log_of "$new_id")"
+check "mdb-export: lq_bin empty again" "" "$(table lq_bin)"
+expect "the 下次跟进 column shows its next date" "$(date -d tomorrow +%Y-%-m-%-d)" next_cell_of zhang_wait
+activate "$main_title"
+click row 0
+press ctrl+l
+expect "Ctrl+L: its log" "“zhang_wait”的 $(grep -c . <<< "$log_before") 次跟进，最新的在前：" loc text 跟进记录 0
+press Escape
+expect "Esc closes 跟进记录" 0 eval 'loc gone 跟进记录; echo $?'
+
+step "7f. 重新跟进 from the given-up view's row menu; the typed reason is offered again"
+activate "$main_title"
+press ctrl+g
+expect "the given-up view" "wang_old wang_due" names
+shot_window l07f_given_up "$main_title"
+click row 0
+press shift+F10
+pick_menu_item 7 l07f_row_menu
+expect "重新跟进: wang_due stays" wang_due names
+check "mdb-export: wang_old no longer given up" "|" "$(given_up wang_old)"
+check "mdb-export: the log says so" 1 "$(log_of "$old_id" | grep -c '|重新跟进$')"
+press ctrl+g
+expect "Ctrl+G: the open list, wang_old back in it" "zhang_wait wang_old wang_new" names
+open_give_up 1
+press End
+expect "the shop's own reason comes last" 等发工资 loc text 放弃跟进 3
+press Escape
+expect "Esc closes 放弃跟进" 0 eval 'loc gone 放弃跟进; echo $?'
+check "and stores nothing" "|" "$(given_up wang_old)"
 
 step "8. 恢复备份…: the copy from before the import brings the empty list back"
 activate "$main_title"
