@@ -7,6 +7,7 @@
 #include "dialogs/dates.h"
 #include "dialogs/id_text.h"
 #include "dialogs/our_id_manager.h"
+#include "dialogs/tag_dialogs.h"
 #include "forms/forms.h"
 #include "runtime/platform.h"
 #include "services/message.h"
@@ -67,6 +68,7 @@ void on_created(Window& w, Editor& e) {
     if (new_mode(e)) {
         // A new customer starts from nothing, whoever was edited before.
         w.set_text("", "添加新客户");
+        w.set_visible(ed::kTagsButton, false);
         c.current_customer.id = 0;
         fill(w, e, "");
         w.set_date(ed::kFirstEnquiry, now);
@@ -75,6 +77,7 @@ void on_created(Window& w, Editor& e) {
         w.set_date(ed::kNextDate, std::floor(now) + 1);
     } else {
         w.set_text("", "修改客户信息");
+        w.set_visible(ed::kTagsButton, c.current_customer.id > 0);
         // The customer as the list loaded it: the days the list shows, and in the closed list
         // (whose column shows the deal date) the follow-up as stored; the note as stored, line
         // breaks and all.
@@ -199,6 +202,10 @@ runtime::Handlers customer_editor_handlers(std::shared_ptr<const DialogContext> 
         contact_customer(w.text(ed::kCustomerId), context->messenger_host);
     };
     h[forms::ops::kEditorManage] = [e](Window& w, const EventArgs&) { open_manager(w, *e); };
+    h[forms::ops::kEditorTags] = [context](Window&, const EventArgs&) {
+        if (context->current_customer.id <= 0) return;
+        runtime::platform().windows().open_modal(forms::tag_picker(), tag_picker_handlers(context));
+    };
     h[forms::ops::kSaveCustomer] = [e](Window& w, const EventArgs&) { save_customer(w, *e); };
     return h;
 }

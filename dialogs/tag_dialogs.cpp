@@ -182,10 +182,16 @@ void step(runtime::Window& w, const Picker& p, int by) {
 void save(runtime::Window& w, Picker& p) {
     const DialogContext& c = *p.context;
     std::vector<std::int32_t> ids;
+    std::string shown;
     for (const auto& e : p.tags)
-        if (p.ticked.count(e.id)) ids.push_back(e.id);
-    const auto result = store::set_customer_tags(p.connection, p.rows, c.store(), c.target_id, ids);
+        if (p.ticked.count(e.id)) {
+            ids.push_back(e.id);
+            shown += (shown.empty() ? "#" : " #") + e.name;
+        }
+    const auto result =
+        store::set_customer_tags(p.connection, p.rows, c.store(), c.current_customer.id, ids);
     if (!report_action(result, p.connection, c.database_path)) return;  // still open
+    c.current_customer.tags = shown;  // as the editor that opened it now holds the customer
     c.reload_list();
     w.close();
 }

@@ -111,6 +111,8 @@ const Form& main_window() {
                    {"-", 1, true, "", ""},
                    {"登记交易", 1, true, ops::kOpenDealDialog, ""},
                    {"转为未成交客户", 1, false, ops::kRevertToOpen, ""},
+                   // The given-up list's own: in place of the two above, hidden there.
+                   {main::kResumeItem, 1, false, ops::kResume, ""},
                    {"-", 1, true, "", ""},
                    {"删除客户", 1, true, ops::kDeleteCustomer, "Del"},
                    // Added below the menu's own items, which keep their places.
@@ -118,7 +120,6 @@ const Form& main_window() {
                    {"记录跟进", 1, true, ops::kFollowUp, "Ctrl+R"},
                    {"跟进记录…", 1, true, ops::kShowFollowUpLog, "Ctrl+L"},
                    {main::kGiveUpItem, 1, true, ops::kGiveUp, ""},
-                   {main::kResumeItem, 1, false, ops::kResume, ""},
                    {main::kSetTagsItem, 1, true, ops::kSetTags, "Ctrl+T"},
                    {main::kMoreMenu, 0, false, "", ""},
                    {"查看图表", 1, true, ops::kOpenChart, ""},

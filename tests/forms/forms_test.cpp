@@ -115,7 +115,8 @@ TEST(Forms, EveryDefinitionLoadsAndBindsKnownOperationsOnly) {
                                          ops::kToggleTag,
                                          ops::kTagSelectionUp,
                                          ops::kTagSelectionDown,
-                                         ops::kSaveTags};
+                                         ops::kSaveTags,
+                                         ops::kEditorTags};
     runtime::headless::Backend backend;
     std::set<std::string> names;
     for (const auto* form : all_forms()) {
@@ -235,7 +236,8 @@ TEST(Forms, TabWalksInReadingOrderFromTheFirstBox) {
         names(tab_order(forms::customer_editor())),
         (std::vector<std::string>{ed::kCustomerId, ed::kContactButton, ed::kOurIds,
                                   ed::kManageButton, ed::kFirstEnquiry, ed::kLastFollowUp,
-                                  ed::kHasNextDate, ed::kNextDate, ed::kNote, ed::kSaveButton}));
+                                  ed::kHasNextDate, ed::kNextDate, ed::kNote, ed::kTagsButton,
+                                  ed::kSaveButton}));
     EXPECT_EQ(names(tab_order(forms::our_id_manager())),
               (std::vector<std::string>{forms::manager::kIdList, forms::manager::kSaveButton}));
     EXPECT_EQ(names(tab_order(forms::deal_date_dialog())),

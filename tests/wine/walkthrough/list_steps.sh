@@ -175,20 +175,21 @@ use_skin() {
     expect "mdb-export: skin $1 in settings row 3" "$1" setting 3
     sleep 1
 }
-# 放弃跟进… for list row ROW from the keyboard: Up from the menu's top lands on its last item.
+# 放弃跟进… for list row ROW from the keyboard: Up from the menu's top lands on its last item,
+# 设置标签…, and once more on 放弃跟进….
 open_give_up() {  # open_give_up ROW [SHOT]
     activate "$main_title"
     click row "$1"
     press shift+F10
     loc menu >/dev/null || { echo "FAIL no row menu"; failed=$((failed + 1)); return 1; }
-    press Up
+    press Up Up
     [[ -n ${2:-} ]] && shot "$2"
     press Return
     loc window 放弃跟进 >/dev/null || { echo "FAIL 放弃跟进 did not open"; failed=$((failed + 1)); return 1; }
 }
 today=$(ago 0)
 
-step "7b. 放弃跟进… from the keyboard: Shift+F10, its last item, Down to 买了别家, Enter"
+step "7b. 放弃跟进… from the keyboard: Shift+F10, Up twice, Down to 买了别家, Enter"
 rows_7=$(customers)
 old_id=$(number_of wang_old)
 open_give_up 1 l07b_row_menu
@@ -295,7 +296,7 @@ expect "the given-up view" "wang_old wang_due" names
 shot_window l07f_given_up "$main_title"
 click row 0
 press shift+F10
-pick_menu_item 7 l07f_row_menu
+pick_menu_item 4 l07f_row_menu
 expect "重新跟进: wang_due stays" wang_due names
 check "mdb-export: wang_old no longer given up" "|" "$(given_up wang_old)"
 check "mdb-export: the log says so" 1 "$(log_of "$old_id" | grep -c '|重新跟进$')"
