@@ -1,8 +1,11 @@
 #include "store/kept_tables.h"
 
+#include <algorithm>
 #include <string>
 
 #include "engine/program_tables.h"
+#include "jet/text.h"
+#include "store/shop_lists.h"
 
 namespace store {
 
@@ -73,13 +76,70 @@ Status put_kept_tables(Engine& engine, const std::vector<Selection>& tables) {
     return {};
 }
 
+namespace {
+
+std::string text_in(const StoredRow& row, std::optional<std::size_t> at) {
+    const auto* s = at ? std::get_if<std::string>(&row.values[*at]) : nullptr;
+    return s ? *s : std::string();
+}
+std::int64_t number_in(const StoredRow& row, std::optional<std::size_t> at) {
+    const auto* n = at ? std::get_if<std::int64_t>(&row.values[*at]) : nullptr;
+    return n ? *n : 0;
+}
+
+// The copy's tags and reasons as the store's: one of the same kind and name (letter case
+// aside) is the store's own; one the store lacks is added after its others. Copy's number to
+// the store's.
+Status merge_tags(Engine& engine, const Selection& copy,
+                  std::unordered_map<std::int64_t, std::int64_t>& numbers) {
+    if (copy.rows.empty()) return {};
+    const TableSpec& spec = *find_table(kTagTable);
+    if (auto made = engine.ensure_table(spec); !made) return made.failure();
+    auto have = engine.select(std::string(kTagTable) + " order by id");
+    if (!have) return have.failure();
+    const TableShape& shape = *have->shape;
+    const auto id = shape.column("id"), name = shape.column("name"), kind = shape.column("kind"),
+               place = shape.column("place");
+    const auto from_id = copy.shape->column("id"), from_name = copy.shape->column("name"),
+               from_kind = copy.shape->column("kind");
+    std::int64_t last = 0;
+    for (const StoredRow& r : have->rows)
+        last = std::max(last, number_in(r, place));
+    for (const StoredRow& r : copy.rows) {
+        const std::string n = text_in(r, from_name);
+        const std::int64_t k = number_in(r, from_kind);
+        std::int64_t to = 0;
+        for (const StoredRow& h : have->rows)
+            if (number_in(h, kind) == k && jet::text_equal_nocase(text_in(h, name), n))
+                to = number_in(h, id);
+        if (to == 0) {
+            Changes values;
+            if (name) values.emplace(*name, n);
+            if (kind) values.emplace(*kind, k);
+            if (place) values.emplace(*place, ++last);
+            auto added = engine.insert(shape, values, Numbering::by_engine);
+            if (!added) return added.failure();
+            to = number_in(*added, id);
+            have->rows.push_back(*added);
+        }
+        numbers[number_in(r, from_id)] = to;
+    }
+    return {};
+}
+
+}  // namespace
+
 Status add_kept_rows(Engine& engine, const std::vector<Selection>& tables,
                      const std::unordered_map<std::int64_t, std::int64_t>& renumbered) {
+    std::unordered_map<std::int64_t, std::int64_t> tag_numbers;
+    if (const Selection* tags = copy_of(tables, *find_table(kTagTable)))
+        if (auto merged = merge_tags(engine, *tags, tag_numbers); !merged) return merged;
     for (const TableSpec& t : own_tables()) {
         const Selection* copy = copy_of(tables, t);
         if (!copy || copy->rows.empty()) continue;
         const auto customer = copy->shape->column("customer");
-        if (!customer) continue;  // shop-wide rows: the store keeps its own
+        if (!customer) continue;  // shop-wide rows: merged above
+        const auto tags = copy->shape->column("tags");
         Selection tied;
         tied.shape = copy->shape;
         for (const StoredRow& row : copy->rows) {
@@ -88,6 +148,14 @@ Status add_kept_rows(Engine& engine, const std::vector<Selection>& tables,
             if (to == renumbered.end()) continue;
             StoredRow moved = row;
             moved.values[*customer] = to->second;
+            // Its tags by the store's numbers for them.
+            if (const std::string field = text_in(moved, tags); !field.empty()) {
+                std::vector<std::int32_t> ids;
+                for (std::int32_t tag : tag_ids_in(field))
+                    if (auto m = tag_numbers.find(tag); m != tag_numbers.end())
+                        ids.push_back(static_cast<std::int32_t>(m->second));
+                moved.values[*tags] = jet::Value{tag_field(ids)};
+            }
             tied.rows.push_back(std::move(moved));
         }
         if (tied.rows.empty()) continue;

@@ -13,6 +13,7 @@
 #include "store/move_shop.h"
 #include "store/next_steps.h"
 #include "store/provision.h"
+#include "store/shop_lists.h"
 #include "store/sources.h"
 #include "tests/store/support/pg_test_server.h"
 
@@ -125,6 +126,12 @@ TEST_F(MoveShop, EverythingMovesExactlyAndTheFileStaysAsItWas) {
     ASSERT_TRUE(store::record_follow_up(c_, rs_, file_, 6, {45302, "新来的", "", 45303}));
     ASSERT_TRUE(store::record_follow_up(c_, rs_, file_, 5, {45302, "留在本机", "", 0}));
     ASSERT_TRUE(store::write_setting(c_, rs_, server, store::kOurIdsRow, "店主一\r\nSERVER"));
+    // Tags: the server's 老客户 is the file's too, its 意向高 stays its own, the file's 要发票
+    // joins it; the customer keeps the tags by name.
+    ASSERT_TRUE(store::save_tags(c_, rs_, server, {{0, "意向高"}, {0, "老客户"}}));
+    ASSERT_TRUE(store::save_tags(c_, rs_, file_, {{0, "要发票"}, {0, "老客户"}}));
+    const auto file_tags = *store::read_shop_list(c_, rs_, file_, store::ListKind::tag);
+    ASSERT_TRUE(store::set_customer_tags(c_, rs_, file_, 6, {file_tags[0].id, file_tags[1].id}));
     const auto merged = move(server, true);
     ASSERT_EQ(merged.outcome, MoveOutcome::moved) << merged.detail;
     EXPECT_EQ(merged.moved, 1);
@@ -135,6 +142,12 @@ TEST_F(MoveShop, EverythingMovesExactlyAndTheFileStaysAsItWas) {
     EXPECT_EQ(open[0].id, 7);  // the server's next number, not the file's
     // Its log and next date follow it to its new number; the pair left out brings nothing.
     EXPECT_EQ(open[0].next_follow_up, 45303.0);
+    EXPECT_EQ(open[0].tags, "#老客户 #要发票");
+    std::vector<std::string> names;
+    const auto server_tags = store::read_shop_list(c_, rs_, server, store::ListKind::tag);
+    for (const auto& e : *server_tags)
+        names.push_back(e.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"意向高", "老客户", "要发票"}));
     EXPECT_EQ(store::read_follow_up_log(c_, rs_, server, 7)->at(0).said, "新来的");
     EXPECT_EQ(pg.admin_sql(db, "SELECT customer, said FROM lq_log ORDER BY id"),
               "1|问价\n1|再问\n4|要发票\n7|新来的\n");

@@ -214,9 +214,28 @@ std::string Checker::store(Model& m) {
     for (const KeptRow& k : file->log)  // oldest first: each goes in front
         logs[k.customer].insert(logs[k.customer].begin(),
                                 {k.our_id.value_or(""), k.said.value_or("")});
+    // The shop's tags by name, and each customer's as names in the shop's order.
+    std::vector<std::string> tag_names, model_tags;
+    std::map<std::int64_t, std::string> tag_name;
+    for (const auto& [id, name] : file->tags) {
+        tag_names.push_back(name);
+        tag_name[id] = "#" + name;
+    }
+    for (const auto& [key, name] : m.store.tags)
+        model_tags.push_back(name);
+    LQ_RETURN_IF(differ("the shop's tags", model_tags, tag_names));
+    const auto stored_tags = [&](const KeptRow* k) {
+        std::string text;
+        if (!k || !k->tags) return text;
+        for (const auto& [id, name] : file->tags)
+            if (k->tags->find("," + std::to_string(id) + ",") != std::string::npos)
+                text += (text.empty() ? "" : " ") + tag_name[id];
+        return text;
+    };
     for (const auto& [number, c] : owners) {
         const std::string who = "customer " + std::to_string(number) + " ";
         const KeptRow* k = steps.count(number) ? steps[number] : nullptr;
+        LQ_RETURN_IF(differ(who + "tags", m.store.tags_text(c->tags), stored_tags(k)));
         LQ_RETURN_IF(differ(who + "next date", c->next, k ? k->next.value_or(0) : 0.0));
         LQ_RETURN_IF(differ(who + "given up", c->gave_up, k ? k->gave_up.value_or(0) : 0.0));
         LQ_RETURN_IF(differ(who + "reason", c->reason, k ? k->reason.value_or("") : ""));
@@ -270,6 +289,9 @@ std::string Checker::list_and_main(const Model& m) {
         differ("重新跟进 visible", m.resume_item, w.menu_item_visible(forms::main::kResumeItem)));
     LQ_RETURN_IF(differ("已放弃客户 ticked", m.gave_up_mode,
                         w.menu_item_checked(forms::main::kGivenUpItem)));
+    LQ_RETURN_IF(
+        differ("标签 column ticked", m.tags_column, w.menu_item_checked(forms::main::kTagsItem)));
+    LQ_RETURN_IF(differ("标签 column width", m.tags_column ? 120 : 0, w.column_width(list, 9)));
     std::vector<int> tones;
     for (int r = 0; r < static_cast<int>(rows.size()); ++r)
         tones.push_back(w.row_tone(list, r));
@@ -399,7 +421,8 @@ std::string Checker::export_file(Model& m) {
 }
 
 std::string Checker::dialog(DialogModel& d, HeadlessWindow& w, double now_low,
-                            const std::vector<Binned>& bin) {
+                            const std::vector<Binned>& bin,
+                            const std::vector<std::pair<int, std::string>>& tags) {
     namespace ed = forms::editor;
     if (auto* e = std::get_if<EditorModel>(&d)) {
         LQ_RETURN_IF(differ("editor title",
@@ -467,6 +490,33 @@ std::string Checker::dialog(DialogModel& d, HeadlessWindow& w, double now_low,
         for (std::size_t i = 0; i < shown_rows.size(); ++i)
             LQ_RETURN_IF(differ("最近删除 row " + std::to_string(i), expected[i], shown_rows[i]));
         LQ_RETURN_IF(differ("最近删除 selected", b->selected, w.selected_row(bw::kList)));
+    } else if (auto* tmm = std::get_if<TagManagerModel>(&d)) {
+        namespace tw = forms::tags_window;
+        std::vector<std::string> names;
+        for (const auto& [key, name] : tags)
+            names.push_back(name);
+        std::vector<std::string> shown_names;
+        for (const auto& row : w.rows(tw::kList))
+            shown_names.push_back(row[0]);
+        LQ_RETURN_IF(differ("标签管理 tags", names, shown_names));
+        LQ_RETURN_IF(differ("标签管理 name box", tmm->name, w.text(tw::kName)));
+        LQ_RETURN_IF(differ("标签管理 selected", tmm->selected, w.selected_row(tw::kList)));
+    } else if (auto* tpm = std::get_if<TagPickerModel>(&d)) {
+        namespace pw = forms::pick_window;
+        std::vector<std::string> expected, got;
+        for (int key : tpm->shown) {
+            std::string name;
+            for (const auto& [k, n] : tags)
+                if (k == key) name = n;
+            const bool ticked =
+                std::find(tpm->ticked.begin(), tpm->ticked.end(), key) != tpm->ticked.end();
+            expected.push_back(std::string(ticked ? "✓" : "") + "|" + name);
+        }
+        for (const auto& row : w.rows(pw::kList))
+            got.push_back(row[0] + "|" + row[1]);
+        LQ_RETURN_IF(differ("设置标签 rows", expected, got));
+        LQ_RETURN_IF(differ("设置标签 find box", tpm->filter, w.text(pw::kFilter)));
+        LQ_RETURN_IF(differ("设置标签 selected", tpm->selected, w.selected_row(pw::kList)));
     } else if (auto* cd = std::get_if<CadenceModel>(&d)) {
         LQ_RETURN_IF(differ("cadence title", std::string("跟进设置"), w.text("")));
         LQ_RETURN_IF(differ("cadence days", cd->days, w.text(forms::cadence::kDays)));
@@ -497,7 +547,8 @@ std::string Checker::check(Model& model, const std::vector<HeadlessWindow*>& dia
         got.push_back(w->form().name);
     LQ_RETURN_IF(differ("dialogs open", expected, got));
     for (std::size_t i = 0; i < open.size(); ++i)
-        LQ_RETURN_IF(dialog(model.dialogs[i], *open[i], model.now_low, model.store.bin));
+        LQ_RETURN_IF(
+            dialog(model.dialogs[i], *open[i], model.now_low, model.store.bin, model.store.tags));
     LQ_RETURN_IF(happenings(model, launchers));
     LQ_RETURN_IF(list_and_main(model));
     return store(model);

@@ -30,7 +30,8 @@ class Checker {
     std::string happenings(Model& m, std::vector<runtime::headless::HeadlessWindow*>& launchers);
     std::string export_file(Model& m);
     std::string dialog(DialogModel& d, runtime::headless::HeadlessWindow& w, double now_low,
-                       const std::vector<Binned>& bin);
+                       const std::vector<Binned>& bin,
+                       const std::vector<std::pair<int, std::string>>& tags);
     const std::vector<std::uint8_t>& skin(int number);
 
     Program& program_;

@@ -50,9 +50,9 @@ Driver::Driver(const Options& options)
         model_.whole_seconds = true;
     }
     auto& windows = program_.backend().windows();
-    for (const char* form :
-         {"CustomerEditor", "OurIdManager", "DealDateDialog", "ChartWindow", "FollowUpDialog",
-          "CadenceDialog", "ImportDialog", "RestoreDialog", "GiveUpDialog", "RecentlyDeleted"})
+    for (const char* form : {"CustomerEditor", "OurIdManager", "DealDateDialog", "ChartWindow",
+                             "FollowUpDialog", "CadenceDialog", "ImportDialog", "RestoreDialog",
+                             "GiveUpDialog", "RecentlyDeleted", "TagManager", "TagPicker"})
         windows.on_open(form, [this](HeadlessWindow& w) { dialog(w); });
 }
 
@@ -210,6 +210,7 @@ void Driver::main_action() {
         1,                                // 31 the header's menu: 下次跟进 shown or hidden
         2,                                // 32 Ctrl+L: 跟进记录
         2,                                // 33 Ctrl+G: the given-up customers, or back
+        2,                                // 34 Ctrl+T: 设置标签
     };
     const char* list = forms::main::kList;
     const int choice = weighted(weights);
@@ -363,15 +364,27 @@ void Driver::main_action() {
         }
         case 30:
             return import_file();
-        case 31:
-            begin("header menu: 显示“下次跟进”列");
+        case 31: {
+            const bool tags = in_.chance(50);
+            begin(std::string("header menu: ") + (tags ? "显示“标签”列" : "显示“下次跟进”列"));
             ++model_.popups;  // the header's menu, closed by the choice
-            model_.toggle_next_column();
+            if (tags)
+                model_.toggle_tags_column();
+            else
+                model_.toggle_next_column();
             w.fire(list, Event::header_right_clicked);
-            w.choose_menu_item(forms::main::kNextDateItem);
+            w.choose_menu_item(tags ? forms::main::kTagsItem : forms::main::kNextDateItem);
             return check();
+        }
         case 32:
             return show_log();
+        case 34:
+            if (in_.chance(80)) pick_row();
+            begin("key Ctrl+T");
+            model_.key("Ctrl+T");
+            w.focus(list);
+            if (!w.press_key("Ctrl+T")) fail("no binding took Ctrl+T");
+            return check();
         case 33:
             begin("key Ctrl+G");
             model_.key("Ctrl+G");
@@ -501,8 +514,8 @@ void Driver::menu_action() {
     }
     std::vector<std::string> items;
     if (model_.menu == forms::main::kMoreMenu) {
-        items = {"查看图表",   "查看图表",   "查看图表",  "加入官方群", "跟进设置…",
-                 "只看待跟进", "已放弃客户", "最近删除…", "最近删除…"};
+        items = {"查看图表",   "查看图表",  "查看图表",  "加入官方群",   "跟进设置…", "只看待跟进",
+                 "已放弃客户", "最近删除…", "最近删除…", "显示“标签”列", "标签管理…", "标签管理…"};
         if (in_.chance(40)) items.push_back("恢复备份…");
     } else {
         items = {"修改客户", "修改客户", "联系客户", "查询客户"};
@@ -512,6 +525,7 @@ void Driver::menu_action() {
             if (model_.resume_item) items.push_back("重新跟进");
         }
         if (model_.give_up_item) items.push_back("放弃跟进…");
+        items.push_back("设置标签…");
         const int n = static_cast<int>(model_.store.customers.size());
         for (int i = 0; i < 1 + n * 6 / options_.customers; ++i)
             items.push_back("删除客户");
@@ -572,11 +586,16 @@ void Driver::dialog(HeadlessWindow& w) {
             give_up_action(w);
         } else if (name == "RecentlyDeleted") {
             bin_action(w);
+        } else if (name == "TagManager") {
+            tag_manager_action(w);
+        } else if (name == "TagPicker") {
+            tag_picker_action(w);
         } else {
             chart_action(w);
         }
     }
     dialogs_.pop_back();
+    if (name == "TagPicker") model_.picker_returned();
 }
 
 void Driver::editor_action(HeadlessWindow& w) {
@@ -749,6 +768,17 @@ void Driver::find_action() {
                 text += ch;
             }
         }
+    } else if (!model_.store.tags.empty() && in_.chance(40)) {
+        // A tag as the find box takes it: "#" and the start of its name.
+        const auto& name = model_.store
+                               .tags[static_cast<std::size_t>(
+                                   in_.below(static_cast<int>(model_.store.tags.size())))]
+                               .second;
+        // The whole name, or its first character.
+        std::size_t first = 1;
+        while (first < name.size() && (static_cast<unsigned char>(name[first]) & 0xC0) == 0x80)
+            ++first;
+        text = "#" + name.substr(0, in_.chance(50) ? name.size() : first);
     } else {
         const char* some[] = {"a", "Z", "zz", "客", "1", ""};
         text = some[in_.below(6)];
@@ -1068,6 +1098,104 @@ void Driver::bin_action(HeadlessWindow& w) {
             begin("最近删除: 全部恢复");
             model_.put_back(true);
             w.fire(forms::bin_window::kPutBackAllButton, Event::clicked);
+            return check();
+    }
+}
+
+void Driver::tag_manager_action(HeadlessWindow& w) {
+    namespace tw = forms::tags_window;
+    TagManagerModel& m = model_.tag_manager();
+    const int count = static_cast<int>(model_.store.tags.size());
+    switch (weighted({30, 25, 12, 8, 6, 6, 6, 7})) {
+        case 0: {
+            const char* names[] = {"嫌贵",   "要发票", "老客户", "VIP", "vip",
+                                   "意向高", "a b",    "#x",     "",    "  回头客 "};
+            const std::string text = names[in_.below(10)];
+            begin("标签管理: type " + printable(text));
+            m.name = text;
+            w.set_text(tw::kName, text);
+            return check();
+        }
+        case 1:
+            begin("标签管理: Enter (添加)");
+            model_.tag_add();
+            w.press(Key::enter);
+            return check();
+        case 2: {
+            const int row = in_.below(count + 1) - 1;
+            begin("标签管理: select row " + std::to_string(row));
+            m.selected = row;
+            w.select_row(tw::kList, row);
+            return check();
+        }
+        case 3:
+            begin("标签管理: double-click");
+            model_.tag_double_click();
+            w.fire(tw::kList, Event::double_clicked);
+            return check();
+        case 4:
+            begin("标签管理: 改名");
+            model_.tag_rename();
+            w.fire(tw::kRenameButton, Event::clicked);
+            return check();
+        case 5: {
+            const bool yes = in_.chance(70);
+            begin(std::string("标签管理: 删除") + (yes ? " (Yes)" : " (No)"));
+            const std::size_t asked = model_.messages.size();
+            model_.tag_remove(yes);
+            if (model_.messages.size() > asked && model_.messages.back().yes_no)
+                program_.backend().message_boxes().push_answer(yes ? runtime::kAnswerYes
+                                                                   : runtime::kAnswerNo);
+            w.fire(tw::kRemoveButton, Event::clicked);
+            return check();
+        }
+        default: {
+            const bool up = in_.chance(50);
+            begin(std::string("标签管理: ") + (up ? "上移" : "下移"));
+            model_.tag_move(up ? -1 : 1);
+            w.fire(up ? tw::kUpButton : tw::kDownButton, Event::clicked);
+            return check();
+        }
+    }
+}
+
+void Driver::tag_picker_action(HeadlessWindow& w) {
+    namespace pw = forms::pick_window;
+    switch (weighted({25, 30, 20, 25})) {
+        case 0: {
+            std::string text;
+            if (!model_.store.tags.empty() && in_.chance(70)) {
+                const auto& name = model_.store
+                                       .tags[static_cast<std::size_t>(
+                                           in_.below(static_cast<int>(model_.store.tags.size())))]
+                                       .second;
+                // The whole name, or its first three bytes: one Chinese character or three
+                // letters.
+                text = name.substr(0, name.size() > 3 && in_.chance(50) ? 3 : name.size());
+            }
+            begin("设置标签: find " + printable(text));
+            model_.picker_filter(text);
+            w.set_text(pw::kFilter, text);
+            return check();
+        }
+        case 1:
+            begin("设置标签: Space");
+            model_.picker_toggle();
+            w.focus(in_.chance(50) ? pw::kFilter : pw::kList);
+            if (!w.press_key("Space")) fail("no binding took Space");
+            return check();
+        case 2: {
+            const bool down = in_.chance(70);
+            begin(std::string("设置标签: ") + (down ? "Down" : "Up") + " in the find box");
+            model_.picker_step(down ? 1 : -1);
+            w.focus(pw::kFilter);
+            if (!w.press_key(down ? "Down" : "Up")) fail("no binding took Up/Down");
+            return check();
+        }
+        default:
+            begin("设置标签: Enter");
+            model_.picker_ok();
+            w.press(Key::enter);
             return check();
     }
 }

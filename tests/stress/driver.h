@@ -83,6 +83,8 @@ class Driver {
     void restore_action(runtime::headless::HeadlessWindow& w);
     void give_up_action(runtime::headless::HeadlessWindow& w);
     void bin_action(runtime::headless::HeadlessWindow& w);
+    void tag_manager_action(runtime::headless::HeadlessWindow& w);
+    void tag_picker_action(runtime::headless::HeadlessWindow& w);
     // Picks an index by weight.
     int weighted(const std::vector<int>& weights);
 

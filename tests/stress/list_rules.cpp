@@ -42,10 +42,14 @@ double whole_day(double date) {
 
 }  // namespace
 
+std::string search_text(std::string_view text) {
+    return find_key(text);
+}
+
 bool found_by(const Customer& c, std::string_view typed) {
     const std::string needle = find_key(typed);
     if (needle.empty()) return true;
-    for (const std::string* field : {&c.wang, &c.wang2, &c.bs})
+    for (const std::string* field : {&c.wang, &c.wang2, &c.bs, &c.tags_text})
         if (find_key(*field).find(needle) != std::string::npos) return true;
     return false;
 }
@@ -86,11 +90,12 @@ std::vector<const Customer*> list_order(const std::vector<Customer>& loaded,
         return shown;
     }
     std::map<const Customer*, std::string> keys;
-    if (choice.column == 3 || choice.column == 4 || choice.column == 7)
+    if (choice.column == 3 || choice.column == 4 || choice.column == 7 || choice.column == 9)
         for (const Customer* c : shown) {
             const std::string& text = choice.column == 3   ? c->wang
                                       : choice.column == 4 ? c->wang2
-                                                           : c->bs;
+                                      : choice.column == 7 ? c->bs
+                                                           : c->tags_text;
             keys[c] = runtime::platform().code_pages().sort_key(find_key(text));
         }
     const auto compare = [&](const Customer* a, const Customer* b) {
@@ -138,7 +143,7 @@ int cadence_in(const std::vector<std::pair<std::string, std::string>>& lines) {
 std::pair<int, bool> sort_in(const std::vector<std::pair<std::string, std::string>>& lines) {
     for (const auto& [key, value] : lines) {
         if (key != "sort") continue;
-        if (value.size() < 5 || value[0] < '2' || value[0] > '8' || value[1] != ',') return {};
+        if (value.size() < 5 || value[0] < '2' || value[0] > '9' || value[1] != ',') return {};
         const std::string way = value.substr(2);
         if (way != "asc" && way != "desc") return {};
         return {value[0] - '0', way == "desc"};

@@ -13,6 +13,8 @@ namespace stress {
 // Whether the find box's text is inside the customer's ID, our ID or note, letter case and
 // full-width forms of ASCII ignored. An empty text finds everyone.
 bool found_by(const Customer& c, std::string_view typed);
+// A text as the find compares it: full-width ASCII as ASCII, letter case folded.
+std::string search_text(std::string_view text);
 // 0 not due, 1 due (the cadence has passed since the last follow-up), 2 overdue (twice it).
 int due_tone(const Customer& c, bool closed_list, double today, int cadence);
 

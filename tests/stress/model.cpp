@@ -6,6 +6,7 @@
 #include <set>
 #include <stdexcept>
 #include <tuple>
+#include <utility>
 
 #include "jet/civil_date.h"
 #include "odbc/datetime.h"
@@ -107,6 +108,10 @@ const char* form_name(const DialogModel& d) {
             return "GiveUpDialog";
         case 9:
             return "RecentlyDeleted";
+        case 10:
+            return "TagManager";
+        case 11:
+            return "TagPicker";
         case 6:
             return "ImportDialog";
         default:
@@ -169,7 +174,10 @@ void Model::start() {
     next_column = false;
     for (const auto& [key, value] : whole_seconds ? local_row2 : store.row2)
         if (key == "next_date_column") next_column = value == "1";
-    note_width = 140 - (next_column ? 100 : 0);
+    tags_column = false;
+    for (const auto& [key, value] : whole_seconds ? local_row2 : store.row2)
+        if (key == "tags_column") tags_column = value == "1";
+    fit_note();
     // The stored number goes into the selector, whose change attaches and stores it, and
     // is attached once more.
     skin_text = store.skin;
@@ -195,6 +203,7 @@ void Model::reload() {
     for (auto it = store.customers.rbegin(); it != store.customers.rend(); ++it) {
         if (it->second.closed != closed_mode) continue;
         loaded.push_back(it->second);
+        loaded.back().tags_text = store.tags_text(it->second.tags);
         const std::string text = known_status({it->first, it->second.wang});
         if (!text.empty()) shown_statuses[it->first] = {it->second.wang, text};
     }
@@ -223,7 +232,7 @@ void Model::choose() {
                         list_date(closed_mode ? c->time3.value_or(0) : c->time2),
                         (gave_up_mode && !c->reason.empty() ? "〔" + c->reason + "〕" : "") +
                             note_in_list(c->bs),
-                        c->next != 0 ? list_date(c->next) : std::string()});
+                        c->next != 0 ? list_date(c->next) : std::string(), c->tags_text});
         notes.push_back(c->bs);
         tones.push_back(due_tone(*c, closed_mode, now_low, cadence()));
     }
@@ -324,10 +333,29 @@ void Model::fit_row_menu() {
 
 void Model::toggle_next_column() {
     next_column = !next_column;
-    note_width = window_width - 610 - (next_column ? 100 : 0);
-    if (note_width < -1) note_width = -2;
+    fit_note();
     if (store.available || whole_seconds)
         set_setting("next_date_column", next_column ? "1" : "0", false);
+}
+
+void Model::toggle_tags_column() {
+    tags_column = !tags_column;
+    fit_note();
+    if (store.available || whole_seconds)
+        set_setting("tags_column", tags_column ? "1" : "0", false);
+}
+
+void Model::fit_note() {
+    const int note = window_width - 610 - (next_column ? 100 : 0) - (tags_column ? 120 : 0);
+    note_width = note < -1 ? -2 : note;
+}
+
+std::string StoreModel::tags_text(const std::vector<int>& keys) const {
+    std::string text;
+    for (const auto& [key, name] : tags)
+        if (std::find(keys.begin(), keys.end(), key) != keys.end())
+            text += (text.empty() ? "#" : " #") + name;
+    return text;
 }
 
 void Model::balloon_clicked() {
@@ -346,6 +374,7 @@ void Model::key(const std::string& chord) {
     if (chord == "Enter") return double_click();
     if (chord == "Ctrl+D") return toggle_due_only();
     if (chord == "Ctrl+G") return toggle_given_up();
+    if (chord == "Ctrl+T") return open_picker(static_cast<std::int32_t>(std::trunc(selected_id())));
     if (chord == "Ctrl+R") {
         const auto id = static_cast<std::int32_t>(std::trunc(selected_id()));
         if (id > 0) open_dialog(FollowUpModel{id, ""});
@@ -722,8 +751,7 @@ void Model::resize(int width, int height) {
     list_width = width - 6;
     list_height = height - 76;
     window_width = width;
-    const int note = width - 610 - (next_column ? 100 : 0);
-    note_width = note < -1 ? -2 : note;
+    fit_note();
     // Rows that come into view go to the front of what waits to be asked.
     if (rows_in_view() != before) prefer_statuses(keys_in_view());
 }
@@ -790,6 +818,14 @@ void Model::menu_item(const std::string& item, bool answer_yes) {
         toggle_given_up();
     } else if (item == "最近删除…") {
         open_bin();
+    } else if (item == "显示“标签”列") {
+        toggle_tags_column();
+    } else if (item == "标签管理…") {
+        opened_forms.push_back("TagManager");
+        if (!store.available) return say("标签没能读出，请稍后再试。");
+        dialogs.push_back(TagManagerModel{"", store.tags.empty() ? -1 : 0});
+    } else if (item == "设置标签…") {
+        open_picker(id);
     } else if (item == "查看图表") {
         ChartModel c;
         if (store.available) std::tie(c.open, c.closed) = open_and_closed(store);
@@ -959,7 +995,186 @@ void Model::chart_toggle() {
 }
 
 void Model::close_dialog() {
+    const DialogModel closing = dialogs.back();
     dialogs.pop_back();
+    if (auto* p = std::get_if<TagPickerModel>(&closing)) picker_closed = p->target;
+}
+
+TagManagerModel& Model::tag_manager() {
+    return std::get<TagManagerModel>(dialogs.back());
+}
+
+namespace {
+
+constexpr const char* kPickTagFirst = "请先在列表里选中一个标签。";
+
+// Why a tag cannot be named `name` beside the shop's others (`except`: the one renamed).
+std::string tag_problem(const StoreModel& store, const std::string& name, int except) {
+    const bool bad = name.empty() || name.find_first_of(" \t,#\r\n") != std::string::npos ||
+                     name.find("\u3000") != std::string::npos ||
+                     name.find("\uFF0C") != std::string::npos;
+    if (bad) return "标签名不能为空，也不能有空格、逗号或 #。";
+    if (utf16_units(name) > 50) return "标签名最多 50 个字。";
+    for (const auto& [key, other] : store.tags)
+        if (key != except && same_text_ignoring_case(other, name)) return "已经有这个标签了。";
+    return {};
+}
+
+std::string trimmed_blanks(std::string text) {
+    text.erase(0, std::min(text.size(), text.find_first_not_of(" \t")));
+    text.erase(text.find_last_not_of(" \t") + 1);
+    return text;
+}
+
+}  // namespace
+
+void Model::tags_stored(std::vector<std::pair<int, std::string>> wanted, int select) {
+    if (!store.available) return say_file_gone();
+    // A tag left out goes from every customer, those in the bin too.
+    const auto kept = [&](int key) {
+        return std::any_of(wanted.begin(), wanted.end(),
+                           [&](const auto& t) { return t.first == key; });
+    };
+    for (auto& [id, c] : store.customers)
+        std::erase_if(c.tags, [&](int key) { return !kept(key); });
+    for (auto& b : store.bin)
+        std::erase_if(b.customer.tags, [&](int key) { return !kept(key); });
+    store.tags = std::move(wanted);
+    const int n = static_cast<int>(store.tags.size());
+    tag_manager().selected = n == 0 ? -1 : std::clamp(select, 0, n - 1);
+    reload();
+}
+
+void Model::tag_add() {
+    TagManagerModel& m = tag_manager();
+    const std::string name = trimmed_blanks(m.name);
+    if (const std::string problem = tag_problem(store, name, 0); !problem.empty())
+        return say(problem);
+    auto wanted = store.tags;
+    wanted.emplace_back(store.next_tag_key++, name);
+    m.name.clear();
+    tags_stored(wanted, static_cast<int>(wanted.size()) - 1);
+}
+
+void Model::tag_rename() {
+    TagManagerModel& m = tag_manager();
+    const int row = m.selected;
+    if (row < 0 || row >= static_cast<int>(store.tags.size())) return say(kPickTagFirst);
+    const std::string name = trimmed_blanks(m.name);
+    auto wanted = store.tags;
+    auto& entry = wanted[static_cast<std::size_t>(row)];
+    if (const std::string problem = tag_problem(store, name, entry.first); !problem.empty())
+        return say(problem);
+    entry.second = name;
+    tags_stored(wanted, row);
+}
+
+void Model::tag_remove(bool yes) {
+    const int row = tag_manager().selected;
+    if (row < 0 || row >= static_cast<int>(store.tags.size())) return say(kPickTagFirst);
+    say("确定要删除标签“" + store.tags[static_cast<std::size_t>(row)].second +
+            "”吗？\r\n有这个标签的客户会去掉它。",
+        "温馨提示：", true);
+    if (!yes) return;
+    auto wanted = store.tags;
+    wanted.erase(wanted.begin() + row);
+    tags_stored(wanted, row);
+}
+
+void Model::tag_move(int by) {
+    const int row = tag_manager().selected;
+    if (row < 0 || row >= static_cast<int>(store.tags.size())) return say(kPickTagFirst);
+    const int to = row + by;
+    if (to < 0 || to >= static_cast<int>(store.tags.size())) return;
+    auto wanted = store.tags;
+    std::swap(wanted[static_cast<std::size_t>(row)], wanted[static_cast<std::size_t>(to)]);
+    tags_stored(wanted, to);
+}
+
+void Model::tag_double_click() {
+    TagManagerModel& m = tag_manager();
+    if (m.selected >= 0 && m.selected < static_cast<int>(store.tags.size()))
+        m.name = store.tags[static_cast<std::size_t>(m.selected)].second;
+}
+
+TagPickerModel& Model::tag_picker() {
+    return std::get<TagPickerModel>(dialogs.back());
+}
+
+void Model::open_picker(std::int32_t id) {
+    if (id <= 0) return;
+    opened_forms.push_back("TagPicker");
+    if (!store.available) {
+        say("标签没能读出，请稍后再试。");
+        picker_closed = id;
+        return;
+    }
+    TagPickerModel p;
+    p.target = id;
+    // Ticked: the tags the row showed, by name.
+    std::string shown_tags;
+    if (selected >= 0 && selected < static_cast<int>(rows.size()))
+        shown_tags = rows[static_cast<std::size_t>(selected)][9];
+    for (const auto& [key, name] : store.tags)
+        if ((" " + shown_tags + " ").find(" #" + name + " ") != std::string::npos)
+            p.ticked.push_back(key);
+    dialogs.push_back(p);
+    picker_filter("");
+}
+
+void Model::picker_filter(const std::string& text) {
+    TagPickerModel& p = tag_picker();
+    p.filter = text;
+    p.shown.clear();
+    const std::string needle = search_text(text);
+    for (const auto& [key, name] : store.tags)
+        if (search_text(name).find(needle) != std::string::npos) p.shown.push_back(key);
+    p.selected = p.shown.empty() ? -1 : 0;
+}
+
+void Model::picker_toggle() {
+    TagPickerModel& p = tag_picker();
+    if (p.selected < 0 || p.selected >= static_cast<int>(p.shown.size())) return;
+    const int key = p.shown[static_cast<std::size_t>(p.selected)];
+    const auto at = std::find(p.ticked.begin(), p.ticked.end(), key);
+    if (at == p.ticked.end())
+        p.ticked.push_back(key);
+    else
+        p.ticked.erase(at);
+}
+
+void Model::picker_step(int by) {
+    TagPickerModel& p = tag_picker();
+    const int n = static_cast<int>(p.shown.size());
+    if (n > 0) p.selected = std::clamp(p.selected + by, 0, n - 1);
+}
+
+void Model::picker_ok() {
+    const TagPickerModel p = tag_picker();
+    if (!store.available) return say_file_gone();
+    const auto found = store.customers.find(p.target);
+    if (found == store.customers.end())
+        say(kCustomerGone);
+    else
+        found->second.tags = p.ticked;
+    dialogs.pop_back();
+    reload();
+    select_customer(p.target);
+    picker_closed = p.target;
+}
+
+void Model::picker_returned() {
+    if (picker_closed > 0) after_picker(std::exchange(picker_closed, 0));
+}
+
+// The first tags set bring the tags' column into view.
+void Model::after_picker(std::int32_t id) {
+    if (tags_column || selected < 0 || selected >= static_cast<int>(rows.size())) return;
+    const auto& row = rows[static_cast<std::size_t>(selected)];
+    if (row[0] != std::to_string(id) || row[9].empty()) return;
+    tags_column = true;
+    fit_note();
+    if (store.available || whole_seconds) set_setting("tags_column", "1", false);
 }
 
 void Model::store_away() {

@@ -22,6 +22,8 @@ struct Customer {
     std::vector<std::pair<std::string, std::string>> log;
     double gave_up = 0;  // when the shop gave the customer up; 0: it has not
     std::string reason;
+    std::vector<int> tags;  // the model's keys of its tags, in no order
+    std::string tags_text;  // "#a #b" in the shop's order, as the last load showed them
 };
 
 // A deleted customer in the recycle bin, as it was.
@@ -45,6 +47,10 @@ struct StoreModel {
     bool available = true;             // the file is where the program looks
     std::vector<Binned> bin;           // in the order of deletion
     std::vector<std::string> reasons;  // the reasons for giving up the shop typed itself
+    // The shop's tags in their order: the model's key of each, and its name.
+    std::vector<std::pair<int, std::string>> tags;
+    int next_tag_key = 1;
+    std::string tags_text(const std::vector<int>& keys) const;
 };
 
 // A date box value; "now" until the checker has seen which moment the box took.
@@ -94,6 +100,17 @@ struct BinModel {
     std::vector<std::size_t> rows;
     int selected = -1;
 };
+struct TagManagerModel {
+    std::string name;  // the name box
+    int selected = -1;
+};
+struct TagPickerModel {
+    std::int32_t target = 0;
+    std::string filter;
+    std::vector<int> shown;  // the tags' keys the list shows
+    int selected = -1;
+    std::vector<int> ticked;
+};
 struct CadenceModel {
     std::string days;
 };
@@ -105,8 +122,9 @@ struct ImportModel {
 struct RestoreModel {
     std::vector<std::pair<int, int>> counts;
 };
-using DialogModel = std::variant<EditorModel, ManagerModel, DealModel, ChartModel, FollowUpModel,
-                                 CadenceModel, ImportModel, RestoreModel, GiveUpModel, BinModel>;
+using DialogModel =
+    std::variant<EditorModel, ManagerModel, DealModel, ChartModel, FollowUpModel, CadenceModel,
+                 ImportModel, RestoreModel, GiveUpModel, BinModel, TagManagerModel, TagPickerModel>;
 const char* form_name(const DialogModel& d);
 
 struct Message {
@@ -149,6 +167,7 @@ struct Model {
     bool sort_down = false;
     bool due_only = false;
     bool next_column = false;           // 下次跟进 shown
+    bool tags_column = false;           // 标签 shown
     std::vector<std::string> balloons;  // beside the tray icon, this run
     // The settings of this PC (the sort) when the store is a server; else they are row 2.
     std::vector<std::pair<std::string, std::string>> local_row2;
@@ -226,6 +245,7 @@ struct Model {
     void toggle_due_only();
     void toggle_next_column();
     void toggle_given_up();  // Ctrl+G
+    void toggle_tags_column();
     void balloon_clicked();
     // The keys bound to the list's commands.
     void key(const std::string& chord);
@@ -261,6 +281,20 @@ struct Model {
     // 确定 at `when` (the moment the program took; unused when it failed).
     void give_up_ok(double when);
     BinModel& bin_dialog();
+    TagManagerModel& tag_manager();
+    // The manager's buttons: 添加 (Enter), 改名, 删除 (the question answered `yes`), 上移, 下移.
+    void tag_add();
+    void tag_rename();
+    void tag_remove(bool yes);
+    void tag_move(int by);
+    void tag_double_click();
+    TagPickerModel& tag_picker();
+    void picker_filter(const std::string& text);
+    void picker_toggle();
+    void picker_step(int by);
+    void picker_ok();
+    // The picker's window has gone and the command that opened it goes on.
+    void picker_returned();
     // 恢复 (the selected row) or 全部恢复.
     void put_back(bool all);
     void import_ok();
@@ -307,6 +341,12 @@ struct Model {
     // The bin's entries in the order "最近删除" shows them: the last deleted first.
     std::vector<std::size_t> bin_order() const;
     void open_bin();
+    void fit_note();
+    // The manager's list after a change it stored: the store's tags, `select` chosen.
+    void tags_stored(std::vector<std::pair<int, std::string>> wanted, int select);
+    void open_picker(std::int32_t id);
+    void after_picker(std::int32_t id);
+    std::int32_t picker_closed = 0;  // the customer of the picker just closed
 };
 
 // The online status the stand-in service gives an ID.

@@ -53,19 +53,21 @@ BinRow bin_row(const std::vector<jet::Value>& v) {
     return b;
 }
 
-// lq_tag: id, name, place, kind; the reasons (kind 1) by place.
+// lq_tag: id, name, place, kind; the tags (kind 0) and the reasons (kind 1) by place.
 void add_reasons(StoredFile& out, std::vector<std::vector<jet::Value>> rows) {
-    std::vector<std::tuple<std::int64_t, std::int64_t, std::string>> placed;
+    std::vector<std::tuple<std::int64_t, std::int64_t, std::int64_t, std::string>> placed;
     for (const auto& v : rows) {
         const auto* kind = std::get_if<std::int64_t>(&v[3]);
-        if (!kind || *kind != 1) continue;
         const auto* id = std::get_if<std::int64_t>(&v[0]);
         const auto* place = std::get_if<std::int64_t>(&v[2]);
-        placed.emplace_back(place ? *place : 0, id ? *id : 0, text_of(v[1]).value_or(""));
+        placed.emplace_back(kind ? *kind : -1, place ? *place : 0, id ? *id : 0,
+                            text_of(v[1]).value_or(""));
     }
     std::sort(placed.begin(), placed.end());
-    for (auto& [place, id, name] : placed)
-        out.reasons.push_back(name);
+    for (auto& [kind, place, id, name] : placed) {
+        if (kind == 1) out.reasons.push_back(name);
+        if (kind == 0) out.tags.emplace_back(id, name);
+    }
 }
 
 // The rows of a table through the store's own engine, as the server holds them.
@@ -78,6 +80,7 @@ KeptRow kept_row(const std::string& table, const std::vector<jet::Value>& v) {
         r.next = date_of(v[3]);
         r.gave_up = date_of(v[4]);
         r.reason = text_of(v[5]);
+        r.tags = text_of(v[6]);
     } else {
         r.our_id = text_of(v[3]);
         r.said = text_of(v[4]);

@@ -28,7 +28,7 @@ struct KeptRow {
     std::int64_t customer = 0;
     std::optional<std::string> wang, our_id, said;
     std::optional<double> next, gave_up;
-    std::optional<std::string> reason;
+    std::optional<std::string> reason, tags;
 };
 
 // A customer in the recycle bin: its number there, and its row as it was.
@@ -46,6 +46,7 @@ struct StoredFile {
     std::vector<KeptRow> steps, log;   // lq_buyer and lq_log, in the order of their numbers
     std::vector<BinRow> bin;           // in the order of their numbers
     std::vector<std::string> reasons;  // the shop's own reasons, in their order
+    std::vector<std::pair<std::int64_t, std::string>> tags;  // the shop's tags in their order
 };
 
 class Program {
