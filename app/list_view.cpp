@@ -1,6 +1,7 @@
 #include "app/list_view.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "app/main_window.h"
 #include "services/date_format.h"
@@ -73,6 +74,40 @@ std::string CustomerRows::cell(int row, int column) const {
         default:
             return {};
     }
+}
+
+std::string CustomerRows::tip(int row) const {
+    const store::CustomerRow* c = state_->customer(row);
+    if (!c) return {};
+    std::string tip;
+    const auto line = [&tip](const std::string& text) {
+        tip += (tip.empty() ? "" : "\r\n") + text;
+    };
+    if (c->next_follow_up != 0 && !state_->query.closed) {
+        const auto days = static_cast<long long>(std::floor(state_->query.today)) -
+                          static_cast<long long>(std::floor(c->next_follow_up));
+        line("下次跟进：" + services::format_date(c->next_follow_up, kDatePattern) +
+             (days == 0  ? "（今天）"
+              : days > 0 ? "（已过 " + std::to_string(days) + " 天）"
+                         : "（还有 " + std::to_string(-days) + " 天）"));
+    }
+    if (!c->tags.empty()) line("标签：" + c->tags);
+    if (c->gave_up != 0)
+        line("已放弃：" + services::format_date(c->gave_up, kDatePattern) +
+             (c->reason.empty() ? "" : "，" + c->reason));
+    if (!c->note.empty()) {
+        // Ten lines at most: a tip is a glance, the editor holds the rest.
+        std::size_t at = 0;
+        for (int n = 0; n < 10 && at != std::string::npos; ++n) {
+            const std::size_t end = c->note.find('\n', at);
+            std::string part = c->note.substr(at, end == std::string::npos ? end : end - at);
+            if (!part.empty() && part.back() == '\r') part.pop_back();
+            line((n == 0 ? "备注：" : "　　　") + part);
+            at = end == std::string::npos ? end : end + 1;
+        }
+        if (at != std::string::npos) line("　　　…");
+    }
+    return tip;
 }
 
 int CustomerRows::tone(int row) const {

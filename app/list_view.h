@@ -43,6 +43,9 @@ class CustomerRows final : public runtime::RowSource {
     int count() const override;
     std::string cell(int row, int column) const override;
     int tone(int row) const override;
+    // The next date (and how it stands today), the tags, why the customer was given up, and
+    // the note's lines, which the one-line cell cuts.
+    std::string tip(int row) const override;
 
   private:
     std::shared_ptr<const ListState> state_;

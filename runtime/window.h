@@ -33,6 +33,8 @@ class RowSource {
     virtual std::string cell(int row, int column) const = 0;
     // A row drawn in a colour of its own: 0 plain, 1 due, 2 overdue.
     virtual int tone(int) const { return 0; }
+    // What shows when the pointer rests on a row; "" for the list's own (a cut text in full).
+    virtual std::string tip(int) const { return {}; }
 };
 
 // Where the save dialog put the file and which of its filters was chosen (from 0).

@@ -517,6 +517,11 @@ int HeadlessWindow::row_tone(std::string_view list, int row) const {
     return s->source && row >= 0 && row < s->source->count() ? s->source->tone(row) : 0;
 }
 
+std::string HeadlessWindow::row_tip(std::string_view list, int row) const {
+    const State* s = find(list);
+    return s->source && row >= 0 && row < s->source->count() ? s->source->tip(row) : std::string();
+}
+
 std::optional<SaveChoice> HeadlessWindow::ask_save_choice(std::string_view dialog,
                                                           std::string_view folder,
                                                           std::string_view file_name) {

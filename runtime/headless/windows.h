@@ -116,6 +116,7 @@ class HeadlessWindow final : public Window {
     // How often redraw_rows drew rows of the list, and how many rows in all.
     std::pair<int, int> rows_redrawn(std::string_view list) const;
     int row_tone(std::string_view list, int row) const;
+    std::string row_tip(std::string_view list, int row) const;
     // The user resizes the window to this outer size.
     void resize(int width, int height);
     // The user scrolls the list so that `first` is its top row.

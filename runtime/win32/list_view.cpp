@@ -91,6 +91,22 @@ bool Win32Window::list_notify(const Child& list, NMHDR* header, LRESULT& result)
         result = 0;
         return true;
     }
+    if (header->code == LVN_GETINFOTIPW) {
+        auto* tip = reinterpret_cast<NMLVGETINFOTIPW*>(header);
+        const RowSource* source = source_of(list.hwnd);
+        if (source && tip->iItem >= 0 && tip->iItem < source->count() && tip->pszText &&
+            tip->cchTextMax > 0) {
+            const std::wstring text = to_wide(source->tip(tip->iItem));
+            if (!text.empty()) {
+                const std::size_t n =
+                    std::min(text.size(), static_cast<std::size_t>(tip->cchTextMax) - 1);
+                std::copy_n(text.data(), n, tip->pszText);
+                tip->pszText[n] = L'\0';
+            }
+        }
+        result = 0;
+        return true;
+    }
     if (header->code != NM_CUSTOMDRAW || !source_of(list.hwnd)) return false;
     // Only the system's look comes here: a skin colours the rows in its own drawing.
     auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(header);

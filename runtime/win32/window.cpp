@@ -233,7 +233,7 @@ void Win32Window::create_list(const Control& c, Child& child) {
     // per row on the list's side, however long the list.
     list_rows_[child.hwnd];
     SendMessageW(child.hwnd, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
-                 LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+                 LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_INFOTIP);
     if (auto header = reinterpret_cast<HWND>(SendMessageW(child.hwnd, LVM_GETHEADER, 0, 0)))
         SetWindowSubclass(header, header_proc, kHeaderSubclass, reinterpret_cast<DWORD_PTR>(hwnd_));
     for (std::size_t i = 0; i < c.columns.size(); ++i) {

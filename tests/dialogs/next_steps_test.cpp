@@ -309,6 +309,19 @@ TEST_F(NextSteps, TagsMadeInTheManagerAreTickedByKeysShownInTheirColumnAndFoundW
     EXPECT_NE(context_.settings.text().find("tags_column=1"), std::string::npos);
     EXPECT_EQ(main.rows(mw::kList)[static_cast<std::size_t>(row_of(main, "a"))][9],
               "#老客户 #开发票");
+    // The row's tip tells it too, with the next date as it stands today and the note's lines.
+    EXPECT_EQ(main.row_tip(mw::kList, row_of(main, "a")), "标签：#老客户 #开发票");
+    main.select_row(mw::kList, row_of(main, "b"));
+    on_open("FollowUpDialog", [&](HeadlessWindow& d) {
+        d.set_text(fu::kText, "等货");
+        d.select_choice(fu::kNextChoice, 2);  // 3 天后
+        d.fire(fu::kNextChoice, Event::changed);
+        d.press_key("Enter");
+    });
+    ASSERT_TRUE(main.press_key("Ctrl+R"));
+    EXPECT_EQ(
+        main.row_tip(mw::kList, row_of(main, "b")),
+        "下次跟进：" + day(kToday + 3) + "（还有 3 天）\r\n备注：" + day(kToday) + " 12:00 等货");
     // Found by "#", as typed into the find box.
     ASSERT_TRUE(main.press_key("Ctrl+F"));
     main.set_text(mw::kFindBox, "#开发");
