@@ -442,6 +442,8 @@ std::string Checker::dialog(DialogModel& d, HeadlessWindow& w, double now_low,
         LQ_RETURN_IF(
             box_date("editor last follow-up", e->last, w.date(ed::kLastFollowUp), now_low));
         LQ_RETURN_IF(differ("editor note", e->note, w.text(ed::kNote)));
+        LQ_RETURN_IF(
+            differ("editor 标签… shown", !e->new_mode && e->id > 0, w.visible(ed::kTagsButton)));
         LQ_RETURN_IF(differ("editor days", days_label(e->first.value, e->last.value),
                             w.text(ed::kDaysLabel)));
     } else if (auto* m = std::get_if<ManagerModel>(&d)) {

@@ -600,8 +600,13 @@ void Driver::dialog(HeadlessWindow& w) {
 
 void Driver::editor_action(HeadlessWindow& w) {
     const EditorModel& e = model_.editor();
-    switch (weighted(
-        {22, 14, e.choices.empty() ? 0 : 18, 10, 10, e.contact_visible ? 3 : 0, 3, 14, 6})) {
+    switch (weighted({22, 14, e.choices.empty() ? 0 : 18, 10, 10, e.contact_visible ? 3 : 0, 3, 14,
+                      6, !e.new_mode && e.id > 0 ? 3 : 0})) {
+        case 9:
+            begin("editor: 标签…");
+            model_.editor_tags();
+            w.fire(ed::kTagsButton, Event::clicked);
+            break;
         case 8: {
             const bool pick = in_.chance(50);
             const double d = std::floor(local_now()) + in_.below(20) - 5;

@@ -691,6 +691,9 @@ void Model::double_click() {
             picked[static_cast<std::size_t>(c)] =
                 rows[static_cast<std::size_t>(selected)][static_cast<std::size_t>(c + 3)];
         picked[4] = notes[static_cast<std::size_t>(selected)];  // the note as stored
+        picked_tags = rows[static_cast<std::size_t>(selected)][9];
+    } else {
+        picked_tags.clear();
     }
     open_editor(false);
 }
@@ -997,7 +1000,8 @@ void Model::chart_toggle() {
 void Model::close_dialog() {
     const DialogModel closing = dialogs.back();
     dialogs.pop_back();
-    if (auto* p = std::get_if<TagPickerModel>(&closing)) picker_closed = p->target;
+    if (auto* p = std::get_if<TagPickerModel>(&closing); p && !p->from_editor)
+        picker_closed = p->target;
 }
 
 TagManagerModel& Model::tag_manager() {
@@ -1101,19 +1105,27 @@ TagPickerModel& Model::tag_picker() {
     return std::get<TagPickerModel>(dialogs.back());
 }
 
-void Model::open_picker(std::int32_t id) {
+void Model::editor_tags() {
+    const EditorModel& e = editor();
+    if (!e.new_mode && e.id > 0) open_picker(e.id, true);
+}
+
+void Model::open_picker(std::int32_t id, bool from_editor) {
     if (id <= 0) return;
     opened_forms.push_back("TagPicker");
     if (!store.available) {
         say("标签没能读出，请稍后再试。");
-        picker_closed = id;
+        if (!from_editor) picker_closed = id;
         return;
     }
     TagPickerModel p;
     p.target = id;
-    // Ticked: the tags the row showed, by name.
+    p.from_editor = from_editor;
+    // Ticked: the tags the row showed (the editor's: as it last left them), by name.
     std::string shown_tags;
-    if (selected >= 0 && selected < static_cast<int>(rows.size()))
+    if (from_editor)
+        shown_tags = picked_tags;
+    else if (selected >= 0 && selected < static_cast<int>(rows.size()))
         shown_tags = rows[static_cast<std::size_t>(selected)][9];
     for (const auto& [key, name] : store.tags)
         if ((" " + shown_tags + " ").find(" #" + name + " ") != std::string::npos)
@@ -1159,6 +1171,15 @@ void Model::picker_ok() {
         found->second.tags = p.ticked;
     dialogs.pop_back();
     reload();
+    if (p.from_editor) {
+        // The editor holds its customer's tags as ticked; the list lost its selection.
+        std::vector<int> ordered;
+        for (const auto& [key, name] : store.tags)
+            if (std::find(p.ticked.begin(), p.ticked.end(), key) != p.ticked.end())
+                ordered.push_back(key);
+        picked_tags = store.tags_text(ordered);
+        return;
+    }
     select_customer(p.target);
     picker_closed = p.target;
 }

@@ -110,6 +110,7 @@ struct TagPickerModel {
     std::vector<int> shown;  // the tags' keys the list shows
     int selected = -1;
     std::vector<int> ticked;
+    bool from_editor = false;  // the editor's 标签…: its customer as the editor holds it
 };
 struct CadenceModel {
     std::string days;
@@ -224,6 +225,7 @@ struct Model {
     // The picked row handed to the editor.
     std::int32_t picked_id = 0;
     std::vector<std::string> picked;  // cells 3 to 7
+    std::string picked_tags;          // cell 9, then as the editor's 标签… left them
 
     // Program start on the file as it is (a fresh one when it is missing).
     void start();
@@ -265,6 +267,7 @@ struct Model {
     void editor_next(std::optional<double> day);  // nullopt: the box clicked
     void editor_contact();
     void editor_manage();
+    void editor_tags();
     void editor_save();
     void manager_type(const std::string& text);
     void manager_save();
@@ -344,7 +347,7 @@ struct Model {
     void fit_note();
     // The manager's list after a change it stored: the store's tags, `select` chosen.
     void tags_stored(std::vector<std::pair<int, std::string>> wanted, int select);
-    void open_picker(std::int32_t id);
+    void open_picker(std::int32_t id, bool from_editor = false);
     void after_picker(std::int32_t id);
     std::int32_t picker_closed = 0;  // the customer of the picker just closed
 };
