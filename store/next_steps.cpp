@@ -18,11 +18,6 @@ std::string rows_of(const char* table, std::int32_t id) {
     return std::string(table) + " where customer=" + std::to_string(id);
 }
 
-// Whether the open store holds the table; a store that cannot tell counts as a failure.
-std::optional<bool> holds(StoreConnection& c, const char* table) {
-    return c.has_table(table);
-}
-
 // Digits at `at`, at most `most` of them; nullopt when none.
 std::optional<int> number_at(std::string_view text, std::size_t& at, std::size_t most) {
     int n = 0;
@@ -108,7 +103,7 @@ namespace {
 // without a row needs none).
 bool write_step(StoreConnection& c, RowSet& rs, std::int32_t id, const std::string& buyer,
                 bool clears, const std::function<bool(RowSet&)>& set) {
-    const auto there = holds(c, kBuyerTable);
+    const auto there = c.has_table(kBuyerTable);
     if (!there) return false;
     if (!*there && clears) return true;
     if (!*there && !c.ensure_table(kBuyerTable)) return false;
@@ -140,7 +135,7 @@ bool write_next_date(StoreConnection& c, RowSet& rs, std::int32_t id, const std:
 }
 
 bool rename_buyer(StoreConnection& c, RowSet& rs, std::int32_t id, const std::string& buyer) {
-    const auto there = holds(c, kBuyerTable);
+    const auto there = c.has_table(kBuyerTable);
     if (!there) return false;
     if (!*there) return true;
     if (!reopen_rows(rs, rows_of(kBuyerTable, id))) return false;
@@ -153,7 +148,7 @@ bool rename_buyer(StoreConnection& c, RowSet& rs, std::int32_t id, const std::st
 
 bool remove_kept_rows(StoreConnection& c, std::int32_t id) {
     for (const char* table : {kBuyerTable, kLogTable}) {
-        const auto there = holds(c, table);
+        const auto there = c.has_table(table);
         if (!there) return false;
         if (*there && !c.execute_sql("delete from " + rows_of(table, id))) return false;
     }
@@ -174,7 +169,7 @@ const BuyerStep* BuyerSteps::find(std::int32_t id) const {
 
 std::optional<BuyerSteps> read_buyer_steps(StoreConnection& c, RowSet& rs) {
     std::vector<std::pair<std::int32_t, BuyerStep>> steps;
-    const auto there = holds(c, kBuyerTable);
+    const auto there = c.has_table(kBuyerTable);
     if (!there) return std::nullopt;
     if (!*there) return BuyerSteps(std::move(steps));
     if (!reopen_rows(rs, kBuyerTable)) return std::nullopt;
@@ -224,7 +219,7 @@ std::optional<std::vector<LogEntry>> read_follow_up_log(StoreConnection& c, RowS
                                                         std::int32_t id) {
     if (!open_action(c, rs, store, customer_source(id))) return std::nullopt;
     std::vector<LogEntry> log;
-    const auto there = holds(c, kLogTable);
+    const auto there = c.has_table(kLogTable);
     if (!there) {
         close_action(c, rs);
         return std::nullopt;

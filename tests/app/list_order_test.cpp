@@ -98,7 +98,8 @@ TEST(ListOrder, SortsEachColumnBothWaysWithTiesNewestFirst) {
     EXPECT_EQ(app::sort_after_click({5, false}, 5), (SortChoice{5, true}));
     EXPECT_EQ(app::sort_after_click({5, true}, 1), SortChoice{});
     EXPECT_EQ(app::parse_sort(app::sort_text({6, true})), (SortChoice{6, true}));
-    for (const char* bad : {"", "9,asc", "3,up", "3", "x,desc"})
+    EXPECT_EQ(app::parse_sort("9,asc"), (SortChoice{9, false}));  // the tags
+    for (const char* bad : {"", "1,asc", "10,asc", "3,up", "3", "x,desc"})
         EXPECT_EQ(app::parse_sort(bad), SortChoice{}) << bad;
 }
 
