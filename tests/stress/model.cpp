@@ -1115,7 +1115,8 @@ void Model::open_picker(std::int32_t id, bool from_editor) {
     opened_forms.push_back("TagPicker");
     if (!store.available) {
         say("标签没能读出，请稍后再试。");
-        if (!from_editor) picker_closed = id;
+        // Closed as it opened: the command goes on at once.
+        if (!from_editor) after_picker(id);
         return;
     }
     TagPickerModel p;
