@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Finding, sorting, the due view, follow-ups, giving customers up and the recycle bin, by real
-# keys and clicks, on the virtual display that walkthrough.sh made: customers come in from a CSV
-# through the open dialog and the import dialog, and go again through the restore dialog.
+# Finding, sorting, the due view, follow-ups, giving customers up, the recycle bin and tags, by
+# real keys and clicks, on the virtual display that walkthrough.sh made: customers come in from a
+# CSV through the open dialog and the import dialog, and go again through the restore dialog.
 # usage: list_steps.sh PROGRAM_DIR DRIVER LOCATE ARTEFACT_DIR SHEET_DIR JETDUMP TEMPLATE
 set -uo pipefail
 dir=$1 driver=$2 locate=$3 artefacts=$4 sheets=$5
@@ -309,7 +309,126 @@ press Escape
 expect "Esc closes 放弃跟进" 0 eval 'loc gone 放弃跟进; echo $?'
 check "and stores nothing" "|" "$(given_up wang_old)"
 
-step "8. 恢复备份…: the copy from before the import brings the empty list back"
+# The shop's tags in their order, and a customer's by name in that order, as the file holds them.
+shop_tags() { table lq_tag | awk -F'|' '$4 == 0' | sort -t'|' -k3,3n | cut -d'|' -f2 | paste -sd' '; }
+tags_of() {
+    local ids
+    ids=$(table lq_buyer | awk -F'|' -v w="$1" '$3 == w { print $7 }')
+    table lq_tag | awk -F'|' '$4 == 0' | sort -t'|' -k3,3n |
+        awk -F'|' -v ids="$ids" 'index(ids, "," $1 ",") { print $2 }' | paste -sd' '
+}
+tags_cell_of() { screen_cells | awk -F'\t' -v w="$1" '$4 == w { print $10 }'; }
+tags_in_view() { loc column 9 >/dev/null && echo shown || echo hidden; }
+# The helpers below start where the main window has the keyboard, as it has again once a
+# dialog of its own closes.
+# 标签管理…, the last item of the window's menu: Up from the top lands on it.
+open_tag_manager() {  # open_tag_manager [SHOT]
+    right_click client "$main_title" 720 35
+    loc menu >/dev/null || { echo "FAIL no menu"; failed=$((failed + 1)); return 1; }
+    press Up
+    [[ -n ${1:-} ]] && shot "$1"
+    press Return
+    loc window 标签管理 >/dev/null || { echo "FAIL 标签管理 did not open"; failed=$((failed + 1)); return 1; }
+}
+free_spot[标签管理]="280 270"
+# Ctrl+T on list row ROW; the keyboard starts in the find box.
+open_tag_picker() {  # open_tag_picker ROW
+    click row "$1"
+    press ctrl+t
+    loc active 设置标签 || { echo "FAIL 设置标签 did not take the keyboard"; failed=$((failed + 1)); return 1; }
+}
+find_tag() {  # find_tag NAME: Ctrl+F, "#" and the name
+    press ctrl+f
+    type_text "#"
+    paste_text "$1"
+}
+
+step "7g. 标签管理…: three tags typed, Enter adds each at once; the same name again is refused"
+check "the 标签 column is not shown yet" hidden "$(tags_in_view)"
+open_tag_manager l07g_more_menu
+click control 标签管理 2
+paste_text 老客户
+press Return
+paste_text 嫌贵
+press Return
+type_text VIP
+press Return
+expect "mdb-export: lq_tag holds the three in the order added" "老客户 嫌贵 VIP" shop_tags
+shot_window l07g_tag_manager 标签管理
+paste_text 嫌贵
+press Return
+expect "the same name again is refused" 已经有这个标签了。 loc message 信息：
+press Return
+activate 标签管理
+check "the name stays in the box" 嫌贵 "$(loc text 标签管理 2)"
+check "mdb-export: still three" "老客户 嫌贵 VIP" "$(shop_tags)"
+press Escape
+expect "Esc closes 标签管理" 0 eval 'loc gone 标签管理; echo $?'
+
+step "7h. Ctrl+T: typed letters find VIP, Space ticks it; the whole list again, Down, Space ticks 嫌贵; Enter"
+open_tag_picker 2
+check "it names the customer" "“wang_new”的标签（输入文字筛选，空格勾选）：" "$(loc text 设置标签 0)"
+type_text vi
+press space BackSpace BackSpace Down space
+shot_window l07h_tag_picker 设置标签
+press Return
+expect "Enter closed 设置标签" 0 eval 'loc gone 设置标签; echo $?'
+expect "mdb-export: wang_new has both, in the shop's order" "嫌贵 VIP" tags_of wang_new
+expect "the first tags set bring the 标签 column into view" shown tags_in_view
+check "it shows them" "#嫌贵 #VIP" "$(tags_cell_of wang_new)"
+expect "mdb-export: row 2 remembers the column shown" 1 eval "setting 2 | grep -c tags_column=1"
+
+step "7i. the editor's 标签…: Space, Down, Space, Enter stores them at once; Esc on the editor keeps them"
+rows_7i=$(customers)
+click row 1
+press Return
+click button 修改客户信息 标签…
+expect "设置标签 for the customer edited" "“wang_old”的标签（输入文字筛选，空格勾选）：" loc text 设置标签 0
+press space Down space Return
+expect "Enter closed 设置标签" 0 eval 'loc gone 设置标签; echo $?'
+expect "mdb-export: wang_old has 老客户 and 嫌贵" "老客户 嫌贵" tags_of wang_old
+loc active 修改客户信息 >/dev/null || activate 修改客户信息
+press Escape
+expect "Esc closes the editor" 0 eval 'loc gone 修改客户信息; echo $?'
+check "mdb-export: the tags stay" "老客户 嫌贵" "$(tags_of wang_old)"
+check "mdb-export: the customers' own rows are untouched" "$rows_7i" "$(customers)"
+expect "the column shows them" "#老客户 #嫌贵" tags_cell_of wang_old
+
+step "7j. Ctrl+F \"#嫌贵\" finds the two tagged, not zhang_wait whose note says 嫌贵"
+find_tag 嫌贵
+expect "only the tagged customers" "wang_old wang_new" names
+shot_window l07j_tags_found "$main_title"
+press Escape
+expect "Esc: everyone again" "zhang_wait wang_old wang_new" names
+
+step "7k. on skin 23: a double click and 改名 rename VIP, and the column follows; Esc in 设置标签 stores nothing"
+use_skin 23
+open_tag_manager
+double_click row 2 标签管理
+expect "the double click puts the name in the box" VIP loc text 标签管理 2
+click control 标签管理 2
+press End
+paste_text 客户
+click button 标签管理 改名
+expect "mdb-export: renamed in its place" "老客户 嫌贵 VIP客户" shop_tags
+shot_window l07k_tag_manager_dark 标签管理
+differ "标签管理 drawn otherwise in the dark skin" l07g_tag_manager l07k_tag_manager_dark
+press Escape
+expect "Esc closes 标签管理" 0 eval 'loc gone 标签管理; echo $?'
+expect "the column shows the new name" "#嫌贵 #VIP客户" tags_cell_of wang_new
+open_tag_picker 2
+press space
+shot_window l07k_tag_picker_dark 设置标签
+press Escape
+expect "Esc closed 设置标签" 0 eval 'loc gone 设置标签; echo $?'
+check "mdb-export: the tick of 老客户 was not stored" "嫌贵 VIP客户" "$(tags_of wang_new)"
+find_tag 嫌贵
+expect "the find by tag" "wang_old wang_new" names
+shot_window l07k_tags_found_dark "$main_title"
+press Escape
+expect "Esc: everyone again" "zhang_wait wang_old wang_new" names
+
+step "8. 恢复备份…: the copy from before the import brings the empty list back, and its skin"
 activate "$main_title"
 right_click client "$main_title" 720 35
 pick_menu_item 9
@@ -325,6 +444,8 @@ expect "mdb-export: the customers of before the import (none)" 0 eval 'customers
 expect "备份 holds the first start's copy, the import's and the restore's" 3 \
     eval 'ls "$dir/备份" | wc -l'
 expect "the list is empty" 0 eval 'screen_list | wc -l'
+# Step 7k left skin 23 on.
+expect "the old file's skin 2 is back in the selector" 2 loc text "$main_title" 0
 
 step "9. large files: the window answers while one is read, Esc forgets it; an import of 300,000 rows shows how far it is, Esc and 取消 stop it and the file stays byte for byte"
 rows_file() {  # rows_file PATH COUNT

@@ -26,7 +26,8 @@ right_click() { _pointer click 3 -- "$@"; }
 double_click() { _pointer click --repeat 2 --delay 120 1 -- "$@"; }
 
 # Where a click on a window touches none of its controls.
-declare -A free_spot=(["$main_title"]="720 35" [添加新客户]="100 440" [修改客户信息]="100 440")
+# The editor of a stored customer has its 标签… button where the new one's corner is free.
+declare -A free_spot=(["$main_title"]="720 35" [添加新客户]="100 440" [修改客户信息]="250 440")
 
 # Clicks a window where it has no control and waits until it takes the keyboard. Needed after
 # a message box: without a window manager, Wine hands the keyboard to its tray window when a

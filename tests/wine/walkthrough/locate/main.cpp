@@ -7,7 +7,9 @@
 //   locate client TITLE X Y    the point X, Y of its client area
 //   locate area TITLE          its client area (a window's picture without its frame)
 //   locate toolbar N           entry N of the main window's toolbar, separators counted
-//   locate row N               row N of the main window's list (from 0)
+//   locate row N [TITLE]       row N of the list (from 0) of the main window, or of TITLE
+//   locate column N            column N of the main window's list, the part of it in view;
+//                              answers at once, so that a column out of view costs no wait
 //   locate menu                the pop-up menu that shows
 //   locate text TITLE N        the text of control N of that window
 //   locate message TITLE       the text of the message box titled TITLE
@@ -16,6 +18,10 @@
 //   locate active TITLE        succeeds once the window titled TITLE takes the keyboard
 // Places print as "X Y LEFT TOP WIDTH HEIGHT" in screen pixels, X and Y the middle.
 // Each waits up to 20 s for what it looks for; exit code 1 when it did not show.
+// clang-format off
+#include <windows.h>
+#include <commctrl.h>
+// clang-format on
 #include <fcntl.h>
 #include <io.h>
 
@@ -57,14 +63,27 @@ HWND control(HWND window, int index) {
     return nullptr;
 }
 
-HWND main_child(const wchar_t* cls) {
-    HWND main = locate::wait_for_window(kMainTitle, kWait);
-    return main ? locate::child_of_class(main, cls) : nullptr;
+// The first child of class `cls` of the window titled `title` (the main window by default).
+HWND window_child(const wchar_t* cls, const wchar_t* title = kMainTitle) {
+    HWND window = locate::wait_for_window(title, kWait);
+    return window ? locate::child_of_class(window, cls) : nullptr;
+}
+
+// Column `index` of a list as far as it shows: none while it has no width or lies scrolled
+// out of the list.
+std::optional<RECT> column_in_view(HWND list, int index) {
+    HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+    auto column = header ? locate::header_item(header, index) : std::nullopt;
+    RECT view{}, shown{};
+    if (!column || !GetClientRect(list, &view)) return std::nullopt;
+    MapWindowPoints(list, HWND_DESKTOP, reinterpret_cast<POINT*>(&view), 2);
+    if (!IntersectRect(&shown, &*column, &view)) return std::nullopt;
+    return shown;
 }
 
 int usage() {
     std::fprintf(stderr,
-                 "usage: locate window|control|button|client|area|toolbar|row|menu|text|"
+                 "usage: locate window|control|button|client|area|toolbar|row|column|menu|text|"
                  "message|focused|gone|active ...\n");
     return 2;
 }
@@ -106,17 +125,21 @@ int wmain(int argc, wchar_t** argv) {
         return print(r);
     }
     if (command == L"toolbar" && argc == 3) {
-        HWND bar = main_child(L"ToolbarWindow32");
+        HWND bar = window_child(L"ToolbarWindow32");
         return bar ? print(locate::toolbar_entry(bar, _wtoi(argv[2]))) : 1;
     }
-    if (command == L"row" && argc == 3) {
-        HWND list = main_child(L"SysListView32");
+    if (command == L"row" && (argc == 3 || argc == 4)) {
+        HWND list = window_child(L"SysListView32", argc == 4 ? argv[3] : kMainTitle);
         int row = _wtoi(argv[2]);
         for (int i = 0; list && i < kWait * 10; ++i) {
             if (locate::list_rows(list) > row) return print(locate::list_row(list, row));
             Sleep(100);
         }
         return 1;
+    }
+    if (command == L"column" && argc == 3) {
+        HWND list = window_child(L"SysListView32");
+        return list ? print(column_in_view(list, _wtoi(argv[2]))) : 1;
     }
     if (command == L"menu" && argc == 2) return print(window_rect(locate::wait_for_menu(kWait)));
     if (command == L"text" && argc == 4) {

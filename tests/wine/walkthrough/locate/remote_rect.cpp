@@ -71,6 +71,10 @@ std::optional<RECT> list_row(HWND list, int row) {
     return ask(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), in);
 }
 
+std::optional<RECT> header_item(HWND header, int index) {
+    return ask(header, HDM_GETITEMRECT, static_cast<WPARAM>(index), RECT{});
+}
+
 int list_rows(HWND list) {
     DWORD_PTR rows = 0;
     if (!SendMessageTimeoutW(list, LVM_GETITEMCOUNT, 0, 0, SMTO_ABORTIFHUNG, 5000, &rows))

@@ -16,6 +16,9 @@ std::optional<RECT> toolbar_entry(HWND toolbar, int index);
 // Row `row` of a report list, all its columns, in screen coordinates.
 std::optional<RECT> list_row(HWND list, int row);
 
+// Item `index` of a header control (a list's column titles), in screen coordinates.
+std::optional<RECT> header_item(HWND header, int index);
+
 // The number of rows of a list.
 int list_rows(HWND list);
 
