@@ -75,6 +75,7 @@ void add_tag(runtime::Window& w, Tags& t) {
     const std::string name = trim_blanks(w.text(tm::kName));
     if (const std::string problem = name_problem(t, name, 0); !problem.empty()) {
         services::show_message(problem);
+        w.set_focus(tm::kName);  // back in the box, to mend the name
         return;
     }
     auto wanted = t.tags;
@@ -94,6 +95,7 @@ void rename_tag(runtime::Window& w, Tags& t) {
     auto& entry = wanted[static_cast<std::size_t>(row)];
     if (const std::string problem = name_problem(t, name, entry.id); !problem.empty()) {
         services::show_message(problem);
+        w.set_focus(tm::kName);  // back in the box, to mend the name
         return;
     }
     entry.name = name;
