@@ -118,6 +118,16 @@ bool write_step(StoreConnection& c, RowSet& rs, std::int32_t id, const std::stri
     return ok;
 }
 
+// Opens a change of customer `id` with its row in `rs`; the outcome, the action closed, when
+// it cannot go on: the store did not open, or the customer is gone.
+std::optional<ActionOutcome> open_customer(StoreConnection& c, RowSet& rs,
+                                           const StoreLocation& store, std::int32_t id) {
+    if (!open_action(c, rs, store, customer_source(id), true)) return ActionOutcome::unavailable;
+    if (rs.row_count() == 1) return std::nullopt;
+    close_action(c, rs);
+    return ActionOutcome::missing;
+}
+
 bool write_date(RowSet& rs, const char* column, double date) {
     return date == 0 ? rs.write_null(column) : rs.write_datetime(column, date);
 }
@@ -193,11 +203,7 @@ std::optional<BuyerSteps> read_buyer_steps(StoreConnection& c, RowSet& rs) {
 
 ActionResult record_follow_up(StoreConnection& c, RowSet& rs, const StoreLocation& store,
                               std::int32_t id, const FollowUp& f) {
-    if (!open_action(c, rs, store, customer_source(id), true)) return {ActionOutcome::unavailable};
-    if (rs.row_count() != 1) {
-        close_action(c, rs);
-        return {ActionOutcome::missing};
-    }
+    if (const auto stop = open_customer(c, rs, store, id)) return {*stop};
     const std::string buyer = rs.read_text(kBuyerColumn).second;
     const std::string our_id = rs.read_text(kOurIdColumn).second;
     bool ok = rs.write_datetime(kLastFollowUpColumn, f.when);
@@ -251,11 +257,7 @@ namespace {
 ActionResult change_give_up(StoreConnection& c, RowSet& rs, const StoreLocation& store,
                             std::int32_t id, double when,
                             const std::optional<std::string>& reason) {
-    if (!open_action(c, rs, store, customer_source(id), true)) return {ActionOutcome::unavailable};
-    if (rs.row_count() != 1) {
-        close_action(c, rs);
-        return {ActionOutcome::missing};
-    }
+    if (const auto stop = open_customer(c, rs, store, id)) return {*stop};
     const std::string buyer = rs.read_text(kBuyerColumn).second;
     const std::string our_id = rs.read_text(kOurIdColumn).second;
     rs.close_rows();
@@ -285,11 +287,7 @@ ActionResult resume_customer(StoreConnection& c, RowSet& rs, const StoreLocation
 
 ActionResult set_customer_tags(StoreConnection& c, RowSet& rs, const StoreLocation& store,
                                std::int32_t id, const std::vector<std::int32_t>& tag_ids) {
-    if (!open_action(c, rs, store, customer_source(id), true)) return {ActionOutcome::unavailable};
-    if (rs.row_count() != 1) {
-        close_action(c, rs);
-        return {ActionOutcome::missing};
-    }
+    if (const auto stop = open_customer(c, rs, store, id)) return {*stop};
     const std::string buyer = rs.read_text(kBuyerColumn).second;
     rs.close_rows();
     const std::string field = tag_field(tag_ids);
