@@ -63,12 +63,6 @@ const Form& customer_editor() {
                               "管理我们的旺旺", true);
         manage.events = {{Event::clicked, ops::kEditorManage}};
         f.controls.push_back(manage);
-        // The tags of a customer already stored, set at once as from the row menu.
-        Control tags =
-            make(editor::kTagsButton, ControlKind::button, {24, 416, 112, 40}, "标签…", true);
-        tags.visible = false;
-        tags.events = {{Event::clicked, ops::kEditorTags}};
-        f.controls.push_back(tags);
         Control save =
             make(editor::kSaveButton, ControlKind::button, {384, 416, 112, 40}, "保存", true);
         save.default_button = true;
@@ -106,6 +100,13 @@ const Form& customer_editor() {
             l.name = "label_" + std::to_string(i);
             f.controls.push_back(l);
         }
+        // The tags of a customer already stored, set at once as from the row menu. Last, so that
+        // the numbers of the controls every copy of the editor has stay as they were.
+        Control tags =
+            make(editor::kTagsButton, ControlKind::button, {24, 416, 112, 40}, "标签…", true);
+        tags.visible = false;
+        tags.events = {{Event::clicked, ops::kEditorTags}};
+        f.controls.push_back(tags);
         f.events = {{Event::created, ops::kEditorCreated}};
         return f;
     }();

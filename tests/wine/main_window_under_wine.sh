@@ -41,7 +41,7 @@ mkdir -p "$first"
 session "$first" "$artefacts/first_start.png" 0
 check "database written beside the program, byte for byte the template" same \
     "$(cmp -s "$first/yrkb_com.db" "$template" && echo same || echo differs)"
-check "main window, title and columns" "$(printf 'title\t岚桥管家 V2.0  未成交客户跟踪管理中心\ncolumns\t编号\t序号\t状态\t客户旺旺名\t我们旺旺名\t第一次咨询日期\t最后跟踪日期\t备注\t下次跟进')" \
+check "main window, title and columns" "$(printf 'title\t岚桥管家 V2.0  未成交客户跟踪管理中心\ncolumns\t编号\t序号\t状态\t客户旺旺名\t我们旺旺名\t第一次咨询日期\t最后跟踪日期\t备注\t下次跟进\t标签')" \
     "$(tr -d '\r' < "$first/before.txt")"
 colours=$(convert "$artefacts/first_start.png" -format %k info: 2>/dev/null)
 [[ ${colours:-0} -gt 16 ]] && echo "ok   the screenshot shows a window ($colours colours)" ||

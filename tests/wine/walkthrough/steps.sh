@@ -36,7 +36,7 @@ shot 01_first_start
 # The editor when it has to refuse: the message, then the editor still open with what was
 # typed; closed by the user (a click on it, Alt+F4), it stores nothing.
 refused() {  # refused WHAT MESSAGE
-    click control 添加新客户 4
+    click control 添加新客户 3
     check "$1: the editor refuses" "$2" "$(loc message 信息：)"
     click button 信息： "#1"
     check "$1: the editor stays open" 0 "$(loc window 添加新客户 >/dev/null; echo $?)"
@@ -47,7 +47,7 @@ refused() {  # refused WHAT MESSAGE
 
 step "2. the editor before any ID of ours; two IDs in the manager"
 click toolbar 0
-click control 添加新客户 9
+click control 添加新客户 8
 type_text first_try
 refused "no ID of ours yet" "该客户是在我们哪家店？哪一个旺旺号上咨询的呢？！"
 check "mdb-export: still no customers" "" "$(customers)"
@@ -70,14 +70,14 @@ add_customer() {  # add_customer NAME ID_PASTED|ID_TYPED OUR_ID_INDEX NOTE_KEYS.
     shift 3
     click toolbar 0
     loc window "$editor" >/dev/null || { echo "FAIL the editor did not open"; failed=$((failed + 1)); return; }
-    click control "$editor" 9
+    click control "$editor" 8
     case $id in paste:*) paste_text "${id#paste:}" ;; *) type_text "$id" ;; esac
-    click control "$editor" 8  # the drop-down of our IDs opens; the arrow keys pick
+    click control "$editor" 7  # the drop-down of our IDs opens; the arrow keys pick
     local keys=() i
     for ((i = 0; i < ours; i++)); do keys+=(Down); done
     press "${keys[@]}" Return
-    [[ $name == a ]] && type_date "$editor" 7 2024 5 20
-    click control "$editor" 5
+    [[ $name == a ]] && type_date "$editor" 6 2024 5 20
+    click control "$editor" 4
     local part
     for part in "$@"; do
         case $part in
@@ -88,7 +88,7 @@ add_customer() {  # add_customer NAME ID_PASTED|ID_TYPED OUR_ID_INDEX NOTE_KEYS.
     done
     shot "03_editor_$name"
     [[ $name == b ]] && shot_window walkthrough_editor "$editor"
-    click control "$editor" 4
+    click control "$editor" 3
     check "customer $name: the editor says it saved" "保存成功！" "$(loc message 恭喜：)"
     click button 恭喜： "#1"
     check "customer $name: the editor closes" 0 "$(loc gone "$editor"; echo $?)"
@@ -107,9 +107,9 @@ rows_3=$(row_a 问了尺码; row_b 0; row_c 0)
 expect "mdb-export: the three customers, the note's lines kept, all open" "$rows_3" customers
 # The same customer again with the same ID of ours, in other letters' case.
 click toolbar 0
-click control 添加新客户 9
-type_text LISA_Online
 click control 添加新客户 8
+type_text LISA_Online
+click control 添加新客户 7
 press Down Return
 refused "the same customer twice" "请勿重复添加客户！"
 check "mdb-export: no second lisa_online" "$rows_3" "$(customers)"
@@ -124,16 +124,16 @@ step "4. a customer edited: double-click, a new note, 保存"
 double_click row 2
 changed=修改客户信息
 check "the editor opens titled for editing" 0 "$(loc window "$changed" >/dev/null; echo $?)"
-check "it shows the customer's ID" 买家:小王 "$(loc text "$changed" 9)"
-check "and which of our IDs served" 店主一 "$(loc text "$changed" 8)"
+check "it shows the customer's ID" 买家:小王 "$(loc text "$changed" 8)"
+check "and which of our IDs served" 店主一 "$(loc text "$changed" 7)"
 check "and the days tracked, the first enquiry counted" "已跟踪了：${days}天" "$(loc text "$changed" 1)"
-click control "$changed" 5
+click control "$changed" 4
 press ctrl+Home ctrl+shift+End
 paste_text 问了尺码，嫌贵
 press Return
 type_text "wait for 618"
 shot 04_editor_changed
-click control "$changed" 4
+click control "$changed" 3
 check "the editor says it saved" "保存成功！" "$(loc message 恭喜：)"
 click button 恭喜： "#1"
 check "the editor closes" 0 "$(loc gone "$changed"; echo $?)"
