@@ -2,8 +2,11 @@
 
 #include <unistd.h>
 
+#include <chrono>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "forms/forms.h"
 #include "runtime/message_box.h"
@@ -68,11 +71,28 @@ int Driver::weighted(const std::vector<int>& weights) {
     return 0;
 }
 
+namespace {
+
+// An action begun in a day's last moments could see one day while the program takes the
+// next (a copy's date, a due tint): the walk waits for midnight instead.
+double day_begun() {
+    constexpr double kMargin = 2.0 / 86400;
+    double now = local_now();
+    if (const double left = std::floor(now) + 1 - now; left < kMargin) {
+        std::this_thread::sleep_for(
+            std::chrono::milliseconds(static_cast<std::int64_t>(left * 86400 * 1000) + 50));
+        now = local_now();
+    }
+    return now;
+}
+
+}  // namespace
+
 void Driver::begin(std::string what) {
     ++done_;
     recent_.push_back(std::to_string(done_) + ": " + what);
     if (recent_.size() > 12) recent_.pop_front();
-    model_.now_low = local_now();
+    model_.now_low = day_begun();
 }
 
 void Driver::fail(const std::string& what) {
@@ -115,7 +135,7 @@ void Driver::check() {
 
 std::string Driver::run() {
     try {
-        model_.now_low = local_now();
+        model_.now_low = day_begun();
         model_.database_path = program_.database();
         program_.start();
         model_.start();

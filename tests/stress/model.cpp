@@ -26,7 +26,7 @@ std::pair<int, int> open_and_closed(const StoreModel& store) {
 }
 
 // A day as the restore dialog names a copy's: "2026-12-10".
-std::string today_text(double now) {
+std::string day_text(double now) {
     const jet::CivilDate d =
         jet::civil_from_days(static_cast<std::int64_t>(std::floor(now)) - jet::kEngineEpochOffset);
     return std::to_string(d.year) + "-" + std::to_string(d.month) + "-" + std::to_string(d.day);
@@ -185,7 +185,9 @@ void Model::start() {
     attaches.push_back(skin_number(skin_text));
     reload();
     // The day's first start keeps a copy of the shop in 备份.
-    if (copies.empty() && store.available) take_copy();
+    const bool copied_today =
+        std::find(copy_days.begin(), copy_days.end(), std::floor(now_low)) != copy_days.end();
+    if (!copied_today && store.available) take_copy();
     int due = 0;
     for (const Customer& c : loaded)
         due += due_tone(c, false, now_low, cadence()) > 0;
@@ -423,13 +425,15 @@ void Model::follow_up_ok(double when) {
 
 void Model::take_copy() {
     copies.push_back(store);
+    copy_days.push_back(std::floor(now_low));
 }
 
 void Model::restore_ok(int row, bool yes) {
     if (row < 0) return say("请先在列表里选一份备份。");
-    const StoreModel chosen = copies[copies.size() - 1 - static_cast<std::size_t>(row)];
+    const std::size_t at = copies.size() - 1 - static_cast<std::size_t>(row);
+    const StoreModel chosen = copies[at];
     const auto [open, closed] = open_and_closed(chosen);
-    const std::string named = today_text(now_low) + " 的备份";
+    const std::string named = day_text(copy_days[at]) + " 的备份";
     const std::string counts =
         "（未成交 " + std::to_string(open) + " 位，已成交 " + std::to_string(closed) + " 位）";
     if (whole_seconds)

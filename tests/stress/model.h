@@ -146,8 +146,9 @@ struct ExportExpectation {
 
 struct Model {
     StoreModel store;
-    // The copies the program took into 备份 (all of today), oldest first.
+    // The copies the program took into 备份, oldest first, and the day each was taken on.
     std::vector<StoreModel> copies;
+    std::vector<double> copy_days;
 
     // The list as the last load left it.
     bool closed_mode = false;
