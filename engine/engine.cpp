@@ -1,6 +1,32 @@
 #include "engine/engine.h"
 
+#include <algorithm>
+
+#include "jet/text.h"
+
 namespace store {
+
+Status Engine::read_columns(std::string_view source, const std::vector<std::string>& columns,
+                            const RowVisitor& visit) {
+    auto selected = select(source);
+    if (!selected) return selected.failure();
+    std::vector<std::size_t> at;
+    for (const std::string& name : columns) {
+        const auto& shape = selected->shape->columns;
+        const auto it = std::find_if(shape.begin(), shape.end(), [&](const ColumnInfo& c) {
+            return jet::text_equal_nocase(c.name, name);
+        });
+        if (it == shape.end()) return Failure{StoreFailure::unavailable, "no column named " + name};
+        at.push_back(static_cast<std::size_t>(it - shape.begin()));
+    }
+    std::vector<jet::Value> out(columns.size());
+    for (StoredRow& row : selected->rows) {
+        for (std::size_t k = 0; k < at.size(); ++k)
+            out[k] = std::move(row.values[at[k]]);
+        visit(out);
+    }
+    return {};
+}
 
 Result<std::vector<StoredRow>> Engine::insert_many(const TableShape& table,
                                                    const std::vector<Changes>& rows,

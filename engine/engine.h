@@ -5,6 +5,7 @@
 // its column kinds, its text equality), so that nothing above it can tell them apart.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -89,6 +90,13 @@ class Engine {
     // rows, in the asked order. Text equality ignores letter case as jet::text_equal_nocase
     // does.
     virtual Result<Selection> select(std::string_view source) = 0;
+    // The values of `columns` (in that order) of every row a source without an order selects,
+    // handed to `visit` one row at a time in a vector it may move from; rows come in no
+    // promised order. A long read that keeps no copy of every row nor decodes the columns
+    // nobody asked for. This default goes through select.
+    using RowVisitor = std::function<void(std::vector<jet::Value>&)>;
+    virtual Status read_columns(std::string_view source, const std::vector<std::string>& columns,
+                                const RowVisitor& visit);
     // Adds a row of the shape's table; columns without a value get null (a yes/no column
     // false). Returns the row as stored, with its number.
     virtual Result<StoredRow> insert(const TableShape& table, const Changes& values,

@@ -74,6 +74,12 @@ Result<DeleteStatement> parse_delete(std::string_view statement);
 // Fails when the condition names a column the table lacks or compares what cannot be compared.
 Result<bool> matches(const Expr& where, const TableDef& table, const std::vector<Value>& row);
 
+// The values of `columns` (in that order) of each row a source without an order selects, in
+// storage order, handed to `visit` in one vector reused from row to row (it may move from
+// it). Columns not asked for are not decoded.
+Status scan_columns(Database& db, std::string_view source, const std::vector<std::string>& columns,
+                    const std::function<void(std::vector<Value>&)>& visit);
+
 // Hands `visit` each live row that satisfies `where`, with its stored bytes.
 Status scan_matching(Database& db, const TableDef& table, const Expr& where,
                      const std::function<Status(RowPointer, Bytes)>& visit);

@@ -197,6 +197,35 @@ Status bind(const Query& q, const TableDef& table) {
     return {};
 }
 
+Status scan_columns(Database& db, std::string_view source, const std::vector<std::string>& columns,
+                    const std::function<void(std::vector<Value>&)>& visit) {
+    JET_ASSIGN(Query q, parse_query(source));
+    if (!q.order.empty()) return make_error(Errc::bad_query, "a scan hands rows as stored");
+    JET_ASSIGN(TableDef table, db.table(q.table));
+    JET_TRY(bind(q, table));
+    std::vector<bool> wanted(table.columns.size());
+    std::vector<std::size_t> at;
+    for (const std::string& name : columns) {
+        std::size_t i = 0;
+        while (i < table.columns.size() && !text_equal_nocase(table.columns[i].name, name))
+            ++i;
+        if (i == table.columns.size())
+            return make_error(Errc::bad_query, "no column named " + name);
+        wanted[i] = true;
+        at.push_back(i);
+    }
+    std::vector<Value> row, out(columns.size());
+    const auto each = [&](RowPointer, Bytes bytes) -> Status {
+        JET_TRY(decode_row_into(db.pager(), table, bytes, row, &wanted));
+        for (std::size_t k = 0; k < at.size(); ++k)
+            out[k] = std::move(row[at[k]]);
+        visit(out);
+        return {};
+    };
+    if (q.where) return scan_matching(db, table, *q.where, each);
+    return db.scan_rows(table, each);
+}
+
 Result<Selection> select(Database& db, std::string_view source) {
     JET_ASSIGN(Query q, parse_query(source));
     JET_ASSIGN(TableDef table, db.table(q.table));

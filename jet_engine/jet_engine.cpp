@@ -89,6 +89,13 @@ class JetEngine final : public Engine {
         return out;
     }
 
+    Status read_columns(std::string_view source, const std::vector<std::string>& columns,
+                        const RowVisitor& visit) override {
+        if (auto read = jet::scan_columns(session_->db(), source, columns, visit); !read)
+            return from_jet(read.error());
+        return {};
+    }
+
     Result<StoredRow> insert(const TableShape& table, const Changes& values,
                              Numbering numbering) override {
         auto* shape = dynamic_cast<const JetShape*>(&table);

@@ -182,22 +182,26 @@ std::optional<BuyerSteps> read_buyer_steps(StoreConnection& c, RowSet& rs) {
     const auto there = c.has_table(kBuyerTable);
     if (!there) return std::nullopt;
     if (!*there) return BuyerSteps(std::move(steps));
-    if (!reopen_rows(rs, kBuyerTable)) return std::nullopt;
-    const auto customer = rs.field_index("customer"), buyer = rs.field_index("wang"),
-               next = rs.field_index("next_date"), gave_up = rs.field_index("gave_up"),
-               reason = rs.field_index("reason"), tags = rs.field_index("tags");
-    const int n = rs.row_count();
-    steps.reserve(static_cast<std::size_t>(n));
-    for (int i = 0; i < n; ++i, rs.move_next()) {
-        BuyerStep s;
-        s.buyer = rs.take_text_at(buyer);
-        s.next_date = rs.datetime_at(next);
-        s.gave_up = rs.datetime_at(gave_up);
-        s.reason = rs.take_text_at(reason);
-        s.tags = rs.take_text_at(tags);
-        steps.emplace_back(rs.int_at(customer), std::move(s));
-    }
     rs.close_rows();
+    const auto text = [](jet::Value& v) {
+        auto* t = std::get_if<std::string>(&v);
+        return t ? std::move(*t) : std::string();
+    };
+    const auto date = [](const jet::Value& v) {
+        const auto* d = std::get_if<jet::DateTime>(&v);
+        return d ? d->days : 0.0;
+    };
+    // Read row by row, every customer's step being wanted on each list load.
+    const auto read = c.engine()->read_columns(
+        kBuyerTable, {"customer", "wang", "next_date", "gave_up", "reason", "tags"},
+        [&](std::vector<jet::Value>& v) {
+            const auto* customer = std::get_if<std::int64_t>(&v[0]);
+            if (!customer) return;
+            steps.emplace_back(
+                static_cast<std::int32_t>(*customer),
+                BuyerStep{text(v[1]), date(v[2]), date(v[3]), text(v[4]), text(v[5])});
+        });
+    if (!read) return std::nullopt;
     return BuyerSteps(std::move(steps));
 }
 

@@ -99,6 +99,27 @@ TEST_F(Query, OrderByKeepsStorageOrderAmongTiesAndReversesAStoredOrder) {
     EXPECT_EQ(ids("Table1 order by ID"), "1,2,3,4,5,6");
 }
 
+TEST_F(Query, ScanningColumnsHandsTheAskedValuesOfTheSelectedRows) {
+    const auto scanned = [&](const std::string& source, std::vector<std::string> columns) {
+        std::string out;
+        auto done = jet::scan_columns(*db_, source, columns, [&](std::vector<jet::Value>& v) {
+            for (const jet::Value& x : v) {
+                if (auto n = std::get_if<std::int64_t>(&x)) out += std::to_string(*n);
+                if (auto t = std::get_if<std::string>(&x)) out += *t;
+                out += jet::is_null(x) ? "null;" : ";";
+            }
+            out += "|";
+        });
+        return done ? out : std::string("error:") + jet::errc_name(done.error().code);
+    };
+    EXPECT_EQ(scanned("Table1", {"Data", "ID"}), "One;1;|Two;2;|Three;3;|");
+    EXPECT_EQ(scanned("Table1 where Data<>'two'", {"data"}), "One;|Three;|");
+    EXPECT_EQ(scanned("Table1 where ID=2", {}), "|");
+    EXPECT_EQ(scanned("Table1", {"Nope"}), "error:bad query");
+    EXPECT_EQ(scanned("Table1 order by ID", {"ID"}), "error:bad query");
+    EXPECT_EQ(scanned("Nope", {"ID"}), "error:not found");
+}
+
 TEST_F(Query, RefusalsAreErrors) {
     EXPECT_EQ(ids("Nope"), "error:not found");
     EXPECT_EQ(ids("Table1 where"), "error:bad query");
