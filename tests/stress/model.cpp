@@ -200,7 +200,6 @@ void Model::reload() {
     // Emptied and filled again, the list scrolls back to its top.
     top_row = 0;
     loaded.clear();
-    loaded_closed = closed_mode;
     shown_statuses.clear();
     for (auto it = store.customers.rbegin(); it != store.customers.rend(); ++it) {
         if (it->second.closed != closed_mode) continue;
@@ -728,17 +727,13 @@ void Model::open_editor(bool new_mode) {
             e.has_next = true;
             e.next = it->next;
         }
-        if (!closed_mode && loaded_closed) {
-            // The closed list kept after a switch the store was away for shows deal dates:
-            // the editor takes the customer's own follow-up day.
-            e.last = it != loaded.end() ? BoxDate{std::trunc(it->time2), false} : now();
-        } else if (!closed_mode) {
-            auto last = parse_list_date(picked[3]);
-            e.last = last ? BoxDate{*last, false} : now();
-        } else {
-            // The closed list shows the deal date there: the follow-up as the list loaded it.
-            e.last = it != loaded.end() ? BoxDate{it->time2, false} : now();
-        }
+        // The follow-up as the list loaded it, whatever its column shows (a deal date in the
+        // closed list, or in a list kept over a switch the store was away for): whole in the
+        // closed list, its day otherwise.
+        if (it == loaded.end())
+            e.last = now();
+        else
+            e.last = {closed_mode ? it->time2 : std::trunc(it->time2), false};
     }
     open_dialog(std::move(e));
 }

@@ -161,8 +161,6 @@ struct Model {
 
     // Finding, sorting and the due view over the customers of the last load.
     std::vector<Customer> loaded;  // newest first
-    // The list those were loaded for: a switch while the store is away keeps them.
-    bool loaded_closed = false;
     std::string find_text;
     bool find_open = false;
     int sort_column = 0;  // 0: newest first
