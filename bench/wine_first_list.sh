@@ -18,7 +18,8 @@ if [[ -z ${LQ_SERVICE_HOST:-} && -x build/native/tests/wine/status_server ]]; th
   server_pid=$SERVER_PID
   read -r port <&"${SERVER[0]}"
   export LQ_SERVICE_HOST=127.0.0.1:$port
-  trap 'wineserver -k 2>/dev/null || true; kill "$server_pid" 2>/dev/null; rm -rf "$work"' EXIT
+  # The stand-in may have ended its time already: its end is no failure of the run.
+  trap 'wineserver -k 2>/dev/null || true; kill "$server_pid" 2>/dev/null || true; rm -rf "$work"' EXIT
 fi
 on_virtual_display bash -c '
     cd "$1"; open=$2; log=$3
@@ -46,8 +47,15 @@ ms=$(tr -d '\r' < "$work/first.txt")
 read -r peak private < <(tr -d '\r' < "$work/memory.txt")
 printf 'start to first list under Wine, %d customers (%d open, probed at %s): %s ms\n' \
   "$count" "$open" "${LQ_SERVICE_HOST:-the status host}" "$ms"
-printf 'every status asked (%d requests) by about %s ms after the start\n' \
-  "$(cat "$work/asked.txt")" "$(cat "$work/statuses.txt")"
+asked=$(cat "$work/asked.txt")
+if [[ -n ${server_pid:-} ]] && ((asked < open + 1)); then
+  # The stand-in answers for 600 s: what was left then was never asked.
+  printf 'every status asked: NOT within the stand-in'"'"'s 600 s, %d of %d requests by %s ms after the start\n' \
+    "$asked" "$((open + 1))" "$(cat "$work/statuses.txt")"
+else
+  printf 'every status asked (%d requests) by about %s ms after the start\n' \
+    "$asked" "$(cat "$work/statuses.txt")"
+fi
 read -r longest asks longest_at first_wait < <(tr -d '\r' < "$work/latency.txt")
 printf 'longest wait for the window to answer a message in its first 20 s, after its start-up: %s ms (asked %s times; the longest ended %s ms after the window showed; the first answer, after the start-up list load, came in %s ms)\n' \
   "$longest" "$asks" "$longest_at" "$first_wait"
