@@ -6,6 +6,7 @@
 
 #include "jet/text.h"
 #include "store/action_steps.h"
+#include "store/column_values.h"
 #include "store/customer_columns.h"
 #include "store/next_steps.h"
 #include "store/recycle_bin.h"
@@ -197,26 +198,30 @@ ActionResult import_customers(StoreConnection& c, RowSet& rs, const StoreLocatio
 std::optional<std::vector<CustomerRow>> load_customers(StoreConnection& c, RowSet& rs,
                                                        const StoreLocation& store, bool closed,
                                                        std::optional<std::uint64_t>* stamp) {
-    if (!open_action(c, rs, store, customer_list_source(closed), false, stamp)) return std::nullopt;
+    // Opened through one row found by its number, so that the change stamp is read first.
+    if (!open_action(c, rs, store, customer_source(0), false, stamp)) return std::nullopt;
+    rs.close_rows();
     std::vector<CustomerRow> rows;
-    const int count = rs.row_count();
-    rows.reserve(static_cast<std::size_t>(count));
-    const auto id = rs.field_index(kIdColumn), buyer = rs.field_index(kBuyerColumn),
-               our_id = rs.field_index(kOurIdColumn),
-               first_enquiry = rs.field_index(kFirstEnquiryColumn),
-               last_follow_up = rs.field_index(kLastFollowUpColumn),
-               deal_date = rs.field_index(kDealDateColumn), note = rs.field_index(kNoteColumn);
-    for (int i = 0; i < count; ++i) {
-        CustomerRow r;
-        r.id = rs.int_at(id);
-        r.buyer = rs.take_text_at(buyer);
-        r.our_id = rs.take_text_at(our_id);
-        r.first_enquiry = rs.datetime_at(first_enquiry);
-        r.last_follow_up = rs.datetime_at(last_follow_up);
-        r.deal_date = rs.datetime_at(deal_date);
-        r.note = rs.take_text_at(note);
-        rows.push_back(std::move(r));
-        rs.move_next();
+    const auto read = c.engine()->read_columns(
+        customer_list_source(closed),
+        {kIdColumn, kBuyerColumn, kOurIdColumn, kFirstEnquiryColumn, kLastFollowUpColumn,
+         kDealDateColumn, kNoteColumn},
+        [&rows](std::vector<jet::Value>& v) {
+            rows.push_back({number_in(v[0]), take_text(v[1]), take_text(v[2]), date_in(v[3]),
+                            date_in(v[4]), date_in(v[5]), take_text(v[6])});
+        });
+    if (!read) {
+        close_action(c, rs);
+        return std::nullopt;
+    }
+    // Newest first. Rows mostly come as they were added, oldest first: a pass finds that,
+    // and the cost stays linear.
+    const auto newer = [](const CustomerRow& a, const CustomerRow& b) { return a.id > b.id; };
+    if (!std::is_sorted(rows.begin(), rows.end(), newer)) {
+        if (std::is_sorted(rows.rbegin(), rows.rend(), newer))
+            std::reverse(rows.begin(), rows.end());
+        else
+            std::sort(rows.begin(), rows.end(), newer);
     }
     const auto steps = read_buyer_steps(c, rs);
     const auto tags = steps && !steps->empty() ? read_list_rows(c, rs, ListKind::tag)

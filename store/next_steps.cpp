@@ -6,6 +6,7 @@
 #include "engine/program_tables.h"
 #include "jet/civil_date.h"
 #include "store/action_steps.h"
+#include "store/column_values.h"
 #include "store/customer_columns.h"
 #include "store/shop_lists.h"
 #include "store/sources.h"
@@ -183,23 +184,14 @@ std::optional<BuyerSteps> read_buyer_steps(StoreConnection& c, RowSet& rs) {
     if (!there) return std::nullopt;
     if (!*there) return BuyerSteps(std::move(steps));
     rs.close_rows();
-    const auto text = [](jet::Value& v) {
-        auto* t = std::get_if<std::string>(&v);
-        return t ? std::move(*t) : std::string();
-    };
-    const auto date = [](const jet::Value& v) {
-        const auto* d = std::get_if<jet::DateTime>(&v);
-        return d ? d->days : 0.0;
-    };
     // Read row by row, every customer's step being wanted on each list load.
     const auto read = c.engine()->read_columns(
         kBuyerTable, {"customer", "wang", "next_date", "gave_up", "reason", "tags"},
         [&](std::vector<jet::Value>& v) {
-            const auto* customer = std::get_if<std::int64_t>(&v[0]);
-            if (!customer) return;
-            steps.emplace_back(
-                static_cast<std::int32_t>(*customer),
-                BuyerStep{text(v[1]), date(v[2]), date(v[3]), text(v[4]), text(v[5])});
+            if (!std::holds_alternative<std::int64_t>(v[0])) return;
+            steps.emplace_back(number_in(v[0]),
+                               BuyerStep{take_text(v[1]), date_in(v[2]), date_in(v[3]),
+                                         take_text(v[4]), take_text(v[5])});
         });
     if (!read) return std::nullopt;
     return BuyerSteps(std::move(steps));

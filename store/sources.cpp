@@ -13,7 +13,7 @@ std::string quoted(std::string_view value) {
 }
 
 std::string customer_list_source(bool closed) {
-    return std::string("yrkb_com where ") + (closed ? "yn=true" : "yn=false") + " order by id desc";
+    return std::string("yrkb_com where ") + (closed ? "yn=true" : "yn=false");
 }
 
 std::string customer_source(std::int32_t id) {

@@ -11,7 +11,8 @@ namespace store {
 // A typed value as it stands between the single quotes of a condition.
 std::string quoted(std::string_view value);
 
-// The customer list: open ("yn=false") or closed ("yn=true") customers, newest first.
+// The customer list's rows: open ("yn=false") or closed ("yn=true") customers, read as stored
+// and put newest first by the list's reader.
 std::string customer_list_source(bool closed);
 // One customer by its number.
 std::string customer_source(std::int32_t id);

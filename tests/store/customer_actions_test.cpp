@@ -79,8 +79,8 @@ class FileActions : public ActionsOn {
 };
 
 TEST(Sources, TextsAsTheWindowsSendThem) {
-    EXPECT_EQ(store::customer_list_source(false), "yrkb_com where yn=false order by id desc");
-    EXPECT_EQ(store::customer_list_source(true), "yrkb_com where yn=true order by id desc");
+    EXPECT_EQ(store::customer_list_source(false), "yrkb_com where yn=false");
+    EXPECT_EQ(store::customer_list_source(true), "yrkb_com where yn=true");
     EXPECT_EQ(store::customer_source(42), "yrkb_com where id=42");
     EXPECT_EQ(store::duplicate_source("tb_1", "店主"),
               "yrkb_com where wang='tb_1' and wang2='店主'");

@@ -1,0 +1,28 @@
+#pragma once
+// The values Engine::read_columns hands over, as the program keeps them: a missing or other
+// value reads as empty or 0, as RowSet reads it.
+#include <cstdint>
+#include <string>
+#include <variant>
+
+#include "jet/value.h"
+
+namespace store {
+
+// The text, moved out of the value.
+inline std::string take_text(jet::Value& v) {
+    auto* t = std::get_if<std::string>(&v);
+    return t ? std::move(*t) : std::string();
+}
+
+inline double date_in(const jet::Value& v) {
+    const auto* d = std::get_if<jet::DateTime>(&v);
+    return d ? d->days : 0.0;
+}
+
+inline std::int32_t number_in(const jet::Value& v) {
+    const auto* n = std::get_if<std::int64_t>(&v);
+    return n ? static_cast<std::int32_t>(*n) : 0;
+}
+
+}  // namespace store
