@@ -1,9 +1,5 @@
 #include "engine/engine.h"
 
-#include <algorithm>
-
-#include "jet/text.h"
-
 namespace store {
 
 Status Engine::read_columns(std::string_view source, const std::vector<std::string>& columns,
@@ -12,12 +8,9 @@ Status Engine::read_columns(std::string_view source, const std::vector<std::stri
     if (!selected) return selected.failure();
     std::vector<std::size_t> at;
     for (const std::string& name : columns) {
-        const auto& shape = selected->shape->columns;
-        const auto it = std::find_if(shape.begin(), shape.end(), [&](const ColumnInfo& c) {
-            return jet::text_equal_nocase(c.name, name);
-        });
-        if (it == shape.end()) return Failure{StoreFailure::unavailable, "no column named " + name};
-        at.push_back(static_cast<std::size_t>(it - shape.begin()));
+        const auto i = selected->shape->column(name);
+        if (!i) return Failure{StoreFailure::unavailable, "no column named " + name};
+        at.push_back(*i);
     }
     std::vector<jet::Value> out(columns.size());
     for (StoredRow& row : selected->rows) {

@@ -206,11 +206,9 @@ Status scan_columns(Database& db, std::string_view source, const std::vector<std
     std::vector<bool> wanted(table.columns.size());
     std::vector<std::size_t> at;
     for (const std::string& name : columns) {
-        std::size_t i = 0;
-        while (i < table.columns.size() && !text_equal_nocase(table.columns[i].name, name))
-            ++i;
-        if (i == table.columns.size())
-            return make_error(Errc::bad_query, "no column named " + name);
+        const Column* column = table.find_column(name);
+        if (!column) return make_error(Errc::bad_query, "no column named " + name);
+        const auto i = static_cast<std::size_t>(column - table.columns.data());
         wanted[i] = true;
         at.push_back(i);
     }

@@ -145,39 +145,6 @@ const jet::Value* RowSet::current(const std::string& field, const ColumnInfo** c
     return &selection_.rows[position_].values[*i];
 }
 
-std::optional<std::size_t> RowSet::field_index(const std::string& field) const {
-    if (!open_) return std::nullopt;
-    return selection_.shape->column(field);
-}
-
-const jet::Value* RowSet::current_at(std::optional<std::size_t> index) const {
-    if (!open_ || !index || adding_ || !pending_.empty() || position_ >= selection_.rows.size())
-        return nullptr;
-    const auto& values = selection_.rows[position_].values;
-    return *index < values.size() ? &values[*index] : nullptr;
-}
-
-std::int32_t RowSet::int_at(std::optional<std::size_t> index) const {
-    const jet::Value* v = current_at(index);
-    const auto* n = v ? std::get_if<std::int64_t>(v) : nullptr;
-    return n && integer_kind(selection_.shape->columns[*index].type) ? static_cast<std::int32_t>(*n)
-                                                                     : 0;
-}
-
-double RowSet::datetime_at(std::optional<std::size_t> index) const {
-    const jet::Value* v = current_at(index);
-    const auto* t = v ? std::get_if<jet::DateTime>(v) : nullptr;
-    return t ? t->days : 0.0;
-}
-
-std::string RowSet::take_text_at(std::optional<std::size_t> index) {
-    const jet::Value* v = current_at(index);
-    if (!v) return {};
-    if (std::holds_alternative<std::string>(*v))
-        return std::move(std::get<std::string>(selection_.rows[position_].values[*index]));
-    return read_text(selection_.shape->columns[*index].name).second;
-}
-
 std::pair<bool, std::string> RowSet::read_text(const std::string& field) const {
     const ColumnInfo* column = nullptr;
     const jet::Value* v = current(field, &column);

@@ -29,12 +29,6 @@ class RowSet {
     std::pair<bool, std::int32_t> read_int(const std::string& field,
                                            std::int32_t unchanged = 0) const;
     std::pair<bool, double> read_datetime(const std::string& field) const;
-    // Reading every row of a long list: a field's place is found once, and a text is moved out
-    // of the current row instead of copied (it reads as empty afterwards).
-    std::optional<std::size_t> field_index(const std::string& field) const;
-    std::int32_t int_at(std::optional<std::size_t> index) const;
-    double datetime_at(std::optional<std::size_t> index) const;
-    std::string take_text_at(std::optional<std::size_t> index);
 
     // A field's value as it stands, for copying a row column for column (an empty value
     // stays empty); nullopt when there is no such field.
@@ -71,7 +65,6 @@ class RowSet {
   private:
     // The current row's values, with pending changes laid over them.
     const jet::Value* current(const std::string& field, const ColumnInfo** column = nullptr) const;
-    const jet::Value* current_at(std::optional<std::size_t> index) const;
     bool write(const std::string& field, jet::Value value);
     void note(const Failure& failure);
 
