@@ -185,8 +185,8 @@ void Model::start() {
     attaches.push_back(skin_number(skin_text));
     reload();
     // The day's first start keeps a copy of the shop in 备份.
-    const bool copied_today =
-        std::find(copy_days.begin(), copy_days.end(), std::floor(now_low)) != copy_days.end();
+    const bool copied_today = std::any_of(
+        copies.begin(), copies.end(), [&](const Copy& c) { return c.day == std::floor(now_low); });
     if (!copied_today && store.available) take_copy();
     int due = 0;
     for (const Customer& c : loaded)
@@ -423,16 +423,15 @@ void Model::follow_up_ok(double when) {
 }
 
 void Model::take_copy() {
-    copies.push_back(store);
-    copy_days.push_back(std::floor(now_low));
+    copies.push_back({store, std::floor(now_low)});
 }
 
 void Model::restore_ok(int row, bool yes) {
     if (row < 0) return say("请先在列表里选一份备份。");
-    const std::size_t at = copies.size() - 1 - static_cast<std::size_t>(row);
-    const StoreModel chosen = copies[at];
+    const Copy& copy = copies[copies.size() - 1 - static_cast<std::size_t>(row)];
+    const StoreModel chosen = copy.store;
     const auto [open, closed] = open_and_closed(chosen);
-    const std::string named = day_text(copy_days[at]) + " 的备份";
+    const std::string named = day_text(copy.day) + " 的备份";
     const std::string counts =
         "（未成交 " + std::to_string(open) + " 位，已成交 " + std::to_string(closed) + " 位）";
     if (whole_seconds)
@@ -835,7 +834,7 @@ void Model::menu_item(const std::string& item, bool answer_yes) {
     } else if (item == "恢复备份…") {
         RestoreModel r;
         for (auto it = copies.rbegin(); it != copies.rend(); ++it)
-            r.counts.push_back(open_and_closed(*it));
+            r.counts.push_back(open_and_closed(it->store));
         open_dialog(r);
     } else if (item == "跟进设置…") {
         open_dialog(CadenceModel{std::to_string(cadence())});

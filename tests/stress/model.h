@@ -146,9 +146,12 @@ struct ExportExpectation {
 
 struct Model {
     StoreModel store;
-    // The copies the program took into 备份, oldest first, and the day each was taken on.
-    std::vector<StoreModel> copies;
-    std::vector<double> copy_days;
+    // The copies the program took into 备份, oldest first, each with the day it was taken on.
+    struct Copy {
+        StoreModel store;
+        double day = 0;
+    };
+    std::vector<Copy> copies;
 
     // The list as the last load left it.
     bool closed_mode = false;
