@@ -203,20 +203,17 @@ Status scan_columns(Database& db, std::string_view source, const std::vector<std
     if (!q.order.empty()) return make_error(Errc::bad_query, "a scan hands rows as stored");
     JET_ASSIGN(TableDef table, db.table(q.table));
     JET_TRY(bind(q, table));
-    std::vector<bool> wanted(table.columns.size());
     std::vector<std::size_t> at;
     for (const std::string& name : columns) {
         const Column* column = table.find_column(name);
         if (!column) return make_error(Errc::bad_query, "no column named " + name);
-        const auto i = static_cast<std::size_t>(column - table.columns.data());
-        wanted[i] = true;
-        at.push_back(i);
+        at.push_back(static_cast<std::size_t>(column - table.columns.data()));
     }
-    std::vector<Value> row, out(columns.size());
+    // One vector from row to row: a text the visitor leaves in place lends its buffer to the
+    // next row, so a scan that only looks at its texts allocates nothing per row.
+    std::vector<Value> out(columns.size());
     const auto each = [&](RowPointer, Bytes bytes) -> Status {
-        JET_TRY(decode_row_into(db.pager(), table, bytes, row, &wanted));
-        for (std::size_t k = 0; k < at.size(); ++k)
-            out[k] = std::move(row[at[k]]);
+        JET_TRY(decode_columns_into(db.pager(), table, bytes, at, out));
         visit(out);
         return {};
     };

@@ -251,34 +251,63 @@ class RowLayout {
 
 }  // namespace
 
+namespace {
+
+// Column `c` of the row laid out by `layout` into `slot`, reusing the text it holds.
+Status decode_column(Pager& pager, const RowLayout& layout, const Column& c, Value& slot) {
+    if (c.type == ColumnType::boolean) {
+        slot = layout.present(c.number);
+        return {};
+    }
+    JET_ASSIGN(std::optional<Bytes> field, layout.field(c));
+    if (!field) {
+        slot = std::monostate{};
+        return {};
+    }
+    const Bytes f = *field;
+    // The kinds every scan reads, straight into the slot; the rest through decode_field.
+    switch (c.type) {
+        case ColumnType::text:
+            if (!std::holds_alternative<std::string>(slot)) slot = std::string();
+            decode_text_into(f, std::get<std::string>(slot));
+            return {};
+        case ColumnType::long_integer:
+            if (f.size() < 4) break;
+            slot = std::int64_t{static_cast<std::int32_t>(load_u32(f.data()))};
+            return {};
+        case ColumnType::datetime:
+            if (f.size() < 8) break;
+            slot = DateTime{*f64_at(f, 0)};
+            return {};
+        default:
+            break;
+    }
+    JET_ASSIGN(slot, decode_field(pager, c, f));
+    return {};
+}
+
+}  // namespace
+
 Status decode_row_into(Pager& pager, const TableDef& table, Bytes row, std::vector<Value>& values,
                        const std::vector<bool>* wanted) {
     JET_ASSIGN(RowLayout layout, RowLayout::of(table, row));
     // Slots keep their buffers from the previous row, so a scan allocates little.
     values.resize(table.columns.size());
     for (std::size_t k = 0; k < table.columns.size(); ++k) {
-        const Column& c = table.columns[k];
-        Value& slot = values[k];
-        if (wanted && !(*wanted)[k]) {
-            slot = std::monostate{};
-            continue;
-        }
-        if (c.type == ColumnType::boolean) {
-            slot = layout.present(c.number);
-            continue;
-        }
-        JET_ASSIGN(std::optional<Bytes> field, layout.field(c));
-        if (!field) {
-            slot = std::monostate{};
-            continue;
-        }
-        if (c.type == ColumnType::text) {
-            if (!std::holds_alternative<std::string>(slot)) slot = std::string();
-            decode_text_into(*field, std::get<std::string>(slot));
-            continue;
-        }
-        JET_ASSIGN(slot, decode_field(pager, c, *field));
+        if (wanted && !(*wanted)[k])
+            values[k] = std::monostate{};
+        else
+            JET_TRY(decode_column(pager, layout, table.columns[k], values[k]));
     }
+    return {};
+}
+
+Status decode_columns_into(Pager& pager, const TableDef& table, Bytes row,
+                           const std::vector<std::size_t>& columns, std::vector<Value>& values) {
+    JET_ASSIGN(RowLayout layout, RowLayout::of(table, row));
+    values.resize(columns.size());
+    for (std::size_t k = 0; k < columns.size(); ++k)
+        JET_TRY(decode_column(pager, layout, table.columns[columns[k]], values[k]));
     return {};
 }
 

@@ -19,6 +19,9 @@ Result<std::vector<Value>> decode_row(Pager& pager, const TableDef& table, Bytes
 // the others read as null, so a condition on a few columns never reads long values.
 Status decode_row_into(Pager& pager, const TableDef& table, Bytes row, std::vector<Value>& values,
                        const std::vector<bool>* wanted = nullptr);
+// Only the columns at positions `columns` of table.columns, into values[0..], in that order.
+Status decode_columns_into(Pager& pager, const TableDef& table, Bytes row,
+                           const std::vector<std::size_t>& columns, std::vector<Value>& values);
 
 // The 12-byte references (and inline bytes) of the row's non-null memo and OLE values.
 Result<std::vector<Bytes>> long_value_references(const TableDef& table, Bytes row);

@@ -1,5 +1,7 @@
 #include "jet/usage_map.h"
 
+#include <bit>
+
 namespace jet {
 
 namespace {
@@ -8,10 +10,9 @@ namespace {
 bool collect_bits(Bytes bitmap, std::uint64_t first_page, std::uint32_t page_limit,
                   std::vector<std::uint32_t>& out) {
     for (std::size_t i = 0; i < bitmap.size(); ++i) {
-        if (bitmap[i] == 0) continue;
-        for (int bit = 0; bit < 8; ++bit) {
-            if (!(bitmap[i] & (1u << bit))) continue;
-            std::uint64_t page = first_page + i * 8 + static_cast<std::uint64_t>(bit);
+        for (unsigned bits = bitmap[i]; bits != 0; bits &= bits - 1) {
+            const auto bit = static_cast<std::uint64_t>(std::countr_zero(bits));
+            const std::uint64_t page = first_page + i * 8 + bit;
             if (page >= page_limit) return false;
             out.push_back(static_cast<std::uint32_t>(page));
         }

@@ -15,6 +15,15 @@ inline std::string take_text(jet::Value& v) {
     return t ? std::move(*t) : std::string();
 }
 
+// The text copied into `to`, whose buffer is reused.
+inline void copy_text(const jet::Value& v, std::string& to) {
+    const auto* t = std::get_if<std::string>(&v);
+    if (t)
+        to.assign(*t);
+    else
+        to.clear();
+}
+
 inline double date_in(const jet::Value& v) {
     const auto* d = std::get_if<jet::DateTime>(&v);
     return d ? d->days : 0.0;

@@ -223,27 +223,68 @@ std::optional<std::vector<CustomerRow>> load_customers(StoreConnection& c, RowSe
         else
             std::sort(rows.begin(), rows.end(), newer);
     }
-    const auto steps = read_buyer_steps(c, rs);
-    const auto tags = steps && !steps->empty() ? read_list_rows(c, rs, ListKind::tag)
-                                               : std::optional<std::vector<ListEntry>>{};
+    // Each kept step goes straight to its customer's row, found by number in a table of
+    // places when the numbers lie close together (as a shop's mostly do), else by search. The
+    // place holds a hash of the customer's ID beside it, so that telling a step of a reused
+    // number does not reach for every row's text.
+    struct Place {
+        std::int32_t row = -1;
+        std::size_t buyer = 0;
+    };
+    const auto hashed = [](const std::string& buyer) { return std::hash<std::string>{}(buyer); };
+    const std::int32_t low = rows.empty() ? 0 : rows.back().id;
+    const std::int64_t span = rows.empty() ? 0 : std::int64_t{rows.front().id} - low + 1;
+    // Made with the first step read: a shop that keeps none pays nothing for it.
+    std::vector<Place> place;
+    bool placed = false;
+    const auto row_of = [&](std::int32_t id, const std::string& buyer) -> CustomerRow* {
+        if (!placed && span > 0 && span <= 4 * static_cast<std::int64_t>(rows.size()) + 4096) {
+            place.resize(static_cast<std::size_t>(span));
+            for (std::size_t i = 0; i < rows.size(); ++i)
+                place[static_cast<std::size_t>(rows[i].id - low)] = {static_cast<std::int32_t>(i),
+                                                                     hashed(rows[i].buyer)};
+        }
+        placed = true;
+        if (!place.empty()) {
+            const std::int64_t at = std::int64_t{id} - low;
+            if (at < 0 || at >= span) return nullptr;
+            const Place& p = place[static_cast<std::size_t>(at)];
+            return p.row >= 0 && p.buyer == hashed(buyer) ? &rows[static_cast<std::size_t>(p.row)]
+                                                          : nullptr;
+        }
+        const auto it =
+            std::lower_bound(rows.begin(), rows.end(), id,
+                             [](const CustomerRow& r, std::int32_t n) { return r.id > n; });
+        return it != rows.end() && it->id == id && it->buyer == buyer ? &*it : nullptr;
+    };
+    bool tagged = false;
+    const bool read_steps = each_buyer_step(c, rs, [&](std::int32_t id, const BuyerStep& s) {
+        CustomerRow* r = row_of(id, s.buyer);
+        if (!r) return;
+        r->next_follow_up = s.next_date;
+        r->gave_up = s.gave_up;
+        r->reason = s.reason;
+        // The tag numbers for now; their names once the shop's tags are read.
+        r->tags = s.tags;
+        tagged = tagged || !s.tags.empty();
+    });
+    const auto tags = read_steps && tagged ? read_list_rows(c, rs, ListKind::tag)
+                                           : std::optional<std::vector<ListEntry>>{};
     close_action(c, rs);
-    if (!steps || (!steps->empty() && !tags)) return std::nullopt;
-    if (steps->empty()) return rows;
+    if (!read_steps || (tagged && !tags)) return std::nullopt;
+    if (!tagged) return rows;
     // Each tag's place in the shop's order and its shown name.
     std::unordered_map<std::int32_t, std::pair<std::size_t, std::string>> tag_of;
     for (std::size_t i = 0; i < tags->size(); ++i)
         tag_of[(*tags)[i].id] = {i, "#" + (*tags)[i].name};
+    std::vector<const std::pair<std::size_t, std::string>*> shown;
     for (CustomerRow& r : rows) {
-        const BuyerStep* s = steps->find(r.id);
-        if (!s || s->buyer != r.buyer) continue;
-        r.next_follow_up = s->next_date;
-        r.gave_up = s->gave_up;
-        r.reason = s->reason;
-        if (s->tags.empty()) continue;
-        std::vector<const std::pair<std::size_t, std::string>*> shown;
-        for (std::int32_t tag : tag_ids_in(s->tags))
+        if (r.tags.empty()) continue;
+        shown.clear();
+        for (std::int32_t tag : tag_ids_in(r.tags))
             if (auto t = tag_of.find(tag); t != tag_of.end()) shown.push_back(&t->second);
         std::sort(shown.begin(), shown.end(), [](auto* a, auto* b) { return a->first < b->first; });
+        r.tags.clear();
         for (const auto* t : shown)
             r.tags += (r.tags.empty() ? "" : " ") + t->second;
     }

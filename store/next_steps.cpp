@@ -178,22 +178,34 @@ const BuyerStep* BuyerSteps::find(std::int32_t id) const {
     return it != steps_.end() && it->first == id ? &it->second : nullptr;
 }
 
-std::optional<BuyerSteps> read_buyer_steps(StoreConnection& c, RowSet& rs) {
-    std::vector<std::pair<std::int32_t, BuyerStep>> steps;
+bool each_buyer_step(StoreConnection& c, RowSet& rs,
+                     const std::function<void(std::int32_t, const BuyerStep&)>& visit) {
     const auto there = c.has_table(kBuyerTable);
-    if (!there) return std::nullopt;
-    if (!*there) return BuyerSteps(std::move(steps));
+    if (!there) return false;
+    if (!*there) return true;
     rs.close_rows();
-    // Read row by row, every customer's step being wanted on each list load.
+    // Read row by row into one step whose texts keep their buffers: every customer's step is
+    // wanted on each list load.
+    BuyerStep step;
     const auto read = c.engine()->read_columns(
         kBuyerTable, {"customer", "wang", "next_date", "gave_up", "reason", "tags"},
         [&](std::vector<jet::Value>& v) {
             if (!std::holds_alternative<std::int64_t>(v[0])) return;
-            steps.emplace_back(number_in(v[0]),
-                               BuyerStep{take_text(v[1]), date_in(v[2]), date_in(v[3]),
-                                         take_text(v[4]), take_text(v[5])});
+            copy_text(v[1], step.buyer);
+            step.next_date = date_in(v[2]);
+            step.gave_up = date_in(v[3]);
+            copy_text(v[4], step.reason);
+            copy_text(v[5], step.tags);
+            visit(number_in(v[0]), step);
         });
-    if (!read) return std::nullopt;
+    return static_cast<bool>(read);
+}
+
+std::optional<BuyerSteps> read_buyer_steps(StoreConnection& c, RowSet& rs) {
+    std::vector<std::pair<std::int32_t, BuyerStep>> steps;
+    if (!each_buyer_step(c, rs,
+                         [&](std::int32_t id, const BuyerStep& s) { steps.emplace_back(id, s); }))
+        return std::nullopt;
     return BuyerSteps(std::move(steps));
 }
 

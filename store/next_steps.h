@@ -3,6 +3,7 @@
 // next follow-up and the log of every follow-up, kept in the program's own tables and tied to
 // the customer by its number.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -100,5 +101,9 @@ class BuyerSteps {
 };
 // Read within an open action; nullopt when unreadable.
 std::optional<BuyerSteps> read_buyer_steps(StoreConnection& c, RowSet& rs);
+// Hands every kept step to `visit` as it is read, within an open action (the step lasts until
+// the next); false when unreadable.
+bool each_buyer_step(StoreConnection& c, RowSet& rs,
+                     const std::function<void(std::int32_t, const BuyerStep&)>& visit);
 
 }  // namespace store

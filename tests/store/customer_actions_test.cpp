@@ -7,8 +7,12 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <random>
+#include <string>
+#include <tuple>
 
+#include "store/action_steps.h"
 #include "store/customer_actions.h"
 #include "store/database_template.h"
 #include "store/next_steps.h"
@@ -561,6 +565,47 @@ TEST_P(Actions, TagsAreRenamedReorderedAndRemovedFromEveryCustomerInOneStep) {
     EXPECT_FALSE(store::fits_tag_name("a b") || store::fits_tag_name("#a") ||
                  store::fits_tag_name("a，b") || store::fits_tag_name(""));
     readers_agree("lq_tag", "\"回头客\"");
+}
+
+// A kept step reaches the list only on its own customer's row: by number when the numbers lie
+// close together, by search once one lies far off, and never on a number now another buyer's.
+TEST_P(Actions, TheListShowsEachKeptStepOnlyOnItsOwnBuyersRow) {
+    std::int32_t a = 0, b = 0;
+    ASSERT_EQ(store::save_new_customer(c_, rs_, where_, customer("a", "店主一"), &a, 46100.0),
+              store::SaveOutcome::saved);
+    ASSERT_EQ(store::save_new_customer(c_, rs_, where_, customer("b", "店主一"), &b),
+              store::SaveOutcome::saved);
+    const auto shown = [&] {
+        std::map<std::int32_t, double> next;
+        const auto rows = store::load_customers(c_, rs_, where_, false);
+        for (const auto& r : rows ? *rows : std::vector<store::CustomerRow>{})
+            next[r.id] = r.next_follow_up;
+        return next;
+    };
+    // Rows written as another program might: a step kept for "b" when its number was another
+    // buyer's, one for a number nobody has; then a customer numbered far beyond the rest.
+    const std::int32_t far = a + 50000;
+    using Step = std::tuple<std::int32_t, std::string, double>;
+    for (const auto& steps : {std::vector<Step>{{b, "旧买家", 46200.0}, {b + 7, "x", 46300.0}},
+                              std::vector<Step>{{far, "c", 46400.0}}}) {
+        ASSERT_TRUE(store::open_action(c_, rs_, where_, "yrkb_com where id=0", true));
+        rs_.begin_batch();
+        const bool far_one = std::get<0>(steps[0]) == far;
+        ASSERT_TRUE(!far_one || (rs_.add_numbered_row() && rs_.write_int("id", far) &&
+                                 rs_.write_text("wang", "c") && rs_.write_text("wang2", "店主一") &&
+                                 rs_.write_bool("yn", false) && rs_.update_row()));
+        ASSERT_TRUE(rs_.end_batch());
+        for (const auto& [id, buyer, next] : steps)
+            ASSERT_TRUE(store::reopen_rows(rs_, "lq_buyer where customer=0") && rs_.add_row() &&
+                        rs_.write_int("customer", id) && rs_.write_text("wang", buyer) &&
+                        rs_.write_datetime("next_date", next) && rs_.update_row());
+        ASSERT_TRUE(c_.commit_transaction());
+        store::close_action(c_, rs_);
+        if (!far_one) {
+            EXPECT_EQ(shown(), (std::map<std::int32_t, double>{{a, 46100.0}, {b, 0.0}}));
+        }
+    }
+    EXPECT_EQ(shown(), (std::map<std::int32_t, double>{{a, 46100.0}, {b, 0.0}, {far, 46400.0}}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, Actions, ::testing::Values(Engine::jet, Engine::server),
