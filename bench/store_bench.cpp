@@ -60,6 +60,7 @@ void time_list_load(benchmark::State& state, const store::StoreLocation& where) 
         benchmark::DoNotOptimize(list->data());
     }
     state.counters["rows"] = static_cast<double>(rows);
+    state.counters["file_bytes"] = static_cast<double>(std::filesystem::file_size(where.path));
 }
 
 void BM_ListLoad(benchmark::State& state) {
