@@ -15,6 +15,7 @@
 
 #include "engine/failure.h"
 #include "engine/program_tables.h"
+#include "engine/tally.h"
 #include "jet/table_def.h"
 #include "jet/text.h"
 #include "jet/value.h"
@@ -97,6 +98,9 @@ class Engine {
     using RowVisitor = std::function<void(std::vector<jet::Value>&)>;
     virtual Status read_columns(std::string_view source, const std::vector<std::string>& columns,
                                 const RowVisitor& visit);
+    // The rows of a table counted by group (engine/tally.h), in order_groups' order. This
+    // default counts here over read_columns; a server counts where the rows are.
+    virtual Result<std::vector<TallyGroup>> tally(const Tally& t);
     // Adds a row of the shape's table; columns without a value get null (a yes/no column
     // false). Returns the row as stored, with its number.
     virtual Result<StoredRow> insert(const TableShape& table, const Changes& values,

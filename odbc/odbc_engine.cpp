@@ -91,6 +91,49 @@ class ServerEngine final : public store::Engine {
         return attempt([&] { return select_rows(*plan); });
     }
 
+    store::Result<std::vector<store::TallyGroup>> tally(const store::Tally& t) override {
+        auto plan = plan_tally(t);
+        if (!plan) return plan.failure();
+        return attempt([&]() -> store::Result<std::vector<store::TallyGroup>> {
+            Query q(*connection_);
+            if (auto ran = q.run(plan->sql, plan->params); !ran) return ran.failure();
+            std::vector<store::TallyGroup> groups;
+            for (;;) {
+                auto more = q.fetch();
+                if (!more) return more.failure();
+                if (!*more) break;
+                store::TallyGroup g;
+                SQLUSMALLINT column = 1;
+                for (const jet::ColumnType kind : plan->key_kinds) {
+                    auto v = q.get(column++, kind);
+                    if (!v) return v.failure();
+                    g.key.push_back(std::move(*v));
+                }
+                const auto number = [&](jet::ColumnType kind) -> store::Result<jet::Value> {
+                    return q.get(column++, kind);
+                };
+                if (plan->monthly) {
+                    auto m = number(jet::ColumnType::big_integer);
+                    if (!m) return m.failure();
+                    if (const auto* n = std::get_if<std::int64_t>(&*m))
+                        g.month = static_cast<int>(*n);
+                }
+                auto count = number(jet::ColumnType::big_integer);
+                if (!count) return count.failure();
+                if (const auto* n = std::get_if<std::int64_t>(&*count)) g.count = *n;
+                if (plan->with_days) {
+                    auto median = number(jet::ColumnType::double_);
+                    if (!median) return median.failure();
+                    if (const auto* d = std::get_if<double>(&*median)) g.median_days = *d;
+                }
+                // A count of no rows at all has no group, as the count here has none.
+                if (g.count > 0) groups.push_back(std::move(g));
+            }
+            store::order_groups(groups);
+            return groups;
+        });
+    }
+
     store::Result<store::StoredRow> insert(const store::TableShape& table,
                                            const store::Changes& values,
                                            store::Numbering numbering) override {

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "jet/text.h"
+#include "odbc/datetime.h"
 
 namespace odbc {
 
@@ -333,6 +334,61 @@ store::Result<Plan> plan_delete(std::string_view statement) {
         plan.sql = "SELECT " + column_list(t) + " FROM " + t.name + " ORDER BY id";
         plan.filter_here = std::move(del->where);
     }
+    return plan;
+}
+
+store::Result<TallyPlan> plan_tally(const store::Tally& t) {
+    auto table = table_named(t.table);
+    if (!table) return table.failure();
+    const TableSpec& spec = **table;
+    TallyPlan plan;
+    const auto date_column = [&](const std::string& name) -> store::Result<std::string> {
+        const ColumnSpec* c = column_of(spec, name);
+        if (!c || c->type != ColumnType::datetime) return bad_query("no date column named " + name);
+        return c->name;
+    };
+    auto within = date_column(t.within);
+    if (!within) return within.failure();
+    std::string keys;
+    for (const std::string& name : t.by) {
+        const ColumnSpec* c = column_of(spec, name);
+        if (!c) return bad_query("no column named " + name);
+        keys += (keys.empty() ? "" : ", ") + c->name;
+        plan.key_kinds.push_back(c->type);
+    }
+    plan.monthly = t.monthly;
+    if (t.monthly)
+        keys += std::string(keys.empty() ? "" : ", ") + "CAST(EXTRACT(YEAR FROM " + *within +
+                ") * 100 + EXTRACT(MONTH FROM " + *within + ") AS bigint)";
+    std::string sql = "SELECT " + keys + (keys.empty() ? "" : ", ") + "count(*)";
+    if (!t.days_from.empty() && !t.days_to.empty()) {
+        auto a = date_column(t.days_from);
+        if (!a) return a.failure();
+        auto b = date_column(t.days_to);
+        if (!b) return b.failure();
+        // Rows lacking either date are left out of the median, as percentile_cont leaves nulls.
+        sql += ", percentile_cont(0.5) WITHIN GROUP (ORDER BY (EXTRACT(EPOCH FROM " + *b +
+               ") - EXTRACT(EPOCH FROM " + *a + ")) / 86400.0)";
+        plan.with_days = true;
+    }
+    sql += " FROM " + spec.name + " WHERE " + *within + " >= ? AND " + *within + " < ?";
+    const auto from = kept_datetime(t.from), to = kept_datetime(t.to);
+    if (!from || !to) return bad_query("a day the server cannot hold");
+    plan.params.resize(2);
+    plan.params[0].value = jet::DateTime{*from};
+    plan.params[1].value = jet::DateTime{*to};
+    plan.params[0].kind = plan.params[1].kind = ColumnType::datetime;
+    if (!t.where.empty()) {
+        auto q = jet::parse_query(t.table + " where " + t.where);
+        if (!q) return bad_query(q.error().message);
+        if (auto s = check_columns(*q->where, spec); !s) return s.failure();
+        Translator translate(spec, plan.params);
+        auto where = translate.condition(*q->where);
+        if (!where) return bad_query("the server cannot count by that condition");
+        sql += " AND " + *where;
+    }
+    if (!keys.empty()) sql += " GROUP BY " + keys;
+    plan.sql = std::move(sql);
     return plan;
 }
 

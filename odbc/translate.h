@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/failure.h"
+#include "engine/tally.h"
 #include "jet/query.h"
 #include "odbc/schema.h"
 #include "odbc/statement.h"
@@ -28,6 +29,17 @@ store::Result<Plan> plan_select(std::string_view source);
 // "DELETE FROM <table> WHERE ..."; with filter_here set, sql selects every row instead and
 // the rows the condition holds for are deleted one by one.
 store::Result<Plan> plan_delete(std::string_view statement);
+
+// A tally as one grouped SELECT: its result columns are the keys (in the kinds of key_kinds),
+// the month when monthly, the count, and the median days when with_days.
+struct TallyPlan {
+    std::string sql;
+    std::vector<Param> params;
+    std::vector<jet::ColumnType> key_kinds;
+    bool monthly = false;
+    bool with_days = false;
+};
+store::Result<TallyPlan> plan_tally(const store::Tally& t);
 
 // The spec's columns as a table definition, for jet::matches.
 jet::TableDef definition_of(const TableSpec& table);

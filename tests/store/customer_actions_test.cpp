@@ -12,12 +12,14 @@
 #include <string>
 #include <tuple>
 
+#include "jet/civil_date.h"
 #include "store/action_steps.h"
 #include "store/customer_actions.h"
 #include "store/database_template.h"
 #include "store/next_steps.h"
 #include "store/provision.h"
 #include "store/recycle_bin.h"
+#include "store/shop_figures.h"
 #include "store/shop_lists.h"
 #include "store/sources.h"
 #include "tests/jet/run_command.h"
@@ -606,6 +608,74 @@ TEST_P(Actions, TheListShowsEachKeptStepOnlyOnItsOwnBuyersRow) {
         }
     }
     EXPECT_EQ(shown(), (std::map<std::int32_t, double>{{a, 46100.0}, {b, 0.0}, {far, 46400.0}}));
+}
+
+// The shop's figures at a month's edges: a buyer who asked on the last day of January and
+// bought on the first of February, a deal without a first enquiry, a buyer moved to another
+// ID of ours, a deleted buyer (not counted), and a month without enquiries.
+TEST_P(Actions, TheShopsFiguresCountEachBuyerOnceAtThePeriodsEdges) {
+    const auto day = [](int m, unsigned d) {
+        return static_cast<double>(jet::days_from_civil({2026, static_cast<unsigned>(m), d}) +
+                                   jet::kEngineEpochOffset);
+    };
+    std::int32_t id[6] = {};
+    const std::tuple<const char*, const char*, double> made[6] = {
+        {"b1", "甲", day(1, 31) + 10.0 / 24},
+        {"b2", "甲", day(2, 10)},
+        {"b3", "乙", day(2, 4)},
+        {"b4", "乙", day(2, 1)},
+        {"b5", "甲", day(2, 2)},
+        {"b6", "甲", day(2, 3)}};
+    for (int i = 0; i < 6; ++i) {
+        const auto& [buyer, ours, first] = made[i];
+        ASSERT_EQ(
+            store::save_new_customer(c_, rs_, where_, {buyer, ours, first, first, ""}, &id[i]),
+            store::SaveOutcome::saved);
+    }
+    // b3's first enquiry unknown: its deal counts, its days do not.
+    ASSERT_TRUE(store::open_action(c_, rs_, where_, store::customer_source(id[2]), true));
+    ASSERT_TRUE(rs_.write_null("time1") && rs_.update_row() && c_.commit_transaction());
+    store::close_action(c_, rs_);
+    ASSERT_TRUE(store::register_deal(c_, rs_, where_, id[0], day(2, 1)));
+    ASSERT_TRUE(store::register_deal(c_, rs_, where_, id[2], day(2, 5)));
+    ASSERT_TRUE(store::register_deal(c_, rs_, where_, id[3], day(2, 3)));
+    ASSERT_TRUE(store::record_follow_up(c_, rs_, where_, id[1], {day(2, 11), "问", "", 0}));
+    ASSERT_TRUE(store::record_follow_up(c_, rs_, where_, id[4], {day(2, 4), "问", "", 0}));
+    ASSERT_TRUE(store::record_follow_up(c_, rs_, where_, id[5], {day(2, 4), "问", "", 0}));
+    ASSERT_TRUE(store::give_up_customer(c_, rs_, where_, id[1], day(2, 12), "嫌贵"));
+    ASSERT_EQ(store::save_edited_customer(c_, rs_, where_, id[4], {"b5", "乙", day(2, 2), 0, ""}),
+              store::SaveOutcome::saved);
+    ASSERT_TRUE(store::delete_customer(c_, where_, id[5]));
+
+    const auto figures = [&](double from, double to) {
+        return store::read_shop_figures(c_, rs_, where_, {from, to}, 202601, 202602).value();
+    };
+    const auto feb = figures(day(2, 1), day(3, 1));
+    // Per ID in the order of their texts: enquiries, deals, converted, median days, follow-ups,
+    // give-ups, reasons.
+    using Reasons = std::vector<std::pair<std::string, std::int64_t>>;
+    using Row = std::tuple<std::string, std::int64_t, std::int64_t, std::int64_t, std::string,
+                           std::int64_t, std::int64_t, Reasons>;
+    std::vector<Row> rows;
+    for (const auto& f : feb.ids)
+        rows.emplace_back(f.our_id, f.enquiries, f.deals, f.converted,
+                          store::days_text(f.median_days), f.follow_ups, f.gave_up, f.reasons);
+    // 乙: b4 and b5 (moved from 甲) asked, b4 bought; b3's and b4's deals, only b4's days.
+    // 甲: b2 asked; b1's deal; b2's and b5's follow-ups (b5 was 甲's then) and b2's give-up.
+    EXPECT_EQ(rows, (std::vector<Row>{{"乙", 2, 2, 1, "2.0", 0, 0, {}},
+                                      {"甲", 1, 1, 0, "0.6", 3, 1, Reasons{{"嫌贵", 1}}}}));
+    EXPECT_EQ(store::conversion_text(feb.total.converted, feb.total.enquiries), "33.3%");
+    EXPECT_EQ(store::days_text(feb.total.median_days), "1.3");  // of 0.58 and 2 days
+    EXPECT_EQ(std::make_tuple(feb.total.enquiries, feb.total.deals, feb.total.follow_ups),
+              std::make_tuple(3, 3, 3));
+    EXPECT_EQ(feb.months, (std::vector<store::MonthFigures>{{202601, 1, 1}, {202602, 3, 1}}));
+    const auto jan = figures(day(1, 1), day(2, 1));
+    ASSERT_EQ(jan.ids.size(), 1u);
+    EXPECT_EQ(store::conversion_text(jan.ids[0].converted, jan.ids[0].enquiries), "100.0%");
+    EXPECT_EQ(store::days_text(jan.ids[0].median_days), "—");
+    const auto march = figures(day(3, 1), day(4, 1));
+    EXPECT_TRUE(march.ids.empty());
+    EXPECT_EQ(store::conversion_text(march.total.converted, march.total.enquiries), "—");
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, Actions, ::testing::Values(Engine::jet, Engine::server),
