@@ -20,6 +20,7 @@ enum class ControlKind {
     timer,
     html_view,
     pie_chart,
+    figure_chart,  // bars per group above a line of percents (runtime/figure_chart.h)
     save_dialog,
     open_dialog,
     progress_bar,

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "runtime/figure_chart.h"
 #include "runtime/form.h"
 
 namespace runtime {
@@ -164,6 +165,12 @@ class Window {
     // Progress bars: `done` of `total` filled; a total of 0 says nobody knows how long, and
     // the bar moves to show that work goes on.
     virtual void set_progress(std::string_view bar, int done, int total) = 0;
+    // Figure charts: what the chart shows, drawn at once.
+    virtual void set_figure_chart(std::string_view chart, const FigureChart& data) = 0;
+    // The chart as it is drawn now, as a PNG picture at `path`, written beside and put in
+    // place in one step (as the program's other exports are: FilesAdapter::replace); false
+    // when it could not be written.
+    virtual bool save_chart_picture(std::string_view chart, const std::string& path) = 0;
 };
 
 class WindowSystem {

@@ -3,7 +3,8 @@
 # missing: a second run finds everything and does nothing.
 #   - Debian packages: compilers, cross compilers, Wine and X tools, mdbtools,
 #     the Chinese font, Node, zlib (native and for the Windows builds), and the
-#     spreadsheet tools the format tests check against (LibreOffice, openpyxl);
+#     spreadsheet tools the format tests check against (LibreOffice, openpyxl),
+#     and the PNG readers the chart pictures are checked with (Pillow, pngcheck);
 #   - the Node test oracles (npm ci), when node_modules is missing or
 #     package-lock.json changed since the last install.
 # Runs as root (CI) or through sudo.
@@ -23,6 +24,7 @@ packages=(
   mdbtools ccache
   zlib1g-dev libz-mingw-w64-dev
   libreoffice-calc-nogui python3-openpyxl
+  python3-pil pngcheck
   postgresql odbc-postgresql unixodbc unixodbc-dev
 )
 

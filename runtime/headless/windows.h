@@ -86,6 +86,9 @@ class HeadlessWindow final : public Window {
     void start_timer(std::string_view name, int period_ms, std::function<void()> tick) override;
     void scroll_to_row(std::string_view list, int first) override;
     void set_progress(std::string_view bar, int done, int total) override;
+    void set_figure_chart(std::string_view chart, const FigureChart& data) override;
+    // Drawn without its text, on a light window: runtime/headless/chart_picture.h.
+    bool save_chart_picture(std::string_view chart, const std::string& path) override;
 
     // What a test does and sees.
     void fire(std::string_view control, Event event, const EventArgs& args = {});
@@ -136,6 +139,8 @@ class HeadlessWindow final : public Window {
     // What a pie chart draws now: its slices and its legend lines.
     std::vector<PieSlice> chart_slices(std::string_view chart) const;
     std::vector<std::string> chart_legend(std::string_view chart) const;
+    // What a figure chart shows, as last set.
+    const FigureChart& figure_chart(std::string_view chart) const;
     // A progress bar's done and total as last set.
     std::pair<int, int> progress(std::string_view bar) const;
     // The cells of every row, column by column, for whole-list comparisons.
@@ -162,6 +167,7 @@ class HeadlessWindow final : public Window {
         int sort_column = -1, sort_direction = 0;
         int redraws = 0, rows_redrawn = 0;  // by redraw_rows
         int progress_done = 0, progress_total = 0;
+        FigureChart figure;
     };
     State& state(std::string_view control);
     const State* find(std::string_view control) const;
@@ -169,6 +175,8 @@ class HeadlessWindow final : public Window {
     // The rows the list's height and scrolling show, whether or not that many exist.
     RowRange rows_in_view(std::string_view list) const;
     std::vector<double> chart_values(std::string_view chart) const;
+    // A figure chart's state; refuses any other control.
+    const State& figure_state(std::string_view chart) const;
 
     HeadlessWindows& system_;
     Form form_;

@@ -184,6 +184,17 @@ void Win32Window::create_control(const Control& c, UINT id) {
             charts_.emplace(c.name, std::move(state));
             break;
         }
+        case ControlKind::figure_chart: {
+            auto state = std::make_unique<FigureChartState>();
+            state->def = &c;
+            state->font = font_;
+            child.hwnd = make(0, kFigureChartClass, 0, L"", c.rect.height);
+            if (child.hwnd)
+                SetWindowLongPtrW(child.hwnd, GWLP_USERDATA,
+                                  reinterpret_cast<LONG_PTR>(state.get()));
+            figures_.emplace(c.name, std::move(state));
+            break;
+        }
         case ControlKind::progress_bar:
             child.hwnd = make(0, PROGRESS_CLASSW, PBS_SMOOTH, L"", c.rect.height);
             break;
@@ -647,6 +658,19 @@ bool Win32Window::chart_3d(std::string_view control) const {
 void Win32Window::set_chart_3d(std::string_view control, bool on) {
     chart(control).three_d = on;
     InvalidateRect(hwnd_of(control), nullptr, TRUE);
+}
+
+void Win32Window::set_figure_chart(std::string_view control, const FigureChart& data) {
+    auto it = figures_.find(control);
+    if (it == figures_.end()) no_such("figure chart", control);
+    it->second->data = data;
+    InvalidateRect(hwnd_of(control), nullptr, FALSE);
+}
+
+bool Win32Window::save_chart_picture(std::string_view control, const std::string& path) {
+    auto it = figures_.find(control);
+    if (it == figures_.end()) no_such("figure chart", control);
+    return save_figure_picture(hwnd_of(control), *it->second, path);
 }
 
 void Win32Window::navigate(std::string_view control, std::string_view address) {

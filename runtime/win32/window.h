@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/win32/figure_chart_view.h"
 #include "runtime/win32/pie_chart_view.h"
 #include "runtime/win32/web_view.h"
 #include "runtime/window.h"
@@ -97,6 +98,8 @@ class Win32Window final : public Window {
     void start_timer(std::string_view name, int period_ms, std::function<void()> tick) override;
     void scroll_to_row(std::string_view list, int first) override;
     void set_progress(std::string_view bar, int done, int total) override;
+    void set_figure_chart(std::string_view chart, const FigureChart& data) override;
+    bool save_chart_picture(std::string_view chart, const std::string& path) override;
     // A key or character on its way to a control of this window; true when a key binding or
     // a list's typing took it (keyboard.cpp).
     bool translate_key(const MSG& msg);
@@ -159,6 +162,7 @@ class Win32Window final : public Window {
     std::map<std::string, Child, std::less<>> children_;
     std::map<std::string, std::unique_ptr<PieChartState>, std::less<>> charts_;
     PieChartState& chart(std::string_view control) const;
+    std::map<std::string, std::unique_ptr<FigureChartState>, std::less<>> figures_;
     std::map<std::string, bool, std::less<>> menu_visible_;
     std::map<std::string, std::unique_ptr<WebView>, std::less<>> web_views_;
     // The program's own timers, by name and by the id Windows ticks them with.

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "resources/resource_ids.h"
+#include "runtime/win32/figure_chart_view.h"
 #include "runtime/win32/pie_chart_view.h"
 #include "runtime/win32/window.h"
 
@@ -80,6 +81,7 @@ Win32Windows::Win32Windows() {
     cls.style = CS_DBLCLKS;
     RegisterClassExW(&cls);
     register_pie_chart_class();
+    register_figure_chart_class();
 
     WNDCLASSEXW posts{};
     posts.cbSize = sizeof posts;

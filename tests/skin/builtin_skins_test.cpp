@@ -9,6 +9,7 @@
 #include <set>
 
 #include "services/builtin_skins.h"
+#include "skin/chart_colours.h"
 #include "skin/format.h"
 #include "skin/schemes.h"
 #include "skin/tones.h"
@@ -134,6 +135,34 @@ TEST(BuiltinSkins, DueAndOverdueRowsAreReadableAndDistinctOnEverySkin) {
         // Neither is taken for the selected row.
         EXPECT_GE(distance(due, s[skin::Role::selection]), 40);
         EXPECT_GE(distance(overdue, s[skin::Role::selection]), 40);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// The charts on every skin's window: bars and line stand out from it as graphics must, text
+// reads on it, and the two bar series and the line are told apart.
+TEST(BuiltinSkins, ChartBarsLineAndTextReadOnEverySkin) {
+    const auto distance = [](skin::Rgb a, skin::Rgb b) {
+        return std::abs(a.r - b.r) + std::abs(a.g - b.g) + std::abs(a.b - b.b);
+    };
+    for (std::int32_t n = 1; n <= skin::kSchemeCount; ++n) {
+        const skin::Scheme s = skin::builtin_scheme(n);
+        const skin::Rgb window = s[skin::Role::window];
+        const skin::ChartColours c = skin::chart_colours(window, s[skin::Role::window_text]);
+        SCOPED_TRACE(s.name);
+        EXPECT_EQ(c.background, window);
+        EXPECT_GE(skin::contrast(c.text, window), 4.5);
+        EXPECT_GE(skin::contrast(c.axis, window), 3.0);
+        for (skin::Rgb bar : c.bars)
+            EXPECT_GE(skin::contrast(bar, window), 3.0);
+        EXPECT_GE(skin::contrast(c.line, window), 3.0);
+        const skin::Rgb apart[] = {c.bars[0], c.bars[1], c.line};
+        for (std::size_t i = 0; i < 3; ++i)
+            for (std::size_t j = i + 1; j < 3; ++j)
+                EXPECT_GE(distance(apart[i], apart[j]), 100) << i << " and " << j;
     }
 }
 
