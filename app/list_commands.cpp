@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "app/list_order.h"
 #include "app/program_settings.h"
 #include "app/store_choice.h"
 #include "dialogs/cadence_dialog.h"
@@ -16,6 +17,7 @@
 #include "dialogs/give_up_dialog.h"
 #include "dialogs/our_id_manager.h"
 #include "dialogs/recently_deleted.h"
+#include "dialogs/shop_figures_window.h"
 #include "dialogs/store_messages.h"
 #include "dialogs/tag_dialogs.h"
 #include "forms/forms.h"
@@ -148,10 +150,33 @@ void add_list_command_handlers(runtime::Handlers& h, MainContext& context) {
     h[ops::kOpenChart] = [&context](Window&, const EventArgs&) {
         runtime::platform().windows().open_modal(forms::chart_window(), context.chart_handlers);
     };
+    h[ops::kOpenFigures] = [&context](Window&, const EventArgs&) {
+        runtime::platform().windows().open_modal(forms::shop_figures_window(),
+                                                 context.figures_handlers);
+    };
     h[ops::kJoinGroup] = [](Window&, const EventArgs&) {
         open_address(services::group_invitation_address(services::service_hosts()), kNoGroup);
     };
 }
+
+namespace {
+
+// Who is due now, by our ID: the open customers read afresh, so that any view the list shows
+// counts the same.
+std::optional<std::map<std::string, std::int64_t>> due_by_our_id(MainContext& context) {
+    store::StoreConnection c;
+    store::RowSet rs;
+    const auto rows = store::load_customers(c, rs, store_location(context), false);
+    if (!rows) return std::nullopt;
+    const double today = dialogs::now_as_date();
+    const int cadence = current_cadence(context);
+    std::map<std::string, std::int64_t> due;
+    for (const store::CustomerRow& r : *rows)
+        if (due_state(r, false, today, cadence) != Due::no) ++due[r.our_id];
+    return due;
+}
+
+}  // namespace
 
 void install_dialog_handlers(MainContext& context, Window& main) {
     AppState& s = context.state;
@@ -167,6 +192,7 @@ void install_dialog_handlers(MainContext& context, Window& main) {
         [&context] { return current_cadence(context); },
         [&context](int days) { return save_cadence(context, days); },
         [&context] { return store_location(context); },
+        [&context] { return due_by_our_id(context); },
     });
     context.editor_handlers = dialogs::customer_editor_handlers(shared);
     context.manager_handlers = dialogs::our_id_manager_handlers(shared);
@@ -179,6 +205,7 @@ void install_dialog_handlers(MainContext& context, Window& main) {
     context.bin_handlers = dialogs::recently_deleted_handlers(shared);
     context.tag_manager_handlers = dialogs::tag_manager_handlers(shared);
     context.tag_picker_handlers = dialogs::tag_picker_handlers(shared);
+    context.figures_handlers = dialogs::shop_figures_handlers(shared);
 }
 
 }  // namespace app

@@ -43,7 +43,7 @@ struct MainContext {
     // The other windows' operations, as their code provides them.
     runtime::Handlers editor_handlers, manager_handlers, deal_handlers, chart_handlers,
         follow_up_handlers, cadence_handlers, follow_up_log_handlers, give_up_handlers,
-        bin_handlers, tag_manager_handlers, tag_picker_handlers;
+        bin_handlers, tag_manager_handlers, tag_picker_handlers, figures_handlers;
     // After the next load, the row of this customer is selected again (a follow-up keeps
     // its customer in hand).
     std::int32_t reselect = 0;

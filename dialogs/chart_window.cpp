@@ -1,6 +1,8 @@
 #include "dialogs/chart_window.h"
 
+#include "dialogs/shop_figures_window.h"
 #include "forms/forms.h"
+#include "runtime/platform.h"
 
 namespace dialogs {
 
@@ -32,6 +34,10 @@ runtime::Handlers chart_window_handlers(std::shared_ptr<const DialogContext> con
     runtime::Handlers h;
     h[forms::ops::kChartCreated] = [d](runtime::Window& w, const runtime::EventArgs&) {
         fill_counts(w, *d);
+    };
+    h[forms::ops::kOpenFigures] = [d](runtime::Window&, const runtime::EventArgs&) {
+        runtime::platform().windows().open_modal(forms::shop_figures_window(),
+                                                 shop_figures_handlers(d->context));
     };
     h[forms::ops::kToggle3d] = [](runtime::Window& w, const runtime::EventArgs&) {
         w.set_chart_3d(forms::chart::kPie, w.checked(forms::chart::kThreeD));

@@ -3,6 +3,8 @@
 // own hand-over record; each dialog window keeps its own store connection and row set.
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <optional>
 #include <string>
 
 #include "dialogs/store_messages.h"
@@ -33,6 +35,8 @@ struct DialogContext {
     std::function<store::ActionResult(int)> save_cadence;
     // Where the customers are this run; without it, the file at database_path.
     std::function<store::StoreLocation()> location;
+    // The open customers due for a follow-up now, by our ID; nullopt when they did not load.
+    std::function<std::optional<std::map<std::string, std::int64_t>>()> due_counts;
 
     store::StoreLocation store() const {
         return location ? location()

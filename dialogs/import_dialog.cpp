@@ -48,7 +48,8 @@ std::string cell_text(const formats::Cell& c) {
     switch (c.kind) {
         case formats::CellKind::text:
             return c.text;
-        case formats::CellKind::number: {
+        case formats::CellKind::number:
+        case formats::CellKind::percent: {
             std::string t = std::to_string(c.value);
             t.erase(t.find_last_not_of('0') + 1);
             if (!t.empty() && t.back() == '.') t.pop_back();

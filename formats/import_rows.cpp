@@ -30,7 +30,8 @@ std::string cell_text(const Cell& cell) {
     switch (cell.kind) {
         case CellKind::text:
             return cell.text;
-        case CellKind::number: {
+        case CellKind::number:
+        case CellKind::percent: {
             char buffer[32];
             const double v = cell.value;
             const auto end =

@@ -9,18 +9,21 @@
 
 namespace formats {
 
-enum class CellKind { empty, text, number, date };
+enum class CellKind { empty, text, number, date, percent };
 
 struct Cell {
     CellKind kind = CellKind::empty;
     std::string text;  // text: UTF-8
-    double value = 0;  // number; date: the engine's days since 1899-12-30, fraction = time
+    // number; date: the engine's days since 1899-12-30, fraction = time; percent: the fraction
+    // (0.5 shows as 50.0%)
+    double value = 0;
     // What a formula computed when the file was last saved, not what someone typed.
     bool formula = false;
 
     static Cell make_text(std::string t) { return {CellKind::text, std::move(t), 0, false}; }
     static Cell make_number(double v) { return {CellKind::number, {}, v, false}; }
     static Cell make_date(double days) { return {CellKind::date, {}, days, false}; }
+    static Cell make_percent(double fraction) { return {CellKind::percent, {}, fraction, false}; }
 
     bool empty() const { return kind == CellKind::empty; }
     bool operator==(const Cell&) const = default;

@@ -23,10 +23,12 @@ constexpr std::size_t kMaxSheetName = 31;
 constexpr double kMinColumnWidth = 6, kMaxColumnWidth = 80;
 constexpr const char* kDateCode = "yyyy-m-d";
 constexpr const char* kDateTimeCode = "yyyy-m-d h:mm:ss";
-constexpr int kDateFormatId = 164, kDateTimeFormatId = 165;  // the first ids a workbook may define
+constexpr const char* kPercentCode = "0.0%";
+// The first ids a workbook may define.
+constexpr int kDateFormatId = 164, kDateTimeFormatId = 165, kPercentFormatId = 166;
 
 // Cell formats of styles.xml, by index: each plain and bold.
-enum Style : int { kGeneral = 0, kDate = 2, kDateTime = 4, kWrap = 6 };
+enum Style : int { kGeneral = 0, kDate = 2, kDateTime = 4, kWrap = 6, kPercent = 8 };
 
 std::size_t utf16_length(std::string_view utf8) {
     std::size_t units = 0;
@@ -90,9 +92,11 @@ Result<Written> written_form(const Cell& cell, std::size_t row, std::size_t colu
             if (cell.text.find_first_of("\r\n") != std::string::npos) w.style = kWrap;
             return w;
         case CellKind::number:
+        case CellKind::percent:
             if (!std::isfinite(cell.value))
                 return invalid_value(position_text(row, column) + "的数值无效");
             w.text = number_text(cell.value);
+            if (cell.kind == CellKind::percent) w.style = kPercent;
             return w;
         case CellKind::date: {
             if (!std::isfinite(cell.value))
@@ -117,6 +121,7 @@ Result<Written> written_form(const Cell& cell, std::size_t row, std::size_t colu
 double shown_width(const Written& w) {
     if (w.is_string) return static_cast<double>(display_width(w.text));
     if (w.style == kDate || w.style == kDate + 1) return 10;          // 2014-12-31
+    if (w.style == kPercent || w.style == kPercent + 1) return 8;     // 100.0%
     if (w.style == kDateTime || w.style == kDateTime + 1) return 19;  // and 23:59:59
     return static_cast<double>(w.text.size());
 }
@@ -194,7 +199,7 @@ std::string workbook_relationships(bool shared_strings) {
 std::string styles() {
     XmlWriter x;
     x.open("styleSheet").attribute("xmlns", ooxml::kMainNamespace);
-    x.open("numFmts").attribute("count", "2");
+    x.open("numFmts").attribute("count", "3");
     x.open("numFmt")
         .attribute("numFmtId", std::to_string(kDateFormatId))
         .attribute("formatCode", kDateCode)
@@ -202,6 +207,10 @@ std::string styles() {
     x.open("numFmt")
         .attribute("numFmtId", std::to_string(kDateTimeFormatId))
         .attribute("formatCode", kDateTimeCode)
+        .close();
+    x.open("numFmt")
+        .attribute("numFmtId", std::to_string(kPercentFormatId))
+        .attribute("formatCode", kPercentCode)
         .close();
     x.close();
     // 宋体 (SimSun), the GB2312 character set: what Chinese spreadsheets start from.
@@ -233,13 +242,13 @@ std::string styles() {
         .attribute("borderId", "0")
         .close();
     x.close();
-    x.open("cellXfs").attribute("count", "8");
+    x.open("cellXfs").attribute("count", "10");
     struct Xf {
         int format;
         bool wrap;
     };
-    for (const Xf xf :
-         {Xf{0, false}, Xf{kDateFormatId, false}, Xf{kDateTimeFormatId, false}, Xf{0, true}}) {
+    for (const Xf xf : {Xf{0, false}, Xf{kDateFormatId, false}, Xf{kDateTimeFormatId, false},
+                        Xf{0, true}, Xf{kPercentFormatId, false}}) {
         for (const bool bold : {false, true}) {
             x.open("xf")
                 .attribute("numFmtId", std::to_string(xf.format))

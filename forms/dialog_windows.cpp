@@ -149,6 +149,11 @@ const Form& chart_window() {
             make(chart::kThreeD, ControlKind::check_box, {392, 360, 136, 24}, "三维图", true);
         three.events = {{Event::clicked, ops::kToggle3d}};
         f.controls.push_back(three);
+        // Beside the pie: the shop's numbers in full, in a window of their own.
+        Control figures =
+            make(chart::kFiguresButton, ControlKind::button, {16, 360, 112, 28}, "店铺统计…", true);
+        figures.events = {{Event::clicked, ops::kOpenFigures}};
+        f.controls.push_back(figures);
         Control pie = make(chart::kPie, ControlKind::pie_chart, {0, 0, 544, 408});
         pie.chart_items = {{"未成交数量", 0x00FF0000u}, {"已成交数量", 0x000A0AC8u}};
         pie.chart_values = {10, 0};

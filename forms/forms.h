@@ -28,6 +28,8 @@ const runtime::Form& recently_deleted();
 const runtime::Form& tag_manager();
 // "设置标签": the tags of the customer picked, found by typing and ticked with Space.
 const runtime::Form& tag_picker();
+// "店铺统计": the shop's numbers for a period per ID of ours, and their chart.
+const runtime::Form& shop_figures_window();
 // Work that takes a while (reading a file, an import): how far it is, and 取消.
 const runtime::Form& work_progress();
 
@@ -55,6 +57,7 @@ inline constexpr const char* kSetTagsItem = "设置标签…";
 inline constexpr const char* kGivenUpItem = "已放弃客户";
 inline constexpr const char* kGiveUpItem = "放弃跟进…";
 inline constexpr const char* kResumeItem = "重新跟进";
+inline constexpr const char* kFiguresItem = "店铺统计…";
 }  // namespace main
 
 // Controls of the dialogs.
@@ -84,7 +87,22 @@ inline constexpr const char* kDate = "deal_date_box";
 namespace chart {
 inline constexpr const char* kThreeD = "three_d_box";
 inline constexpr const char* kPie = "pie_chart";
+inline constexpr const char* kFiguresButton = "figures_button";
 }  // namespace chart
+namespace figures {
+inline constexpr const char* kPeriodLabel = "period_label";
+inline constexpr const char* kPeriod = "period_list";
+inline constexpr const char* kFrom = "from_box";
+inline constexpr const char* kToLabel = "to_label";
+inline constexpr const char* kTo = "to_box";
+inline constexpr const char* kExportButton = "export_button";
+inline constexpr const char* kPictureButton = "picture_button";
+inline constexpr const char* kCloseButton = "close_button";
+inline constexpr const char* kTable = "figure_table";
+inline constexpr const char* kChart = "figure_chart";
+inline constexpr const char* kSheetDialog = "sheet_dialog";
+inline constexpr const char* kPictureDialog = "picture_dialog";
+}  // namespace figures
 namespace chat {
 inline constexpr const char* kTimer = "timer";
 inline constexpr const char* kHtmlView = "html_view";
@@ -237,6 +255,13 @@ inline constexpr const char* kSaveOurIds = "save_our_ids";
 inline constexpr const char* kRegisterDeal = "register_deal";
 inline constexpr const char* kChartCreated = "chart_created";
 inline constexpr const char* kToggle3d = "toggle_3d";
+inline constexpr const char* kOpenFigures = "open_shop_figures";
+inline constexpr const char* kFiguresCreated = "figures_created";
+inline constexpr const char* kFiguresPeriodChanged = "figures_period_changed";
+inline constexpr const char* kFiguresDatesChanged = "figures_dates_changed";
+inline constexpr const char* kSortFigures = "sort_figures";
+inline constexpr const char* kExportFigures = "export_figures";
+inline constexpr const char* kExportFiguresPicture = "export_figures_picture";
 inline constexpr const char* kChatTick = "chat_tick";
 inline constexpr const char* kFollowUpCreated = "follow_up_created";
 inline constexpr const char* kRecordFollowUp = "record_follow_up";

@@ -139,6 +139,8 @@ const Form& main_window() {
                    {"-", 1, true, "", ""},
                    {main::kTagsItem, 1, true, ops::kToggleTagsColumn, ""},
                    {main::kTagManagerItem, 1, true, ops::kManageTags, ""},
+                   {"-", 1, true, "", ""},
+                   {main::kFiguresItem, 1, true, ops::kOpenFigures, "Ctrl+M"},
                    {main::kHeaderMenu, 0, false, "", ""},
                    {main::kNextDateItem, 1, true, ops::kToggleNextDateColumn, ""},
                    {main::kTagsItem, 1, true, ops::kToggleTagsColumn, ""}};
@@ -155,6 +157,7 @@ const Form& main_window() {
                   {"Ctrl+G", ops::kGivenUpView, ""},
                   {"Ctrl+T", ops::kSetTags, ""},
                   {"Ctrl+I", ops::kImport, ""},
+                  {"Ctrl+M", ops::kOpenFigures, ""},
                   {"Apps", ops::kRowMenuKey, main::kList},
                   {"Shift+F10", ops::kRowMenuKey, main::kList},
                   {"Esc", ops::kCloseFind, main::kFindBox},

@@ -130,6 +130,7 @@ void PrintTo(const Cell& cell, std::ostream* os) {
             *os << "t:\"" << cell.text << "\"";
             break;
         case CellKind::number:
+        case CellKind::percent:
             *os << "n:" << cell.value;
             break;
         case CellKind::date:

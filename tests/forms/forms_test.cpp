@@ -15,11 +15,12 @@ using runtime::Event;
 
 const std::vector<const runtime::Form*>& all_forms() {
     static const std::vector<const runtime::Form*> forms_list = {
-        &forms::main_window(),      &forms::customer_editor(), &forms::our_id_manager(),
-        &forms::deal_date_dialog(), &forms::chart_window(),    &forms::chat_launcher(),
-        &forms::follow_up_dialog(), &forms::cadence_dialog(),  &forms::restore_dialog(),
-        &forms::import_dialog(),    &forms::left_out_rows(),   &forms::work_progress(),
-        &forms::follow_up_log(),    &forms::give_up_dialog(),  &forms::recently_deleted()};
+        &forms::main_window(),        &forms::customer_editor(), &forms::our_id_manager(),
+        &forms::deal_date_dialog(),   &forms::chart_window(),    &forms::chat_launcher(),
+        &forms::follow_up_dialog(),   &forms::cadence_dialog(),  &forms::restore_dialog(),
+        &forms::import_dialog(),      &forms::left_out_rows(),   &forms::work_progress(),
+        &forms::follow_up_log(),      &forms::give_up_dialog(),  &forms::recently_deleted(),
+        &forms::shop_figures_window()};
     return forms_list;
 }
 
@@ -39,6 +40,13 @@ TEST(Forms, EveryDefinitionLoadsAndBindsKnownOperationsOnly) {
                                          ops::kRevertToOpen,
                                          ops::kDeleteCustomer,
                                          ops::kOpenChart,
+                                         ops::kOpenFigures,
+                                         ops::kFiguresCreated,
+                                         ops::kFiguresPeriodChanged,
+                                         ops::kFiguresDatesChanged,
+                                         ops::kSortFigures,
+                                         ops::kExportFigures,
+                                         ops::kExportFiguresPicture,
                                          ops::kJoinGroup,
                                          ops::kEditorCreated,
                                          ops::kEditorContact,
@@ -232,12 +240,11 @@ std::vector<std::string> names(const std::vector<const runtime::Control*>& contr
 TEST(Forms, TabWalksInReadingOrderFromTheFirstBox) {
     namespace ed = forms::editor;
     using runtime::tab_order;
-    EXPECT_EQ(
-        names(tab_order(forms::customer_editor())),
-        (std::vector<std::string>{ed::kCustomerId, ed::kContactButton, ed::kOurIds,
-                                  ed::kManageButton, ed::kFirstEnquiry, ed::kLastFollowUp,
-                                  ed::kHasNextDate, ed::kNextDate, ed::kNote, ed::kTagsButton,
-                                  ed::kSaveButton}));
+    EXPECT_EQ(names(tab_order(forms::customer_editor())),
+              (std::vector<std::string>{ed::kCustomerId, ed::kContactButton, ed::kOurIds,
+                                        ed::kManageButton, ed::kFirstEnquiry, ed::kLastFollowUp,
+                                        ed::kHasNextDate, ed::kNextDate, ed::kNote, ed::kTagsButton,
+                                        ed::kSaveButton}));
     EXPECT_EQ(names(tab_order(forms::our_id_manager())),
               (std::vector<std::string>{forms::manager::kIdList, forms::manager::kSaveButton}));
     EXPECT_EQ(names(tab_order(forms::deal_date_dialog())),
