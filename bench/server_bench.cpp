@@ -17,7 +17,9 @@
 #include "jet/file_system.h"
 #include "store/customer_actions.h"
 #include "store/provision.h"
+#include "store/action_steps.h"
 #include "store/shop_backup.h"
+#include "store/shop_figures.h"
 #include "tests/store/support/pg_test_server.h"
 
 namespace {
@@ -72,6 +74,34 @@ void BM_ServerListLoad(benchmark::State& state) {
         benchmark::DoNotOptimize(list->data());
     }
     state.counters["rows"] = static_cast<double>(rows);
+}
+
+// The figures of one month and the twelve months' series over 100,000 customers and
+// 300,000 follow-ups, counted by the server.
+void BM_ServerShopFigures(benchmark::State& state) {
+    const auto where = shop(100000);
+    store::StoreConnection c;
+    store::RowSet rs;
+    static bool logged = false;
+    if (!logged) {
+        if (!store::open_action(c, rs, where, "yrkb_com where id=0", true) ||
+            !c.ensure_table("lq_log") || !c.commit_transaction())
+            throw std::runtime_error("the log table was not made: " + c.last_error());
+        store::close_action(c, rs);
+        const std::string db = where.odbc.substr(where.odbc.find(";Database=") + 10);
+        server().admin_sql(
+            db.substr(0, db.find(';')),
+            "INSERT INTO lq_log (customer, at, our_id, said)"
+            " SELECT 1 + n / 3, timestamp '1899-12-30' + (45700 + n % 365) * interval '1 day'"
+            " + interval '12 hours', CASE WHEN n % 3 = 0 THEN '小店一号' ELSE '小店二号' END,"
+            " '问了尺码' FROM generate_series(0, 299999) AS n; VACUUM ANALYZE lq_log;");
+        logged = true;
+    }
+    for (auto _ : state) {
+        auto figures = store::read_shop_figures(c, rs, where, {45700, 45731}, 202409, 202508);
+        if (!figures) throw std::runtime_error("no figures: " + c.last_error());
+        benchmark::DoNotOptimize(figures->total.enquiries);
+    }
 }
 
 void BM_ServerSave(benchmark::State& state) {
@@ -153,6 +183,7 @@ void BM_Backup(benchmark::State& state) {
 }
 
 BENCHMARK(BM_ServerListLoad)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ServerShopFigures)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ServerSave)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ServerChangeStamp)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Backup)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);

@@ -17,6 +17,7 @@
 #include "jet/memory_file_system.h"
 #include "jet/table_writer.h"
 #include "store/action_steps.h"
+#include "store/shop_figures.h"
 #include "store/customer_actions.h"
 #include "store/database_template.h"
 #include "store/provision.h"
@@ -114,6 +115,43 @@ void BM_ListLoadWithSteps(benchmark::State& state) {
                    {with_steps(count, static_cast<int>(state.range(1))), store::kDatabasePassword});
 }
 
+// 100,000 customers with 300,000 follow-ups over the last year, three to a customer, for the
+// shop's figures.
+std::string with_follow_ups() {
+    const std::string path = on_disk(100000) + ".log.db";
+    std::filesystem::copy_file(on_disk(100000), path,
+                               std::filesystem::copy_options::overwrite_existing);
+    const store::StoreLocation where{path, store::kDatabasePassword};
+    store::StoreConnection c;
+    store::RowSet rs;
+    if (!store::open_action(c, rs, where, "yrkb_com where id=0", true))
+        throw std::runtime_error("the shop did not open: " + c.last_error());
+    rs.close_rows();
+    bool ok = c.ensure_table("lq_log") && store::reopen_rows(rs, "lq_log where customer=0");
+    rs.begin_batch();
+    for (int i = 0; ok && i < 300000; ++i)
+        ok = rs.add_row() && rs.write_int("customer", 1 + i / 3) &&
+             rs.write_datetime("at", 45700.0 + (i % 365) + 0.5) &&
+             rs.write_text("our_id", i % 3 == 0 ? "小店一号" : "小店二号") &&
+             rs.write_text("said", "问了尺码") && rs.update_row();
+    ok = ok && rs.end_batch() && c.commit_transaction();
+    store::close_action(c, rs);
+    if (!ok) throw std::runtime_error("the log was not written: " + c.last_error());
+    return path;
+}
+
+// The figures of one month and the twelve months' series, as "店铺统计" counts them.
+void BM_ShopFigures(benchmark::State& state) {
+    const store::StoreLocation where{with_follow_ups(), store::kDatabasePassword};
+    store::StoreConnection c;
+    store::RowSet rs;
+    for (auto _ : state) {
+        auto figures = store::read_shop_figures(c, rs, where, {45700, 45731}, 202409, 202508);
+        if (!figures) throw std::runtime_error("no figures: " + c.last_error());
+        benchmark::DoNotOptimize(figures->total.enquiries);
+    }
+}
+
 void BM_SaveOnDisk(benchmark::State& state) {
     const int count = static_cast<int>(state.range(0));
     const store::StoreLocation where{on_disk(count), store::kDatabasePassword};
@@ -148,6 +186,7 @@ BENCHMARK(BM_ListLoadWithSteps)
     ->Args({10000, 1})
     ->Args({100000, 1})
     ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ShopFigures)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveOnDisk)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveInMemory)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 

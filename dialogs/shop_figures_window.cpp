@@ -38,10 +38,16 @@ std::string offered_name(const char* what, const store::FigurePeriod& p) {
     return std::string(what) + day_text(p.from, false) + "-" + day_text(p.to - 1, false);
 }
 
-void show_table(Window& w, FiguresWindow& f) {
-    w.delete_all_items(fw::kTable);
+// The IDs' rows in the order the table shows them, which the sheet keeps too.
+std::vector<store::OurIdFigures> shown_ids(const FiguresWindow& f) {
     std::vector<store::OurIdFigures> ids = f.figures.ids;
     if (f.sort_column >= 0) sort_figures(ids, f.sort_column, f.descending);
+    return ids;
+}
+
+void show_table(Window& w, FiguresWindow& f) {
+    w.delete_all_items(fw::kTable);
+    const std::vector<store::OurIdFigures> ids = shown_ids(f);
     for (const auto& row : ids) {
         const auto cells = figure_cells(row);
         const int item = w.append_item(fw::kTable, cells[0]);
@@ -123,11 +129,12 @@ void export_sheet(Window& w, FiguresWindow& f) {
     const auto path =
         w.ask_save_path(fw::kSheetDialog, desktop, offered_name("店铺统计", f.period));
     if (!path) return;
+    store::ShopFigures shown = f.figures;
+    shown.ids = shown_ids(f);
     formats::XlsxOptions options;
     options.sheet_name = "店铺统计";
     options.header_row = false;
-    const auto workbook =
-        formats::write_xlsx(figures_sheet(f.figures, period_text(f.period)), options);
+    const auto workbook = formats::write_xlsx(figures_sheet(shown, period_text(f.period)), options);
     // Written beside and put in place in one step: an older sheet stays whole until then.
     const bool written = workbook && runtime::platform().files().replace(*path, *workbook);
     services::show_message(written ? "店铺统计已导出。" : "店铺统计没能导出，请换个位置再试。");

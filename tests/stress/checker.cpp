@@ -8,6 +8,7 @@
 #include <map>
 #include <sstream>
 
+#include "dialogs/shop_figures_table.h"
 #include "forms/forms.h"
 #include "tests/stress/text_rules.h"
 
@@ -522,6 +523,42 @@ std::string Checker::dialog(DialogModel& d, HeadlessWindow& w, double now_low,
     } else if (auto* cd = std::get_if<CadenceModel>(&d)) {
         LQ_RETURN_IF(differ("cadence title", std::string("跟进设置"), w.text("")));
         LQ_RETURN_IF(differ("cadence days", cd->days, w.text(forms::cadence::kDays)));
+    } else if (auto* fm = std::get_if<FiguresModel>(&d)) {
+        namespace fw = forms::figures;
+        LQ_RETURN_IF(differ("店铺统计 period", std::string(dialogs::kPeriodChoices[fm->period]),
+                            w.text(fw::kPeriod)));
+        // The counts and what they give, per our ID and in total (last). An ID the model does
+        // not count (one with only follow-ups, give-ups or due buyers) asked and bought nothing.
+        std::map<std::string, std::string> expected, got;
+        const auto line = [](const store::OurIdFigures& x) {
+            return std::to_string(x.enquiries) + "|" + std::to_string(x.deals) + "|" +
+                   store::conversion_text(x.converted, x.enquiries) + "|" +
+                   store::days_text(x.median_days);
+        };
+        for (const auto& id : fm->counted.ids)
+            expected[id.our_id] = line(id);
+        std::string total = "none", total_shown = "none";
+        if (fm->shown) total = line(fm->counted.total);
+        const auto rows = w.rows(fw::kTable);
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            const auto& row = rows[i];
+            const std::string shown = row[1] + "|" + row[2] + "|" + row[3] + "|" + row[4];
+            if (i + 1 == rows.size()) {
+                total_shown = row[0] == dialogs::kTotalRow ? shown : "no total row last";
+            } else if (!expected.contains(row[0])) {
+                LQ_RETURN_IF(differ("店铺统计 row of " + row[0], std::string("0|0|—|—"), shown));
+            } else {
+                got[row[0]] = shown;
+            }
+        }
+        const auto lines = [](const std::map<std::string, std::string>& by_id) {
+            std::vector<std::string> out;
+            for (const auto& [id, figures] : by_id)
+                out.push_back(id + "|" + figures);
+            return out;
+        };
+        LQ_RETURN_IF(differ("店铺统计 rows", lines(expected), lines(got)));
+        LQ_RETURN_IF(differ("店铺统计 total", total, total_shown));
     } else if (auto* c = std::get_if<ChartModel>(&d)) {
         const char* pie = forms::chart::kPie;
         LQ_RETURN_IF(

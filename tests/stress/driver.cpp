@@ -8,6 +8,7 @@
 #include <fstream>
 #include <thread>
 
+#include "dialogs/shop_figures_table.h"
 #include "forms/forms.h"
 #include "runtime/message_box.h"
 #include "store/customer_actions.h"
@@ -53,9 +54,10 @@ Driver::Driver(const Options& options)
         model_.whole_seconds = true;
     }
     auto& windows = program_.backend().windows();
-    for (const char* form : {"CustomerEditor", "OurIdManager", "DealDateDialog", "ChartWindow",
-                             "FollowUpDialog", "CadenceDialog", "ImportDialog", "RestoreDialog",
-                             "GiveUpDialog", "RecentlyDeleted", "TagManager", "TagPicker"})
+    for (const char* form :
+         {"CustomerEditor", "OurIdManager", "DealDateDialog", "ChartWindow", "FollowUpDialog",
+          "CadenceDialog", "ImportDialog", "RestoreDialog", "GiveUpDialog", "RecentlyDeleted",
+          "TagManager", "TagPicker", "ShopFigures"})
         windows.on_open(form, [this](HeadlessWindow& w) { dialog(w); });
 }
 
@@ -534,8 +536,9 @@ void Driver::menu_action() {
     }
     std::vector<std::string> items;
     if (model_.menu == forms::main::kMoreMenu) {
-        items = {"查看图表",   "查看图表",  "查看图表",  "加入官方群",   "跟进设置…", "只看待跟进",
-                 "已放弃客户", "最近删除…", "最近删除…", "显示“标签”列", "标签管理…", "标签管理…"};
+        items = {"查看图表",   "查看图表",   "查看图表",  "加入官方群", "跟进设置…",
+                 "只看待跟进", "已放弃客户", "最近删除…", "最近删除…",  "显示“标签”列",
+                 "标签管理…",  "标签管理…",  "店铺统计…", "店铺统计…"};
         if (in_.chance(40)) items.push_back("恢复备份…");
     } else {
         items = {"修改客户", "修改客户", "联系客户", "查询客户"};
@@ -610,6 +613,8 @@ void Driver::dialog(HeadlessWindow& w) {
             tag_manager_action(w);
         } else if (name == "TagPicker") {
             tag_picker_action(w);
+        } else if (name == "ShopFigures") {
+            figures_action(w);
         } else {
             chart_action(w);
         }
@@ -1055,6 +1060,23 @@ void Driver::cadence_action(HeadlessWindow& w) {
     begin("cadence: Enter");
     model_.cadence_ok();
     w.press(Key::enter);
+    check();
+}
+
+void Driver::figures_action(HeadlessWindow& w) {
+    namespace fw = forms::figures;
+    if (in_.chance(50)) {
+        const int choice = in_.below(5);
+        begin(std::string("店铺统计: period ") + dialogs::kPeriodChoices[choice]);
+        model_.figures_period(choice);
+        w.select_choice(fw::kPeriod, choice);
+        w.fire(fw::kPeriod, Event::changed);
+    } else {
+        const int column = in_.below(dialogs::kFigureColumnCount);
+        begin("店铺统计: click the header of " + std::string(dialogs::kFigureColumns[column]));
+        model_.figures_sort(column);
+        w.fire(fw::kTable, Event::column_clicked, {column, {}});
+    }
     check();
 }
 

@@ -71,6 +71,7 @@ class Driver {
     void manager_action(runtime::headless::HeadlessWindow& w);
     void deal_action(runtime::headless::HeadlessWindow& w);
     void chart_action(runtime::headless::HeadlessWindow& w);
+    void figures_action(runtime::headless::HeadlessWindow& w);
     void find_action();
     void follow_up_action(runtime::headless::HeadlessWindow& w);
     // Ctrl+L: the picked customer's follow-ups, held against the model, then Esc.

@@ -1,5 +1,11 @@
 #include "tests/stress/model.h"
 
+#include "engine/tally.h"
+
+#include "dialogs/shop_figures_table.h"
+
+#include "dialogs/dates.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -8,6 +14,9 @@
 #include <tuple>
 #include <utility>
 
+#include "dialogs/dates.h"
+#include "dialogs/shop_figures_table.h"
+#include "engine/tally.h"
 #include "jet/civil_date.h"
 #include "odbc/datetime.h"
 #include "tests/stress/list_rules.h"
@@ -112,6 +121,8 @@ const char* form_name(const DialogModel& d) {
             return "TagManager";
         case 11:
             return "TagPicker";
+        case 12:
+            return "ShopFigures";
         case 6:
             return "ImportDialog";
         default:
@@ -831,6 +842,11 @@ void Model::menu_item(const std::string& item, bool answer_yes) {
         ChartModel c;
         if (store.available) std::tie(c.open, c.closed) = open_and_closed(store);
         open_dialog(c);
+    } else if (item == "店铺统计…") {
+        FiguresModel f;
+        f.days = dialogs::period_for(0, dialogs::now_as_date(), 0, 0);
+        count_figures(f);
+        open_dialog(f);
     } else if (item == "恢复备份…") {
         RestoreModel r;
         for (auto it = copies.rbegin(); it != copies.rend(); ++it)
@@ -987,6 +1003,66 @@ void Model::deal_ok() {
     }
     dialogs.pop_back();
     reload();
+}
+
+FiguresModel& Model::figures() {
+    return std::get<FiguresModel>(dialogs.back());
+}
+
+void Model::count_figures(FiguresModel& f) {
+    if (!store.available) return say("店铺统计没能读出数据，请稍后再试。");
+    // Per our ID: who first asked within the days and which of them bought since, the deals
+    // within the days and the median days to them. The shop's list of IDs first, in its order.
+    std::map<std::string, store::OurIdFigures> by_id;
+    std::map<std::string, std::vector<double>> days;
+    std::vector<double> all_days;
+    const auto within = [&](double at) { return at >= f.days.from && at < f.days.to; };
+    for (const auto& [id, c] : store.customers) {
+        if (within(c.time1)) {
+            ++by_id[c.wang2].enquiries;
+            if (c.closed) ++by_id[c.wang2].converted;
+        }
+        if (c.closed && c.time3 && within(*c.time3)) {
+            ++by_id[c.wang2].deals;
+            days[c.wang2].push_back(*c.time3 - c.time1);
+            all_days.push_back(*c.time3 - c.time1);
+        }
+    }
+    store::ShopFigures out;
+    const auto listed = our_id_entries(store.our_ids.value_or(""));
+    for (const std::string& id : listed)
+        by_id.try_emplace(id);
+    for (auto& [id, figures] : by_id)
+        figures.our_id = id;
+    for (const std::string& id : listed)
+        if (std::none_of(out.ids.begin(), out.ids.end(),
+                         [&](const auto& r) { return r.our_id == id; }))
+            out.ids.push_back(by_id[id]);
+    for (auto& [id, figures] : by_id)
+        if (std::find(listed.begin(), listed.end(), id) == listed.end()) out.ids.push_back(figures);
+    for (store::OurIdFigures& row : out.ids) {
+        auto& mine = days[row.our_id];
+        row.median_days = store::median_of(mine);
+        out.total.enquiries += row.enquiries;
+        out.total.deals += row.deals;
+        out.total.converted += row.converted;
+    }
+    out.total.median_days = store::median_of(all_days);
+    f.counted = std::move(out);
+    f.shown = true;
+}
+
+void Model::figures_period(int choice) {
+    FiguresModel& f = figures();
+    f.period = choice;
+    f.days = dialogs::period_for(choice, dialogs::now_as_date(), f.days.from, f.days.to - 1);
+    count_figures(f);
+}
+
+void Model::figures_sort(int column) {
+    FiguresModel& f = figures();
+    f.descending = f.sort_column == column ? !f.descending : column > 0;
+    f.sort_column = column;
 }
 
 void Model::chart_toggle() {

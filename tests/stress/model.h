@@ -8,6 +8,8 @@
 #include <variant>
 #include <vector>
 
+#include "store/shop_figures.h"
+
 namespace stress {
 
 struct Customer {
@@ -115,6 +117,16 @@ struct TagPickerModel {
 struct CadenceModel {
     std::string days;
 };
+// "店铺统计": the period chosen and its days, the order asked for, and the figures as the
+// model counted them when the window last counted (the table keeps them until it counts again).
+struct FiguresModel {
+    int period = 0;
+    store::FigurePeriod days;
+    int sort_column = -1;
+    bool descending = false;
+    store::ShopFigures counted;
+    bool shown = false;  // a count succeeded: the table has its rows and total
+};
 // A file to import: customer ID, our ID, first enquiry, last follow-up and note of each row.
 struct ImportModel {
     std::vector<std::vector<std::string>> rows;
@@ -123,9 +135,9 @@ struct ImportModel {
 struct RestoreModel {
     std::vector<std::pair<int, int>> counts;
 };
-using DialogModel =
-    std::variant<EditorModel, ManagerModel, DealModel, ChartModel, FollowUpModel, CadenceModel,
-                 ImportModel, RestoreModel, GiveUpModel, BinModel, TagManagerModel, TagPickerModel>;
+using DialogModel = std::variant<EditorModel, ManagerModel, DealModel, ChartModel, FollowUpModel,
+                                 CadenceModel, ImportModel, RestoreModel, GiveUpModel, BinModel,
+                                 TagManagerModel, TagPickerModel, FiguresModel>;
 const char* form_name(const DialogModel& d);
 
 struct Message {
@@ -276,6 +288,12 @@ struct Model {
     void deal_date(double date);
     void deal_ok();
     void chart_toggle();
+    FiguresModel& figures();
+    // A period chosen from the drop-down, or a header clicked.
+    void figures_period(int choice);
+    void figures_sort(int column);
+    // Counts the figures of the period the window shows, as the store holds them now.
+    void count_figures(FiguresModel& f);
     FollowUpModel& follow_up();
     CadenceModel& cadence_dialog();
     // The follow-up recorded at `when` (the moment the program took; unused when it failed).
