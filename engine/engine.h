@@ -101,6 +101,11 @@ class Engine {
     // The rows of a table counted by group (engine/tally.h), in order_groups' order. This
     // default counts here over read_columns; a server counts where the rows are.
     virtual Result<std::vector<TallyGroup>> tally(const Tally& t);
+    // Several tallies, their groups in the same order. This default counts the tallies of the
+    // same rows (table and condition) in one pass over them; a server counts each where the
+    // rows are.
+    virtual Result<std::vector<std::vector<TallyGroup>>> tally_all(
+        const std::vector<Tally>& tallies);
     // Adds a row of the shape's table; columns without a value get null (a yes/no column
     // false). Returns the row as stored, with its number.
     virtual Result<StoredRow> insert(const TableShape& table, const Changes& values,

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <optional>
+#include <utility>
 
 #include "engine/engine.h"
 #include "jet/civil_date.h"
@@ -60,43 +62,101 @@ void order_groups(std::vector<TallyGroup>& groups) {
     });
 }
 
-Result<std::vector<TallyGroup>> Engine::tally(const Tally& t) {
-    std::vector<std::string> columns = t.by;
-    const std::size_t within_at = columns.size();
-    columns.push_back(t.within);
-    const bool with_days = !t.days_from.empty() && !t.days_to.empty();
-    if (with_days) {
-        columns.push_back(t.days_from);
-        columns.push_back(t.days_to);
+namespace {
+
+// One tally's groups as the rows come, by the positions of its columns among those read.
+class Counter {
+  public:
+    Counter(const Tally& t, std::vector<std::size_t> by, std::size_t within,
+            std::optional<std::pair<std::size_t, std::size_t>> days)
+        : t_(t), by_(std::move(by)), within_(within), days_(days) {}
+
+    void count(const std::vector<jet::Value>& v) {
+        const double when = date_value(v[within_]);
+        if (!(when >= t_.from && when < t_.to)) return;
+        key_.clear();
+        for (const std::size_t i : by_)
+            key_.push_back(v[i]);
+        const int month = t_.monthly ? month_of(when) : 0;
+        Group& g = groups_[{key_text(key_), month}];
+        if (g.group.count == 0) g.group = {key_, month, 0, std::nullopt};
+        ++g.group.count;
+        if (!days_) return;
+        const double a = date_value(v[days_->first]), b = date_value(v[days_->second]);
+        if (!std::isnan(a) && !std::isnan(b)) g.days.push_back(b - a);
     }
+
+    std::vector<TallyGroup> groups() {
+        std::vector<TallyGroup> out;
+        out.reserve(groups_.size());
+        for (auto& [k, g] : groups_) {
+            g.group.median_days = median_of(g.days);
+            out.push_back(std::move(g.group));
+        }
+        order_groups(out);
+        return out;
+    }
+
+  private:
     struct Group {
         TallyGroup group;
         std::vector<double> days;
     };
-    std::map<std::pair<std::string, int>, Group> groups;
-    std::vector<jet::Value> key;
-    const auto read = read_columns(
-        t.where.empty() ? t.table : t.table + " where " + t.where, columns,
-        [&](std::vector<jet::Value>& v) {
-            const double when = date_value(v[within_at]);
-            if (!(when >= t.from && when < t.to)) return;
-            key.assign(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(within_at));
-            const int month = t.monthly ? month_of(when) : 0;
-            Group& g = groups[{key_text(key), month}];
-            if (g.group.count == 0) g.group = {key, month, 0, std::nullopt};
-            ++g.group.count;
-            if (!with_days) return;
-            const double a = date_value(v[within_at + 1]), b = date_value(v[within_at + 2]);
-            if (!std::isnan(a) && !std::isnan(b)) g.days.push_back(b - a);
-        });
-    if (!read) return read.failure();
-    std::vector<TallyGroup> out;
-    out.reserve(groups.size());
-    for (auto& [k, g] : groups) {
-        g.group.median_days = median_of(g.days);
-        out.push_back(std::move(g.group));
+    const Tally& t_;
+    std::vector<std::size_t> by_;
+    std::size_t within_;
+    std::optional<std::pair<std::size_t, std::size_t>> days_;
+    std::map<std::pair<std::string, int>, Group> groups_;
+    std::vector<jet::Value> key_;
+};
+
+}  // namespace
+
+Result<std::vector<TallyGroup>> Engine::tally(const Tally& t) {
+    auto all = tally_all({t});
+    if (!all) return all.failure();
+    return std::move(all->front());
+}
+
+Result<std::vector<std::vector<TallyGroup>>> Engine::tally_all(const std::vector<Tally>& tallies) {
+    std::vector<std::vector<TallyGroup>> out(tallies.size());
+    std::vector<bool> done(tallies.size());
+    for (std::size_t first = 0; first < tallies.size(); ++first) {
+        if (done[first]) continue;
+        // Every tally of the same rows counts in the same pass over them.
+        std::vector<std::string> columns;
+        const auto at = [&columns](const std::string& name) {
+            for (std::size_t i = 0; i < columns.size(); ++i)
+                if (jet::text_equal_nocase(columns[i], name)) return i;
+            columns.push_back(name);
+            return columns.size() - 1;
+        };
+        std::vector<std::size_t> members;
+        std::vector<Counter> counters;
+        for (std::size_t i = first; i < tallies.size(); ++i) {
+            const Tally& t = tallies[i];
+            if (t.table != tallies[first].table || t.where != tallies[first].where) continue;
+            std::vector<std::size_t> by;
+            for (const std::string& name : t.by)
+                by.push_back(at(name));
+            const std::size_t within = at(t.within);
+            std::optional<std::pair<std::size_t, std::size_t>> days;
+            if (!t.days_from.empty() && !t.days_to.empty())
+                days = std::make_pair(at(t.days_from), at(t.days_to));
+            members.push_back(i);
+            counters.emplace_back(t, std::move(by), within, days);
+            done[i] = true;
+        }
+        const Tally& t = tallies[first];
+        const auto read = read_columns(t.where.empty() ? t.table : t.table + " where " + t.where,
+                                       columns, [&](std::vector<jet::Value>& v) {
+                                           for (Counter& c : counters)
+                                               c.count(v);
+                                       });
+        if (!read) return read.failure();
+        for (std::size_t k = 0; k < members.size(); ++k)
+            out[members[k]] = counters[k].groups();
     }
-    order_groups(out);
     return out;
 }
 

@@ -91,6 +91,17 @@ class ServerEngine final : public store::Engine {
         return attempt([&] { return select_rows(*plan); });
     }
 
+    store::Result<std::vector<std::vector<store::TallyGroup>>> tally_all(
+        const std::vector<store::Tally>& tallies) override {
+        std::vector<std::vector<store::TallyGroup>> out;
+        for (const store::Tally& t : tallies) {
+            auto groups = tally(t);
+            if (!groups) return groups.failure();
+            out.push_back(std::move(*groups));
+        }
+        return out;
+    }
+
     store::Result<std::vector<store::TallyGroup>> tally(const store::Tally& t) override {
         auto plan = plan_tally(t);
         if (!plan) return plan.failure();

@@ -98,31 +98,50 @@ std::optional<ShopFigures> read_shop_figures(StoreConnection& c, RowSet& rs,
         if (!ok) return std::nullopt;
         return out;
     };
-    // Buyers who first asked within the period, and which of them bought since.
+    // The customers counted four ways in one pass: who first asked within the period (and
+    // which of them bought since), the deals within it with the days to them per ID and for
+    // all, and the months of the series. Closed or not is a key, so that a deal's days count
+    // only for a customer closed now (one opened again keeps its deal date).
     const Tally asked =
         tally_of(kCustomerTable, "", kFirstEnquiryColumn, period, {kOurIdColumn, kClosedColumn});
-    const auto enquiries = f.count(asked);
-    if (!enquiries) return done(false);
-    for (const TallyGroup& g : *enquiries) {
-        OurIdFigures& id = f.of(text_of(g.key[0]));
-        id.enquiries += g.count;
-        if (g.key[1] == jet::Value{true}) id.converted += g.count;
-    }
-    // Deals within the period, and the days from first enquiry to deal: per ID and for all.
-    Tally deals = tally_of(kCustomerTable, std::string(kClosedColumn) + "=true", kDealDateColumn,
-                           period, {kOurIdColumn});
+    Tally deals =
+        tally_of(kCustomerTable, "", kDealDateColumn, period, {kOurIdColumn, kClosedColumn});
     deals.days_from = kFirstEnquiryColumn;
     deals.days_to = kDealDateColumn;
-    const auto by_id = f.count(deals);
-    deals.by.clear();
-    const auto all = f.count(deals);
-    if (!by_id || !all) return done(false);
-    for (const TallyGroup& g : *by_id) {
+    Tally all_deals = deals;
+    all_deals.by = {kClosedColumn};
+    const bool series = first_month <= last_month;
+    const Tally months = tally_of(
+        kCustomerTable, "", kFirstEnquiryColumn,
+        {series ? month_start(first_month) : 0, series ? month_start(next_month(last_month)) : 0},
+        {kClosedColumn}, true);
+    const auto counted = c.engine()->tally_all({asked, deals, all_deals, months});
+    if (!counted) return done(false);
+    const auto closed = [](const TallyGroup& g) { return g.key.back() == jet::Value{true}; };
+    for (const TallyGroup& g : (*counted)[0]) {
+        OurIdFigures& id = f.of(text_of(g.key[0]));
+        id.enquiries += g.count;
+        if (closed(g)) id.converted += g.count;
+    }
+    for (const TallyGroup& g : (*counted)[1]) {
+        if (!closed(g)) continue;
         OurIdFigures& id = f.of(text_of(g.key[0]));
         id.deals = g.count;
         id.median_days = g.median_days;
     }
-    if (!all->empty()) out.total.median_days = all->front().median_days;
+    for (const TallyGroup& g : (*counted)[2])
+        if (closed(g)) out.total.median_days = g.median_days;
+    if (series) {
+        for (int m = first_month; m <= last_month; m = next_month(m))
+            out.months.push_back({m, 0, 0});
+        for (const TallyGroup& g : (*counted)[3]) {
+            auto it = std::find_if(out.months.begin(), out.months.end(),
+                                   [&](const MonthFigures& x) { return x.month == g.month; });
+            if (it == out.months.end()) continue;
+            it->enquiries += g.count;
+            if (closed(g)) it->converted += g.count;
+        }
+    }
     // Follow-ups by the ID that made them; give-ups by the ID that serves the buyer. Rows of
     // customers in the recycle bin carry the entry's number negated.
     const auto logged = c.has_table(kLogTable);
@@ -162,23 +181,6 @@ std::optional<ShopFigures> read_shop_figures(StoreConnection& c, RowSet& rs,
         for (const auto& [id, counts] : reasons)
             f.of(id).reasons = ranked(counts);
         out.total.reasons = ranked(all_reasons);
-    }
-    // The shop's conversion month by month.
-    if (first_month <= last_month) {
-        const auto months =
-            f.count(tally_of(kCustomerTable, "", kFirstEnquiryColumn,
-                             {month_start(first_month), month_start(next_month(last_month))},
-                             {kClosedColumn}, true));
-        if (!months) return done(false);
-        for (int m = first_month; m <= last_month; m = next_month(m))
-            out.months.push_back({m, 0, 0});
-        for (const TallyGroup& g : *months) {
-            auto it = std::find_if(out.months.begin(), out.months.end(),
-                                   [&](const MonthFigures& x) { return x.month == g.month; });
-            if (it == out.months.end()) continue;
-            it->enquiries += g.count;
-            if (g.key[0] == jet::Value{true}) it->converted += g.count;
-        }
     }
     for (auto& [name, id] : f.ids_) {
         out.total.enquiries += id.enquiries;

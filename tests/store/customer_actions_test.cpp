@@ -673,6 +673,12 @@ TEST_P(Actions, TheShopsFiguresCountEachBuyerOnceAtThePeriodsEdges) {
     ASSERT_EQ(jan.ids.size(), 1u);
     EXPECT_EQ(store::conversion_text(jan.ids[0].converted, jan.ids[0].enquiries), "100.0%");
     EXPECT_EQ(store::days_text(jan.ids[0].median_days), "—");
+    // Opened again, b1 keeps its deal date but is no deal of February's, and bought nothing.
+    ASSERT_TRUE(store::reopen_customer(c_, rs_, where_, id[0]));
+    const auto reopened = figures(day(2, 1), day(3, 1));
+    EXPECT_EQ(std::make_tuple(reopened.total.deals, store::days_text(reopened.total.median_days),
+                              reopened.months[0].converted),
+              std::make_tuple(2, std::string("2.0"), 0));
     const auto march = figures(day(3, 1), day(4, 1));
     EXPECT_TRUE(march.ids.empty());
     EXPECT_EQ(store::conversion_text(march.total.converted, march.total.enquiries), "—");
