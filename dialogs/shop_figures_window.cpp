@@ -31,6 +31,7 @@ struct FiguresWindow {
     bool descending = false;
     bool filling = false;     // the window sets its own pickers: no second count for that
     std::string period_name;  // as the chart's title says it
+    bool counted = false;     // figures read since the window opened
 };
 
 // The file name offered: what it holds and its days.
@@ -47,6 +48,8 @@ std::vector<store::OurIdFigures> shown_ids(const FiguresWindow& f) {
 
 void show_table(Window& w, FiguresWindow& f) {
     w.delete_all_items(fw::kTable);
+    // Until a count succeeds there is nothing to show, not even a total of nothing.
+    if (!f.counted) return;
     const std::vector<store::OurIdFigures> ids = shown_ids(f);
     for (const auto& row : ids) {
         const auto cells = figure_cells(row);
@@ -107,6 +110,7 @@ void count(Window& w, FiguresWindow& f) {
             figures->total.due_now += n;
         }
     f.figures = std::move(*figures);
+    f.counted = true;
     show_table(w, f);
     show_chart(w, f);
 }
@@ -124,6 +128,10 @@ void set_period(Window& w, FiguresWindow& f) {
 }
 
 void export_sheet(Window& w, FiguresWindow& f) {
+    if (!f.counted) {
+        services::show_message("店铺统计没能读出数据，请稍后再试。");
+        return;
+    }
     std::string desktop = runtime::platform().shell().desktop_folder();
     if (!desktop.empty() && desktop.back() != '\\') desktop += '\\';
     const auto path =
@@ -141,6 +149,10 @@ void export_sheet(Window& w, FiguresWindow& f) {
 }
 
 void export_picture(Window& w, FiguresWindow& f) {
+    if (!f.counted) {
+        services::show_message("店铺统计没能读出数据，请稍后再试。");
+        return;
+    }
     std::string desktop = runtime::platform().shell().desktop_folder();
     if (!desktop.empty() && desktop.back() != '\\') desktop += '\\';
     const auto path =
@@ -157,6 +169,10 @@ runtime::Handlers shop_figures_handlers(std::shared_ptr<const DialogContext> con
     f->context = std::move(context);
     runtime::Handlers h;
     h[forms::ops::kFiguresCreated] = [f](Window& w, const EventArgs&) {
+        // Each opening starts afresh: nothing of an earlier one's figures or order.
+        f->figures = {};
+        f->counted = false;
+        f->descending = false;
         f->sort_column = -1;
         w.clear_choices(fw::kPeriod);
         for (const char* choice : kPeriodChoices)

@@ -1,6 +1,7 @@
 // "店铺统计": which days each period choice means, and the window opened by its shortcut over a
 // real store: the table per ID of ours with its total, a header click, the chart's data, the
 // workbook read back by openpyxl and LibreOffice, and the chart's picture.
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -162,6 +163,39 @@ print(len(months), months[0][0].date().isoformat(), months[-2][:3])
     ASSERT_GE(png.size(), 24u);
     EXPECT_EQ(png.substr(1, 3), "PNG");
     dialogs::set_clock({});
+}
+
+// A count that cannot read the store shows nothing, not an earlier opening's figures, and
+// exports nothing.
+TEST_F(FiguresFlow, AStoreThatCannotBeReadShowsAndExportsNothing) {
+    add("b1", "甲", day(2026, 2, 2), day(2026, 2, 2));
+    open_main();
+    messages();
+    int shown = -1, sorted = -1;
+    on_open("ShopFigures", [&](HeadlessWindow& w) { w.press_key("Esc"); });
+    ASSERT_TRUE(main_->press_key("Ctrl+M"));  // an opening that counted
+    fs::rename(db_path_, db_path_ + ".away");
+    bool asked = false;
+    backend_.windows().on_save_dialog([&](const runtime::Control&, std::string_view) {
+        asked = true;
+        return std::optional<std::string>(dir_ + "/never.xlsx");
+    });
+    on_open("ShopFigures", [&](HeadlessWindow& w) {
+        shown = w.item_count(fw::kTable);
+        w.fire(fw::kTable, Event::column_clicked, {1, {}});
+        sorted = w.item_count(fw::kTable);
+        w.press_key("Ctrl+S");
+        w.press_key("Esc");
+    });
+    ASSERT_TRUE(main_->press_key("Ctrl+M"));
+    EXPECT_EQ(std::make_tuple(shown, sorted, asked), std::make_tuple(0, 0, false));
+    EXPECT_FALSE(fs::exists(dir_ + "/never.xlsx"));
+    const auto said = messages();
+    EXPECT_EQ(std::count(said.begin(), said.end(),
+                         std::make_pair(std::string("店铺统计没能读出数据，请稍后再试。"),
+                                        std::string("信息："))),
+              2);
+    fs::rename(db_path_ + ".away", db_path_);
 }
 
 }  // namespace
