@@ -18,6 +18,12 @@ int month_of(double days) {
     return static_cast<int>(d.year * 100 + d.month);
 }
 
+double linear_days(double days) {
+    if (days >= 0) return days;
+    const double day = std::trunc(days);
+    return day + (day - days);
+}
+
 std::optional<double> median_of(std::vector<double>& days) {
     if (days.empty()) return std::nullopt;
     const std::size_t half = days.size() / 2;
@@ -73,7 +79,8 @@ class Counter {
 
     void count(const std::vector<jet::Value>& v) {
         const double when = date_value(v[within_]);
-        if (!(when >= t_.from && when < t_.to)) return;
+        const double at = linear_days(when);
+        if (!(at >= t_.from && at < t_.to)) return;
         key_.clear();
         for (const std::size_t i : by_)
             key_.push_back(v[i]);
@@ -83,7 +90,7 @@ class Counter {
         ++g.group.count;
         if (!days_) return;
         const double a = date_value(v[days_->first]), b = date_value(v[days_->second]);
-        if (!std::isnan(a) && !std::isnan(b)) g.days.push_back(b - a);
+        if (!std::isnan(a) && !std::isnan(b)) g.days.push_back(linear_days(b) - linear_days(a));
     }
 
     std::vector<TallyGroup> groups() {

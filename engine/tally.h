@@ -32,6 +32,10 @@ struct TallyGroup {
 
 // The month (year * 100 + month) of a date-time of the engine (days since 1899-12-30).
 int month_of(double days);
+// A date-time of the engine as days on a straight line: before day zero the engine counts the
+// day back and the time forward (-1.25 is 1899-12-29 06:00, which lies at -0.75), so two such
+// dates are subtracted on this line to give the time between them, as a server gives it.
+double linear_days(double days);
 // The median of `days` (reordered), as a server's percentile_cont(0.5) gives it.
 std::optional<double> median_of(std::vector<double>& days);
 // Groups in one order whatever the engine: by key, then month.

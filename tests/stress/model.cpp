@@ -1016,7 +1016,10 @@ void Model::count_figures(FiguresModel& f) {
     std::map<std::string, store::OurIdFigures> by_id;
     std::map<std::string, std::vector<double>> days;
     std::vector<double> all_days;
-    const auto within = [&](double at) { return at >= f.days.from && at < f.days.to; };
+    const auto within = [&](double when) {
+        const double at = store::linear_days(when);
+        return at >= f.days.from && at < f.days.to;
+    };
     for (const auto& [id, c] : store.customers) {
         if (within(c.time1)) {
             ++by_id[c.wang2].enquiries;
@@ -1024,8 +1027,9 @@ void Model::count_figures(FiguresModel& f) {
         }
         if (c.closed && c.time3 && within(*c.time3)) {
             ++by_id[c.wang2].deals;
-            days[c.wang2].push_back(*c.time3 - c.time1);
-            all_days.push_back(*c.time3 - c.time1);
+            const double took = store::linear_days(*c.time3) - store::linear_days(c.time1);
+            days[c.wang2].push_back(took);
+            all_days.push_back(took);
         }
     }
     store::ShopFigures out;
