@@ -16,6 +16,7 @@
 #include "store/action_steps.h"
 #include "store/customer_actions.h"
 #include "store/database_template.h"
+#include "store/move_shop.h"
 #include "store/next_steps.h"
 #include "store/provision.h"
 #include "store/recycle_bin.h"
@@ -673,6 +674,33 @@ TEST_P(Actions, TheShopsFiguresCountEachBuyerOnceAtThePeriodsEdges) {
     ASSERT_EQ(jan.ids.size(), 1u);
     EXPECT_EQ(store::conversion_text(jan.ids[0].converted, jan.ids[0].enquiries), "100.0%");
     EXPECT_EQ(store::days_text(jan.ids[0].median_days), "—");
+    // The same shop moved to a server gives the same table, cell by cell as shown.
+    if (GetParam() == Engine::jet) {
+        auto& server = testing_support::PgServer::shared();
+        const store::StoreLocation to{"", "",
+                                      server.connection_string(server.fresh_database("figures"))};
+        jet::OsFileSystem os;
+        ASSERT_EQ(store::move_shop(os, {where_, to, false, {}, {2026, 12, 11}}).outcome,
+                  store::MoveOutcome::moved);
+        const auto cells = [&](const store::StoreLocation& at, double from, double to_day) {
+            const auto f =
+                store::read_shop_figures(c_, rs_, at, {from, to_day}, 202601, 202602).value();
+            std::vector<std::string> out;
+            for (const auto& r : f.ids)
+                out.push_back(r.our_id + "|" + std::to_string(r.enquiries) + "|" +
+                              std::to_string(r.deals) + "|" +
+                              store::conversion_text(r.converted, r.enquiries) + "|" +
+                              store::days_text(r.median_days) + "|" + std::to_string(r.follow_ups) +
+                              "|" + std::to_string(r.gave_up));
+            out.push_back(store::days_text(f.total.median_days));
+            for (const auto& m : f.months)
+                out.push_back(std::to_string(m.enquiries) + "/" + std::to_string(m.converted));
+            return out;
+        };
+        for (const auto& [from, to_day] :
+             {std::pair{day(1, 1), day(2, 1)}, std::pair{day(2, 1), day(3, 1)}})
+            EXPECT_EQ(cells(where_, from, to_day), cells(to, from, to_day));
+    }
     // Opened again, b1 keeps its deal date but is no deal of February's, and bought nothing.
     ASSERT_TRUE(store::reopen_customer(c_, rs_, where_, id[0]));
     const auto reopened = figures(day(2, 1), day(3, 1));
