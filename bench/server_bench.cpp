@@ -15,9 +15,9 @@
 
 #include "bench/shop_customers.h"
 #include "jet/file_system.h"
+#include "store/action_steps.h"
 #include "store/customer_actions.h"
 #include "store/provision.h"
-#include "store/action_steps.h"
 #include "store/shop_backup.h"
 #include "store/shop_figures.h"
 #include "tests/store/support/pg_test_server.h"

@@ -17,10 +17,10 @@
 #include "jet/memory_file_system.h"
 #include "jet/table_writer.h"
 #include "store/action_steps.h"
-#include "store/shop_figures.h"
 #include "store/customer_actions.h"
 #include "store/database_template.h"
 #include "store/provision.h"
+#include "store/shop_figures.h"
 
 namespace {
 
