@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "dialogs/dates.h"
 #include "dialogs/id_text.h"
@@ -20,6 +21,8 @@ namespace {
 namespace fw = forms::figures;
 using runtime::EventArgs;
 using runtime::Window;
+
+constexpr const char* kUnread = "店铺统计没能读出数据，请稍后再试。";
 
 struct FiguresWindow {
     std::shared_ptr<const DialogContext> context;
@@ -82,7 +85,7 @@ void count(Window& w, FiguresWindow& f) {
     const auto due =
         c.due_counts ? c.due_counts() : std::optional<std::map<std::string, std::int64_t>>{};
     if (!figures || !ours || (c.due_counts && !due)) {
-        services::show_message("店铺统计没能读出数据，请稍后再试。");
+        services::show_message(kUnread);
         return;
     }
     const auto row_of = [&](const std::string& id) -> store::OurIdFigures& {
@@ -127,15 +130,21 @@ void set_period(Window& w, FiguresWindow& f) {
     count(w, f);
 }
 
-void export_sheet(Window& w, FiguresWindow& f) {
+// Where an export goes, offered on the desktop as `what` and the period's days; nullopt when
+// there is nothing counted to export (said so) or the user cancelled.
+std::optional<std::string> export_path(Window& w, const FiguresWindow& f, const char* dialog,
+                                       const char* what) {
     if (!f.counted) {
-        services::show_message("店铺统计没能读出数据，请稍后再试。");
-        return;
+        services::show_message(kUnread);
+        return std::nullopt;
     }
     std::string desktop = runtime::platform().shell().desktop_folder();
     if (!desktop.empty() && desktop.back() != '\\') desktop += '\\';
-    const auto path =
-        w.ask_save_path(fw::kSheetDialog, desktop, offered_name("店铺统计", f.period));
+    return w.ask_save_path(dialog, desktop, offered_name(what, f.period));
+}
+
+void export_sheet(Window& w, FiguresWindow& f) {
+    const auto path = export_path(w, f, fw::kSheetDialog, "店铺统计");
     if (!path) return;
     store::ShopFigures shown = f.figures;
     shown.ids = shown_ids(f);
@@ -149,14 +158,7 @@ void export_sheet(Window& w, FiguresWindow& f) {
 }
 
 void export_picture(Window& w, FiguresWindow& f) {
-    if (!f.counted) {
-        services::show_message("店铺统计没能读出数据，请稍后再试。");
-        return;
-    }
-    std::string desktop = runtime::platform().shell().desktop_folder();
-    if (!desktop.empty() && desktop.back() != '\\') desktop += '\\';
-    const auto path =
-        w.ask_save_path(fw::kPictureDialog, desktop, offered_name("店铺统计图", f.period));
+    const auto path = export_path(w, f, fw::kPictureDialog, "店铺统计图");
     if (!path) return;
     const bool written = w.save_chart_picture(fw::kChart, *path);
     services::show_message(written ? "统计图已导出。" : "统计图没能导出，请换个位置再试。");
