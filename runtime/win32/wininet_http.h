@@ -54,9 +54,6 @@ class WinInetSession final : public HttpSession {
 
     HttpSessionOptions options_;
     mutable std::mutex mutex_;
-    // Setting the proxy option on the session has a lock of its own, apart from the handles'
-    // bookkeeping, so that cancel_all never waits behind WinInet.
-    std::mutex proxy_mutex_;
     void* session_ = nullptr;
     std::vector<void*> open_;
     bool cancelled_ = false;
