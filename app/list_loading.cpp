@@ -6,13 +6,19 @@
 
 namespace app {
 
+namespace {
+
+std::shared_ptr<ListOrder> ordered(std::optional<std::vector<store::CustomerRow>> customers) {
+    if (!customers) return nullptr;
+    return std::make_shared<ListOrder>(std::move(*customers), &runtime::platform().code_pages());
+}
+
+}  // namespace
+
 LoadedList read_list(store::StoreConnection& c, store::RowSet& rs,
                      const store::StoreLocation& where, bool closed) {
     LoadedList loaded;
-    auto customers = store::load_customers(c, rs, where, closed, &loaded.stamp);
-    if (customers)
-        loaded.order =
-            std::make_shared<ListOrder>(std::move(*customers), &runtime::platform().code_pages());
+    loaded.order = ordered(store::load_customers(c, rs, where, closed, &loaded.stamp));
     return loaded;
 }
 
@@ -25,10 +31,14 @@ void load_list_in_background(runtime::Window& window, MainContext& context, List
                                arrival = std::move(arrival)]() mutable {
         // A connection of its own: the window's stays free for what the user does meanwhile,
         // and the file's lock keeps the two apart.
-        store::StoreConnection connection;
-        store::RowSet rows;
-        LoadedList loaded = read_list(connection, rows, where, closed);
-        connection.close_store();
+        LoadedList loaded;
+        std::optional<std::vector<store::CustomerRow>> customers;
+        {
+            store::StoreConnection connection;
+            store::RowSet rows;
+            customers = store::load_customers(connection, rows, where, closed, &loaded.stamp);
+        }  // the pages it read go before the order takes its room
+        loaded.order = ordered(std::move(customers));
         runtime::platform().windows().post([&window, &context, load, closed,
                                             loaded = std::move(loaded),
                                             arrival = std::move(arrival)]() mutable {

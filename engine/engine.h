@@ -98,6 +98,9 @@ class Engine {
     using RowVisitor = std::function<void(std::vector<jet::Value>&)>;
     virtual Status read_columns(std::string_view source, const std::vector<std::string>& columns,
                                 const RowVisitor& visit);
+    // About how many rows `table` holds, as the store knows without reading them: room to
+    // reserve before a long read, never a count to trust. None where it cannot tell cheaply.
+    virtual std::optional<std::size_t> rows_about(std::string_view) { return std::nullopt; }
     // The rows of a table counted by group (engine/tally.h), in order_groups' order. This
     // default counts here over read_columns; a server counts where the rows are.
     virtual Result<std::vector<TallyGroup>> tally(const Tally& t);

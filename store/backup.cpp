@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <set>
+#include <span>
 #include <tuple>
 
 #include "jet/database_session.h"
@@ -59,14 +61,15 @@ jet::Result<std::vector<std::uint8_t>> read_whole(jet::FileSystem& fs, const std
     return bytes;
 }
 
-// Written beside its name and moved onto it whole; never replaces anything.
-jet::Status write_new(jet::FileSystem& fs, const std::string& path,
-                      const std::vector<std::uint8_t>& bytes) {
+using FillFile = std::function<jet::Status(jet::File&)>;
+
+// Written beside its name by `fill` and moved onto it whole; never replaces anything.
+jet::Status write_new(jet::FileSystem& fs, const std::string& path, const FillFile& fill) {
     const std::string partial = path + ".lq-new";
     (void)fs.remove(partial);
     {
         JET_ASSIGN(auto file, fs.create(partial));
-        auto written = file->write_at(0, bytes);
+        auto written = fill(*file);
         if (written) written = file->sync();
         if (!written) {
             file.reset();
@@ -79,6 +82,42 @@ jet::Status write_new(jet::FileSystem& fs, const std::string& path,
         return moved.error();
     }
     return fs.sync_directory_of(path);
+}
+
+jet::Status write_new(jet::FileSystem& fs, const std::string& path,
+                      const std::vector<std::uint8_t>& bytes) {
+    return write_new(fs, path, [&bytes](jet::File& file) { return file.write_at(0, bytes); });
+}
+
+// A megabyte at a time: a copy of a large shop never sits whole in memory.
+jet::Status copy_bytes(const jet::File& from, jet::File& to) {
+    JET_ASSIGN(std::uint64_t size, from.size());
+    std::vector<std::uint8_t> chunk(std::size_t{1} << 20);
+    for (std::uint64_t at = 0; at < size; at += chunk.size()) {
+        const auto part = std::span(chunk).first(
+            static_cast<std::size_t>(std::min<std::uint64_t>(chunk.size(), size - at)));
+        JET_TRY(from.read_at(at, part));
+        JET_TRY(to.write_at(at, part));
+    }
+    return {};
+}
+
+// Today's next name in `folder` (made when missing), the copy written there by `fill`, and the
+// expired copies let go.
+jet::Result<std::string> keep_filled_copy(jet::FileSystem& fs, const std::string& folder,
+                                          jet::CivilDate today, const FillFile& fill) {
+    JET_TRY(fs.make_directory(folder));
+    JET_ASSIGN(auto names, fs.list_files(folder));
+    BackupName name{today, 1};
+    for (const auto& n : names)
+        if (auto parsed = parse_backup_name(n); parsed && parsed->date == today)
+            name.serial = std::max(name.serial, parsed->serial + 1);
+    const std::string path = join_path(folder, backup_file_name(name));
+    JET_TRY(write_new(fs, path, fill));
+    names.push_back(backup_file_name(name));
+    for (const auto& old : expired_backups(names, today))
+        (void)fs.remove(join_path(folder, old));
+    return path;
 }
 
 // The copy opens with the password and holds the program's two tables.
@@ -223,30 +262,20 @@ bool backed_up_on(const jet::FileSystem& fs, const std::string& folder, jet::Civ
 jet::Result<std::string> back_up(jet::FileSystem& fs, const std::string& database_path,
                                  const std::string& folder, jet::CivilDate today,
                                  std::chrono::milliseconds lock_wait) {
-    std::vector<std::uint8_t> bytes;
-    {
+    return keep_filled_copy(fs, folder, today, [&](jet::File& copy) -> jet::Status {
         // Writers take this lock for every change: what is read under it is a whole state.
+        // It is let go before the copy is flushed to the disk.
         JET_ASSIGN(auto lock, jet::lock_database(database_path, lock_wait));
         JET_TRY(jet::recover(fs, database_path));
-        JET_ASSIGN(bytes, read_whole(fs, database_path));
-    }
-    return keep_copy(fs, folder, today, bytes);
+        JET_ASSIGN(auto source, fs.open(database_path, jet::OpenMode::read_only));
+        return copy_bytes(*source, copy);
+    });
 }
 
 jet::Result<std::string> keep_copy(jet::FileSystem& fs, const std::string& folder,
                                    jet::CivilDate today, const std::vector<std::uint8_t>& bytes) {
-    JET_TRY(fs.make_directory(folder));
-    JET_ASSIGN(auto names, fs.list_files(folder));
-    BackupName name{today, 1};
-    for (const auto& n : names)
-        if (auto parsed = parse_backup_name(n); parsed && parsed->date == today)
-            name.serial = std::max(name.serial, parsed->serial + 1);
-    const std::string path = join_path(folder, backup_file_name(name));
-    JET_TRY(write_new(fs, path, bytes));
-    names.push_back(backup_file_name(name));
-    for (const auto& old : expired_backups(names, today))
-        (void)fs.remove(join_path(folder, old));
-    return path;
+    return keep_filled_copy(fs, folder, today,
+                            [&bytes](jet::File& file) { return file.write_at(0, bytes); });
 }
 
 std::vector<BackupInfo> list_backups(jet::FileSystem& fs, const std::string& folder,

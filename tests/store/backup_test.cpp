@@ -198,7 +198,20 @@ TEST_F(Backups, ClockSetBackKeepsTheHistoryAndHandCopiesAreListed) {
     for (const auto& name : daily({2026, 10, 12}, {2026, 12, 10}))
         std::ofstream(store::join_path(folder, name)) << "x";
     add("the only customer");
+    {
+        // Pages past the copy's first two megabytes, each of its own bytes: the copy is
+        // made piece by piece and must be the file byte for byte.
+        std::ofstream grow(db_, std::ios::binary | std::ios::app);
+        for (int page = 0; page < 600; ++page)
+            grow << std::string(jet::kPageSize, static_cast<char>(page % 251));
+    }
     ASSERT_TRUE(store::back_up(os_, db_, folder, {2026, 10, 11}));
+    const auto bytes = [](const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    EXPECT_EQ(bytes(store::join_path(folder, "yrkb_com-2026-10-11.db")), bytes(db_));
+    EXPECT_GT(fs::file_size(db_), 2u << 20);
     EXPECT_TRUE(store::backups_after(os_, folder, {2026, 10, 11}));
     EXPECT_FALSE(store::backups_after(os_, folder, {2026, 12, 10}));
     std::size_t there = 0;

@@ -147,6 +147,16 @@ TEST_P(StoreEngine, ATransactionStoresAllOfItsChangesOrNone) {
     EXPECT_EQ(store::save_new_customer(c_, rs_, where_, {"g", "店主", 46000, 46000, ""}),
               store::SaveOutcome::saved);
     EXPECT_EQ(customers(), 3);
+    // The room a long read reserves: the file keeps its count through adds and deletes.
+    ASSERT_TRUE(c_.open_store(where_));
+    const auto about = c_.engine()->rows_about("yrkb_com");
+    if (GetParam()) {
+        EXPECT_FALSE(about);
+    } else {
+        EXPECT_EQ(about, std::optional<std::size_t>{3});
+    }
+    EXPECT_FALSE(c_.engine()->rows_about("no_such_table"));
+    c_.close_store();
 }
 
 TEST_P(StoreEngine, TheChangeStampMovesWithEveryChangeAndOnlyThen) {
