@@ -103,7 +103,7 @@ class RequestHandle {
         if (session_ != nullptr) {
             session_->release(handle_);
         } else {
-            InternetCloseHandle(handle_);
+            close_internet_handle(handle_);
         }
     }
     RequestHandle(const RequestHandle&) = delete;
@@ -143,21 +143,30 @@ HttpReply fetch_on(HINTERNET open_session, std::string_view url, const RequestRu
     };
     const auto stopped = [keeper] { return keeper != nullptr && keeper->cancelled(); };
 
-    HINTERNET connection_handle = InternetConnectA(
-        open_session, parts->host.c_str(), parts->port,
-        parts->user.empty() ? nullptr : parts->user.c_str(),
-        parts->password.empty() ? nullptr : parts->password.c_str(), INTERNET_SERVICE_HTTP, 0, 0);
+    HINTERNET connection_handle = nullptr;
+    {
+        const std::lock_guard turn(internet_handle_turns());
+        connection_handle =
+            InternetConnectA(open_session, parts->host.c_str(), parts->port,
+                             parts->user.empty() ? nullptr : parts->user.c_str(),
+                             parts->password.empty() ? nullptr : parts->password.c_str(),
+                             INTERNET_SERVICE_HTTP, 0, 0);
+        if (connection_handle != nullptr) set_timeouts(connection_handle, rules.timeouts);
+    }
     if (!adopted(connection_handle)) return {};
     RequestHandle connection(connection_handle, keeper);
-    set_timeouts(connection.get(), rules.timeouts);
 
     const char* accept_types[] = {"Accept: */* \r\n", nullptr};
-    HINTERNET request_handle = HttpOpenRequestA(connection.get(), "GET", parts->object.c_str(),
-                                                rules.keep_alive ? "HTTP/1.1" : "HTTP/1.0", nullptr,
-                                                accept_types, flags, 0);
+    HINTERNET request_handle = nullptr;
+    {
+        const std::lock_guard turn(internet_handle_turns());
+        request_handle = HttpOpenRequestA(connection.get(), "GET", parts->object.c_str(),
+                                          rules.keep_alive ? "HTTP/1.1" : "HTTP/1.0", nullptr,
+                                          accept_types, flags, 0);
+        if (request_handle != nullptr) set_timeouts(request_handle, rules.timeouts);
+    }
     if (!adopted(request_handle)) return {};
     RequestHandle request(request_handle, keeper);
-    set_timeouts(request.get(), rules.timeouts);
     if (!HttpSendRequestA(request.get(), kAcceptHeader, sizeof kAcceptHeader - 1, nullptr, 0) ||
         stopped())
         return {};
@@ -181,6 +190,7 @@ HttpReply fetch_on(HINTERNET open_session, std::string_view url, const RequestRu
 }
 
 HINTERNET open_internet(const HttpTimeouts& timeouts) {
+    const std::lock_guard turn(internet_handle_turns());
     HINTERNET opened = InternetOpenA(kAgent, INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
     if (opened == nullptr) return nullptr;
     set_timeouts(opened, timeouts);
@@ -241,15 +251,15 @@ void WinInetSession::cancel_all() {
     }
     // Requests before their connections, the session last.
     for (auto it = handles.rbegin(); it != handles.rend(); ++it)
-        InternetCloseHandle(static_cast<HINTERNET>(*it));
-    if (open_session != nullptr) InternetCloseHandle(static_cast<HINTERNET>(open_session));
+        close_internet_handle(*it);
+    if (open_session != nullptr) close_internet_handle(open_session);
 }
 
 bool WinInetSession::adopt(void* handle) {
     std::unique_lock lock(mutex_);
     if (cancelled_) {
         lock.unlock();
-        InternetCloseHandle(static_cast<HINTERNET>(handle));
+        close_internet_handle(handle);
         return false;
     }
     open_.push_back(handle);
@@ -263,7 +273,7 @@ void WinInetSession::release(void* handle) {
         if (found == open_.end()) return;
         open_.erase(found);
     }
-    InternetCloseHandle(static_cast<HINTERNET>(handle));
+    close_internet_handle(handle);
 }
 
 bool WinInetSession::cancelled() const {
