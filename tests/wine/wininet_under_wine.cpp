@@ -90,7 +90,10 @@ int main(int argc, char** argv) {
         r.body = std::move(body);
         return r;
     };
-    server.set_reply("/641", reply(pattern(641)));
+    // A cookie offered by the first reply is never sent back.
+    CannedReply with_cookie = reply(pattern(641));
+    with_cookie.headers = {{"Set-Cookie", "lq=1; path=/"}};
+    server.set_reply("/641", with_cookie);
     CannedReply unannounced = reply(pattern(30000));
     unannounced.omit_length = true;
     server.set_reply("/none", unannounced);
@@ -128,6 +131,9 @@ int main(int argc, char** argv) {
               requests[0].find("Accept: */*") != std::string::npos &&
               requests[0].find("MSIE 6.0") != std::string::npos,
           "GET with HTTP/1.0, Accept */* and the program's agent");
+    check(std::none_of(requests.begin(), requests.end(),
+                       [](const std::string& r) { return r.find("Cookie:") != std::string::npos; }),
+          "no request carries a cookie");
 
     lines = run(exe, "--timeout 1500 " + server.url("/late") + " " + server.url("/stall"));
     check(lines.size() == 2, "timeout run gives two lines");
