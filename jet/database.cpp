@@ -136,10 +136,13 @@ Status Database::scan_each(const TableDef& table,
     });
 }
 
+std::size_t Database::rows_about(const TableDef& table) const {
+    return std::min<std::size_t>(table.row_count, std::size_t{pager_->page_count()} * 256);
+}
+
 Result<std::vector<Record>> Database::scan(const TableDef& table) {
     std::vector<Record> out;
-    // The stored count is a hint only; a hostile one must not reserve the world.
-    out.reserve(std::min<std::size_t>(table.row_count, std::size_t{pager_->page_count()} * 256));
+    out.reserve(rows_about(table));
     JET_TRY(scan_each(table, [&](RowPointer where, std::vector<Value>& values) {
         out.push_back(Record{where, std::move(values)});
     }));

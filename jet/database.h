@@ -44,6 +44,9 @@ class Database {
     Result<std::vector<CatalogEntry>> tables(bool include_system = false);
     // The definition of a table found by name, letter case ignored.
     Result<TableDef> table(std::string_view name);
+    // About how many rows `table` holds, from its stored count: room to reserve, never a
+    // count to trust. A hostile count is held to what the file's pages could hold.
+    std::size_t rows_about(const TableDef& table) const;
     // Every live row, in storage order (pages ascending, rows in page order).
     Result<std::vector<Record>> scan(const TableDef& table);
     // The same rows handed one at a time to `visit`, without holding them all; `visit`

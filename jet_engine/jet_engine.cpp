@@ -99,9 +99,7 @@ class JetEngine final : public Engine {
     std::optional<std::size_t> rows_about(std::string_view table) override {
         auto def = session_->db().table(table);
         if (!def) return std::nullopt;
-        // The stored count of a hostile file must not reserve the world.
-        return std::min<std::size_t>(def->row_count,
-                                     std::size_t{session_->db().pager().page_count()} * 256);
+        return session_->db().rows_about(*def);
     }
 
     Result<StoredRow> insert(const TableShape& table, const Changes& values,

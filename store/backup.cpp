@@ -84,9 +84,9 @@ jet::Status write_new(jet::FileSystem& fs, const std::string& path, const FillFi
     return fs.sync_directory_of(path);
 }
 
-jet::Status write_new(jet::FileSystem& fs, const std::string& path,
-                      const std::vector<std::uint8_t>& bytes) {
-    return write_new(fs, path, [&bytes](jet::File& file) { return file.write_at(0, bytes); });
+// Fills a file with `bytes`, which must outlive it.
+FillFile filled_with(const std::vector<std::uint8_t>& bytes) {
+    return [&bytes](jet::File& file) { return file.write_at(0, bytes); };
 }
 
 // A megabyte at a time: a copy of a large shop never sits whole in memory.
@@ -274,8 +274,7 @@ jet::Result<std::string> back_up(jet::FileSystem& fs, const std::string& databas
 
 jet::Result<std::string> keep_copy(jet::FileSystem& fs, const std::string& folder,
                                    jet::CivilDate today, const std::vector<std::uint8_t>& bytes) {
-    return keep_filled_copy(fs, folder, today,
-                            [&bytes](jet::File& file) { return file.write_at(0, bytes); });
+    return keep_filled_copy(fs, folder, today, filled_with(bytes));
 }
 
 std::vector<BackupInfo> list_backups(jet::FileSystem& fs, const std::string& folder,
@@ -320,7 +319,7 @@ jet::Status restore_backup(jet::FileSystem& fs, const std::string& database_path
     if (bytes.empty() || bytes.size() % jet::kPageSize != 0)
         return jet::make_error(jet::Errc::corrupt, "the copy is not whole pages");
     JET_ASSIGN(bool present, fs.exists(database_path));
-    if (!present) return write_new(fs, database_path, bytes);
+    if (!present) return write_new(fs, database_path, filled_with(bytes));
     JET_ASSIGN(auto lock, jet::lock_database(database_path, lock_wait));
     JET_TRY(jet::recover(fs, database_path));
     JET_ASSIGN(auto file, fs.open(database_path, jet::OpenMode::read_write));
