@@ -104,12 +104,12 @@ Result<std::optional<Bytes>> Database::live_row(const TableDef& table, RowPointe
 }
 
 Status Database::scan_rows(const TableDef& table,
-                           const std::function<Status(RowPointer, Bytes)>& visit) {
+                           const std::function<Status(RowPointer, Bytes)>& visit, PageUse use) {
     JET_ASSIGN(auto pages, read_usage_map(*pager_, table.used_pages));
-    for (std::uint32_t p : pages) {
+    const auto visit_page = [&](std::uint32_t p) -> Status {
         JET_ASSIGN(Bytes page, pager_->page(p));
         // The map may name pages that were freed or reused since: only our data pages count.
-        if (!is_data_page_of(page, table.page)) continue;
+        if (!is_data_page_of(page, table.page)) return {};
         JET_ASSIGN(std::uint16_t count, row_count(page));
         for (std::uint16_t r = 0; r < count; ++r) {
             JET_ASSIGN(RowSlot slot, row_slot(page, r));
@@ -122,6 +122,13 @@ Status Database::scan_rows(const TableDef& table,
             }
             JET_TRY(visit(RowPointer{p, static_cast<std::uint8_t>(r)}, bytes));
         }
+        return {};
+    };
+    for (std::uint32_t p : pages) {
+        const bool let_go = use == PageUse::pass && !pager_->cached(p);
+        const Status visited = visit_page(p);
+        if (let_go) pager_->drop(p);
+        JET_TRY(visited);
     }
     return {};
 }

@@ -54,8 +54,13 @@ class Database {
     Status scan_each(const TableDef& table,
                      const std::function<void(RowPointer, std::vector<Value>&)>& visit);
 
-    // The same rows undecoded: each live row's stored bytes (followed through a move).
-    Status scan_rows(const TableDef& table, const std::function<Status(RowPointer, Bytes)>& visit);
+    // The same rows undecoded: each live row's stored bytes (followed through a move). With
+    // PageUse::pass, a data page the scan had to read is let go once its rows were visited, so
+    // that reading a whole table holds one page of it, not the table (the bytes handed to
+    // `visit` then last until it returns).
+    enum class PageUse { keep, pass };
+    Status scan_rows(const TableDef& table, const std::function<Status(RowPointer, Bytes)>& visit,
+                     PageUse use = PageUse::keep);
 
     // The bytes of the row whose first home is `row` of `page`, following a move.
     Result<Bytes> live_row_bytes(const TableDef& table, Bytes page, std::uint16_t row);

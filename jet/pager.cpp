@@ -46,6 +46,15 @@ Result<Bytes> Pager::page(std::uint32_t number) {
     return Bytes(*slot);
 }
 
+bool Pager::cached(std::uint32_t number) const {
+    return number < cache_.size() && cache_[number] != nullptr;
+}
+
+void Pager::drop(std::uint32_t number) {
+    // The header page is read everywhere and held for the life of the pager.
+    if (number != 0 && number < cache_.size()) cache_[number].reset();
+}
+
 void Pager::forget() {
     ++generation_;
     staged_.clear();

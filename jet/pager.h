@@ -31,6 +31,10 @@ class Pager {
     // Drops every cached page and every staged change, after the file changed underneath
     // or a change was abandoned.
     void forget();
+    // Whether the page is held in memory now, and letting go of one read only for a pass
+    // (what page() handed out for it then no longer lasts).
+    bool cached(std::uint32_t number) const;
+    void drop(std::uint32_t number);
 
     // A changed page held in memory until committed; reads see it at once. `number` may be
     // the page count, which appends a page.

@@ -82,7 +82,8 @@ Status scan_columns(Database& db, std::string_view source, const std::vector<std
 
 // Hands `visit` each live row that satisfies `where`, with its stored bytes.
 Status scan_matching(Database& db, const TableDef& table, const Expr& where,
-                     const std::function<Status(RowPointer, Bytes)>& visit);
+                     const std::function<Status(RowPointer, Bytes)>& visit,
+                     Database::PageUse use = Database::PageUse::keep);
 
 // Checks every column name of a query against the table before any row is read.
 Status bind(const Query& q, const TableDef& table);

@@ -155,7 +155,7 @@ Result<bool> matches(const Expr& where, const TableDef& table, const std::vector
 }
 
 Status scan_matching(Database& db, const TableDef& table, const Expr& where,
-                     const std::function<Status(RowPointer, Bytes)>& visit) {
+                     const std::function<Status(RowPointer, Bytes)>& visit, Database::PageUse use) {
     // The condition sees only its own columns, so testing a row never reads its long values.
     std::vector<bool> used(table.columns.size());
     JET_TRY(bind_expr(where, table, used));
@@ -185,7 +185,7 @@ Status scan_matching(Database& db, const TableDef& table, const Expr& where,
             return {};
         }
     }
-    return db.scan_rows(table, test);
+    return db.scan_rows(table, test, use);
 }
 
 Status bind(const Query& q, const TableDef& table) {
@@ -210,15 +210,16 @@ Status scan_columns(Database& db, std::string_view source, const std::vector<std
         at.push_back(static_cast<std::size_t>(column - table.columns.data()));
     }
     // One vector from row to row: a text the visitor leaves in place lends its buffer to the
-    // next row, so a scan that only looks at its texts allocates nothing per row.
+    // next row, so a scan that only looks at its texts allocates nothing per row. The visitor
+    // gets values, never the page's bytes, so the pages read for it need not stay.
     std::vector<Value> out(columns.size());
     const auto each = [&](RowPointer, Bytes bytes) -> Status {
         JET_TRY(decode_columns_into(db.pager(), table, bytes, at, out));
         visit(out);
         return {};
     };
-    if (q.where) return scan_matching(db, table, *q.where, each);
-    return db.scan_rows(table, each);
+    if (q.where) return scan_matching(db, table, *q.where, each, Database::PageUse::pass);
+    return db.scan_rows(table, each, Database::PageUse::pass);
 }
 
 Result<Selection> select(Database& db, std::string_view source) {

@@ -1,6 +1,8 @@
 // The query language over real files: what matches, in which order, and what is refused.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "jet/query.h"
 #include "jet/table_writer.h"
 #include "tests/jet/fixture_files.h"
@@ -118,6 +120,35 @@ TEST_F(Query, ScanningColumnsHandsTheAskedValuesOfTheSelectedRows) {
     EXPECT_EQ(scanned("Table1", {"Nope"}), "error:bad query");
     EXPECT_EQ(scanned("Table1 order by ID", {"ID"}), "error:bad query");
     EXPECT_EQ(scanned("Nope", {"ID"}), "error:not found");
+}
+
+// A scan of columns hands values, so the pages it read for them need not stay: a whole table
+// read holds one of its pages at a time. Pages held before it stay held.
+TEST_F(Query, ScanningColumnsLetsGoOfThePagesItReadAndKeepsTheOnesHeldBefore) {
+    const auto held = [](jet::Database& db) {
+        std::vector<std::uint32_t> pages;
+        for (std::uint32_t p = 0; p < db.pager().page_count(); ++p)
+            if (db.pager().cached(p)) pages.push_back(p);
+        return pages;
+    };
+    const auto scan = [](jet::Database& db) {
+        int rows = 0;
+        EXPECT_TRUE(jet::scan_columns(db, "Table1 where ID>0", {"ID"},
+                                      [&](std::vector<jet::Value>&) { ++rows; }));
+        return rows;
+    };
+    jet::MemoryFile other_file{fixture_bytes("no-password.mdb")};
+    auto other = jet::Database::open(other_file, "");
+    ASSERT_TRUE(other.ok());
+    EXPECT_EQ(scan(**other), 3);
+    const auto after_pass = held(**other);
+    ASSERT_TRUE(jet::select(*db_, "Table1").ok());
+    const auto after_keep = held(*db_);
+    EXPECT_TRUE(
+        std::includes(after_keep.begin(), after_keep.end(), after_pass.begin(), after_pass.end()));
+    EXPECT_GT(after_keep.size(), after_pass.size());  // the rows' page
+    EXPECT_EQ(scan(*db_), 3);
+    EXPECT_EQ(held(*db_), after_keep);
 }
 
 TEST_F(Query, RefusalsAreErrors) {
