@@ -217,8 +217,8 @@ std::optional<std::vector<CustomerRow>> load_customers(StoreConnection& c, RowSe
         {kIdColumn, kBuyerColumn, kOurIdColumn, kFirstEnquiryColumn, kLastFollowUpColumn,
          kDealDateColumn, kNoteColumn},
         [&rows](std::vector<jet::Value>& v) {
-            rows.push_back({number_in(v[0]), take_text(v[1]), take_text(v[2]), date_in(v[3]),
-                            date_in(v[4]), date_in(v[5]), take_text(v[6])});
+            rows.push_back({number_in(v[0]), exact_text(v[1]), exact_text(v[2]), date_in(v[3]),
+                            date_in(v[4]), date_in(v[5]), exact_text(v[6])});
         });
     if (!read) {
         close_action(c, rs);
@@ -292,7 +292,7 @@ std::optional<std::vector<CustomerRow>> load_customers(StoreConnection& c, RowSe
     for (CustomerRow& r : rows) {
         if (r.tags.empty()) continue;
         shown.clear();
-        for (std::int32_t tag : tag_ids_in(r.tags))
+        for (std::int32_t tag : tag_ids_in(r.tags.str()))
             if (auto t = tag_of.find(tag); t != tag_of.end()) shown.push_back(&t->second);
         std::sort(shown.begin(), shown.end(), [](auto* a, auto* b) { return a->first < b->first; });
         r.tags.clear();

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/location.h"
+#include "store/rare_text.h"
 #include "store/row_set.h"
 #include "store/store_connection.h"
 
@@ -37,8 +38,8 @@ struct CustomerRow {
     std::string note;
     double next_follow_up = 0;  // the day the shop means to follow up next; 0: none
     double gave_up = 0;         // when the shop gave the customer up; 0: it has not
-    std::string reason{};       // why it gave up
-    std::string tags{};         // its tags in the shop's order, "#name" each, a blank between
+    RareText reason{};          // why it gave up
+    RareText tags{};            // its tags in the shop's order, "#name" each, a blank between
     bool operator==(const CustomerRow&) const = default;
 };
 

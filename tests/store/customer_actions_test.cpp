@@ -137,6 +137,13 @@ TEST_P(Actions, EveryActionOnTheBuiltInDatabase) {
     EXPECT_EQ((*open)[0].id, 3);  // newest first
     EXPECT_EQ((*open)[2], (store::CustomerRow{1, "买家A", "店主一", 46000.25, 46001.5, 0, "备注"}));
     EXPECT_EQ((*open)[1].note, "x");
+    // A loaded note holds no more room than its text: a hundred thousand of them add up.
+    const std::string note = "问了尺码和发货时间，说过两天再来看看";
+    ASSERT_EQ(store::save_edited_customer(c_, rs_, where_, b, customer("buyer_b", "店主一", note)),
+              store::SaveOutcome::saved);
+    const auto loaded = store::load_customers(c_, rs_, where_, false);
+    EXPECT_EQ((*loaded)[1].note, note);
+    EXPECT_EQ((*loaded)[1].note.capacity(), note.size());
 
     ASSERT_TRUE(store::register_deal(c_, rs_, where_, b, 46010.0));
     EXPECT_EQ(store::count_customers(c_, rs_, where_, true), 1);
@@ -543,7 +550,7 @@ TEST_P(Actions, TagsAreRenamedReorderedAndRemovedFromEveryCustomerInOneStep) {
     const auto shown = [&](std::int32_t id) {
         const auto rows = store::load_customers(c_, rs_, where_, false);
         for (const auto& r : *rows)
-            if (r.id == id) return r.tags;
+            if (r.id == id) return r.tags.str();
         return std::string("?");
     };
     ASSERT_TRUE(store::save_tags(c_, rs_, where_, {{0, "嫌贵"}, {0, "要发票"}, {0, "老客户"}}));
