@@ -11,19 +11,30 @@ constexpr std::size_t kMostHeldPictures = 64;
 
 }  // namespace
 
+StatusBook::Key StatusBook::key_of(const StatusKey& key) {
+    // FNV-1a: the same 64 bits in both Windows builds.
+    std::uint64_t h = 0xcbf29ce484222325ULL;
+    for (const char c : key.wang) {
+        h ^= static_cast<std::uint8_t>(c);
+        h *= 0x100000001b3ULL;
+    }
+    return {key.customer, h};
+}
+
 void StatusBook::record(const StatusKey& key, std::string text, Clock::time_point when) {
     held_.erase(key);
-    known_.insert_or_assign(key, Entry{std::move(text), when});
+    // Only the two texts the service's answers are judged to reach the book.
+    known_.insert_or_assign(key_of(key), Entry{when, text == kOnlineText});
 }
 
 std::optional<std::string> StatusBook::known(const StatusKey& key, Clock::time_point now) const {
-    const auto found = known_.find(key);
+    const auto found = known_.find(key_of(key));
     if (found == known_.end() || !fresh(found->second.when, now)) return std::nullopt;
-    return found->second.text;
+    return found->second.online ? std::string(kOnlineText) : std::string();
 }
 
 bool StatusBook::knows(const StatusKey& key, Clock::time_point now) const {
-    const auto found = known_.find(key);
+    const auto found = known_.find(key_of(key));
     return found != known_.end() && fresh(found->second.when, now);
 }
 
@@ -49,9 +60,10 @@ StatusBook::Answers StatusBook::judge_held(const OfflinePictures& offline, Clock
             ++it;
             continue;
         }
-        std::string text = verdict == Verdict::online ? std::string(kOnlineText) : std::string();
-        if (fresh(it->second.when, now)) decided.emplace_back(it->first, text);
-        known_.insert_or_assign(it->first, Entry{std::move(text), it->second.when});
+        const bool online = verdict == Verdict::online;
+        if (fresh(it->second.when, now))
+            decided.emplace_back(it->first, online ? std::string(kOnlineText) : std::string());
+        known_.insert_or_assign(key_of(it->first), Entry{it->second.when, online});
         it = held_.erase(it);
     }
     return decided;

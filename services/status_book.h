@@ -4,10 +4,12 @@
 // service's offline picture was not known) wait here until it is.
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -42,10 +44,25 @@ class StatusBook {
     void forget_stale(Clock::time_point now);
 
   private:
-    struct Entry {
-        std::string text;
-        Clock::time_point when;
+    // A customer and its ID, the ID as a 64-bit hash (two IDs of one customer share one by
+    // chance once in 2^64), and two words for the answer: a tree node with the ID and the text
+    // in strings cost a hundred thousand customers ten megabytes.
+    struct Key {
+        std::int32_t customer = 0;
+        std::uint64_t wang = 0;
+        bool operator==(const Key&) const = default;
     };
+    struct KeyHash {
+        std::size_t operator()(const Key& k) const noexcept {
+            return static_cast<std::size_t>(k.wang ^
+                                            (std::uint64_t(std::uint32_t(k.customer)) << 17));
+        }
+    };
+    struct Entry {
+        Clock::time_point when;
+        bool online = false;
+    };
+    static Key key_of(const StatusKey& key);
     struct Held {
         std::shared_ptr<const Bytes> body;
         Clock::time_point when;
@@ -55,7 +72,7 @@ class StatusBook {
     }
 
     Clock::duration fresh_for_;
-    std::map<StatusKey, Entry> known_;
+    std::unordered_map<Key, Entry, KeyHash> known_;
     std::map<StatusKey, Held> held_;
     // Held replies share their bytes: nearly all of them are the same few pictures.
     std::vector<std::shared_ptr<const Bytes>> pictures_;

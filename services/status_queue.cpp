@@ -69,15 +69,18 @@ std::optional<StatusKey> StatusQueue::take() {
     if (!found) return std::nullopt;
     waiting_[*found] = false;
     --waiting_count_;
-    return keys_[*found];
+    StatusKey key = keys_[*found];
+    // The round's keys are a hundred thousand strings at most: given back once all are asked.
+    if (waiting_count_ == 0) clear();
+    return key;
 }
 
 void StatusQueue::clear() {
-    keys_.clear();
-    by_key_.clear();
-    waiting_.clear();
+    keys_ = {};
+    by_key_ = {};
+    waiting_ = {};
     waiting_count_ = 0;
-    preferred_.clear();
+    preferred_ = {};
     next_ = 0;
 }
 
