@@ -38,9 +38,8 @@ void choose_rows(MainContext& context) {
     ListState& list = *context.list;
     list.query = query_now(context);
     if (!list.order) return;
-    list.rows = list.order->shown(list.query, [&list](std::size_t at) {
-        return !list.status_of(list.order->customers()[at]).empty();
-    });
+    list.rows = list.order->shown(list.query,
+                                  [&list](std::size_t at) { return !list.status_at(at).empty(); });
     list.rows_changed();
 }
 
@@ -69,11 +68,11 @@ bool show_loaded_list(runtime::Window& window, MainContext& context, LoadedList 
     ListState& list = *context.list;
     // The status last learnt for each customer and ID stays on screen while a newer one is
     // asked.
-    list.statuses.clear();
-    for (const auto& c : loaded.order->customers())
-        if (std::string known = known_status(context, {c.id, c.buyer}); !known.empty())
-            list.statuses[c.id] = {c.buyer, std::move(known)};
+    list.clear_statuses();
     list.order = std::move(loaded.order);
+    for (const auto& c : list.order->customers())
+        if (std::string known = known_status(context, {c.id, c.buyer}); !known.empty())
+            list.set_status(c.id, c.buyer, known);
     list.loaded_stamp = loaded.stamp;
     list.order->prepare_text_orders();
     choose_rows(context);

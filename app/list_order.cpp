@@ -74,16 +74,19 @@ ListOrder::ListOrder(std::vector<store::CustomerRow> customers,
         total += c.buyer.size() + c.our_id.size() + c.note.size() + c.tags.size() + 3;
     haystack_.reserve(total);
     for (const auto& c : customers_) {
-        starts_.push_back(haystack_.size());
+        const std::size_t start = haystack_.size();
+        starts_.push_back(start);
+        // One customer's texts are far below 4 GiB: a stored text is below 2 GiB.
+        const auto gap = [&] {
+            haystack_ += kFieldGap;
+            gaps_.push_back(static_cast<std::uint32_t>(haystack_.size() - start));
+        };
         services::append_search_key(haystack_, c.buyer);
-        haystack_ += kFieldGap;
-        gaps_.push_back(haystack_.size());
+        gap();
         services::append_search_key(haystack_, c.our_id);
-        haystack_ += kFieldGap;
-        gaps_.push_back(haystack_.size());
+        gap();
         services::append_search_key(haystack_, c.note);
-        haystack_ += kFieldGap;
-        gaps_.push_back(haystack_.size());
+        gap();
         // "#嫌贵 #老客户": a find for "#嫌贵" finds the customers with that tag.
         services::append_search_key(haystack_, c.tags);
     }
@@ -136,8 +139,8 @@ std::vector<std::size_t> ListOrder::found(std::string_view needle) const {
 }
 
 std::string_view ListOrder::field(std::size_t i, int which) const {
-    const std::size_t begin = which == 0 ? starts_[i] : gaps_[3 * i + (which - 1)];
-    const std::size_t end = which == 3 ? starts_[i + 1] : gaps_[3 * i + which] - 1;
+    const std::size_t begin = which == 0 ? starts_[i] : starts_[i] + gaps_[3 * i + (which - 1)];
+    const std::size_t end = which == 3 ? starts_[i + 1] : starts_[i] + gaps_[3 * i + which] - 1;
     return std::string_view(haystack_).substr(begin, end - begin);
 }
 
@@ -167,7 +170,7 @@ std::optional<ListOrder::Ranking> ListOrder::text_ranking(int which, std::stop_t
     // Making the key of every whole text costs far more than sorting: where keys go character
     // by character, texts are ordered by their first characters, and only the texts that
     // start alike by their next ones, and so on.
-    constexpr std::size_t kHeadChars = 24;
+    constexpr std::size_t kHeadChars = 12;
     const bool by_heads = !sort_order_ || sort_order_->keys_by_character();
     const std::size_t n = customers_.size();
     // A customer in the sort: where the part of its text not yet ordered by begins and ends.
@@ -217,6 +220,8 @@ std::optional<ListOrder::Ranking> ListOrder::text_ranking(int which, std::stop_t
             for (std::string_view part : parts)
                 keys.add(part);  // UTF-8's bytes order as its code points
         }
+        // The first run holds every customer: its parts go before the sort's own arrays come.
+        if (m == n) parts = {};
         sorted.resize(m);
         for (std::size_t k = 0; k < m; ++k) {
             const std::string_view key = keys[k];

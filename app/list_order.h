@@ -102,7 +102,8 @@ class ListOrder {
     // customer i's runs from starts_[i] to starts_[i + 1].
     std::string haystack_;
     std::vector<std::size_t> starts_;
-    std::vector<std::size_t> gaps_;  // where customer i's fields 1 to 3 start: 3i to 3i + 2
+    // Where customer i's fields 1 to 3 start, from starts_[i] on: 3i to 3i + 2.
+    std::vector<std::uint32_t> gaps_;
     std::array<std::size_t, 256> byte_count_{};  // in the texts, to search for the rarest byte
     runtime::CodePageAdapter* sort_order_;
     std::vector<std::optional<Ranking>> rankings_;  // by sort kind, made when first sorted

@@ -89,9 +89,7 @@ void StatusAnswers::show_now() {
     for (const auto& [key, text] : ready) {
         // Kept for the customer whether or not a find hides them now; a row shows it only
         // while it still shows the ID that was asked.
-        auto& shown = list_->statuses[key.customer];
-        if (shown.first == key.wang && shown.second == text) continue;
-        shown = {key.wang, text};
+        if (!list_->set_status(key.customer, key.wang, text)) continue;
         const int row = list_->row_of(key.customer);
         if (row < view.first || row >= view.first + view.count) continue;
         first = first < 0 ? row : std::min(first, row);

@@ -32,10 +32,60 @@ int ListState::row_of(std::int32_t id) const {
     return it == index_.end() || it->first != id ? -1 : it->second;
 }
 
-std::string ListState::status_of(const store::CustomerRow& c) const {
-    const auto it = statuses.find(c.id);
+const std::string& ListState::status_at(std::size_t position) const {
+    const bool mine = order && order.get() == statuses_for_ && position < statuses_.size();
+    return status_texts_[mine ? statuses_[position] : 0];
+}
+
+std::optional<std::size_t> ListState::position_of(std::int32_t id) {
+    const auto& all = order->customers();
+    if (newest_first_) {
+        const auto it = std::lower_bound(all.begin(), all.end(), id,
+                                         [](const auto& c, auto n) { return c.id > n; });
+        if (it == all.end() || it->id != id) return std::nullopt;
+        return static_cast<std::size_t>(it - all.begin());
+    }
+    const auto it = std::lower_bound(positions_.begin(), positions_.end(), std::pair{id, 0u});
+    if (it == positions_.end() || it->first != id) return std::nullopt;
+    return it->second;
+}
+
+bool ListState::set_status(std::int32_t id, const std::string& wang, const std::string& text) {
+    if (!order) return false;
+    const auto& all = order->customers();
+    if (statuses_for_ != order.get()) {
+        statuses_for_ = order.get();
+        statuses_.assign(all.size(), 0);
+        newest_first_ = std::is_sorted(all.begin(), all.end(),
+                                       [](const auto& a, const auto& b) { return a.id > b.id; });
+        positions_.clear();
+        if (!newest_first_) {
+            positions_.reserve(all.size());
+            for (std::size_t i = 0; i < all.size(); ++i)
+                positions_.emplace_back(all[i].id, static_cast<std::uint32_t>(i));
+            std::sort(positions_.begin(), positions_.end());
+        }
+    }
+    const auto at = position_of(id);
     // A status learnt for another ID of the customer is not theirs now.
-    return it != statuses.end() && it->second.first == c.buyer ? it->second.second : std::string();
+    if (!at || all[*at].buyer != wang) return false;
+    auto known = std::find(status_texts_.begin(), status_texts_.end(), text);
+    if (known == status_texts_.end()) {
+        // More different texts than a byte tells: none of the services has that many.
+        if (status_texts_.size() > 255) return false;
+        status_texts_.push_back(text);
+        known = std::prev(status_texts_.end());
+    }
+    const auto index = static_cast<std::uint8_t>(known - status_texts_.begin());
+    if (statuses_[*at] == index) return false;
+    statuses_[*at] = index;
+    return true;
+}
+
+void ListState::clear_statuses() {
+    statuses_ = {};
+    positions_ = {};
+    statuses_for_ = nullptr;
 }
 
 int CustomerRows::count() const {
@@ -51,7 +101,7 @@ std::string CustomerRows::cell(int row, int column) const {
         case 1:
             return std::to_string(row + 1);
         case 2:
-            return state_->status_of(*c);
+            return state_->status_at(state_->rows[static_cast<std::size_t>(row)]);
         case 3:
             return c->buyer;
         case 4:

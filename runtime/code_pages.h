@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
@@ -13,7 +14,7 @@ class SortKeys {
   public:
     void add(std::string_view key) {
         bytes_ += key;
-        ends_.push_back(bytes_.size());
+        ends_.push_back(static_cast<std::uint32_t>(bytes_.size()));
     }
     std::size_t size() const { return ends_.size(); }
     std::string_view operator[](std::size_t i) const {
@@ -26,11 +27,12 @@ class SortKeys {
     }
     // For adapters that write the keys' bytes in place: the buffer, and where each key ends.
     std::string& bytes() { return bytes_; }
-    void end_key(std::size_t end) { ends_.push_back(end); }
+    void end_key(std::size_t end) { ends_.push_back(static_cast<std::uint32_t>(end)); }
 
   private:
     std::string bytes_;
-    std::vector<std::size_t> ends_;
+    // The keys of one sort stay far below 4 GiB (a sort keys the heads of texts at most).
+    std::vector<std::uint32_t> ends_;
 };
 
 // Conversion between the program's UTF-8 text and the Chinese code page.

@@ -303,3 +303,38 @@ TEST_F(ListStatuses, AnswersShowInBatchesDrawingOnlyTheChangedRowsInView) {
 }
 
 }  // namespace
+
+namespace {
+
+// The status each customer of a load shows, whatever order the load came in: only for the
+// customer and the ID it was learnt for, each change once.
+TEST(ListStateStatuses, AStatusShowsOnlyOnItsCustomerAndId) {
+    for (const bool newest_first : {true, false}) {
+        std::vector<store::CustomerRow> rows = {
+            {9, "a", "", 0, 0, 0, ""}, {7, "b", "", 0, 0, 0, ""}, {4, "c", "", 0, 0, 0, ""}};
+        if (!newest_first) std::swap(rows[0], rows[2]);
+        app::ListState list;
+        list.order = std::make_shared<app::ListOrder>(rows, nullptr);
+        const auto at = [&](std::int32_t id) {
+            const auto& all = list.order->customers();
+            for (std::size_t i = 0; i < all.size(); ++i)
+                if (all[i].id == id) return list.status_at(i);
+            return std::string("?");
+        };
+        SCOPED_TRACE(newest_first);
+        EXPECT_TRUE(list.set_status(7, "b", "在线"));
+        EXPECT_FALSE(list.set_status(7, "b", "在线"));    // nothing new: no row to draw
+        EXPECT_FALSE(list.set_status(9, "old", "在线"));  // an ID the customer no longer has
+        EXPECT_FALSE(list.set_status(5, "b", "在线"));    // no such customer in this load
+        EXPECT_TRUE(list.set_status(4, "c", "忙碌"));
+        EXPECT_EQ(at(9) + "|" + at(7) + "|" + at(4), "|在线|忙碌");
+        EXPECT_TRUE(list.set_status(7, "b", ""));
+        EXPECT_EQ(at(7), "");
+        // A new load shows nothing of the last until it is learnt again.
+        list.clear_statuses();
+        list.order = std::make_shared<app::ListOrder>(rows, nullptr);
+        EXPECT_EQ(at(4), "");
+    }
+}
+
+}  // namespace
