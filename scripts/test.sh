@@ -36,18 +36,47 @@ step "mingw32: cross-build"
 cmake --preset mingw32
 cmake --build --preset mingw32 -j"$jobs"
 
-# The native tests include the Wine runs of the Windows build made above.
-step "native: configure, build, test"
+# The native tests include the Wine runs of the Windows build made above. They leave more than
+# half of the CPU idle (the Wine runs wait on windows and timers), so the sanitizer, tsan and
+# fuzz builds run meanwhile, at the idle priority: they take only what the tests leave.
+step "native: configure, build, test; the sanitizer, tsan and fuzz builds meanwhile"
 cmake --preset native
 cmake --build --preset native -j"$jobs"
+later_builds() {
+  local started=$SECONDS
+  cmake --preset sanitize && cmake --build --preset sanitize -j"$jobs" &&
+    cmake --preset tsan && cmake --build --preset tsan -j"$jobs" &&
+    cmake --preset fuzz && cmake --build --preset fuzz -j"$jobs" &&
+    # The target exists only where the fuzz build could be made (clang).
+    if cmake --build build/fuzz --target help | grep -w formats_fuzz >/dev/null; then
+      cmake --build build/fuzz -j"$jobs" --target formats_fuzz
+    fi &&
+    echo "the sanitizer, tsan and fuzz builds took $((SECONDS - started)) s"
+}
+later_log=build/later_builds.log
+mkdir -p build
+idle_priority=(nice -n 19)
+chrt --idle 0 true 2>/dev/null && idle_priority=(chrt --idle 0)
+export -f later_builds
+export jobs
+# A session of its own, so that a failure of the tests ends the whole build with them.
+setsid -w "${idle_priority[@]}" bash -c later_builds >"$later_log" 2>&1 &
+later=$!
+trap 'kill -- -"$later" 2>/dev/null || true' EXIT
 source scripts/runs_32bit.sh
 kernel_runs_32bit || echo "note: this kernel does not run 32-bit programs: wine.build32 is skipped"
 # A run that finds no test has tested nothing: count it as a failure.
 ctest --preset native --no-tests=error
 
-step "sanitize: configure, build, test"
-cmake --preset sanitize
-cmake --build --preset sanitize -j"$jobs"
+step "the sanitizer, tsan and fuzz builds: waiting for them to end"
+if ! wait "$later"; then
+  tail -n 60 "$later_log"
+  echo "FAIL the sanitizer, tsan or fuzz build (the whole output: $later_log)"
+  exit 1
+fi
+tail -n 1 "$later_log"
+
+step "sanitize: test"
 # The Wine runs test the Windows build, which sanitizers do not touch. The offline picture's
 # builder is a tool, not the program, and the four PCs' minute of random actions runs the
 # store code every other server test runs; both are checked in the plain run above. So are
@@ -57,14 +86,10 @@ ctest --preset sanitize --no-tests=error \
   -E "^wine\.|^store_full\.|OfflineStatusImage\.RebuildsByteForByte|four_pcs_one_server|server_walk_seed_[23]"
 
 step "tsan: the threaded parts under ThreadSanitizer"
-cmake --preset tsan
-cmake --build --preset tsan -j"$jobs"
 # The list's sorting thread, the status pipeline's workers and the change watch.
 ctest --preset tsan --no-tests=error
 
-step "fuzz: configure, build, run"
-cmake --preset fuzz
-cmake --build --preset fuzz -j"$jobs"
+step "fuzz: run"
 fuzzer=build/fuzz/tests/fuzz/jet_fuzz
 if [[ -x "$fuzzer" ]]; then
   # New inputs go to a scratch folder under build/, so fuzzing never changes
@@ -83,10 +108,6 @@ else
   echo "note: $fuzzer was not built; skipping the fuzz run"
 fi
 
-# The target exists only where the fuzz build could be made (clang).
-if cmake --build build/fuzz --target help | grep -w formats_fuzz >/dev/null; then
-  cmake --build build/fuzz -j"$jobs" --target formats_fuzz
-fi
 fuzzer=build/fuzz/tests/fuzz/formats_fuzz
 if [[ -x "$fuzzer" ]]; then
   # The same rules as above, in folders of its own; about a minute of runs.
