@@ -73,4 +73,12 @@ inline void store_u32(std::uint8_t* p, std::uint32_t v) {
         p[i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
+// A 64-bit FNV-1a hash of the bytes: the same value in every build, 32-bit ones included.
+inline std::uint64_t fnv1a64(Bytes b) {
+    std::uint64_t h = 0xcbf29ce484222325ULL;
+    for (const std::uint8_t c : b)
+        h = (h ^ c) * 0x100000001b3ULL;
+    return h;
+}
+
 }  // namespace jet

@@ -272,10 +272,7 @@ class JetEngine final : public Engine {
         if (!size) return from_jet(size.error());
         std::vector<std::uint8_t> bytes(static_cast<std::size_t>(*size));
         if (auto read = (*file)->read_at(0, bytes); !read) return from_jet(read.error());
-        std::uint64_t h = 1469598103934665603u;  // FNV-1a
-        for (std::uint8_t b : bytes)
-            h = (h ^ b) * 1099511628211u;
-        return h;
+        return jet::fnv1a64(bytes);
     }
 
     // One copy writes at a time and the file keeps no count of its changes.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "jet/bytes.h"
+
 namespace services {
 
 namespace {
@@ -12,13 +14,8 @@ constexpr std::size_t kMostHeldPictures = 64;
 }  // namespace
 
 StatusBook::Key StatusBook::key_of(const StatusKey& key) {
-    // FNV-1a: the same 64 bits in both Windows builds.
-    std::uint64_t h = 0xcbf29ce484222325ULL;
-    for (const char c : key.wang) {
-        h ^= static_cast<std::uint8_t>(c);
-        h *= 0x100000001b3ULL;
-    }
-    return {key.customer, h};
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(key.wang.data());
+    return {key.customer, jet::fnv1a64({bytes, key.wang.size()})};
 }
 
 void StatusBook::record(const StatusKey& key, std::string text, Clock::time_point when) {

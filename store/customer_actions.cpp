@@ -292,7 +292,7 @@ std::optional<std::vector<CustomerRow>> load_customers(StoreConnection& c, RowSe
     for (CustomerRow& r : rows) {
         if (r.tags.empty()) continue;
         shown.clear();
-        for (std::int32_t tag : tag_ids_in(r.tags.str()))
+        for (std::int32_t tag : tag_ids_in(r.tags))
             if (auto t = tag_of.find(tag); t != tag_of.end()) shown.push_back(&t->second);
         std::sort(shown.begin(), shown.end(), [](auto* a, auto* b) { return a->first < b->first; });
         r.tags.clear();
