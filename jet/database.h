@@ -17,6 +17,8 @@
 
 namespace jet {
 
+class TextLookup;
+
 struct CatalogEntry {
     std::string name;
     std::uint32_t definition_page = 0;
@@ -73,6 +75,11 @@ class Database {
     // staged changes need no call; the pager's generation tells.
     void catalog_changed() { catalog_read_ = false; }
 
+    // Indexes kept outside the file that queries may ask (jet/text_lookup.h); null for none.
+    // The lookup must outlive its use here.
+    void use_text_lookup(TextLookup* lookup) { text_lookup_ = lookup; }
+    TextLookup* text_lookup() const { return text_lookup_; }
+
   private:
     Result<std::vector<CatalogEntry>> catalog();
 
@@ -80,6 +87,7 @@ class Database {
     std::vector<CatalogEntry> catalog_;
     bool catalog_read_ = false;
     std::uint64_t catalog_generation_ = 0;  // the pager's generation it was read in
+    TextLookup* text_lookup_ = nullptr;
 };
 
 }  // namespace jet

@@ -1,7 +1,9 @@
 #pragma once
 // Where files come from: the operating system in the product, memory with
 // injected crashes in the tests of the journal.
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,6 +37,9 @@ class FileSystem {
     virtual Status make_directory(const std::string& path) {
         return make_error(Errc::io, "cannot make " + path);
     }
+    // A number that changes with every change of the file's bytes and is never given to other
+    // bytes, where the file system can tell without reading the file; none where it cannot.
+    virtual std::optional<std::uint64_t> version(const std::string&) const { return std::nullopt; }
 };
 
 // The operating system's files: POSIX natively, Win32 in the product. Paths are UTF-8.

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "jet/index_page.h"
+#include "jet/text_lookup.h"
 
 namespace jet {
 
@@ -77,25 +78,59 @@ std::optional<std::vector<RowPointer>> rows_with_key(Database& db, const TableDe
     return found;
 }
 
-std::optional<std::vector<RowPointer>> rows_for(Database& db, const TableDef& table,
-                                                const Expr& where) {
-    const auto* compare = std::get_if<Compare>(&where.node);
-    if (!compare || compare->op != CompareOp::eq) return std::nullopt;
+namespace {
+
+// The column and literal of "column = literal" (either way round); nulls for anything else.
+std::pair<const ColumnRef*, const Literal*> equality(const Expr& e) {
+    const auto* compare = std::get_if<Compare>(&e.node);
+    if (!compare || compare->op != CompareOp::eq) return {nullptr, nullptr};
     const auto* column = std::get_if<ColumnRef>(&compare->left);
     const auto* literal = std::get_if<Literal>(&compare->right);
     if (!column || !literal) {
         column = std::get_if<ColumnRef>(&compare->right);
         literal = std::get_if<Literal>(&compare->left);
     }
-    if (!column || !literal) return std::nullopt;
-    const auto* number = std::get_if<std::int64_t>(&literal->value);
-    const Column* c = table.find_column(column->name);
-    if (!number || !c) return std::nullopt;
-    // A number no Long column can hold matches no row; the comparison itself says so.
-    if (*number < std::numeric_limits<std::int32_t>::min() ||
-        *number > std::numeric_limits<std::int32_t>::max())
-        return std::nullopt;
-    return rows_with_key(db, table, *c, static_cast<std::int32_t>(*number));
+    if (!column || !literal) return {nullptr, nullptr};
+    return {column, literal};
+}
+
+// The comparisons every matching row satisfies: the condition, or each side of its "and"s.
+void conjuncts(const Expr& e, std::vector<const Expr*>& out) {
+    if (const auto* l = std::get_if<Logic>(&e.node); l && l->op == LogicOp::and_) {
+        conjuncts(*l->left, out);
+        conjuncts(*l->right, out);
+        return;
+    }
+    out.push_back(&e);
+}
+
+}  // namespace
+
+std::optional<Candidates> rows_for(Database& db, const TableDef& table, const Expr& where) {
+    if (auto [column, literal] = equality(where); column) {
+        const auto* number = std::get_if<std::int64_t>(&literal->value);
+        const Column* c = table.find_column(column->name);
+        // A number no Long column can hold matches no row; the comparison itself says so.
+        if (number && c && *number >= std::numeric_limits<std::int32_t>::min() &&
+            *number <= std::numeric_limits<std::int32_t>::max()) {
+            auto found = rows_with_key(db, table, *c, static_cast<std::int32_t>(*number));
+            if (found) return Candidates{std::move(*found), true};
+        }
+    }
+    TextLookup* lookup = db.text_lookup();
+    if (!lookup) return std::nullopt;
+    std::vector<const Expr*> all;
+    conjuncts(where, all);
+    for (const Expr* e : all) {
+        auto [column, literal] = equality(*e);
+        if (!column) continue;
+        const auto* text = std::get_if<std::string>(&literal->value);
+        const Column* c = table.find_column(column->name);
+        if (!text || !c || (c->type != ColumnType::text && c->type != ColumnType::memo)) continue;
+        if (auto found = lookup->rows(db, table, *c, *text))
+            return Candidates{std::move(*found), false};
+    }
+    return std::nullopt;
 }
 
 }  // namespace jet

@@ -18,9 +18,18 @@ namespace jet {
 std::optional<std::vector<RowPointer>> rows_with_key(Database& db, const TableDef& table,
                                                      const Column& column, std::int32_t key);
 
-// The rows that can satisfy `where` when it is one comparison "integer column = number" the
-// table has an index for; nullopt for any other condition, which needs every row read.
-std::optional<std::vector<RowPointer>> rows_for(Database& db, const TableDef& table,
-                                                const Expr& where);
+// Rows that can satisfy a condition, found without reading the table.
+struct Candidates {
+    std::vector<RowPointer> rows;  // in storage order
+    // From the file's own index, which names live rows only: one that is not live means the
+    // index cannot be trusted. An index kept in memory may name rows since deleted.
+    bool from_file = true;
+};
+
+// The rows that can satisfy `where`: through the file's index when it is one comparison
+// "integer column = number" the table has an index for, or through the database's text
+// lookup (jet/text_lookup.h) for a "text column = 'text'" the condition requires; nullopt
+// for any other condition, which needs every row read.
+std::optional<Candidates> rows_for(Database& db, const TableDef& table, const Expr& where);
 
 }  // namespace jet

@@ -1,6 +1,7 @@
 #include "jet/memory_file_system.h"
 
 #include <algorithm>
+#include <atomic>
 #include <set>
 
 namespace jet {
@@ -28,10 +29,17 @@ void apply_change(std::vector<std::uint8_t>& bytes, const Change& change) {
               bytes.begin() + static_cast<std::ptrdiff_t>(change.offset));
 }
 
+// Counted across every file system in the process, so that no two contents share a version.
+std::uint64_t next_version() {
+    static std::atomic<std::uint64_t> last{0};
+    return ++last;
+}
+
 struct Inode {
     std::vector<std::uint8_t> durable;
     std::vector<std::uint8_t> current;
     std::vector<Change> pending;
+    std::uint64_t version = next_version();  // of `current`
 };
 
 struct NameChange {
@@ -112,7 +120,10 @@ class MemoryFsFile final : public File {
     Status sync() override {
         JET_ASSIGN(Inode * node, live());
         JET_TRY(state_->step());
-        node->durable = node->current;
+        // What reached the disk is what was there plus the changes since: applying those
+        // costs what changed, not the whole file.
+        for (const Change& c : node->pending)
+            apply_change(node->durable, c);
         node->pending.clear();
         return {};
     }
@@ -130,6 +141,7 @@ class MemoryFsFile final : public File {
         JET_TRY(state_->step());
         c.seq = state_->next_seq++;
         apply_change(node->current, c);
+        node->version = next_version();
         node->pending.push_back(std::move(c));
         return {};
     }
@@ -167,6 +179,7 @@ Result<std::unique_ptr<File>> MemoryFileSystem::create(const std::string& path) 
         id = it->second;
         Change cut{state_->next_seq++, true, 0, {}};
         apply_change(state_->inodes[id].current, cut);
+        state_->inodes[id].version = next_version();
         state_->inodes[id].pending.push_back(std::move(cut));
     } else {
         id = state_->next_inode++;
@@ -218,6 +231,12 @@ void MemoryFileSystem::put(const std::string& path, std::vector<std::uint8_t> by
     state_->durable_names[path] = id;
 }
 
+std::optional<std::uint64_t> MemoryFileSystem::version(const std::string& path) const {
+    auto it = state_->names.find(path);
+    if (it == state_->names.end()) return std::nullopt;
+    return state_->inodes.at(it->second).version;
+}
+
 std::optional<std::vector<std::uint8_t>> MemoryFileSystem::contents(const std::string& path) const {
     auto it = state_->names.find(path);
     if (it == state_->names.end()) return std::nullopt;
@@ -259,6 +278,7 @@ void MemoryFileSystem::reboot(const std::function<bool(std::uint64_t)>& keep) {
             if (kept.contains(c.seq)) apply_change(node.durable, c);
         node.current = node.durable;
         node.pending.clear();
+        node.version = next_version();
     }
     for (const auto& c : s.pending_names) {
         if (!kept.contains(c.seq)) continue;

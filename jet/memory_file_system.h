@@ -33,6 +33,7 @@ class MemoryFileSystem final : public FileSystem {
     Result<bool> exists(const std::string& path) const override;
     Status rename_new(const std::string& from, const std::string& to) override;
     Status sync_directory_of(const std::string& path) override;
+    std::optional<std::uint64_t> version(const std::string& path) const override;
 
     // Places a file as though it had long been on the disk.
     void put(const std::string& path, std::vector<std::uint8_t> bytes);

@@ -212,9 +212,8 @@ Result<std::vector<std::uint32_t>> TableWriter::pages_with_room(const TableDef& 
     // tried too, for files whose map was never kept.
     Pager& pager = db_.pager();
     JET_ASSIGN(auto pages, read_usage_map(pager, table.free_pages));
-    JET_ASSIGN(auto used, read_usage_map(pager, table.used_pages));
-    if (!used.empty() && (pages.empty() || pages.back() < used.back()))
-        pages.push_back(used.back());
+    JET_ASSIGN(auto last_used, last_in_usage_map(pager, table.used_pages));
+    if (last_used && (pages.empty() || pages.back() < *last_used)) pages.push_back(*last_used);
     return pages;
 }
 

@@ -8,6 +8,7 @@
 #include <functional>
 #include <iterator>
 #include <random>
+#include <set>
 
 #include "jet/file_system.h"
 #include "jet/memory_file_system.h"
@@ -346,11 +347,21 @@ TEST(JournalFaultModel, UnsyncedWritesAreLostOrKeptSyncedOnesStay) {
         auto file = fs.open("/f", jet::OpenMode::read_write).value();
         const Image one = {1, 1};
         const Image two = {2, 2};
+        // The file's version moves with every change of its bytes, never with a sync or a
+        // read, and no two versions are alike (indexes kept in memory trust it).
+        std::vector<std::uint64_t> versions{fs.version("/f").value()};
         ASSERT_TRUE(file->write_at(0, one));
+        versions.push_back(fs.version("/f").value());
         ASSERT_TRUE(file->sync());
+        EXPECT_EQ(fs.version("/f"), versions.back());
         ASSERT_TRUE(file->write_at(4, two));
+        versions.push_back(fs.version("/f").value());
         ASSERT_TRUE(file->truncate(6));
+        versions.push_back(fs.version("/f").value());
         fs.reboot(mode);
+        versions.push_back(fs.version("/f").value());
+        EXPECT_EQ(std::set<std::uint64_t>(versions.begin(), versions.end()).size(), 5u);
+        EXPECT_FALSE(fs.version("/none"));
         Image expected = {1, 1, 0, 0, 0, 0, 0, 0};
         if (mode == Unsynced::kept) expected = {1, 1, 0, 0, 2, 2};
         EXPECT_EQ(fs.contents("/f").value(), expected);
