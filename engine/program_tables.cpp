@@ -9,7 +9,7 @@ const std::vector<TableSpec>& program_tables() {
     static const std::vector<TableSpec> tables = {
         {kCustomerTable,
          {{"id", T::long_integer, 0, true},
-          {"wang", T::text, 50, false},
+          {"wang", T::text, 50, false, false, true},
           {"wang2", T::text, 50, false},
           {"time1", T::datetime, 0, false},
           {"time2", T::datetime, 0, false},
@@ -47,7 +47,7 @@ const std::vector<TableSpec>& own_tables() {
         {kBuyerTable,
          {{"id", T::long_integer, 0, true},
           {"customer", T::long_integer, 0, false, true},
-          {"wang", T::text, 50, false},
+          {"wang", T::text, 50, false, false, true},
           {"next_date", T::datetime, 0, false},
           {"gave_up", T::datetime, 0, false},
           {"reason", T::text, 50, false},

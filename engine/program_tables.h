@@ -16,6 +16,8 @@ struct ColumnSpec {
     std::size_t max_units = 0;  // Text: at most this many UTF-16 units, as the file's limit
     bool autonumber = false;
     bool indexed = false;  // Long integer: looked up by value (a customer's number)
+    // Text: rows are found by its value, letter case ignored (a buyer's ID, at every save)
+    bool found_by_value = false;
 };
 
 struct TableSpec {

@@ -9,6 +9,7 @@
 #include "jet/query.h"
 #include "jet/table_writer.h"
 #include "jet_engine/file_stamp.h"
+#include "jet_engine/kept_lookups.h"
 
 namespace store {
 
@@ -75,7 +76,12 @@ std::shared_ptr<const JetShape> shape_of(std::string table, jet::TableDef def) {
 class JetEngine final : public Engine {
   public:
     JetEngine(jet::FileSystem& fs, std::string path, std::unique_ptr<jet::DatabaseSession> s)
-        : fs_(fs), path_(std::move(path)), session_(std::move(s)) {}
+        : fs_(fs),
+          path_(std::move(path)),
+          session_(std::move(s)),
+          lookups_(lookup_name(), [this] { return stamp_now(); }) {
+        session_->db().use_text_lookup(&lookups_);
+    }
 
     Result<Selection> select(std::string_view source) override {
         auto selected = jet::select(session_->db(), source);
@@ -120,6 +126,7 @@ class JetEngine final : public Engine {
                     jet::make_error(jet::Errc::type_mismatch, "the file numbers its rows itself"));
             row[i] = added->second;
         }
+        lookups_.stored(shape->def, added->first, row);
         if (auto done = settle(); !done) return done.failure();
         return StoredRow{added->first.pack(), std::move(row)};
     }
@@ -144,6 +151,7 @@ class JetEngine final : public Engine {
         for (std::size_t r = 0; r < rows.size(); ++r) {
             for (std::size_t i = 0; i < shape->columns.size(); ++i)
                 if (shape->columns[i].autonumber) values[r][i] = (*added)[r].second;
+            lookups_.stored(shape->def, (*added)[r].first, values[r]);
             stored.push_back({(*added)[r].first.pack(), std::move(values[r])});
         }
         if (auto done = settle(); !done) return done.failure();
@@ -159,9 +167,10 @@ class JetEngine final : public Engine {
         for (const auto& [i, v] : changes)
             if (i < values.size()) values[i] = v;
         jet::TableWriter writer(session_->db());
-        auto stored = writer.update(
-            shape->def, jet::RowPointer::unpack(static_cast<std::uint32_t>(row.key)), values);
+        const auto at = jet::RowPointer::unpack(static_cast<std::uint32_t>(row.key));
+        auto stored = writer.update(shape->def, at, values);
         if (!stored) return failed(stored.error());
+        lookups_.stored(shape->def, at, values);
         if (auto done = settle(); !done) return done.failure();
         return StoredRow{row.key, std::move(values)};
     }
@@ -297,6 +306,18 @@ class JetEngine final : public Engine {
 
     bool on_disk() const { return dynamic_cast<jet::OsFileSystem*>(&fs_) != nullptr; }
 
+    // The file among every file the process opens: a file on disk by its path, whichever
+    // connection opened it; one in memory also by its file system.
+    std::string lookup_name() const {
+        if (on_disk()) return path_;
+        return path_ + '\n' + std::to_string(reinterpret_cast<std::uintptr_t>(&fs_));
+    }
+
+    // The file's stamp as read without opening it, or its version in memory.
+    std::optional<std::uint64_t> stamp_now() const {
+        return on_disk() ? read_file_stamp(path_).value : fs_.version(path_);
+    }
+
     // A change begins, under the file's lock. A file changed within one step of the file
     // clock could take this change under the same time and size, and a watch would not see
     // it: the change waits for the clock to move on (a step, at most), so every commit
@@ -318,9 +339,9 @@ class JetEngine final : public Engine {
 
     // The change is durable: it leads from the stamp before it to the one after.
     void changed() {
-        if (!before_) return;
-        auto after = change_stamp();
-        if (after) commits_.push_back({*before_, *after});
+        const auto after = stamp_now();
+        lookups_.committed(after);
+        if (before_ && after) commits_.push_back({*before_, *after});
         before_.reset();
     }
 
@@ -343,6 +364,7 @@ class JetEngine final : public Engine {
     bool doomed_ = false;
     std::optional<std::uint64_t> before_;  // the stamp before the change under way
     std::vector<CommitStamps> commits_;
+    KeptLookups lookups_;
 };
 
 }  // namespace

@@ -247,6 +247,65 @@ TEST_F(FileActions, AFileThatIsNoUsableDatabaseFailsEveryAction) {
     EXPECT_TRUE(fs::is_directory(paths[3]));
 }
 
+// A save asks whether the buyer is stored already, and what it learnt of the file's buyers is
+// kept from one save to the next. It must follow every change to the file: this program's own
+// (a rename, a delete, an import, an import undone), another copy's (a connection by another
+// spelling of the path) and another program's (jetdump, in a process of its own).
+TEST_F(FileActions, TheDuplicateCheckFollowsEveryChangeToTheFile) {
+    using store::SaveOutcome;
+    const store::StoreLocation other_copy{dir_ + "/./yrkb_com.db", where_.password};
+    store::StoreConnection c2;
+    store::RowSet rs2;
+    const auto save = [&](const std::string& buyer, bool by_other = false) {
+        return by_other ? store::save_new_customer(c2, rs2, other_copy, customer(buyer, "店主"))
+                        : store::save_new_customer(c_, rs_, where_, customer(buyer, "店主"));
+    };
+    const auto id_of = [&](const std::string& buyer) {
+        const auto rows = store::load_customers(c_, rs_, where_, false);
+        const auto it = std::find_if(rows->begin(), rows->end(),
+                                     [&](const store::CustomerRow& r) { return r.buyer == buyer; });
+        return it == rows->end() ? 0 : it->id;
+    };
+    ASSERT_EQ(save("买家A"), SaveOutcome::saved);
+    ASSERT_EQ(save("买家B", true), SaveOutcome::saved);
+    EXPECT_EQ(save("买家b"), SaveOutcome::duplicate);
+    ASSERT_EQ(
+        store::save_edited_customer(c2, rs2, other_copy, id_of("买家A"), customer("改名A", "店主")),
+        SaveOutcome::saved);
+    EXPECT_EQ(save("改名a"), SaveOutcome::duplicate);
+    EXPECT_EQ(save("买家A"), SaveOutcome::saved);
+    ASSERT_TRUE(store::delete_customer(c2, other_copy, id_of("买家B")));
+    EXPECT_EQ(save("买家B"), SaveOutcome::saved);
+    int status = -1;
+    testing_support::run_command(std::string(LQ_JETDUMP) + " --password '" + where_.password +
+                                     "' '" + where_.path +
+                                     "' --insert yrkb_com wang=外来买家 wang2=店主 yn=false",
+                                 &status);
+    ASSERT_EQ(status, 0);
+    EXPECT_EQ(save("外来买家"), SaveOutcome::duplicate);
+    // Our own changes: a rename, an import of more than the check gathers before it sorts
+    // them in, one undone before its commit.
+    ASSERT_EQ(
+        store::save_edited_customer(c_, rs_, where_, id_of("买家B"), customer("又改名", "店主")),
+        SaveOutcome::saved);
+    EXPECT_EQ(save("又改名"), SaveOutcome::duplicate);
+    EXPECT_EQ(save("买家B"), SaveOutcome::saved);
+    std::vector<store::ImportCandidate> batch;
+    for (int i = 0; i < 1100; ++i)
+        batch.push_back({customer("导入" + std::to_string(i), "店主"), std::nullopt});
+    store::ImportReport report;
+    ASSERT_FALSE(store::import_customers(c_, rs_, where_, batch, report,
+                                         [&](std::size_t done) { return done < batch.size(); }));
+    ASSERT_TRUE(report.stopped);
+    EXPECT_EQ(save("导入5"), SaveOutcome::saved);
+    batch.erase(batch.begin() + 5);
+    ASSERT_TRUE(store::import_customers(c_, rs_, where_, batch, report));
+    for (const auto& [buyer, by_other] : {std::pair{"导入0", false}, std::pair{"导入5", false},
+                                          std::pair{"导入700", true}, std::pair{"导入1099", false}})
+        EXPECT_EQ(save(buyer, by_other), SaveOutcome::duplicate) << buyer;
+    EXPECT_EQ(save("导入1100"), SaveOutcome::saved);
+}
+
 // An import of many goes to the store as one batch: open and closed customers mixed (their
 // rows set different columns), more rows than one statement of the server takes, pairs
 // stored already skipped, and each stored field as given, numbered in the file's order. A
