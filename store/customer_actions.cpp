@@ -235,33 +235,28 @@ std::optional<std::vector<CustomerRow>> load_customers(StoreConnection& c, RowSe
             std::sort(rows.begin(), rows.end(), newer);
     }
     // Each kept step goes straight to its customer's row, found by number in a table of
-    // places when the numbers lie close together (as a shop's mostly do), else by search. The
-    // place holds a hash of the customer's ID beside it, so that telling a step of a reused
-    // number does not reach for every row's text.
-    struct Place {
-        std::int32_t row = -1;
-        std::size_t buyer = 0;
-    };
-    const auto hashed = [](const std::string& buyer) { return std::hash<std::string>{}(buyer); };
+    // places when the numbers lie close together (as a shop's mostly do), else by search. A
+    // step of a reused number is told by its buyer's ID, compared only for the rows that have
+    // a step.
     const std::int32_t low = rows.empty() ? 0 : rows.back().id;
     const std::int64_t span = rows.empty() ? 0 : std::int64_t{rows.front().id} - low + 1;
     // Made with the first step read: a shop that keeps none pays nothing for it.
-    std::vector<Place> place;
+    std::vector<std::int32_t> place;
     bool placed = false;
     const auto row_of = [&](std::int32_t id, const std::string& buyer) -> CustomerRow* {
         if (!placed && span > 0 && span <= 4 * static_cast<std::int64_t>(rows.size()) + 4096) {
-            place.resize(static_cast<std::size_t>(span));
+            place.assign(static_cast<std::size_t>(span), -1);
             for (std::size_t i = 0; i < rows.size(); ++i)
-                place[static_cast<std::size_t>(rows[i].id - low)] = {static_cast<std::int32_t>(i),
-                                                                     hashed(rows[i].buyer)};
+                place[static_cast<std::size_t>(rows[i].id - low)] = static_cast<std::int32_t>(i);
         }
         placed = true;
         if (!place.empty()) {
             const std::int64_t at = std::int64_t{id} - low;
             if (at < 0 || at >= span) return nullptr;
-            const Place& p = place[static_cast<std::size_t>(at)];
-            return p.row >= 0 && p.buyer == hashed(buyer) ? &rows[static_cast<std::size_t>(p.row)]
-                                                          : nullptr;
+            const std::int32_t row = place[static_cast<std::size_t>(at)];
+            return row >= 0 && rows[static_cast<std::size_t>(row)].buyer == buyer
+                       ? &rows[static_cast<std::size_t>(row)]
+                       : nullptr;
         }
         const auto it =
             std::lower_bound(rows.begin(), rows.end(), id,
