@@ -750,11 +750,11 @@ RowRange Win32Window::visible_rows(std::string_view list) const {
     return {first, std::clamp(page, 0, rows - first)};
 }
 
+// Asked for every cell the list draws. Which rows are in view is looked up once the drawing
+// is over: under Wine each question to the list is a message that costs a tenth of a
+// millisecond, and a screenful of cells asked it twice each.
 void Win32Window::note_rows_shown(const Child& list) {
-    const RowRange now = visible_rows(list.def->name);
-    RowRange& reported = rows_reported_[list.hwnd];
-    if (now == reported) return;
-    reported = now;
+    if (rows_shown_.contains(list.def->name)) return;
     // Not from inside the list's drawing: the handler may well ask the list for its cells.
     if (rows_shown_.empty()) PostMessageW(hwnd_, kRowsShown, 0, 0);
     rows_shown_.insert(list.def->name);
@@ -800,8 +800,13 @@ LRESULT Win32Window::handle_message(HWND hwnd, UINT message, WPARAM wparam, LPAR
             }
             return 0;
         case kRowsShown:
-            for (const std::string& list : std::exchange(rows_shown_, {}))
+            for (const std::string& list : std::exchange(rows_shown_, {})) {
+                const RowRange now = visible_rows(list);
+                RowRange& reported = rows_reported_[hwnd_of(list)];
+                if (now == reported) continue;
+                reported = now;
                 fire(list, Event::rows_shown);
+            }
             return 0;
         case WM_TIMER:
             if (auto t = timer_ticks_.find(static_cast<UINT>(wparam)); t != timer_ticks_.end()) {
