@@ -90,36 +90,39 @@ step "tsan: the threaded parts under ThreadSanitizer"
 ctest --preset tsan --no-tests=error
 
 step "fuzz: run"
-fuzzer=build/fuzz/tests/fuzz/jet_fuzz
-if [[ -x "$fuzzer" ]]; then
-  # New inputs go to a scratch folder under build/, so fuzzing never changes
-  # the committed seed corpus; crashes are kept there as artefacts.
-  scratch=build/fuzz/corpus
-  artefacts=build/fuzz/artefacts
+# The two fuzzers side by side, one a core; each one's output is printed when both are done.
+fuzz_pids=() fuzz_logs=()
+fuzz() {  # fuzz NAME RUNS RSS_MB TIMEOUT_S SEED_DIR...
+  local name=$1 runs=$2 rss=$3 timeout=$4
+  shift 4
+  local fuzzer=build/fuzz/tests/fuzz/$name
+  if [[ ! -x "$fuzzer" ]]; then
+    echo "note: $fuzzer was not built; skipping that fuzz run"
+    return
+  fi
+  # New inputs go to a scratch folder under build/, so fuzzing never changes the committed
+  # seed corpus; crashes are kept there as artefacts.
+  local scratch=build/fuzz/${name}_corpus artefacts=build/fuzz/${name}_artefacts
   mkdir -p "$scratch" "$artefacts"
-  seeds=()
-  [[ -d tests/fuzz/corpus ]] && seeds=(tests/fuzz/corpus)
-  # A fixed seed and run count make the run the same on every machine, so a
-  # finding is reproducible and CI never turns red by chance; set LQ_FUZZ_SEED
-  # to explore further.
-  "$fuzzer" -seed="${LQ_FUZZ_SEED:-1}" -runs="${LQ_FUZZ_RUNS:-60000}" -print_final_stats=1 \
-    -rss_limit_mb=2048 -timeout=10 -artifact_prefix="$artefacts/" "$scratch" "${seeds[@]}"
-else
-  echo "note: $fuzzer was not built; skipping the fuzz run"
-fi
-
-fuzzer=build/fuzz/tests/fuzz/formats_fuzz
-if [[ -x "$fuzzer" ]]; then
-  # The same rules as above, in folders of its own; about a minute of runs.
-  scratch=build/fuzz/formats_corpus
-  artefacts=build/fuzz/formats_artefacts
-  mkdir -p "$scratch" "$artefacts"
-  # An input that takes seconds or a gigabyte is a finding like a crash.
-  "$fuzzer" -seed="${LQ_FUZZ_SEED:-1}" -runs="${LQ_FORMATS_FUZZ_RUNS:-200000}" \
-    -print_final_stats=1 -rss_limit_mb=1024 -timeout=5 -artifact_prefix="$artefacts/" \
-    "$scratch" tests/fuzz/formats_corpus
-else
-  echo "note: $fuzzer was not built; skipping the formats fuzz run"
-fi
+  local seeds=()
+  for d in "$@"; do [[ -d $d ]] && seeds+=("$d"); done
+  # A fixed seed and run count make the run the same on every machine, so a finding is
+  # reproducible and CI never turns red by chance; set LQ_FUZZ_SEED to explore further. An
+  # input that takes seconds or too much memory is a finding like a crash.
+  "$fuzzer" -seed="${LQ_FUZZ_SEED:-1}" -runs="$runs" -print_final_stats=1 -rss_limit_mb="$rss" \
+    -timeout="$timeout" -artifact_prefix="$artefacts/" "$scratch" "${seeds[@]}" \
+    >"build/fuzz/$name.log" 2>&1 &
+  fuzz_pids+=($!)
+  fuzz_logs+=("build/fuzz/$name.log")
+}
+fuzz jet_fuzz "${LQ_FUZZ_RUNS:-60000}" 2048 10 tests/fuzz/corpus
+fuzz formats_fuzz "${LQ_FORMATS_FUZZ_RUNS:-200000}" 1024 5 tests/fuzz/formats_corpus
+fuzz_failed=0
+for i in "${!fuzz_pids[@]}"; do
+  wait "${fuzz_pids[$i]}" || fuzz_failed=1
+  echo "== ${fuzz_logs[$i]}"
+  tail -n 40 "${fuzz_logs[$i]}"
+done
+((fuzz_failed == 0)) || { echo "FAIL a fuzzer found an input that fails (see above)"; exit 1; }
 
 step "all tests passed in $((SECONDS / 60)) min $((SECONDS % 60)) s"
