@@ -57,6 +57,25 @@ TEST(IconvCodePages, InvalidBytesAreDroppedAndTheRestKept) {
     EXPECT_EQ(pages.utf8_to_gbk(std::string(3000, '\xFF')), "");
 }
 
+// Two-byte GBK is read from a table, the rest by iconv: every pair, alone and among other
+// text, reads exactly as iconv reads it.
+TEST(IconvCodePages, EveryTwoBytePairReadsAsIconvReadsIt) {
+    IconvCodePages pages;
+    const IconvHandle iconv_reads("UTF-8", "GB18030");
+    std::string all;
+    for (unsigned lead = 0x80; lead <= 0xFF; ++lead)
+        for (unsigned trail = 0x30; trail <= 0xFF; ++trail) {
+            const std::string pair{static_cast<char>(lead), static_cast<char>(trail)};
+            ASSERT_EQ(pages.gbk_to_utf8(pair), iconv_reads.convert(pair)) << lead << ' ' << trail;
+            ASSERT_EQ(pages.gbk_to_utf8("a" + pair + "b"), iconv_reads.convert("a" + pair + "b"))
+                << lead << ' ' << trail;
+            if (lead >= 0x81 && lead <= 0xFE && trail >= 0x40 && trail != 0x7F && trail != 0xFF)
+                all += pair + "\t";
+        }
+    EXPECT_EQ(pages.gbk_to_utf8(all), iconv_reads.convert(all));
+    EXPECT_EQ(pages.gbk_to_utf8("\xD6\xD0\x81\x30\x84\x36\xCE\xC4"), "中¥文");
+}
+
 TEST(IconvCodePages, LongTextAndZeroBytesConvertWhole) {
     IconvCodePages pages;
     std::string utf8;
