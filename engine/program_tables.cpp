@@ -47,7 +47,7 @@ const std::vector<TableSpec>& own_tables() {
         {kBuyerTable,
          {{"id", T::long_integer, 0, true},
           {"customer", T::long_integer, 0, false, true},
-          {"wang", T::text, 50, false, false, true},
+          {"wang", T::text, 50, false},
           {"next_date", T::datetime, 0, false},
           {"gave_up", T::datetime, 0, false},
           {"reason", T::text, 50, false},

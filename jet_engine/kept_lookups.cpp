@@ -16,8 +16,8 @@ namespace store {
 struct KeptLookups::File {
     std::mutex mutex;
     std::optional<std::uint64_t> stamp;  // the file's, when its indexes were last true
-    // By the table's definition page and the column's folded name.
-    std::map<std::pair<std::uint32_t, std::string>, jet::TextKeyIndex> indexes;
+    // By the table's definition page and the column's place in its rows.
+    std::map<std::pair<std::uint32_t, std::size_t>, jet::TextKeyIndex> indexes;
 };
 
 namespace {
@@ -81,7 +81,8 @@ std::optional<std::vector<jet::RowPointer>> KeptLookups::rows(jet::Database& db,
         // Rows this action stored before now were told to the indexes already.
         trusted_ = true;
     }
-    const std::pair<std::uint32_t, std::string> key{table.page, jet::fold_case(column.name)};
+    const std::pair<std::uint32_t, std::size_t> key{
+        table.page, static_cast<std::size_t>(&column - table.columns.data())};
     auto it = file_->indexes.find(key);
     if (it == file_->indexes.end()) {
         // Read from the file as this action sees it, its own changes included.
@@ -98,10 +99,8 @@ void KeptLookups::stored(const jet::TableDef& table, jet::RowPointer at,
     wrote_ = true;
     std::lock_guard guard(file_->mutex);
     for (auto& [key, index] : file_->indexes) {
-        if (key.first != table.page) continue;
-        for (std::size_t i = 0; i < table.columns.size() && i < row.size(); ++i)
-            if (jet::fold_case(table.columns[i].name) == key.second)
-                if (const auto* text = std::get_if<std::string>(&row[i])) index.add(*text, at);
+        if (key.first != table.page || key.second >= row.size()) continue;
+        if (const auto* text = std::get_if<std::string>(&row[key.second])) index.add(*text, at);
     }
 }
 

@@ -266,12 +266,16 @@ TEST_F(FileActions, TheDuplicateCheckFollowsEveryChangeToTheFile) {
                                      [&](const store::CustomerRow& r) { return r.buyer == buyer; });
         return it == rows->end() ? 0 : it->id;
     };
+    const auto rename = [&](const std::string& from, const std::string& to, bool by_other) {
+        return by_other ? store::save_edited_customer(c2, rs2, other_copy, id_of(from),
+                                                      customer(to, "店主"))
+                        : store::save_edited_customer(c_, rs_, where_, id_of(from),
+                                                      customer(to, "店主"));
+    };
     ASSERT_EQ(save("买家A"), SaveOutcome::saved);
     ASSERT_EQ(save("买家B", true), SaveOutcome::saved);
     EXPECT_EQ(save("买家b"), SaveOutcome::duplicate);
-    ASSERT_EQ(
-        store::save_edited_customer(c2, rs2, other_copy, id_of("买家A"), customer("改名A", "店主")),
-        SaveOutcome::saved);
+    ASSERT_EQ(rename("买家A", "改名A", true), SaveOutcome::saved);
     EXPECT_EQ(save("改名a"), SaveOutcome::duplicate);
     EXPECT_EQ(save("买家A"), SaveOutcome::saved);
     ASSERT_TRUE(store::delete_customer(c2, other_copy, id_of("买家B")));
@@ -285,9 +289,7 @@ TEST_F(FileActions, TheDuplicateCheckFollowsEveryChangeToTheFile) {
     EXPECT_EQ(save("外来买家"), SaveOutcome::duplicate);
     // Our own changes: a rename, an import of more than the check gathers before it sorts
     // them in, one undone before its commit.
-    ASSERT_EQ(
-        store::save_edited_customer(c_, rs_, where_, id_of("买家B"), customer("又改名", "店主")),
-        SaveOutcome::saved);
+    ASSERT_EQ(rename("买家B", "又改名", false), SaveOutcome::saved);
     EXPECT_EQ(save("又改名"), SaveOutcome::duplicate);
     EXPECT_EQ(save("买家B"), SaveOutcome::saved);
     std::vector<store::ImportCandidate> batch;
