@@ -59,10 +59,7 @@ class Splitter {
         const char c = text_[at];
         return c == delimiter_ || c == '\r' || c == '\n';
     }
-    bool ends_field(std::size_t at) const {
-        return at >= text_.size() || text_[at] == delimiter_ || text_[at] == '\r' ||
-               text_[at] == '\n';
-    }
+    bool ends_field(std::size_t at) const { return at >= text_.size() || stops_at(at); }
 
     Status quoted(std::string& field) {
         ++at_;
